@@ -1,0 +1,33 @@
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "ConfigParameter.h"
+
+// The settings store: key -> setting, every value text. A missing key reads "0".
+class Settings {
+public:
+    Settings() = default;
+    virtual ~Settings() = default;
+
+    bool SetParameter(ConfigParameter parameter);
+    bool GetParameter(std::string name, ConfigParameter& out) const;
+    std::string GetValue(const char* name) const;
+    bool SetValue(std::string name, std::string value);
+    std::map<std::string, ConfigParameter> GetParameters() const { return _parameters; }
+
+    void Load(const char* file);
+    void Save(const char* file);
+    bool LoadXml(const char* file);
+    bool SaveXml(const char* file);
+
+    // Obtains the per-channel limits (rows: X max, X min, Y max, Y min) from the
+    // threshold file of the current electrode counts, or from the raw-data limits.
+    std::vector<std::vector<int> > LoadThresholds();
+
+private:
+    std::map<std::string, ConfigParameter> _parameters;
+    std::vector<std::vector<int> > _thresholds;
+};

@@ -1,0 +1,94 @@
+#include <gtest/gtest.h>
+
+#include <boost/make_shared.hpp>
+
+#include "CloseState.h"
+#include "RecordingWindowImp.h"
+
+using morvex_gui::CloseState;
+using morvex_gui::State;
+
+namespace {
+
+// A state with a small grammar that counts its dispatches and keeps numbers.
+class ProbeState : public State {
+public:
+    explicit ProbeState(morvex_gui::WindowImp* imp, const char* pattern = "Value: (.*)")
+        : State(imp, pattern) {}
+    void ChangeState() override {
+        State::ChangeState();
+        ++changes;
+    }
+    void Update() override {
+        ++updates;
+        numbers.clear();
+        ExtractNumbers(numbers, boost::regex("(-?\\d+)"));
+        firstGroup = _result[1].str();
+    }
+    int changes = 0;
+    int updates = 0;
+    std::vector<int> numbers;
+    std::string firstGroup;
+};
+
+}  // namespace
+
+TEST(StateTest, FirstFittingLineStartsLaterOnesUpdate) {
+    RecordingWindowImp imp;
+    ProbeState state(&imp);
+    state.Parse("noise");
+    EXPECT_EQ(state.changes, 0);
+    EXPECT_TRUE(imp.calls.empty());
+
+    state.Parse("Value: 1");
+    EXPECT_EQ(state.changes, 1);
+    EXPECT_EQ(imp.Names(), (std::vector<std::string>{"StartCommon", "StopRecord", "ClearAll"}));
+
+    state.Parse("unrelated");
+    state.Parse("prefix Value:  2, 1, 100, -5");
+    EXPECT_EQ(state.changes, 1);
+    EXPECT_EQ(state.updates, 1);
+    EXPECT_EQ(state.numbers, (std::vector<int>{2, 1, 100, -5}));
+    EXPECT_EQ(state.GetMatch(), "Value:  2, 1, 100, -5");
+}
+
+TEST(StateTest, ErrorWordSwitchesTheDeviceOffAndLeavesTheStateAlone) {
+    RecordingWindowImp imp;
+    ProbeState state(&imp);
+    state.Parse("Value: I2C_MTX_NACK_DATA");
+    state.Parse("xx I2C_MTX_NACK_DATA yy");
+    EXPECT_EQ(imp.Count("DeviceOff"), 2);
+    EXPECT_EQ(state.changes, 0);
+    EXPECT_TRUE(state.IsInitialize());
+}
+
+TEST(StateTest, NumbersOutsideTheIntRangeAreSkipped) {
+    RecordingWindowImp imp;
+    ProbeState state(&imp);
+    state.Parse("Value: start");
+    state.Parse("Value: 7 99999999999 -3");
+    EXPECT_EQ(state.numbers, (std::vector<int>{7, -3}));
+}
+
+TEST(StateTest, SubMatchesStayValidAfterTheCallersBufferIsGone) {
+    RecordingWindowImp imp;
+    ProbeState state(&imp);
+    state.Parse("Value: a");
+    {
+        std::string line = "Value: kept text";
+        state.Parse(line.c_str());
+        line.assign(line.size(), 'X');
+    }
+    EXPECT_EQ(state.firstGroup, "kept text");
+}
+
+TEST(StateTest, CloseStateClearsOnceOnAnyLine) {
+    RecordingWindowImp imp;
+    auto state = boost::make_shared<CloseState>(&imp);
+    state->Parse("");
+    state->Parse("anything at all");
+    state->Parse("more");
+    EXPECT_EQ(imp.Names(), (std::vector<std::string>{"StartCommon", "StopRecord", "ClearAll"}));
+    state->Parse("I2C_MTX_NACK_DATA");
+    EXPECT_EQ(imp.Count("DeviceOff"), 1);
+}
