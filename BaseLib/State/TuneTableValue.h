@@ -1,0 +1,18 @@
+#pragma once
+
+#include "State.h"
+
+namespace morvex_gui {
+
+// A single register byte read for the tuning table, shown as the parameter
+// value. The cross-value states reuse its pattern and send the byte elsewhere.
+class TuneTableValue : public State {
+public:
+    explicit TuneTableValue(WindowImp* imp);
+    void ChangeState() override;
+
+protected:
+    int RegisterValue() const;
+};
+
+}  // namespace morvex_gui

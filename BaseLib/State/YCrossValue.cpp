@@ -1,0 +1,15 @@
+#include "YCrossValue.h"
+
+#include "WindowImp.h"
+
+namespace morvex_gui {
+
+YCrossValue::YCrossValue(WindowImp* imp) : TuneTableValue(imp) {}
+
+void YCrossValue::ChangeState() {
+    // Not the parameter display: only the cross value receives the byte.
+    State::ChangeState();
+    _imp->SetYCross(RegisterValue());
+}
+
+}  // namespace morvex_gui
