@@ -20,8 +20,8 @@ public:
 
     void Load(const char* file);
     void Save(const char* file);
-    bool LoadXml(const char* file);
-    bool SaveXml(const char* file);
+    bool LoadXml(std::string file);
+    bool SaveXml(std::string file);
 
     // Obtains the per-channel limits (rows: X max, X min, Y max, Y min) from the
     // threshold file of the current electrode counts, or from the raw-data limits.
