@@ -69,12 +69,17 @@ protected:
         holder.SetParameterWidgets(&lcd, &list, &row);
         holder._openTable = &openTable;
         holder._shortTable = &shortTable;
+        // Redraws leave trace lines in the working folder: keep them out of the tree.
+        QDir::setCurrent(workFolder.path());
     }
+    ~QtWindowImpTest() override { QDir::setCurrent(previousFolder); }
 
     boost::shared_ptr<ItemScene> Current() {
         return boost::dynamic_pointer_cast<ItemScene>(fixture.View().GetScene());
     }
 
+    QTemporaryDir workFolder;
+    QString previousFolder = QDir::currentPath();
     ViewFixture fixture;
     QTextEdit log;
     QLabel caption;
@@ -309,20 +314,14 @@ TEST_F(QtWindowImpTest, AVerdictFromASceneNoViewShowsIsDropped) {
 }
 
 TEST_F(QtWindowImpTest, EveryRedrawLeavesItsTraceLines) {
-    QTemporaryDir folder;
-    const QString previous = QDir::currentPath();
-    ASSERT_TRUE(QDir::setCurrent(folder.path()));
-    {
-        WidgetHolder noView;
-        QtWindowImp viewless(&noView);
-        viewless.UpdateScene();
-        imp.UpdateScene();
-        imp.UpdateScene();
-        QFile trace(folder.filePath("test.txt"));
-        ASSERT_TRUE(trace.open(QIODevice::ReadOnly));
-        EXPECT_EQ(trace.readAll(), "Step1\nStep1\nStep2\nStep1\nStep2\n");
-    }
-    QDir::setCurrent(previous);
+    WidgetHolder noView;
+    QtWindowImp viewless(&noView);
+    viewless.UpdateScene();
+    imp.UpdateScene();
+    imp.UpdateScene();
+    QFile trace(workFolder.filePath("test.txt"));
+    ASSERT_TRUE(trace.open(QIODevice::ReadOnly));
+    EXPECT_EQ(trace.readAll(), "Step1\nStep1\nStep2\nStep1\nStep2\n");
 }
 
 }  // namespace
