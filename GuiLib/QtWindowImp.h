@@ -129,7 +129,7 @@ signals:
     void SignalResetParameter(int value);
     void SignalStopRecord();
     void SignalCheckInformationTimeOut();
-    void SignalStartOpenShort(int columns, int rows);
+    void SignalStartOpenShort(int x, int y);
     void SignalFlushButtonStatus();
     void SignalStartTimer(int num);
     void SignalDeviceOff();
