@@ -1,0 +1,201 @@
+#pragma once
+
+#include <QGraphicsItem>
+#include <QObject>
+#include <QString>
+#include <boost/shared_ptr.hpp>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "DisplayView.h"
+#include "Scene.h"
+#include "WindowImp.h"
+
+class QDateTime;
+class QFile;
+class QGraphicsScene;
+class QListWidgetItem;
+class QTableWidget;
+
+namespace morvex_gui_qtlib {
+
+class WidgetHolder;
+
+// The Qt side of the GUI interface: each call of a device or state becomes a
+// widget write through the holder, a new scene in the display view, or a signal
+// the main window has connected. Widgets the holder leaves unset are skipped.
+class QtWindowImp : public QObject, public morvex_gui::WindowImp {
+    Q_OBJECT
+public:
+    explicit QtWindowImp(WidgetHolder* widgets);
+    ~QtWindowImp() override;
+
+    void SetExtraDisplay(bool show) override;
+    void ClearAll() override;
+    void Clear() override;
+    void ClearLog() override;
+    void ClearScene() override;
+    void Log(const std::string& data) override;
+    void LogAppend(const std::string& data) override;
+    void UpdateScene() override;
+    void SetResult(std::string key, std::string value) override;
+    void StartCommon() override;
+    void StartNormal(morvex_gui::Normal* state) override;
+    void StartNormalFlag(morvex_gui::CoreNormalFlag* state) override;
+    void StartNormalBorder(morvex_gui::CoreBorder* state) override;
+    void StartNormalLinearity(morvex_gui::CoreLinearity* state) override;
+    void StartButtonNormal(morvex_gui::ButtonState* state) override;
+    void StartNormalPrecise(morvex_gui::CorePrecise* state) override;
+    void StartReferenceData(morvex_gui::SingleRawData* state) override;
+    void StartButtonReferenceData(morvex_gui::SingleRawData* state) override;
+    void FlushButtonStatus() override;
+    void StartTimer(int num) override;
+    void StartDebug(morvex_gui::RawData* state) override;
+    void StartRasterX(morvex_gui::RawData* state) override;
+    void StartRasterY(morvex_gui::RawData* state) override;
+    void StartBendingDebug(morvex_gui::BendingRawData* state) override;
+    void StartPicture(morvex_gui::PictureView* state) override;
+    void StartRaster(morvex_gui::CoreRaster* state) override;
+    void StartSingleDebug(morvex_gui::SingleRawData* state) override;
+    void StartSingleDebugThreshold(morvex_gui::SingleRawData* state) override;
+    void StartSingleDebugZero(morvex_gui::SingleRawData* state) override;
+    void StartMultiFingerLift(morvex_gui::TuneMultiFingerLift* state) override;
+    void StartMultiFingerLiftRX(morvex_gui::TuneMultiFingerLift* state) override;
+    void StartMultiFingerLiftRY(morvex_gui::TuneMultiFingerLift* state) override;
+    void StartMultiFingerLiftActive(morvex_gui::TuneMultiFingerLift* state, int mode) override;
+    void StartMultiFinger(morvex_gui::TuneMultiFinger* state) override;
+    void StartQualification(morvex_gui::TuneQualification* state) override;
+    void StopRecord() override;
+    void RequestMasterDownload() override;
+    void ShowMasterVersion(const std::string& version) override;
+    void ScanParameters(int value) override;
+    void ParameterValue(int value) override;
+    void SetXCross(int value) override;
+    void SetYCross(int value) override;
+    void ReadMasterVersion(const char* version) override;
+    void DisplayMasterVersion(const char* version) override;
+    void DisplaySlaveVersion(const char* version) override;
+    void DisplaySlaveCrc(const char* crc) override;
+    void DisplayElectrodesX(const char* value) override;
+    void DisplayElectrodesY(const char* value) override;
+    void DisplayEepromStructVersion(std::string version, bool match) override;
+    void CheckInformationTimeOut() override;
+    void ResetParameter(int value) override;
+    void StartOpenShort(morvex_gui::OpenShortState* state) override;
+    void ShowOpenShortData(std::vector<std::vector<int> >& open,
+                           std::vector<std::vector<int> >& shorts) override;
+    void DeviceOff() override;
+    void sendTestResult(bool pass) override;
+    void SetMode(int mode) override;
+    void SetOption(int option) override;
+    void RecordSegment(const std::string& segment) override;
+
+    virtual void StartRasterRX(morvex_gui::CoreRaster* state);
+    virtual void StartRasterRY(morvex_gui::CoreRaster* state);
+
+    // Writes the collected records to a new file in Results/ and empties them.
+    // False when the file could not be written: the operator is told and the
+    // records stay for another attempt. Nothing to save counts as success.
+    bool SaveResults();
+    // The result file's name without folder and extension: Qt's pattern
+    // "yyyy-MM-dd-hh-mm-ss-ms", whose trailing "ms" is minute and second
+    // without leading zeros.
+    static QString ResultFileStamp(const QDateTime& time);
+
+    // The common road of every scene operation: without a view nothing happens;
+    // otherwise the scene is built on the view's graphics scene with
+    // (graphics, state, args...), started, and made the view's current scene.
+    template <class SceneT, class StateT, class... Args>
+    void StartSceneFor(StateT* state, Args... args) {
+        InstallScene<SceneT>(state, args...);
+    }
+
+signals:
+    void RecordSegment(const char* segment);
+    void ScanParameters();
+    void DrawEffect();
+    void CheckCrossX();
+    void CheckCrossY();
+    void SignalRequestMasterDownload();
+    void SignalReadMasterVersion(const char* version);
+    void SignalMasterVersion(const char* version);
+    void SignalSlaveVersion(const char* version);
+    void SignalSlaveCrc(const char* crc);
+    void SignalElectrodesX(const char* value);
+    void SignalElectrodesY(const char* value);
+    void SignalEepromStructVersion(std::string version, bool match);
+    void SignalResetParameter(int value);
+    void SignalStopRecord();
+    void SignalCheckInformationTimeOut();
+    void SignalStartOpenShort(int x, int y);
+    void SignalFlushButtonStatus();
+    void SignalStartTimer(int num);
+    void SignalDeviceOff();
+
+protected:
+    // Builds SceneT with (graphics, args...) and makes it current; see StartSceneFor.
+    template <class SceneT, class... Args>
+    void InstallScene(Args... args);
+
+    DisplayView* View() const;
+    boost::shared_ptr<Scene> CurrentScene() const;
+
+private:
+    // Marks a call into a scene object. A verdict sent from inside it may run
+    // the next test item and clear the display; the items cleared meanwhile are
+    // kept (detached) until the outermost call has returned, so the running
+    // scene never touches freed memory.
+    class SceneCall {
+    public:
+        explicit SceneCall(QtWindowImp& owner);
+        ~SceneCall();
+        SceneCall(const SceneCall&) = delete;
+        SceneCall& operator=(const SceneCall&) = delete;
+
+    private:
+        QtWindowImp& _owner;
+    };
+
+    void ClearGraphics(QGraphicsScene* graphics);
+    void TraceRedraw(bool withView);
+    QListWidgetItem* SelectedParameterRow() const;
+    std::string RewriteParameterRow(QListWidgetItem* row, int value) const;
+    void StoreParameterSetting(const std::string& rowKey, int value);
+    void StoreSetting(const std::string& name, int value);
+    static void WriteMatrix(QTableWidget* table, const std::vector<std::vector<int> >& matrix);
+    QString WriteResultFile(QString* error) const;
+    static bool OpenNewResultFile(const QString& folder, const QString& stamp, QFile& file);
+    void ReportResultFileFailure(const QString& error);
+
+    WidgetHolder* _widgets;
+    int _sceneCallDepth = 0;
+    // Bumped by every ClearAll, so a scene whose Start saw one is not installed.
+    unsigned _clearCount = 0;
+    std::vector<std::unique_ptr<QGraphicsItem> > _detachedItems;
+    std::FILE* _traceFile = nullptr;
+    bool _traceOpenTried = false;
+};
+
+template <class SceneT, class... Args>
+void QtWindowImp::InstallScene(Args... args) {
+    DisplayView* view = View();
+    if (view == nullptr) {
+        return;
+    }
+    const unsigned clearsBefore = _clearCount;
+    boost::shared_ptr<SceneT> scene(new SceneT(view->scene(), args...));
+    {
+        SceneCall call(*this);
+        scene->Start();
+    }
+    if (_clearCount != clearsBefore) {
+        // The display was cleared while the scene started: its items are gone
+        // and the empty scene already stands in its place.
+        return;
+    }
+    view->SetScene(scene);
+}
+
+}  // namespace morvex_gui_qtlib

@@ -1,0 +1,327 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QGraphicsRectItem>
+#include <QGraphicsScene>
+#include <QGraphicsTextItem>
+#include <QLCDNumber>
+#include <QLabel>
+#include <QListWidget>
+#include <QSignalSpy>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTextEdit>
+#include <boost/weak_ptr.hpp>
+#include <functional>
+
+#include "QtWindowImp.h"
+#include "ViewFixture.h"
+#include "WidgetHolder.h"
+
+using morvex_gui_qtlib::DisplayView;
+using morvex_gui_qtlib::QtWindowImp;
+using morvex_gui_qtlib::Scene;
+using morvex_gui_qtlib::WidgetHolder;
+
+namespace {
+
+struct FakeState {
+    int updates = 0;
+};
+
+// A scene that owns one item and touches it on every call, so a scene that
+// outlives its items shows up under the address sanitizer.
+class ItemScene : public Scene {
+public:
+    ItemScene(QGraphicsScene* scene, FakeState* state, int mode = 0)
+        : Scene(scene), _state(state), _mode(mode) {}
+    void Start() override { _item = _scene->addRect(0, 0, 10, 10); }
+    void Update() override {
+        ++_state->updates;
+        if (onUpdate) {
+            onUpdate(*this);
+        }
+        _item->setPos(_state->updates, 0);
+    }
+    void Clear() override { ++clears; }
+    void OnResize() override { _item->setPos(0, 1); }
+    void Verdict(bool pass) { SendTestResult(pass); }
+    bool ShowsValues() const { return _extraDisplay; }
+    int Mode() const { return _mode; }
+
+    std::function<void(ItemScene&)> onUpdate;
+    int clears = 0;
+
+private:
+    FakeState* _state;
+    int _mode;
+    QGraphicsRectItem* _item = nullptr;
+};
+
+class QtWindowImpTest : public ::testing::Test {
+protected:
+    QtWindowImpTest() : imp(&holder) {
+        holder.SetLog(&log);
+        holder.SetView(&fixture.View());
+        holder._versionCaption = &caption;
+        holder._versionLabel = &version;
+        holder.SetParameterWidgets(&lcd, &list, &row);
+        holder._openTable = &openTable;
+        holder._shortTable = &shortTable;
+        // Redraws leave trace lines in the working folder: keep them out of the tree.
+        QDir::setCurrent(workFolder.path());
+    }
+    ~QtWindowImpTest() override { QDir::setCurrent(previousFolder); }
+
+    boost::shared_ptr<ItemScene> Current() {
+        return boost::dynamic_pointer_cast<ItemScene>(fixture.View().GetScene());
+    }
+
+    QTemporaryDir workFolder;
+    QString previousFolder = QDir::currentPath();
+    ViewFixture fixture;
+    QTextEdit log;
+    QLabel caption;
+    QLabel version;
+    QLCDNumber lcd;
+    QListWidget list;
+    QTableWidget openTable;
+    QTableWidget shortTable;
+    int row = 0;
+    WidgetHolder holder;
+    QtWindowImp imp;
+    FakeState state;
+};
+
+TEST_F(QtWindowImpTest, LogAndVersionLabelsAreWritten) {
+    imp.Log("<FONT COLOR=GREEN>Pass</FONT>");
+    EXPECT_EQ(log.toPlainText(), "Pass");
+    imp.LogAppend("second");
+    EXPECT_EQ(log.toPlainText(), "Pass\nsecond");
+    imp.ClearLog();
+    EXPECT_TRUE(log.toPlainText().isEmpty());
+
+    imp.ShowMasterVersion("M1.07");
+    EXPECT_EQ(caption.text(), "Master Version:");
+    EXPECT_EQ(version.text(), "M1.07");
+}
+
+TEST_F(QtWindowImpTest, UnsetWidgetsAreSkipped) {
+    WidgetHolder empty;
+    QtWindowImp bare(&empty);
+    bare.Log("x");
+    bare.ClearAll();
+    bare.ShowMasterVersion("v");
+    bare.ScanParameters(1);
+    bare.ParameterValue(2);
+    std::vector<std::vector<int> > matrix{{1}};
+    bare.ShowOpenShortData(matrix, matrix);
+    bare.StartSceneFor<ItemScene>(&state);
+    bare.UpdateScene();
+    bare.sendTestResult(true);
+    EXPECT_EQ(bare._settings.GetValue("parameter_value"), "2");
+    EXPECT_EQ(state.updates, 0);
+}
+
+TEST_F(QtWindowImpTest, ScanParametersFillsTheRowStoresTheValueAndMovesOn) {
+    list.addItems({"fingX:0", "mystery:7", "noiseY"});
+    QSignalSpy scanned(&imp, qOverload<>(&QtWindowImp::ScanParameters));
+
+    imp.ScanParameters(5);
+    EXPECT_EQ(list.item(0)->text(), "fingX:" + QString(23, ' ') + "5");
+    EXPECT_EQ(list.item(0)->text().size(), 30);
+    EXPECT_EQ(imp._settings.GetValue("fingX_value"), "5");
+    EXPECT_EQ(row, 1);
+
+    imp.ScanParameters(12);
+    EXPECT_EQ(list.item(1)->text(), "mystery:" + QString(20, ' ') + "12");
+    EXPECT_EQ(imp._settings.GetParameters().size(), 1u);
+
+    row = 3;  // past the list: nothing happens
+    imp.ScanParameters(1);
+    EXPECT_EQ(row, 3);
+    EXPECT_EQ(scanned.count(), 2);
+}
+
+TEST_F(QtWindowImpTest, ParameterValueShowsAndStoresWithoutMovingTheRow) {
+    list.addItems({"SPI_SPEED_ME0_X:9"});
+    QSignalSpy effect(&imp, &QtWindowImp::DrawEffect);
+    imp.ParameterValue(-3);
+    EXPECT_EQ(lcd.intValue(), -3);
+    EXPECT_EQ(list.item(0)->text(), "SPI_SPEED_ME0_X:" + QString(12, ' ') + "-3");
+    EXPECT_EQ(imp._settings.GetValue("parameter_value"), "-3");
+    EXPECT_EQ(imp._settings.GetValue("SPI_SPEED_ME0_X"), "-3");
+    EXPECT_EQ(row, 0);
+    EXPECT_EQ(effect.count(), 1);
+
+    // The window may not have handed a row counter: the row part is skipped.
+    holder.SetParameterWidgets(&lcd, &list, nullptr);
+    imp.ParameterValue(4);
+    imp.ScanParameters(4);
+    EXPECT_EQ(imp._settings.GetValue("parameter_value"), "4");
+    EXPECT_EQ(imp._settings.GetValue("SPI_SPEED_ME0_X"), "-3");
+}
+
+TEST_F(QtWindowImpTest, OpenShortTablesTakeColumnsFromTheOuterVector) {
+    for (QTableWidget* table : {&openTable, &shortTable}) {
+        table->setColumnCount(3);
+        table->setRowCount(2);
+    }
+    std::vector<std::vector<int> > open{{1, 2}, {3, 4}, {5, 6}};
+    std::vector<std::vector<int> > shorts{{7, 8}, {9}};  // short of the table
+    shortTable.setItem(1, 1, new QTableWidgetItem("old"));
+    imp.ShowOpenShortData(open, shorts);
+
+    EXPECT_EQ(openTable.item(0, 0)->text(), "1");
+    EXPECT_EQ(openTable.item(1, 0)->text(), "2");
+    EXPECT_EQ(openTable.item(0, 1)->text(), "3");
+    EXPECT_EQ(openTable.item(1, 2)->text(), "6");
+    EXPECT_EQ(shortTable.item(1, 0)->text(), "8");
+    EXPECT_EQ(shortTable.item(0, 1)->text(), "9");
+    EXPECT_EQ(shortTable.item(1, 1)->text(), "old");
+    EXPECT_EQ(shortTable.item(0, 2), nullptr);
+}
+
+TEST_F(QtWindowImpTest, EverySignalComesFromItsOperation) {
+    std::vector<std::string> seen;
+    auto text = [&seen](const char* name) {
+        return [&seen, name](const char* value) { seen.push_back(std::string(name) + value); };
+    };
+    auto bare = [&seen](const char* name) { return [&seen, name] { seen.push_back(name); }; };
+    auto number = [&seen](const char* name) {
+        return [&seen, name](int value) { seen.push_back(name + std::to_string(value)); };
+    };
+    QObject::connect(&imp, qOverload<const char*>(&QtWindowImp::RecordSegment), text("segment:"));
+    QObject::connect(&imp, &QtWindowImp::SignalReadMasterVersion, text("read:"));
+    QObject::connect(&imp, &QtWindowImp::SignalMasterVersion, text("master:"));
+    QObject::connect(&imp, &QtWindowImp::SignalSlaveVersion, text("slave:"));
+    QObject::connect(&imp, &QtWindowImp::SignalSlaveCrc, text("crc:"));
+    QObject::connect(&imp, &QtWindowImp::SignalElectrodesX, text("x:"));
+    QObject::connect(&imp, &QtWindowImp::SignalElectrodesY, text("y:"));
+    QObject::connect(&imp, &QtWindowImp::SignalEepromStructVersion,
+                     [&seen](std::string v, bool match) {
+                         seen.push_back("eeprom:" + v + (match ? "=" : "!"));
+                     });
+    QObject::connect(&imp, &QtWindowImp::SignalResetParameter, number("reset:"));
+    QObject::connect(&imp, &QtWindowImp::SignalStartTimer, number("timer:"));
+    QObject::connect(&imp, &QtWindowImp::SignalRequestMasterDownload, bare("download"));
+    QObject::connect(&imp, &QtWindowImp::SignalStopRecord, bare("stop"));
+    QObject::connect(&imp, &QtWindowImp::SignalCheckInformationTimeOut, bare("timeout"));
+    QObject::connect(&imp, &QtWindowImp::SignalFlushButtonStatus, bare("buttons"));
+    QObject::connect(&imp, &QtWindowImp::SignalDeviceOff, bare("off"));
+    QObject::connect(&imp, &QtWindowImp::CheckCrossX, bare("crossX"));
+    QObject::connect(&imp, &QtWindowImp::CheckCrossY, bare("crossY"));
+    QObject::connect(&imp, &QtWindowImp::DrawEffect, bare("effect"));
+
+    imp.RecordSegment(std::string("seg"));
+    imp.ReadMasterVersion("r1");
+    imp.DisplayMasterVersion("m1");
+    imp.DisplaySlaveVersion("s1");
+    imp.DisplaySlaveCrc("c1");
+    imp.DisplayElectrodesX("24");
+    imp.DisplayElectrodesY("16");
+    imp.DisplayEepromStructVersion("E2", true);
+    imp.ResetParameter(7);
+    imp.StartTimer(1);
+    imp.RequestMasterDownload();
+    imp.StopRecord();
+    imp.CheckInformationTimeOut();
+    imp.FlushButtonStatus();
+    imp.DeviceOff();
+    imp.SetXCross(11);
+    imp.SetYCross(-2);
+    imp.SetMode(3);
+    imp.SetOption(1);
+
+    const std::vector<std::string> expected{
+        "segment:seg", "read:r1",    "master:m1", "slave:s1", "crc:c1",   "x:24",
+        "y:16",        "eeprom:E2=", "reset:7",   "timer:1",  "download", "stop",
+        "timeout",     "buttons",    "off",       "crossY",   "effect"};
+    EXPECT_EQ(seen, expected);
+    EXPECT_EQ(imp._settings.GetValue("x_cross"), "11");
+    EXPECT_EQ(imp._settings.GetValue("y_cross"), "-2");
+}
+
+TEST_F(QtWindowImpTest, SceneOperationsReplaceTheCurrentSceneAfterTheNewStart) {
+    imp.StartSceneFor<ItemScene>(&state, 4);
+    boost::weak_ptr<ItemScene> first = Current();
+    ASSERT_FALSE(first.expired());
+    EXPECT_EQ(first.lock()->Mode(), 4);
+
+    first.lock()->SetExtraDisplay(false);
+    imp.StartSceneFor<ItemScene>(&state);
+    EXPECT_TRUE(first.expired());
+    EXPECT_TRUE(Current()->ShowsValues());
+    imp.SetExtraDisplay(false);
+    EXPECT_FALSE(Current()->ShowsValues());
+
+    imp.UpdateScene();
+    imp.ClearScene();
+    EXPECT_EQ(state.updates, 1);
+    EXPECT_EQ(Current()->clears, 1);
+
+    imp.StartCommon();
+    EXPECT_FALSE(Current());
+    EXPECT_TRUE(fixture.View().GetScene());
+}
+
+TEST_F(QtWindowImpTest, ClearAllDropsTheSceneBeforeItsItemsGo) {
+    log.setText("old");
+    imp.StartSceneFor<ItemScene>(&state);
+    boost::weak_ptr<ItemScene> old = Current();
+    imp.ClearAll();
+
+    EXPECT_TRUE(old.expired());
+    EXPECT_TRUE(log.toPlainText().isEmpty());
+    const QList<QGraphicsItem*> items = fixture.Graphics()->items();
+    ASSERT_EQ(items.size(), 1);
+    EXPECT_EQ(items.front(), fixture.View().TextItem());
+    EXPECT_TRUE(fixture.View().TextItem()->toPlainText().isEmpty());
+
+    // Nothing may reach the freed items before the next scene comes.
+    fixture.Resize(500, 300);
+    imp.UpdateScene();
+    imp.ClearScene();
+    imp.SetExtraDisplay(false);
+    EXPECT_EQ(state.updates, 0);
+}
+
+TEST_F(QtWindowImpTest, AVerdictThatClearsTheDisplayMidUpdateLeavesTheSceneSafe) {
+    // The verdict's slot starts the next test item, which clears the display
+    // while the judging scene is still inside its Update.
+    QObject::connect(&fixture.View(), qOverload<bool>(&DisplayView::testResult),
+                     [this](bool) { imp.ClearAll(); });
+    imp.StartSceneFor<ItemScene>(&state);
+    boost::weak_ptr<ItemScene> judging = Current();
+    Current()->onUpdate = [](ItemScene& scene) { scene.Verdict(false); };
+
+    imp.UpdateScene();
+    EXPECT_EQ(fixture.VerdictList(), std::vector<bool>{false});
+    EXPECT_TRUE(judging.expired());
+    EXPECT_EQ(fixture.Graphics()->items().size(), 1);
+    imp.sendTestResult(true);
+    EXPECT_EQ(fixture.VerdictList(), (std::vector<bool>{false, true}));
+}
+
+TEST_F(QtWindowImpTest, AVerdictFromASceneNoViewShowsIsDropped) {
+    QGraphicsScene lonely;
+    ItemScene scene(&lonely, &state);
+    scene.Verdict(true);
+    ItemScene detached(nullptr, &state);
+    detached.Verdict(false);
+    EXPECT_EQ(fixture.Verdicts().count(), 0);
+}
+
+TEST_F(QtWindowImpTest, EveryRedrawLeavesItsTraceLines) {
+    WidgetHolder noView;
+    QtWindowImp viewless(&noView);
+    viewless.UpdateScene();
+    imp.UpdateScene();
+    imp.UpdateScene();
+    QFile trace(workFolder.filePath("test.txt"));
+    ASSERT_TRUE(trace.open(QIODevice::ReadOnly));
+    EXPECT_EQ(trace.readAll(), "Step1\nStep1\nStep2\nStep1\nStep2\n");
+}
+
+}  // namespace

@@ -1,0 +1,133 @@
+#include <gtest/gtest.h>
+
+#include <log4cplus/appender.h>
+#include <log4cplus/spi/loggingevent.h>
+#include <QDateTime>
+#include <QDir>
+#include <QTextEdit>
+
+#include "OperationLog.h"
+#include "QtWindowImp.h"
+#include "TempProgramDir.h"
+#include "WidgetHolder.h"
+
+using morvex_gui_qtlib::QtWindowImp;
+using morvex_gui_qtlib::WidgetHolder;
+
+namespace {
+
+// Collects what reaches the operation log while a test runs.
+class CapturingAppender : public log4cplus::Appender {
+public:
+    ~CapturingAppender() override { destructorImpl(); }
+    void close() override {}
+    std::vector<std::string> messages;
+
+protected:
+    void append(const log4cplus::spi::InternalLoggingEvent& event) override {
+        messages.push_back(event.getMessage());
+    }
+};
+
+class ResultFileTest : public ::testing::Test {
+protected:
+    ResultFileTest() : imp(&holder), capture(new CapturingAppender) {
+        holder.SetLog(&log);
+        OperationLogger().addAppender(log4cplus::SharedAppenderPtr(capture));
+    }
+    ~ResultFileTest() override {
+        OperationLogger().removeAppender(log4cplus::SharedAppenderPtr(capture));
+    }
+
+    QStringList ResultFiles() const {
+        return QDir(dir.File("Results")).entryList(QDir::Files, QDir::Name);
+    }
+
+    TempProgramDir dir;
+    QTextEdit log;
+    WidgetHolder holder;
+    QtWindowImp imp;
+    CapturingAppender* capture;
+};
+
+TEST_F(ResultFileTest, TheStampEndsInMinuteAndSecondWithoutLeadingZeros) {
+    const QDateTime time(QDate(2015, 12, 14), QTime(9, 5, 7, 450));
+    EXPECT_EQ(QtWindowImp::ResultFileStamp(time), "2015-12-14-09-05-07-57");
+}
+
+TEST_F(ResultFileTest, NothingToSaveMakesNoFolder) {
+    EXPECT_TRUE(imp.SaveResults());
+    EXPECT_FALSE(QDir(dir.File("Results")).exists());
+}
+
+TEST_F(ResultFileTest, RecordsLandInKeyOrderUnderTheTimeStampAndAreCleared) {
+    imp.SetResult("slave", "Slave: ,Pass\r\n");
+    imp.SetResult("attb", "ATTB: ,Pass\r\n");
+    imp.SetResult("raster x", "Raster X: ,Fail\r\n1,2,3\r\n");
+
+    const QString before = QtWindowImp::ResultFileStamp(QDateTime::currentDateTime());
+    ASSERT_TRUE(imp.SaveResults());
+    const QString after = QtWindowImp::ResultFileStamp(QDateTime::currentDateTime());
+
+    const QStringList files = ResultFiles();
+    ASSERT_EQ(files.size(), 1);
+    EXPECT_TRUE(files.front() == before + ".csv" || files.front() == after + ".csv")
+        << files.front().toStdString();
+    EXPECT_EQ(dir.Read("Results/" + files.front()),
+              "ATTB: ,Pass\r\nRaster X: ,Fail\r\n1,2,3\r\nSlave: ,Pass\r\n");
+    EXPECT_TRUE(imp._results.empty());
+
+    imp.SetResult("reset", "Reset: ,Pass\r\n");
+    ASSERT_TRUE(imp.SaveResults());
+    for (const QString& name : ResultFiles()) {
+        if (name != files.front()) {
+            EXPECT_EQ(dir.Read("Results/" + name), "Reset: ,Pass\r\n");
+        }
+    }
+}
+
+TEST_F(ResultFileTest, ASecondRunInTheSameSecondGetsItsOwnFile) {
+    // Earlier runs under the stamps of this second and the next two.
+    const QDateTime now = QDateTime::currentDateTime();
+    QStringList taken;
+    for (int s = 0; s < 3; ++s) {
+        taken << QtWindowImp::ResultFileStamp(now.addSecs(s)) + ".csv";
+        dir.Write("Results/" + taken.back(), "earlier run");
+    }
+    imp.SetResult("debug", "Debug: ,Pass\r\n");
+    ASSERT_TRUE(imp.SaveResults());
+
+    for (const QString& name : taken) {
+        EXPECT_EQ(dir.Read("Results/" + name), "earlier run");
+    }
+    const QStringList files = ResultFiles();
+    ASSERT_EQ(files.size(), 4);
+    QString added;
+    for (const QString& name : files) {
+        if (!taken.contains(name)) {
+            added = name;
+        }
+    }
+    EXPECT_TRUE(added.endsWith("_1.csv")) << added.toStdString();
+    EXPECT_EQ(dir.Read("Results/" + added), "Debug: ,Pass\r\n");
+}
+
+TEST_F(ResultFileTest, AFileThatCannotBeWrittenIsReportedAndTheRecordsStay) {
+    dir.Write("Results", "a file where the folder should be");
+    imp.SetResult("attb", "ATTB: ,Pass\r\n");
+
+    EXPECT_FALSE(imp.SaveResults());
+    EXPECT_EQ(imp._results.size(), 1u);
+    EXPECT_TRUE(log.toHtml().contains("#ff0000")) << log.toHtml().toStdString();
+    EXPECT_TRUE(log.toPlainText().contains("Result file not saved"));
+    ASSERT_EQ(capture->messages.size(), 1u);
+    EXPECT_NE(capture->messages.front().find("Result file not saved"), std::string::npos);
+
+    // Once the folder can be made, the kept records are saved after all.
+    QFile::remove(dir.File("Results"));
+    ASSERT_TRUE(imp.SaveResults());
+    ASSERT_EQ(ResultFiles().size(), 1);
+    EXPECT_EQ(dir.Read("Results/" + ResultFiles().front()), "ATTB: ,Pass\r\n");
+}
+
+}  // namespace
