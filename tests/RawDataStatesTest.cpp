@@ -91,7 +91,8 @@ TEST_F(RawDataStatesTest, AFrameNeedsAnXLineAndASecondYLineAppends) {
     EXPECT_EQ(imp.Count("UpdateScene"), 1) << "the grown Y count is not redrawn";
     EXPECT_EQ(imp.Count("Log"), 2) << "but it is still logged";
     EXPECT_EQ(imp.Count("RecordSegment"), 2);
-    EXPECT_TRUE(imp.Has("Log(<FONT COLOR=lawngreen>X1,2,3</FONT><br /><FONT COLOR=BLUE>Y4,5</FONT>)"));
+    EXPECT_TRUE(
+        imp.Has("Log(<FONT COLOR=lawngreen>X1,2,3</FONT><br /><FONT COLOR=BLUE>Y4,5</FONT>)"));
     EXPECT_TRUE(imp.Has("RecordSegment(X1,2,3\r\nY4,5)"));
 }
 
@@ -125,7 +126,8 @@ TEST_F(RawDataStatesTest, JitterModeIsChosenAtConstructionAndWritesTheJitterReco
     jitter.YOnOffRecord() = "Y_ON/OFF,1";
     jitter.SetDisconnectionTest(1);
     jitter.logResult("Fail");
-    EXPECT_EQ(imp._results["jitter"], "Jitter: ,Fail\r\nX,1\r\nY,2\r\nX_ON/OFF,0\r\nY_ON/OFF,1\r\n");
+    EXPECT_EQ(imp._results["jitter"],
+              "Jitter: ,Fail\r\nX,1\r\nY,2\r\nX_ON/OFF,0\r\nY_ON/OFF,1\r\n");
 }
 
 TEST_F(RawDataStatesTest, LimitSettingsThatAreNotWholeNumbersKeepTheDefaults) {
@@ -200,9 +202,8 @@ TEST_F(RawDataStatesTest, ButtonRawDataStartsOnEightValuesWithItsRecord) {
     state.Parse("The button rawdata: 1,2,3,4,5,6,7");
     EXPECT_TRUE(imp.calls.empty());
     state.Parse("The button rawdata: 1,2,3,4,5,6,7,-8");
-    EXPECT_EQ(imp.Names(),
-              (std::vector<std::string>{"StartTimer", "StartCommon", "StopRecord", "ClearAll",
-                                        "SetResult", "StartSingleDebug"}));
+    EXPECT_EQ(imp.Names(), (std::vector<std::string>{"StartTimer", "StartCommon", "StopRecord",
+                                                     "ClearAll", "SetResult", "StartSingleDebug"}));
     EXPECT_EQ(imp._results["Button Rawdata"], "Button Rawdata: ,Pass\r\n 1,2,3,4,5,6,7,-8\r\n");
 }
 
@@ -299,9 +300,9 @@ TEST_F(RawDataStatesTest, BendingFrameCompletesOnlyWithAllFourLinesOfTheRightLen
     state.Parse("U6,7,8");
     state.Parse("V8,9");
     EXPECT_EQ(imp.Names(), (std::vector<std::string>{"UpdateScene", "Log"}));
-    EXPECT_TRUE(imp.Has(
-        "Log(<FONT COLOR=GREEN>X1,2,3<br />Y4,5</FONT><br /><FONT COLOR=BLUE>U6,7,8<br "
-        "/>V8,9</FONT>)"));
+    EXPECT_TRUE(
+        imp.Has("Log(<FONT COLOR=GREEN>X1,2,3<br />Y4,5</FONT><br /><FONT COLOR=BLUE>U6,7,8<br "
+                "/>V8,9</FONT>)"));
 }
 
 TEST_F(RawDataStatesTest, ClassicRasterOnlyRunsTheCommonStart) {
