@@ -49,8 +49,6 @@ void TuneDebug::ChangeState() {
 
 void TuneDebug::Update() {
     if (!FillFrameFromDump()) {
-        _xData.clear();
-        _yData.clear();
         return;
     }
     _imp->UpdateScene();

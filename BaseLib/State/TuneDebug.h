@@ -18,7 +18,8 @@ public:
 
 private:
     void ReadCrossCounts();
-    // Fills the frame from the dump; false when the word count does not fit.
+    // Fills the frame from the dump; false, with the frame left empty, when the
+    // word count does not fit.
     bool FillFrameFromDump();
 
     std::vector<short> _words;
