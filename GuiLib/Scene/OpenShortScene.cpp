@@ -1,0 +1,122 @@
+#include "OpenShortScene.h"
+
+#include <QBrush>
+#include <QGraphicsLineItem>
+#include <QGraphicsRectItem>
+#include <QGraphicsScene>
+#include <QPen>
+#include <algorithm>
+
+#include "OpenShortState.h"
+
+namespace morvex_gui_qtlib {
+
+namespace {
+
+// Room round the grid, and the inset of a square within its cell.
+constexpr double kMargin = 30.0;
+constexpr double kSquareInset = 2.0;
+constexpr double kSquareGap = 4.0;
+// A marker spans 0.8 to 1.2 cells: across the boundary at the cell's middle.
+constexpr double kMarkerFrom = 0.8;
+constexpr double kMarkerTo = 1.2;
+constexpr double kMiddle = 0.5;
+
+QPen SquarePen(const QColor& colour) {
+    return QPen(QBrush(colour, Qt::SolidPattern), 6, Qt::SolidLine, Qt::RoundCap, Qt::BevelJoin);
+}
+
+const QPen& OutlinePen() {
+    static const QPen pen = SquarePen(QColor(0, 255, 0, 160));
+    return pen;
+}
+
+const QPen& MarkerPen() {
+    static const QPen pen = SquarePen(QColor(255, 0, 0, 200));
+    return pen;
+}
+
+const QBrush& SquareBrush() {
+    static const QBrush brush(QColor(0, 100, 0, 160), Qt::SolidPattern);
+    return brush;
+}
+
+}  // namespace
+
+OpenShortScene::OpenShortScene(QGraphicsScene* scene, morvex_gui::OpenShortState* state)
+    : Scene(scene), _state(state), _defectFound(false), _failReported(false) {
+    HoldState(state);
+}
+
+OpenShortScene::Grid OpenShortScene::Measure() const {
+    const QRectF rect = _scene->sceneRect();
+    return Grid{(rect.width() - 2 * kMargin) / _state->GetXSquares(),
+                (rect.height() - 2 * kMargin) / _state->GetYSquares()};
+}
+
+QRectF OpenShortScene::SquareRect(const Grid& grid, int x, int y) const {
+    return QRectF(
+        x * grid.cellWidth + kMargin + kSquareInset, y * grid.cellHeight + kMargin + kSquareInset,
+        std::max(0.0, grid.cellWidth - kSquareGap), std::max(0.0, grid.cellHeight - kSquareGap));
+}
+
+void OpenShortScene::Start() {
+    Layout(true);
+}
+
+void OpenShortScene::Layout(bool create) {
+    const Grid grid = Measure();
+    const int columns = _state->GetXSquares();
+    const int rows = _state->GetYSquares();
+    if (create) {
+        _cells.assign(columns, std::vector<QGraphicsRectItem*>(rows, nullptr));
+        for (int x = 0; x < columns; ++x) {
+            for (int y = 0; y < rows; ++y) {
+                _cells[x][y] = _scene->addRect(SquareRect(grid, x, y), OutlinePen(), SquareBrush());
+            }
+        }
+        return;
+    }
+    for (size_t x = 0; x < _cells.size(); ++x) {
+        for (size_t y = 0; y < _cells[x].size(); ++y) {
+            _cells[x][y]->setRect(SquareRect(grid, static_cast<int>(x), static_cast<int>(y)));
+            _cells[x][y]->setBrush(SquareBrush());
+        }
+    }
+    RemoveMarkers();
+}
+
+void OpenShortScene::RemoveMarkers() {
+    for (QGraphicsLineItem* marker : _markers) {
+        _scene->removeItem(marker);
+        delete marker;
+    }
+    _markers.clear();
+}
+
+void OpenShortScene::AddMarker(double x1, double y1, double x2, double y2) {
+    _markers.push_back(_scene->addLine(x1, y1, x2, y2, MarkerPen()));
+    _defectFound = true;
+}
+
+void OpenShortScene::Update() {
+    Layout(false);
+    const Grid grid = Measure();
+    for (const auto& cell : _state->GetOpenCells()) {
+        const double left = kMargin + cell.first * grid.cellWidth;
+        const double y = kMargin + cell.second * grid.cellHeight + kMiddle * grid.cellHeight;
+        AddMarker(left + kMarkerFrom * grid.cellWidth, y, left + kMarkerTo * grid.cellWidth, y);
+    }
+    for (const auto& cell : _state->GetShortCells()) {
+        const double x = kMargin + cell.first * grid.cellWidth + kMiddle * grid.cellWidth;
+        const double top = kMargin + cell.second * grid.cellHeight;
+        AddMarker(x, top + kMarkerFrom * grid.cellHeight, x, top + kMarkerTo * grid.cellHeight);
+    }
+    if (_defectFound && !_failReported) {
+        _state->logResult("Fail");
+        SendTestResult(false);
+        _failReported = true;
+    }
+}
+
+}  // namespace morvex_gui_qtlib

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QRectF>
+#include <vector>
+
+#include "Scene.h"
+
+class QGraphicsLineItem;
+class QGraphicsRectItem;
+
+namespace morvex_gui {
+class OpenShortState;
+}
+
+namespace morvex_gui_qtlib {
+
+// The open/short test's display: one square per sensor square and a short red
+// stroke across every boundary the state reports as defective. The first
+// defect writes the "Fail" record and is reported once; a pass is never
+// reported (the state wrote "Pass" when the test started).
+class OpenShortScene : public Scene {
+public:
+    OpenShortScene(QGraphicsScene* scene, morvex_gui::OpenShortState* state);
+
+    void Start() override;
+    void Update() override;
+    // The squares follow the rectangle at the next frame.
+    void OnResize() override {}
+    void Layout(bool create) override;
+
+    // _cells[x][y]: column x, row y.
+    const std::vector<std::vector<QGraphicsRectItem*> >& Cells() const { return _cells; }
+    const std::vector<QGraphicsLineItem*>& Markers() const { return _markers; }
+
+private:
+    struct Grid {
+        double cellWidth;
+        double cellHeight;
+    };
+
+    Grid Measure() const;
+    QRectF SquareRect(const Grid& grid, int x, int y) const;
+    void RemoveMarkers();
+    void AddMarker(double x1, double y1, double x2, double y2);
+
+    morvex_gui::OpenShortState* _state;
+    std::vector<std::vector<QGraphicsRectItem*> > _cells;
+    std::vector<QGraphicsLineItem*> _markers;
+    bool _defectFound;
+    bool _failReported;
+};
+
+}  // namespace morvex_gui_qtlib

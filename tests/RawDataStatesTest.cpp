@@ -1,0 +1,315 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "BendingRawData.h"
+#include "ButtonRawDataState.h"
+#include "ButtonReferenceDataState.h"
+#include "ClassicDebug.h"
+#include "ClassicRaster.h"
+#include "CoreDebug.h"
+#include "CoreRasterX.h"
+#include "CoreRasterY.h"
+#include "RecordingWindowImp.h"
+#include "ReferenceDataState.h"
+#include "SingleRawDataX.h"
+#include "TempProgramDir.h"
+#include "TestGlobals.h"
+#include "TuneDebug.h"
+
+using namespace morvex_gui;
+
+namespace {
+
+// "X5,5,5" style line of `count` equal values.
+std::string Line(char axis, int count, int value = 5) {
+    std::string line(1, axis);
+    for (int i = 0; i < count; ++i) {
+        line += (i ? "," : "") + std::to_string(value);
+    }
+    return line;
+}
+
+void Set(RecordingWindowImp& imp, const char* key, const char* value) {
+    imp._settings.SetParameter(ConfigParameter(key, value));
+}
+
+void FeedFrames(State& state, int frames, int xCount = 16, int yCount = 12) {
+    for (int i = 0; i < frames; ++i) {
+        state.Parse(Line('X', xCount).c_str());
+        state.Parse(Line('Y', yCount).c_str());
+    }
+}
+
+class RawDataStatesTest : public ::testing::Test {
+protected:
+    void SetUp() override { g_jitterTest = 0; }
+    void TearDown() override { g_jitterTest = 0; }
+
+    TempProgramDir dir;
+    RecordingWindowImp imp;
+};
+
+}  // namespace
+
+TEST_F(RawDataStatesTest, DebugStartsOnTheFourthStableFrameWithAPassRecord) {
+    CoreDebug state(&imp);
+    FeedFrames(state, 3);
+    EXPECT_TRUE(imp.calls.empty());
+
+    state.Parse("X1,-2");
+    state.Parse("Y3");
+    EXPECT_TRUE(imp.calls.empty()) << "counts changed: the stability count restarts";
+    FeedFrames(state, 3, 2, 1);
+    EXPECT_TRUE(state.IsInitialize());
+    FeedFrames(state, 1, 2, 1);
+
+    EXPECT_EQ(imp.Names(), (std::vector<std::string>{"SetResult", "StartTimer", "StartCommon",
+                                                     "StopRecord", "ClearAll", "StartDebug"}));
+    EXPECT_TRUE(imp.Has("StartTimer(1)"));
+    EXPECT_EQ(imp._results["debug"], "Debug: ,Pass\r\nX,5,5\r\nY,5\r\n");
+    EXPECT_EQ(state.GetXCount(), 2);
+    EXPECT_EQ(state.GetYCount(), 1);
+}
+
+TEST_F(RawDataStatesTest, AFrameNeedsAnXLineAndASecondYLineAppends) {
+    CoreDebug state(&imp);
+    for (int i = 0; i < 6; ++i) {
+        state.Parse("Y1,2");
+    }
+    EXPECT_TRUE(state.IsInitialize());
+    EXPECT_TRUE(state.GetXData().empty());
+
+    FeedFrames(state, 4, 3, 2);
+    imp.Reset();
+    state.Parse("X1,2,3");
+    state.Parse("Y4,5");
+    state.Parse("Y6");
+    EXPECT_EQ(state.GetYData(), (std::vector<int>{4, 5, 6}));
+    EXPECT_EQ(imp.Count("UpdateScene"), 1) << "the grown Y count is not redrawn";
+    EXPECT_EQ(imp.Count("Log"), 2) << "but it is still logged";
+    EXPECT_EQ(imp.Count("RecordSegment"), 2);
+    EXPECT_TRUE(
+        imp.Has("Log(<FONT COLOR=lawngreen>X1,2,3</FONT><br /><FONT COLOR=BLUE>Y4,5</FONT>)"));
+    EXPECT_TRUE(imp.Has("RecordSegment(X1,2,3\r\nY4,5)"));
+}
+
+TEST_F(RawDataStatesTest, RasterStatesStartTheirOwnAxisDisplay) {
+    CoreRasterX x(&imp);
+    FeedFrames(x, 4);
+    EXPECT_EQ(imp.Count("StartRasterX"), 1);
+    EXPECT_EQ(x.GetMode(), RawData::kRasterXMode);
+
+    RecordingWindowImp other;
+    CoreRasterY y(&other);
+    FeedFrames(y, 4);
+    EXPECT_EQ(other.Count("StartRasterY"), 1);
+    EXPECT_EQ(other.Count("StartDebug") + other.Count("StartRasterX"), 0);
+    EXPECT_EQ(other._results.count("debug"), 1u);
+}
+
+TEST_F(RawDataStatesTest, JitterModeIsChosenAtConstructionAndWritesTheJitterRecord) {
+    g_jitterTest = 1;
+    CoreDebug jitter(&imp);
+    g_jitterTest = 0;
+    EXPECT_EQ(jitter.GetMode(), RawData::kJitterMode);
+    FeedFrames(jitter, 4);
+    EXPECT_EQ(imp.Count("StartDebug"), 1);
+    EXPECT_EQ(imp._results.count("debug"), 0u);
+    EXPECT_EQ(imp._results["jitter"], "Jitter: ,Pass\r\n\r\n\r\n");
+
+    jitter.XRecord() = "X,1";
+    jitter.YRecord() = "Y,2";
+    jitter.XOnOffRecord() = "X_ON/OFF,0";
+    jitter.YOnOffRecord() = "Y_ON/OFF,1";
+    jitter.SetDisconnectionTest(1);
+    jitter.logResult("Fail");
+    EXPECT_EQ(imp._results["jitter"],
+              "Jitter: ,Fail\r\nX,1\r\nY,2\r\nX_ON/OFF,0\r\nY_ON/OFF,1\r\n");
+}
+
+TEST_F(RawDataStatesTest, LimitSettingsThatAreNotWholeNumbersKeepTheDefaults) {
+    Set(imp, "rawdata_max", "12.5");
+    Set(imp, "rawdata_min", "-40");
+    CoreDebug state(&imp);
+    EXPECT_EQ(state.GetRawdataMax(), 80);
+    EXPECT_EQ(state.GetRawdataMin(), -40);
+
+    Set(imp, "rawdata_max", "abc");
+    Set(imp, "rawdata_min", "");
+    CoreDebug other(&imp);
+    EXPECT_EQ(other.GetRawdataMax(), 80);
+    EXPECT_EQ(other.GetRawdataMin(), -60);
+}
+
+TEST_F(RawDataStatesTest, ThresholdTableComesFromTheFileOfTheElectrodeCounts) {
+    Set(imp, "x_electrodes", "2");
+    Set(imp, "y_electrodes", "1");
+    dir.Write("X2Y1.txt", "10,20,\r\n-10,-20,\r\n30,\r\n-30,");
+    CoreDebug state(&imp);
+    EXPECT_EQ(state.GetThresholdData(),
+              (std::vector<std::vector<int> >{{10, 20}, {-10, -20}, {30}, {-30}}));
+    int limit = 0;
+    EXPECT_TRUE(state.GetLimit(2, 0, limit));
+    EXPECT_EQ(limit, 30);
+    EXPECT_FALSE(state.GetLimit(2, 1, limit));
+    EXPECT_FALSE(state.GetLimit(4, 0, limit));
+}
+
+TEST_F(RawDataStatesTest, ClassicDebugStartsPlainlyAndOnlyLogs) {
+    ClassicDebug state(&imp);
+    state.Parse("X+00012 ,-00003 ,");
+    EXPECT_EQ(imp.Names(), (std::vector<std::string>{"StartCommon", "StopRecord", "ClearAll"}));
+    imp.Reset();
+    state.Parse("X+00012 ,-00003 ,");
+    state.Parse("Y+00004 ,");
+    EXPECT_EQ(state.GetXData(), (std::vector<int>{12, -3}));
+    EXPECT_EQ(imp.Names(), std::vector<std::string>{"Log"});
+}
+
+TEST_F(RawDataStatesTest, TuneDebugReadsWordsFromARegisterDump) {
+    TuneDebug state(&imp);
+    const char* dump = "Read register content: 01 00 FF FF 05 00 ";
+    state.Parse(dump);
+    EXPECT_TRUE(state.IsInitialize()) << "x_cross missing: never starts";
+
+    Set(imp, "x_cross", "2");
+    Set(imp, "y_cross", "1");
+    state.Parse("Read register content: 01 00 ");
+    EXPECT_TRUE(state.IsInitialize());
+    state.Parse(dump);
+    EXPECT_FALSE(state.IsInitialize());
+    EXPECT_EQ(state.GetXData(), (std::vector<int>{1, -1}));
+    EXPECT_EQ(state.GetYData(), std::vector<int>{5});
+    EXPECT_EQ(imp.Count("StartDebug"), 1);
+    EXPECT_EQ(imp.Count("SetResult") + imp.Count("StartTimer"), 0);
+
+    imp.Reset();
+    state.Parse("Read register content: 02 00 03 00 04 00 ");
+    EXPECT_EQ(state.GetYData(), std::vector<int>{4});
+    EXPECT_TRUE(imp.Has("Log(<FONT COLOR=GREEN>02 00 03 00 04 00 </FONT>)"));
+    state.Parse("Read register content: 02 00 ");
+    EXPECT_TRUE(state.GetXData().empty());
+    EXPECT_EQ(imp.Count("UpdateScene"), 1);
+}
+
+// ---- single raw data -------------------------------------------------------
+
+TEST_F(RawDataStatesTest, ButtonRawDataStartsOnEightValuesWithItsRecord) {
+    ButtonRawDataState state(&imp, 8, 0);
+    state.Parse("The button rawdata: 1,2,3,4,5,6,7");
+    EXPECT_TRUE(imp.calls.empty());
+    state.Parse("The button rawdata: 1,2,3,4,5,6,7,-8");
+    EXPECT_EQ(imp.Names(), (std::vector<std::string>{"StartTimer", "StartCommon", "StopRecord",
+                                                     "ClearAll", "SetResult", "StartSingleDebug"}));
+    EXPECT_EQ(imp._results["Button Rawdata"], "Button Rawdata: ,Pass\r\n 1,2,3,4,5,6,7,-8\r\n");
+}
+
+TEST_F(RawDataStatesTest, SumModeCollapsesTheLineIntoItsPeakChannel) {
+    Set(imp, "parameter_value", "100");
+    SingleRawDataX state(&imp, 3, 4);
+    state.Parse("X1,2");
+    EXPECT_TRUE(state.IsInitialize());
+    state.Parse("X1,2,3");
+    EXPECT_EQ(imp.Count("StartSingleDebugThreshold"), 1);
+    EXPECT_EQ(state.GetThreshold(), 100);
+    EXPECT_FLOAT_EQ(state.GetDivisor(), 15.0f);
+
+    imp.Reset();
+    state.Parse("X3,-9,9");
+    EXPECT_EQ(state.GetValues(), (std::vector<int>{0, 0, 1}));
+    EXPECT_EQ(state.GetPeakValue(), 21);
+    EXPECT_EQ(state.GetPeakChannel(), 2);
+    EXPECT_EQ(imp.Count("UpdateScene"), 1);
+
+    imp.Reset();
+    state.Parse("X50,-50,1");
+    EXPECT_EQ(imp.calls, std::vector<std::string>{"ResetParameter(101)"});
+}
+
+TEST_F(RawDataStatesTest, PeakModeScalesEveryValueAndKeepsTheFirstPeak) {
+    SingleRawDataX state(&imp, 3, 5);
+    state.Parse("X0,0,0");
+    state.Parse("X7,7,2");
+    EXPECT_EQ(state.GetValues(), (std::vector<int>{2, 2, 0}));
+    EXPECT_EQ(state.GetPeakValue(), 7);
+    EXPECT_EQ(state.GetPeakChannel(), 0);
+    state.Parse("X-7,-8,-1");
+    EXPECT_EQ(state.GetValues(), (std::vector<int>{-2, -2, 0}));
+    EXPECT_EQ(state.GetPeakChannel(), 2);
+}
+
+TEST_F(RawDataStatesTest, RepeatedLinesAreNeitherRedrawnNorLogged) {
+    SingleRawDataX state(&imp, 2, 6);
+    state.Parse("X1,2");
+    imp.Reset();
+    state.Parse("X3,4");
+    state.Parse("X3,4");
+    state.Parse("X3,4,5");
+    EXPECT_EQ(imp.Count("UpdateScene"), 1);
+    EXPECT_EQ(imp.calls.back(), "Log(<FONT COLOR=lawngreen>X3,4</FONT>)");
+}
+
+TEST_F(RawDataStatesTest, ReferenceDataStartsTheReferenceDisplayAndRecordsTheNumbers) {
+    ReferenceDataState state(&imp, 3, 0);
+    state.Parse("HR10,20,30");
+    EXPECT_EQ(imp.Count("StartReferenceData"), 1);
+    EXPECT_EQ(imp.Count("SetResult"), 0) << "the display gives the verdict";
+    state.logResult("Fail", 1);
+    EXPECT_EQ(imp._results["Single Raw"], "Single Raw: ,Fail\r\n10,20,30\r\n");
+
+    RecordingWindowImp other;
+    ButtonReferenceDataState button(&other, 2, 7);
+    button.Parse("The button reference rawdata: 4,5");
+    EXPECT_EQ(other.Count("StartButtonReferenceData"), 1);
+    button.logResult("Pass", 3);
+    button.logResult("Pass", 2);
+    EXPECT_EQ(other._results, (std::map<std::string, std::string>{
+                                  {"Button Single Raw", "Button Single Raw: ,Pass\r\n 4,5\r\n"}}));
+}
+
+// ---- bending ---------------------------------------------------------------
+
+TEST_F(RawDataStatesTest, BendingFrameCompletesOnlyWithAllFourLinesOfTheRightLength) {
+    Set(imp, "x_electrodes", "3");
+    Set(imp, "y_electrodes", "2");
+    BendingRawData state(&imp);
+    state.Parse("RAW DATA");
+    state.Parse("X1,2,3");
+    state.Parse("Y4,5");
+    state.Parse("BENDING DATA");
+    state.Parse("U6,7");  // one short: the frame stays incomplete
+    state.Parse("V8,9");
+    EXPECT_TRUE(state.IsInitialize());
+
+    state.Parse("U6,7,8");
+    state.Parse("V8,9");
+    EXPECT_EQ(imp.Count("StartBendingDebug"), 1);
+    EXPECT_TRUE(state.GetXValues().empty()) << "reset after the display was built";
+
+    imp.Reset();
+    state.Parse("Y4,5");
+    state.Parse("U6,7,8");
+    state.Parse("V8,9");
+    EXPECT_TRUE(imp.calls.empty()) << "a frame must begin with its X line";
+
+    state.Parse("X1,2,3");
+    state.Parse("Y4,5");
+    state.Parse("U6,7,8");
+    state.Parse("V8,9");
+    EXPECT_EQ(imp.Names(), (std::vector<std::string>{"UpdateScene", "Log"}));
+    EXPECT_TRUE(
+        imp.Has("Log(<FONT COLOR=GREEN>X1,2,3<br />Y4,5</FONT><br /><FONT COLOR=BLUE>U6,7,8<br "
+                "/>V8,9</FONT>)"));
+}
+
+TEST_F(RawDataStatesTest, ClassicRasterOnlyRunsTheCommonStart) {
+    ClassicRaster state(&imp);
+    state.Parse("X1,2");
+    EXPECT_TRUE(imp.calls.empty());
+    state.Parse("$ +00001 ,-00002 ,");
+    state.Parse("$ +00001 ,");
+    EXPECT_EQ(imp.Names(), (std::vector<std::string>{"StartCommon", "StopRecord", "ClearAll"}));
+}
