@@ -32,6 +32,9 @@ public:
     void Layout(bool create) override;
 
     const TouchGeometry& Geometry() const { return _geometry; }
+    // The rings of line and dot items of finger `slot`.
+    const std::vector<QGraphicsLineItem*>& Trail(size_t slot) const { return _trails.at(slot); }
+    const std::vector<QGraphicsEllipseItem*>& Dots(size_t slot) const { return _dots.at(slot); }
     const std::vector<QGraphicsRectItem*>& Legend() const { return _legend; }
 
 private:

@@ -31,6 +31,8 @@ public:
     void Layout(bool create) override;
 
     const TouchGeometry& Geometry() const { return _geometry; }
+    // The ring of line items of finger `slot`.
+    const std::vector<QGraphicsLineItem*>& Trail(size_t slot) const { return _trails.at(slot); }
     // The colour of finger `slot` in every touch scene (ten, repeating).
     static QColor SlotColour(int slot);
 
