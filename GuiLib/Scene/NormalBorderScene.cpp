@@ -1,0 +1,145 @@
+#include "NormalBorderScene.h"
+
+#include <QGraphicsRectItem>
+#include <QGraphicsScene>
+#include <QPen>
+#include <algorithm>
+
+#include "CoreBorder.h"
+
+namespace morvex_gui_qtlib {
+
+namespace {
+
+const QBrush& FillBrush() {
+    static const QBrush brush(QColor(85, 170, 127, 255));
+    return brush;
+}
+
+const QBrush& HitBrush() {
+    static const QBrush brush(Qt::white);
+    return brush;
+}
+
+const QPen& CellPen() {
+    static const QPen pen(QBrush(Qt::darkGray), 1.0, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin);
+    return pen;
+}
+
+}  // namespace
+
+NormalBorderScene::NormalBorderScene(QGraphicsScene* scene, morvex_gui::CoreBorder* state)
+    : Scene(scene), _state(state), _done(false), _passed(false), _hitCount(0) {
+    HoldState(state);
+}
+
+NormalBorderScene::~NormalBorderScene() = default;
+
+void NormalBorderScene::Start() {
+    Layout(true);
+}
+
+void NormalBorderScene::Clear() {}
+
+void NormalBorderScene::OnResize() {
+    Layout(false);
+}
+
+void NormalBorderScene::Layout(bool) {
+    _geometry.Fit(_scene->sceneRect(), _state->_xRes, _state->_yRes);
+    const size_t previousCount = _cells.size();
+    RemoveCells();
+    BuildCells();
+    if (_cells.size() != previousCount) {
+        _cellHit.assign(_cells.size(), false);
+    }
+    RestoreHits();
+}
+
+void NormalBorderScene::RemoveCells() {
+    for (QGraphicsRectItem* cell : _cells) {
+        _scene->removeItem(cell);
+        delete cell;
+    }
+    _cells.clear();
+}
+
+void NormalBorderScene::BuildCells() {
+    const double size = _state->_borderWidth;
+    // Without a positive width there is no ring to build.
+    if (size <= 0 || !_geometry.IsDrawable()) {
+        return;
+    }
+    const double left = _geometry.Left();
+    const double top = _geometry.Top();
+    const double right = _geometry.Right();
+    const double bottom = _geometry.Bottom();
+    const double across = _geometry.Width() / size - 1;
+    const double down = _geometry.Height() / size - 1;
+    // Top row from the left corner, bottom row from the right corner, then the
+    // left column from the bottom corner and the right column from the top.
+    for (int i = 0; i < across; ++i) {
+        AddCell(left + i * size, top, size);
+        AddCell(right - (i + 1) * size, bottom - size, size);
+    }
+    for (int j = 0; j < down; ++j) {
+        AddCell(left, bottom - (j + 1) * size, size);
+        AddCell(right - size, top + j * size, size);
+    }
+}
+
+void NormalBorderScene::AddCell(double x, double y, double size) {
+    _cells.push_back(_scene->addRect(QRectF(x, y, size, size), CellPen(), FillBrush()));
+}
+
+void NormalBorderScene::RestoreHits() {
+    _hitCount = static_cast<int>(std::count(_cellHit.begin(), _cellHit.end(), true));
+    for (size_t i = 0; i < _cells.size(); ++i) {
+        if (_cellHit[i]) {
+            _cells[i]->setBrush(HitBrush());
+        }
+    }
+    _done = !_passed && !_cells.empty() && _hitCount == static_cast<int>(_cells.size());
+}
+
+void NormalBorderScene::Update() {
+    const boost::dynamic_bitset<>& touchings = _state->_touchings;
+    const size_t slotCount =
+        std::min(touchings.size(), static_cast<size_t>(std::max(0, _state->_maxTouches)));
+    for (size_t slot = 0; slot < slotCount; ++slot) {
+        if (!touchings[slot]) {
+            continue;
+        }
+        if (_hitCount == static_cast<int>(_cells.size())) {
+            // Every cell is white: this touch confirms the pass, once.
+            if (_done) {
+                _done = false;
+                _passed = true;
+                SendTestResult(true);
+            }
+            return;
+        }
+        HitCellsAt(_geometry.Map(_state->_pos[slot], _state->_xReverse, _state->_yReverse));
+    }
+}
+
+void NormalBorderScene::HitCellsAt(const QPointF& point) {
+    for (size_t i = 0; i < _cells.size(); ++i) {
+        QGraphicsRectItem* cell = _cells[i];
+        // The bounding rectangle rules out most cells before the exact shape test.
+        if (!cell->boundingRect().contains(point) || !cell->contains(point)) {
+            continue;
+        }
+        if (_cellHit[i]) {
+            return;
+        }
+        _cellHit[i] = true;
+        cell->setBrush(HitBrush());
+        ++_hitCount;
+        if (_hitCount == static_cast<int>(_cells.size()) && !_passed) {
+            _done = true;
+        }
+    }
+}
+
+}  // namespace morvex_gui_qtlib

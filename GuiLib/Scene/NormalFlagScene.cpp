@@ -1,0 +1,234 @@
+#include "NormalFlagScene.h"
+
+#include <QGraphicsEllipseItem>
+#include <QGraphicsLineItem>
+#include <QGraphicsRectItem>
+#include <QGraphicsScene>
+#include <QGraphicsSimpleTextItem>
+#include <QPen>
+#include <algorithm>
+
+#include "CoreNormalFlag.h"
+#include "NormalScene.h"
+
+namespace morvex_gui_qtlib {
+
+namespace {
+
+constexpr int kLineAlpha = 100;
+constexpr int kDotAlpha = 50;
+constexpr size_t kPenTipSlot = 8;
+constexpr size_t kPenEraserSlot = 9;
+constexpr size_t kFingerSlots = 5;
+constexpr double kDotSize = 6.0;
+
+// The legend: five boxes of 60 x 30 every 65 pixels, 35 above the panel's
+// bottom edge, drawn above the trails.
+constexpr double kBoxPitch = 65.0;
+constexpr double kBoxInset = 5.0;
+constexpr double kBoxWidth = 60.0;
+constexpr double kBoxHeight = 30.0;
+constexpr double kBoxRise = 35.0;
+constexpr double kLabelInset = 10.0;
+constexpr double kLabelRise = 25.0;
+constexpr double kBoxZ = 10000.0;
+constexpr double kLabelZ = 10001.0;
+// The controller's tool shows three spare labels that are never placed.
+const char* const kLabelTexts[] = {"noise", "bending", "buffer", "palm", "water", " ", " ", " "};
+
+QPen RoundPen(const QColor& colour) {
+    return QPen(QBrush(colour), 2, Qt::SolidLine, Qt::RoundCap, Qt::BevelJoin);
+}
+
+const QPen& FramePen() {
+    static const QPen pen(QBrush(Qt::darkGray), 1, Qt::DashDotLine, Qt::SquareCap, Qt::BevelJoin);
+    return pen;
+}
+
+QColor WithAlpha(QColor colour, int alpha) {
+    colour.setAlpha(alpha);
+    return colour;
+}
+
+QPen LinePen(size_t slot) {
+    return RoundPen(WithAlpha(NormalScene::SlotColour(slot), kLineAlpha));
+}
+
+// The first ten dot colours are the trail colours; the next ten are darker.
+QColor DotColour(size_t slot) {
+    static const QColor darker[] = {QColor(0, 120, 0),   QColor(120, 0, 0),   QColor(0, 0, 120),
+                                    QColor(60, 255, 0),  QColor(0, 60, 255),  QColor(255, 0, 60),
+                                    QColor(150, 20, 20), QColor(20, 20, 150), QColor(20, 150, 20),
+                                    QColor(20, 60, 120)};
+    const size_t index = slot % 20;
+    const QColor colour = index < 10 ? NormalScene::SlotColour(index) : darker[index - 10];
+    return WithAlpha(colour, kDotAlpha);
+}
+
+const QBrush& ClearBrush() {
+    static const QBrush brush(QColor(0, 255, 0, 50));
+    return brush;
+}
+
+const QBrush& SetBrush() {
+    static const QBrush brush(QColor(255, 0, 0, 100));
+    return brush;
+}
+
+bool PenBits(const boost::dynamic_bitset<>& bits) {
+    return bits.size() > kPenEraserSlot && (bits[kPenTipSlot] || bits[kPenEraserSlot]);
+}
+
+}  // namespace
+
+NormalFlagScene::NormalFlagScene(QGraphicsScene* scene, morvex_gui::CoreNormalFlag* state)
+    : Scene(scene), _state(state) {
+    HoldState(state);
+}
+
+NormalFlagScene::~NormalFlagScene() = default;
+
+void NormalFlagScene::Layout(bool create) {
+    _geometry.Fit(_scene->sceneRect(), _state->_xRes, _state->_yRes);
+    if (create) {
+        _frame.clear();
+        CreateLegend();
+    }
+    _geometry.PlaceFrame(_scene, _frame, FramePen());
+    PlaceLegend();
+}
+
+void NormalFlagScene::CreateLegend() {
+    _labels.clear();
+    _legend.clear();
+    for (const char* text : kLabelTexts) {
+        _labels.push_back(_scene->addSimpleText(QString::fromLatin1(text)));
+    }
+    for (size_t i = 0; i < morvex_gui::CoreNormalFlag::kConditionCount; ++i) {
+        QGraphicsRectItem* box = _scene->addRect(
+            QRectF(), RoundPen(WithAlpha(NormalScene::SlotColour(0), kLineAlpha)), ClearBrush());
+        box->setZValue(kBoxZ);
+        _legend.push_back(box);
+        _labels[i]->setBrush(QBrush(QColor(255, 0, 0, 255)));
+        _labels[i]->setZValue(kLabelZ);
+    }
+}
+
+void NormalFlagScene::PlaceLegend() {
+    const double left = _geometry.Left();
+    const double bottom = _geometry.Bottom();
+    for (size_t i = 0; i < _legend.size(); ++i) {
+        _legend[i]->setRect(left + kBoxPitch * i + kBoxInset, bottom - kBoxRise, kBoxWidth,
+                            kBoxHeight);
+        _legend[i]->setVisible(_geometry.IsDrawable());
+        _labels[i]->setPos(left + kBoxPitch * i + kLabelInset, bottom - kLabelRise);
+        _labels[i]->setVisible(_geometry.IsDrawable());
+    }
+}
+
+void NormalFlagScene::Start() {
+    Layout(true);
+    const int slotCount = std::max(0, _state->_maxTouches);
+    _dots.assign(slotCount, {});
+    _trails.assign(slotCount, {});
+    _trailIndex.assign(slotCount, 0);
+    _trailUsed.assign(slotCount, 0);
+    for (int slot = 0; slot < slotCount; ++slot) {
+        const QPen dotPen = RoundPen(DotColour(slot));
+        const QBrush dotBrush(DotColour(slot));
+        const QPen linePen = LinePen(slot);
+        _dots[slot].reserve(kTrailLength);
+        _trails[slot].reserve(kTrailLength);
+        for (int i = 0; i < kTrailLength; ++i) {
+            auto* dot = new QGraphicsEllipseItem();
+            dot->setPen(dotPen);
+            dot->setBrush(dotBrush);
+            dot->setVisible(false);
+            _scene->addItem(dot);
+            _dots[slot].push_back(dot);
+            auto* line = new QGraphicsLineItem();
+            line->setPen(linePen);
+            line->setVisible(false);
+            _scene->addItem(line);
+            _trails[slot].push_back(line);
+        }
+    }
+}
+
+void NormalFlagScene::Update() {
+    // The state asks for a legend redraw separately from the trails' redraw.
+    if (_state->_flagChanged) {
+        ShowFlags();
+        return;
+    }
+    if (!_geometry.IsDrawable()) {
+        return;
+    }
+    const boost::dynamic_bitset<>& now = _state->_touchings;
+    const boost::dynamic_bitset<>& before = _state->_lastTouchings;
+    if (PenBits(now) && !PenBits(before)) {
+        for (size_t slot = 0; slot < kFingerSlots && slot < _trails.size(); ++slot) {
+            ClearTrail(slot);
+        }
+    }
+    const size_t slotCount = std::min({now.size(), before.size(), _trails.size(),
+                                       static_cast<size_t>(std::max(0, _state->_maxTouches))});
+    for (size_t slot = 0; slot < slotCount; ++slot) {
+        if (now[slot] && before[slot]) {
+            DrawSegment(slot);
+        }
+    }
+}
+
+void NormalFlagScene::ShowFlags() {
+    for (size_t i = 0; i < _legend.size(); ++i) {
+        const bool set = (_state->_flag >> i) & 1;
+        _legend[i]->setBrush(set ? SetBrush() : ClearBrush());
+    }
+}
+
+void NormalFlagScene::DrawSegment(size_t slot) {
+    int& index = _trailIndex[slot];
+    if (index >= kTrailLength) {
+        index = 0;
+    }
+    const bool mirrorX = _state->_xReverse;
+    const bool mirrorY = _state->_yReverse;
+    const QPointF to = _geometry.Map(_state->_pos[slot], mirrorX, mirrorY);
+    const QPointF from = _geometry.Map(_state->_lastPos[slot], mirrorX, mirrorY);
+    _trails[slot][index]->setLine(QLineF(to, from));
+    _trails[slot][index]->setVisible(true);
+    QGraphicsEllipseItem* dot = _dots[slot][index];
+    const bool penSlot = slot == kPenTipSlot || slot == kPenEraserSlot;
+    // A finger at rest leaves the dot where it was; only a move places it anew.
+    if (!penSlot && _state->_pos[slot] != _state->_lastPos[slot]) {
+        dot->setRect(to.x() - kDotSize / 2, to.y() - kDotSize / 2, kDotSize, kDotSize);
+    }
+    dot->setVisible(true);
+    ++index;
+    _trailUsed[slot] = std::max(_trailUsed[slot], index);
+}
+
+void NormalFlagScene::ClearTrail(size_t slot) {
+    for (int i = 0; i < _trailUsed[slot]; ++i) {
+        _dots[slot][i]->setRect(QRectF());
+        _dots[slot][i]->setVisible(false);
+        _trails[slot][i]->setLine(QLineF());
+        _trails[slot][i]->setVisible(false);
+    }
+    _trailIndex[slot] = 0;
+    _trailUsed[slot] = 0;
+}
+
+void NormalFlagScene::Clear() {
+    for (size_t slot = 0; slot < _trails.size(); ++slot) {
+        ClearTrail(slot);
+    }
+}
+
+void NormalFlagScene::OnResize() {
+    Clear();
+    Layout(false);
+}
+
+}  // namespace morvex_gui_qtlib

@@ -1,0 +1,124 @@
+#include "NormalPreciseScene.h"
+
+#include <QGraphicsEllipseItem>
+#include <QGraphicsLineItem>
+#include <QGraphicsScene>
+#include <QPen>
+#include <algorithm>
+
+#include "CorePrecise.h"
+
+namespace morvex_gui_qtlib {
+
+namespace {
+
+const QPen& OutlinePen() {
+    static const QPen pen(QBrush(Qt::darkGray), 1.0, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin);
+    return pen;
+}
+
+const QBrush& TargetBrush() {
+    static const QBrush brush(Qt::green);
+    return brush;
+}
+
+const QBrush& HitBrush() {
+    static const QBrush brush(Qt::red);
+    return brush;
+}
+
+}  // namespace
+
+NormalPreciseScene::NormalPreciseScene(QGraphicsScene* scene, morvex_gui::CorePrecise* state)
+    : Scene(scene), _state(state), _targetHit{}, _hitCount(0), _passed(false) {
+    HoldState(state);
+}
+
+NormalPreciseScene::~NormalPreciseScene() = default;
+
+void NormalPreciseScene::Start() {
+    Layout(true);
+}
+
+void NormalPreciseScene::Clear() {}
+
+void NormalPreciseScene::OnResize() {
+    Clear();
+    Layout(false);
+}
+
+void NormalPreciseScene::Layout(bool create) {
+    _geometry.Fit(_scene->sceneRect(), _state->_xRes, _state->_yRes);
+    if (create) {
+        _outline.clear();
+    }
+    _geometry.PlaceFrame(_scene, _outline, OutlinePen());
+    RemoveTargets();
+    BuildTargets();
+}
+
+void NormalPreciseScene::RemoveTargets() {
+    for (QGraphicsEllipseItem* target : _targets) {
+        _scene->removeItem(target);
+        delete target;
+    }
+    _targets.clear();
+}
+
+void NormalPreciseScene::BuildTargets() {
+    const double diameter = 2.0 * _state->GetCircleRadius();
+    // Targets of no size could never be hit; without them nothing is drawn.
+    if (diameter <= 0 || !_geometry.IsDrawable()) {
+        return;
+    }
+    const double columnStep = (_geometry.Width() - diameter) / (kColumns - 1);
+    const double rowStep = (_geometry.Height() - diameter) / (kRows - 1);
+    for (int row = 0; row < kRows; ++row) {
+        for (int column = 0; column < kColumns; ++column) {
+            const QRectF square(_geometry.Left() + column * columnStep,
+                                _geometry.Top() + row * rowStep, diameter, diameter);
+            const bool hit = _targetHit[_targets.size()];
+            _targets.push_back(
+                _scene->addEllipse(square, OutlinePen(), hit ? HitBrush() : TargetBrush()));
+        }
+    }
+}
+
+void NormalPreciseScene::Update() {
+    const boost::dynamic_bitset<>& touchings = _state->_touchings;
+    const size_t slotCount =
+        std::min(touchings.size(), static_cast<size_t>(std::max(0, _state->_maxTouches)));
+    for (size_t slot = 0; slot < slotCount; ++slot) {
+        if (!touchings[slot]) {
+            continue;
+        }
+        if (_hitCount == kTargets) {
+            // Every target is red: this touch confirms the pass, once.
+            if (!_passed) {
+                _passed = true;
+                SendTestResult(true);
+            }
+            return;
+        }
+        // The targets ignore the panel's mirroring.
+        HitTargetsAt(_geometry.Map(_state->_pos[slot]));
+    }
+}
+
+void NormalPreciseScene::HitTargetsAt(const QPointF& point) {
+    for (size_t i = 0; i < _targets.size(); ++i) {
+        QGraphicsEllipseItem* target = _targets[i];
+        // The bounding rectangle rules out most targets before the exact shape test.
+        if (!target->boundingRect().contains(point) || !target->contains(point)) {
+            continue;
+        }
+        if (_targetHit[i]) {
+            return;
+        }
+        _targetHit[i] = true;
+        target->setBrush(HitBrush());
+        ++_hitCount;
+    }
+}
+
+}  // namespace morvex_gui_qtlib

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QColor>
+#include <vector>
+
+#include "Scene.h"
+#include "TouchGeometry.h"
+
+class QGraphicsLineItem;
+
+namespace morvex_gui {
+class Normal;
+}
+
+namespace morvex_gui_qtlib {
+
+// Draws each finger of a touch report as a coloured trail inside the panel's
+// outline. Every trail is a ring of line items made once in Start, so a long
+// session never adds items.
+class NormalScene : public Scene {
+public:
+    static constexpr int kTrailLength = 5000;
+
+    NormalScene(QGraphicsScene* scene, morvex_gui::Normal* state);
+    ~NormalScene() override;
+
+    void Start() override;
+    void Update() override;
+    void Clear() override;
+    void OnResize() override;
+    void Layout(bool create) override;
+
+    const TouchGeometry& Geometry() const { return _geometry; }
+    // The ring of line items of finger `slot`.
+    const std::vector<QGraphicsLineItem*>& Trail(size_t slot) const { return _trails.at(slot); }
+    // The colour of finger `slot` in every touch scene (ten, repeating).
+    static QColor SlotColour(int slot);
+
+private:
+    void ClearTrail(size_t slot);
+    void DrawSegment(size_t slot);
+    bool PenContactBegins() const;
+
+    morvex_gui::Normal* _state;
+    std::vector<QGraphicsLineItem*> _frame;
+    std::vector<std::vector<QGraphicsLineItem*>> _trails;
+    TouchGeometry _geometry;
+    std::vector<int> _trailIndex;
+    // Items of each trail shown since its last clear; the rest are still blank.
+    std::vector<int> _trailUsed;
+};
+
+}  // namespace morvex_gui_qtlib

@@ -1,0 +1,589 @@
+#include <gtest/gtest.h>
+
+#include <QGraphicsEllipseItem>
+#include <QGraphicsLineItem>
+#include <QGraphicsPixmapItem>
+#include <QGraphicsPolygonItem>
+#include <QGraphicsRectItem>
+#include <QGraphicsScene>
+#include <boost/make_shared.hpp>
+
+#include "CoreBorder.h"
+#include "CoreLinearity.h"
+#include "CoreNormal.h"
+#include "CoreNormalFlag.h"
+#include "CorePenState.h"
+#include "CorePrecise.h"
+#include "NormalBorderScene.h"
+#include "NormalFlagScene.h"
+#include "NormalLinearityScene.h"
+#include "NormalPreciseScene.h"
+#include "NormalScene.h"
+#include "PictureScene.h"
+#include "PictureView.h"
+#include "ViewFixture.h"
+
+using namespace morvex_gui;
+using namespace morvex_gui_qtlib;
+
+// The pictures live in the application's resource library; a test linking it
+// statically has to pull them in itself.
+static void LoadPictureResources() {
+    Q_INIT_RESOURCE(Resources);
+}
+
+namespace {
+
+// Plays the GUI interface's part for the touch modes: each start operation
+// shows the mode's scene bound to the state, each redraw updates the current
+// scene, and the common start blanks the display, as the Qt side does.
+class SceneDrivingImp : public RecordingWindowImp {
+public:
+    explicit SceneDrivingImp(ViewFixture& fixture) : _fixture(fixture) {}
+
+    void StartCommon() override {
+        RecordingWindowImp::StartCommon();
+        _fixture.View().SetScene(boost::make_shared<Scene>(_fixture.Graphics()));
+    }
+    void ClearAll() override {
+        RecordingWindowImp::ClearAll();
+        _fixture.Graphics()->clear();
+        _fixture.View().AddTextItem();
+    }
+    void UpdateScene() override {
+        RecordingWindowImp::UpdateScene();
+        if (auto scene = _fixture.View().GetScene()) {
+            scene->Update();
+        }
+    }
+    void StartNormal(Normal* state) override { _fixture.Show<NormalScene>(state); }
+    void StartNormalFlag(CoreNormalFlag* state) override { _fixture.Show<NormalFlagScene>(state); }
+    void StartNormalLinearity(CoreLinearity* state) override {
+        _fixture.Show<NormalLinearityScene>(state);
+    }
+    void StartNormalBorder(CoreBorder* state) override { _fixture.Show<NormalBorderScene>(state); }
+    void StartNormalPrecise(CorePrecise* state) override {
+        _fixture.Show<NormalPreciseScene>(state);
+    }
+    void StartPicture(PictureView* state) override { _fixture.Show<PictureScene>(state); }
+
+    // The current scene as the mode's class.
+    template <typename SceneT>
+    SceneT& Current() {
+        auto* scene = dynamic_cast<SceneT*>(_fixture.View().GetScene().get());
+        if (scene == nullptr) {
+            throw std::runtime_error("the mode's scene is not current");
+        }
+        return *scene;
+    }
+
+private:
+    ViewFixture& _fixture;
+};
+
+// A fixture of the usual 820 x 620 view, where the default 800 x 600 panel
+// gets scale 1 and offsets 10: scene = panel + 10.
+struct TouchView {
+    explicit TouchView(int width = 820, int height = 620) : fixture(width, height), imp(fixture) {}
+
+    void Set(const char* key, const char* value) {
+        imp._settings.SetParameter(ConfigParameter(key, value));
+    }
+    void Feed(State& state, const std::string& line) { state.Parse(line.c_str()); }
+    // One finger, id 0, at panel (x, y).
+    void Touch(State& state, int x, int y) {
+        Feed(state, "( 1,0," + std::to_string(x) + "," + std::to_string(y));
+    }
+    void Lift(State& state) { Feed(state, "( 0"); }
+    // A finger put down at one point and moved to the next, so the scene
+    // judges the second.
+    void Stroke(State& state, int x0, int y0, int x1, int y1) {
+        Lift(state);
+        Touch(state, x0, y0);
+        Touch(state, x1, y1);
+    }
+
+    ViewFixture fixture;
+    SceneDrivingImp imp;
+};
+
+std::vector<QLineF> VisibleLines(const std::vector<QGraphicsLineItem*>& items) {
+    std::vector<QLineF> lines;
+    for (const QGraphicsLineItem* item : items) {
+        if (item->isVisible()) {
+            lines.push_back(item->line());
+        }
+    }
+    return lines;
+}
+
+int CountVisible(QGraphicsScene* scene, int type) {
+    int n = 0;
+    for (const QGraphicsItem* item : scene->items()) {
+        n += item->type() == type && item->isVisible();
+    }
+    return n;
+}
+
+}  // namespace
+
+// ---- geometry ----
+
+TEST(TouchScenesTest, GeometryFitsCentresAndMirrorsThePanel) {
+    TouchGeometry geometry;
+    geometry.Fit(QRectF(0, 0, 820, 620), 800, 600);
+    EXPECT_DOUBLE_EQ(geometry.Scale(), 1.0);
+    EXPECT_EQ(geometry.FrameLines()[0], QLineF(10, 10, 10, 610));
+    EXPECT_EQ(geometry.FrameLines()[3], QLineF(810, 610, 810, 10));
+
+    geometry.Fit(QRectF(0, 0, 1000, 620), 800, 600);
+    EXPECT_DOUBLE_EQ(geometry.Left(), 100.0);
+    EXPECT_EQ(geometry.Map({0, 0}, true, false), QPointF(900, 10));
+    EXPECT_EQ(geometry.Map({800, 600}, true, true), QPointF(100, 10));
+
+    geometry.Fit(QRectF(0, 0, 420, 620), 800, 600);  // width decides: half scale
+    EXPECT_DOUBLE_EQ(geometry.Scale(), 0.5);
+    EXPECT_DOUBLE_EQ(geometry.Top(), 160.0);
+
+    geometry.Fit(QRectF(0, 0, 820, 620), 0, 600);
+    EXPECT_FALSE(geometry.IsDrawable());
+    geometry.Fit(QRectF(0, 0, 15, 15), 800, 600);
+    EXPECT_FALSE(geometry.IsDrawable()) << "a scene smaller than the margin";
+}
+
+// ---- trails ----
+
+TEST(TouchScenesTest, TrailsJoinEachFingersPreviousAndNewPoint) {
+    TouchView view;
+    view.Set("x_reverse", "True");
+    auto state = boost::make_shared<CoreNormal>(&view.imp);
+    view.Lift(*state);
+    auto& scene = view.imp.Current<NormalScene>();
+    EXPECT_EQ(view.fixture.CountItems(QGraphicsLineItem::Type), 4 + 5 * NormalScene::kTrailLength);
+    EXPECT_EQ(CountVisible(view.fixture.Graphics(), QGraphicsLineItem::Type), 4);
+
+    view.Touch(*state, 0, 100);  // a finger that just came down draws nothing yet
+    EXPECT_TRUE(VisibleLines(scene.Trail(0)).empty());
+    view.Feed(*state, "( 2,0,800,100,1,5,5");
+    EXPECT_EQ(VisibleLines(scene.Trail(0)), std::vector<QLineF>{QLineF(10, 110, 810, 110)})
+        << "mirrored: panel x 800 at the left edge, x 0 at the right";
+    EXPECT_TRUE(VisibleLines(scene.Trail(1)).empty());
+    EXPECT_EQ(scene.Trail(0)[0]->pen().color(), QColor(0, 255, 0, 100));
+    EXPECT_EQ(scene.Trail(1)[0]->pen().color(), QColor(255, 0, 0, 100));
+
+    view.fixture.Resize(1000, 620);  // a resize erases the trails and refits the frame
+    EXPECT_EQ(CountVisible(view.fixture.Graphics(), QGraphicsLineItem::Type), 4);
+    EXPECT_DOUBLE_EQ(scene.Geometry().Left(), 100.0);
+}
+
+TEST(TouchScenesTest, TrailIsARingThatReusesItsOldestSegment) {
+    TouchView view;
+    auto state = boost::make_shared<CoreNormal>(&view.imp);
+    view.Lift(*state);
+    auto& scene = view.imp.Current<NormalScene>();
+    // Drive the scene directly: a steady finger moving one unit per report.
+    state->_touchings.set(0);
+    state->_lastTouchings.set(0);
+    for (int i = 0; i <= NormalScene::kTrailLength; ++i) {
+        state->_lastPos[0] = {i % 700, 0};
+        state->_pos[0] = {i % 700 + 1, 0};
+        scene.Update();
+    }
+    EXPECT_EQ(VisibleLines(scene.Trail(0)).size(), size_t(NormalScene::kTrailLength));
+    const int last = NormalScene::kTrailLength % 700;
+    EXPECT_EQ(scene.Trail(0)[0]->line(), QLineF(last + 11, 10, last + 10, 10));
+    EXPECT_EQ(view.fixture.CountItems(QGraphicsLineItem::Type), 4 + 5 * NormalScene::kTrailLength);
+}
+
+TEST(TouchScenesTest, PenContactWipesTheFingerTrails) {
+    TouchView view;
+    const std::string zeros = ",0,0,0,0,0,0,0,0,0";
+    auto state = boost::make_shared<CorePenState>(&view.imp);
+    view.Feed(*state, "( 0" + zeros + ",0,0,0,0,0,0");
+    auto& scene = view.imp.Current<NormalScene>();
+    view.Feed(*state, "( 2,0,10,10,1,20,20" + zeros);
+    view.Feed(*state, "( 2,0,30,30,1,40,40" + zeros);
+    EXPECT_EQ(VisibleLines(scene.Trail(1)).size(), 1u);
+    view.Feed(*state, "( 1,254,50,50,0,0,0" + zeros);
+    EXPECT_TRUE(VisibleLines(scene.Trail(0)).empty());
+    EXPECT_TRUE(VisibleLines(scene.Trail(1)).empty());
+}
+
+TEST(TouchScenesTest, ZeroResolutionDrawsNothing) {
+    TouchView view;
+    view.Set("x_res", "0");
+    auto state = boost::make_shared<CoreNormal>(&view.imp);
+    view.Lift(*state);
+    view.Touch(*state, 10, 10);
+    view.Touch(*state, 20, 20);
+    EXPECT_EQ(CountVisible(view.fixture.Graphics(), QGraphicsLineItem::Type), 0);
+}
+
+// ---- trails with flags ----
+
+TEST(TouchScenesTest, FlagLegendLightsTheStatusConditions) {
+    TouchView view;
+    auto state = boost::make_shared<CoreNormalFlag>(&view.imp);
+    view.Lift(*state);
+    auto& scene = view.imp.Current<NormalFlagScene>();
+    ASSERT_EQ(scene.Legend().size(), 5u);
+    EXPECT_EQ(scene.Legend()[0]->rect(), QRectF(15, 575, 60, 30));
+    EXPECT_EQ(scene.Legend()[4]->rect(), QRectF(275, 575, 60, 30));
+
+    view.Feed(*state, "( 0F14");  // noise and buffer
+    std::vector<QColor> fills;
+    for (const QGraphicsRectItem* box : scene.Legend()) {
+        fills.push_back(box->brush().color());
+    }
+    const QColor red(255, 0, 0, 100);
+    const QColor green(0, 255, 0, 50);
+    EXPECT_EQ(fills, (std::vector<QColor>{red, green, red, green, green}));
+
+    view.Feed(*state, "( 0F00");
+    EXPECT_EQ(scene.Legend()[0]->brush().color(), green);
+}
+
+TEST(TouchScenesTest, FlagTrailsDotNewPointsOnlyAndWrapAtTheirRingSize) {
+    TouchView view;
+    auto state = boost::make_shared<CoreNormalFlag>(&view.imp);
+    view.Lift(*state);
+    auto& scene = view.imp.Current<NormalFlagScene>();
+    view.Touch(*state, 100, 100);
+    view.Feed(*state, "( 1,0,110,100F01");  // trail on the first redraw, legend on the second
+    EXPECT_EQ(VisibleLines(scene.Trail(0)), std::vector<QLineF>{QLineF(120, 110, 110, 110)});
+    EXPECT_EQ(scene.Dots(0)[0]->rect(), QRectF(117, 107, 6, 6));
+    EXPECT_EQ(scene.Legend()[4]->brush().color(), QColor(255, 0, 0, 100));
+
+    view.Feed(*state, "( 1,0,110,100,");  // resting finger: zero-length segment, no new dot
+    EXPECT_EQ(scene.Trail(0)[1]->line(), QLineF(120, 110, 120, 110));
+    EXPECT_TRUE(scene.Dots(0)[1]->isVisible());
+    EXPECT_EQ(scene.Dots(0)[1]->rect(), QRectF());
+
+    for (int i = 2; i <= NormalFlagScene::kTrailLength; ++i) {
+        view.Touch(*state, 100 + i % 2, 200);
+    }
+    EXPECT_EQ(scene.Trail(0)[0]->line().p1().y(), 210.0) << "the 1001st segment reuses item 0";
+    EXPECT_EQ(VisibleLines(scene.Trail(0)).size(), size_t(NormalFlagScene::kTrailLength));
+}
+
+// ---- linearity ----
+
+namespace {
+
+struct LinearityView : TouchView {
+    LinearityView() {
+        Set("line_width", "40");
+        state = boost::make_shared<CoreLinearity>(&imp);
+        Lift(*state);
+    }
+    NormalLinearityScene& Scene() { return imp.Current<NormalLinearityScene>(); }
+    boost::shared_ptr<CoreLinearity> state;
+};
+
+}  // namespace
+
+TEST(TouchScenesTest, LinearityBandsRunAlongTheDiagonals) {
+    LinearityView view;
+    const QPolygon band1({{10, 50}, {10, 10}, {50, 10}, {810, 570}, {810, 610}, {770, 610}});
+    EXPECT_EQ(view.Scene().Band(0), band1);
+    EXPECT_EQ(view.Scene().Corners()[0], QPolygon({{10, 50}, {10, 10}, {50, 10}}));
+    EXPECT_EQ(view.fixture.CountItems(QGraphicsPolygonItem::Type), 2);
+}
+
+TEST(TouchScenesTest, LinearityFailsOnceWhenAStrokeLeavesTheBands) {
+    LinearityView view;
+    view.Stroke(*view.state, 100, 75, 200, 150);  // on the diagonal
+    EXPECT_EQ(view.Scene().SegmentCount(0), 1u);
+    EXPECT_TRUE(view.fixture.VerdictList().empty());
+
+    view.Touch(*view.state, 400, 0);  // middle of the top edge
+    EXPECT_EQ(view.fixture.VerdictList(), std::vector<bool>{false});
+    EXPECT_EQ(view.Scene().SegmentCount(0), 1u) << "the failing point draws nothing";
+
+    view.Touch(*view.state, 400, 20);
+    EXPECT_EQ(view.fixture.VerdictList(), std::vector<bool>{false});
+    ASSERT_EQ(view.Scene().SegmentCount(0), 2u);
+
+    view.fixture.Resize(1000, 700);  // clears the segments, but allows no second verdict
+    EXPECT_EQ(view.Scene().SegmentCount(0), 0u);
+    view.Touch(*view.state, 400, 0);
+    view.Touch(*view.state, 400, 10);
+    EXPECT_EQ(view.fixture.VerdictList(), std::vector<bool>{false});
+}
+
+TEST(TouchScenesTest, LinearityPassesAtTheFourthCorner) {
+    LinearityView view;
+    view.Stroke(*view.state, 5, 5, 10, 10);     // top-left
+    view.Touch(*view.state, 400, 300);          // along band 1
+    view.Touch(*view.state, 795, 595);          // bottom-right
+    view.Stroke(*view.state, 5, 595, 10, 590);  // bottom-left
+    view.Touch(*view.state, 400, 300);          // along band 2
+    EXPECT_TRUE(view.fixture.VerdictList().empty());
+    const size_t drawn = view.Scene().SegmentCount(0);
+    view.Touch(*view.state, 795, 5);  // top-right completes the four
+    EXPECT_EQ(view.fixture.VerdictList(), std::vector<bool>{true});
+    EXPECT_EQ(view.Scene().SegmentCount(0), drawn) << "the passing point draws nothing";
+
+    view.fixture.Resize(900, 700);
+    view.Touch(*view.state, 400, 0);
+    view.Touch(*view.state, 400, 300);
+    EXPECT_EQ(view.fixture.VerdictList(), std::vector<bool>{true});
+}
+
+TEST(TouchScenesTest, LinearitySegmentsAreBounded) {
+    LinearityView view;
+    view.Stroke(*view.state, 100, 75, 104, 78);
+    auto& scene = view.Scene();
+    view.state->_lastPos[0] = {100, 75};
+    view.state->_pos[0] = {104, 78};
+    for (size_t i = 0; i < NormalLinearityScene::kSegmentsPerSlot + 10; ++i) {
+        scene.Update();
+    }
+    EXPECT_EQ(scene.SegmentCount(0), NormalLinearityScene::kSegmentsPerSlot);
+}
+
+// ---- border ----
+
+namespace {
+
+struct BorderView : TouchView {
+    explicit BorderView(const char* width = "40") {
+        Set("border_width", width);
+        state = boost::make_shared<CoreBorder>(&imp);
+        Lift(*state);
+    }
+    NormalBorderScene& Scene() { return imp.Current<NormalBorderScene>(); }
+    // Touches cell i at its centre (the panel lies at offsets of the scene).
+    void TouchCell(size_t i) {
+        const QPointF centre = Scene().Cells().at(i)->rect().center();
+        const TouchGeometry& g = Scene().Geometry();
+        Touch(*state, static_cast<int>((centre.x() - g.Left()) / g.Scale()),
+              static_cast<int>((centre.y() - g.Top()) / g.Scale()));
+    }
+    boost::shared_ptr<CoreBorder> state;
+};
+
+}  // namespace
+
+TEST(TouchScenesTest, BorderPassesOnceEveryCellIsTouched) {
+    BorderView view;
+    ASSERT_EQ(view.Scene().Cells().size(), 66u);  // 2 x 19 across, 2 x 14 down
+    for (size_t i = 0; i < 66; ++i) {
+        view.TouchCell(i);
+    }
+    EXPECT_EQ(view.Scene().HitCount(), 66);
+    EXPECT_TRUE(view.fixture.VerdictList().empty()) << "the pass needs one more touch";
+    view.Touch(*view.state, 400, 300);
+    EXPECT_EQ(view.fixture.VerdictList(), std::vector<bool>{true});
+    view.TouchCell(0);
+    view.Touch(*view.state, 401, 300);
+    EXPECT_EQ(view.fixture.VerdictList(), std::vector<bool>{true});
+    EXPECT_EQ(view.Scene().Cells()[0]->brush().color(), QColor(Qt::white));
+}
+
+TEST(TouchScenesTest, BorderHitsSurviveARebuildOfTheSameCells) {
+    BorderView view;
+    for (size_t i = 0; i < 30; ++i) {
+        view.TouchCell(i);
+    }
+    view.fixture.Resize(830, 620);  // same scale, shifted: the same 66 cells
+    ASSERT_EQ(view.Scene().Cells().size(), 66u);
+    EXPECT_EQ(view.Scene().HitCount(), 30);
+    EXPECT_EQ(view.Scene().Cells()[29]->brush().color(), QColor(Qt::white));
+    EXPECT_NE(view.Scene().Cells()[30]->brush().color(), QColor(Qt::white));
+    for (size_t i = 0; i < 66; ++i) {
+        view.TouchCell(i);
+    }
+    view.Touch(*view.state, 400, 300);
+    EXPECT_EQ(view.fixture.VerdictList(), std::vector<bool>{true});
+}
+
+TEST(TouchScenesTest, BorderMirrorsTouchesAndWithoutWidthMakesNoCells) {
+    {
+        BorderView view;
+        view.Set("x_reverse", "True");
+        auto mirrored = boost::make_shared<CoreBorder>(&view.imp);
+        view.Lift(*mirrored);
+        view.Touch(*mirrored, 1, 300);  // lands at x 809, in the right column
+        int white = 0;
+        for (const QGraphicsRectItem* cell : view.Scene().Cells()) {
+            if (cell->brush().color() == QColor(Qt::white)) {
+                ++white;
+                EXPECT_EQ(cell->rect().left(), 770.0);
+            }
+        }
+        EXPECT_EQ(white, 1);
+    }
+    for (const char* width : {"0", "-5"}) {
+        BorderView view(width);
+        EXPECT_TRUE(view.Scene().Cells().empty());
+        view.Touch(*view.state, 10, 10);
+        view.Touch(*view.state, 20, 10);
+        EXPECT_TRUE(view.fixture.VerdictList().empty());
+    }
+}
+
+// ---- precision ----
+
+namespace {
+
+struct PreciseView : TouchView {
+    explicit PreciseView(const char* radius = "20") {
+        Set("circle_radius", radius);
+        state = boost::make_shared<CorePrecise>(&imp);
+        Lift(*state);
+    }
+    NormalPreciseScene& Scene() { return imp.Current<NormalPreciseScene>(); }
+    void TouchTarget(size_t i) {
+        const QPointF centre = Scene().Targets().at(i)->rect().center();
+        const TouchGeometry& g = Scene().Geometry();
+        Touch(*state, static_cast<int>((centre.x() - g.Left()) / g.Scale()),
+              static_cast<int>((centre.y() - g.Top()) / g.Scale()));
+    }
+    boost::shared_ptr<CorePrecise> state;
+};
+
+}  // namespace
+
+TEST(TouchScenesTest, PrecisionTargetsSpanThePanel) {
+    PreciseView view;
+    const auto& targets = view.Scene().Targets();
+    ASSERT_EQ(targets.size(), 12u);
+    EXPECT_DOUBLE_EQ(targets[0]->rect().left(), 10.0);
+    EXPECT_NEAR(targets[1]->rect().left(), 263.333, 0.001);
+    EXPECT_DOUBLE_EQ(targets[3]->rect().left(), 770.0);
+    EXPECT_DOUBLE_EQ(targets[4]->rect().top(), 290.0);
+    EXPECT_DOUBLE_EQ(targets[11]->rect().top(), 570.0);
+    EXPECT_DOUBLE_EQ(targets[11]->rect().width(), 40.0);
+}
+
+TEST(TouchScenesTest, PrecisionPassesOnTwelveHitsThenOneMoreTouch) {
+    PreciseView view;
+    view.state->_xReverse = true;  // the targets ignore mirroring
+    for (size_t i = 0; i < 12; ++i) {
+        if (i > 0) {
+            view.TouchTarget(i - 1);  // a red target counts nothing
+        }
+        view.TouchTarget(i);
+    }
+    EXPECT_EQ(view.Scene().HitCount(), 12);
+    EXPECT_TRUE(view.fixture.VerdictList().empty()) << "the pass needs one more touch";
+    view.Touch(*view.state, 400, 150);
+    EXPECT_EQ(view.fixture.VerdictList(), std::vector<bool>{true});
+    view.TouchTarget(0);
+    view.Touch(*view.state, 400, 151);
+    EXPECT_EQ(view.fixture.VerdictList(), std::vector<bool>{true});
+}
+
+TEST(TouchScenesTest, PrecisionHitsSurviveARebuildAndCountDistinctTargets) {
+    PreciseView view;
+    for (size_t i = 0; i < 5; ++i) {
+        view.TouchTarget(i);
+    }
+    view.fixture.Resize(1000, 700);
+    ASSERT_EQ(view.Scene().Targets().size(), 12u);
+    EXPECT_EQ(view.Scene().HitCount(), 5);
+    EXPECT_EQ(view.Scene().Targets()[4]->brush().color(), QColor(Qt::red));
+    EXPECT_EQ(view.Scene().Targets()[5]->brush().color(), QColor(Qt::green));
+    for (size_t i = 0; i < 12; ++i) {
+        view.TouchTarget(i);
+    }
+    EXPECT_EQ(view.Scene().HitCount(), 12);
+    view.Touch(*view.state, 400, 150);
+    EXPECT_EQ(view.fixture.VerdictList(), std::vector<bool>{true});
+}
+
+TEST(TouchScenesTest, OverlappingTargetsCountOnceEach) {
+    PreciseView view("120");            // circles wider than their spacing overlap
+    view.Touch(*view.state, 213, 120);  // between the first two targets of the top row
+    EXPECT_EQ(view.Scene().HitCount(), 2);
+    for (size_t i = 0; i < 12; ++i) {
+        view.TouchTarget(i);
+    }
+    EXPECT_EQ(view.Scene().HitCount(), 12);
+    view.Touch(*view.state, 1, 1);
+    EXPECT_EQ(view.fixture.VerdictList(), std::vector<bool>{true});
+}
+
+// ---- pictures ----
+
+namespace {
+
+struct PictureViewFixture : TouchView {
+    PictureViewFixture() {
+        LoadPictureResources();
+        Set("x_res", "800");
+        state = boost::make_shared<PictureView>(&imp);
+        Lift(*state);
+    }
+    PictureScene& Scene() { return imp.Current<PictureScene>(); }
+    int Shown() {
+        int shown = -1;
+        for (size_t i = 0; i < Scene().Pictures().size(); ++i) {
+            if (Scene().Pictures()[i]->isVisible()) {
+                EXPECT_EQ(shown, -1) << "one picture at a time";
+                shown = static_cast<int>(i);
+            }
+        }
+        return shown;
+    }
+    // 250 units of travel: past the threshold of 200 at this resolution.
+    void Swipe(bool forward) {
+        Lift(*state);
+        Touch(*state, 300, 300);
+        Touch(*state, forward ? 550 : 50, 300);
+    }
+    void Pinch(int from, int to) {
+        Lift(*state);
+        Feed(*state, "( 2,0,100,300,1," + std::to_string(100 + from) + ",300");
+        Feed(*state, "( 2,0,100,300,1," + std::to_string(100 + from) + ",301");
+        Feed(*state, "( 2,0,100,300,1," + std::to_string(100 + to) + ",300");
+    }
+    boost::shared_ptr<PictureView> state;
+};
+
+}  // namespace
+
+TEST(TouchScenesTest, PicturesStartAtTheFifthCentredAtBaseScale) {
+    PictureViewFixture view;
+    ASSERT_EQ(view.Scene().Pictures().size(), 5u);
+    for (const QGraphicsPixmapItem* picture : view.Scene().Pictures()) {
+        ASSERT_FALSE(picture->pixmap().isNull());
+        EXPECT_EQ(picture->pixmap().size(), QSize(880, 1280));
+    }
+    EXPECT_EQ(view.Shown(), 4);
+    const QGraphicsPixmapItem* shown = view.Scene().Pictures()[4];
+    EXPECT_DOUBLE_EQ(shown->scale(), 0.3);
+    EXPECT_EQ(shown->pos(), QPointF(410 - 132, 310 - 192));
+}
+
+TEST(TouchScenesTest, SwipesPageWithinTheFivePictures) {
+    PictureViewFixture view;
+    view.Swipe(true);
+    EXPECT_EQ(view.Shown(), 4);
+    view.Swipe(false);
+    view.Swipe(false);
+    EXPECT_EQ(view.Shown(), 2);
+    view.Swipe(false);
+    view.Swipe(false);
+    view.Swipe(false);
+    EXPECT_EQ(view.Shown(), 0);
+}
+
+TEST(TouchScenesTest, PinchZoomsAboutTheCentreUntilAResize) {
+    PictureViewFixture view;
+    view.Pinch(100, 200);
+    const QGraphicsPixmapItem* shown = view.Scene().Pictures()[4];
+    EXPECT_NEAR(shown->scale(), 0.36, 1e-6);
+    EXPECT_NEAR(shown->pos().x(), 410 - 158.4, 1e-4);
+    EXPECT_NEAR(shown->pos().y(), 310 - 230.4, 1e-4);
+
+    for (int i = 0; i < 8; ++i) {
+        view.Pinch(300, 200);
+    }
+    EXPECT_NEAR(shown->scale(), 0.06, 1e-6) << "shrinking stops at one step";
+
+    view.fixture.Resize(900, 700);
+    EXPECT_DOUBLE_EQ(shown->scale(), 0.3);
+    EXPECT_EQ(shown->pos(), QPointF(450 - 132, 350 - 192));
+}
