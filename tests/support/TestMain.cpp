@@ -9,6 +9,8 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     QApplication app(argc, argv);
+    // The compiled-in pictures live in the static apps library.
+    Q_INIT_RESOURCE(Resources);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
