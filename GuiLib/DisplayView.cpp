@@ -18,9 +18,6 @@ DisplayView::DisplayView(QWidget* parent) : QGraphicsView(parent) {
     setFrameStyle(0);
     auto* graphics = new QGraphicsScene(this);
     graphics->setBackgroundBrush(QColor(64, 64, 64, 255));
-    // Scenes move and recolour their items on every reply; a spatial index
-    // would be rebuilt for each move and costs more than it saves.
-    graphics->setItemIndexMethod(QGraphicsScene::NoIndex);
     setScene(graphics);
     AddTextItem();
 }
