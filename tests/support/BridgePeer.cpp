@@ -307,6 +307,11 @@ void BridgePeer::GoSilent() {
 void BridgePeer::HangUp() {
     StopThread();
     ClosePty();
+    // The name no longer leads anywhere; the freed pty number may soon belong
+    // to someone else.
+    if (!_comName.isEmpty()) {
+        platform::FileRegistry(_registryFile).RemoveValue(platform::kPortPathKey, _comName);
+    }
 }
 
 void BridgePeer::Reconnect() {

@@ -63,7 +63,8 @@ public:
     // Forgets the rules and drops output not yet sent; receiving goes on.
     void GoSilent();
     // Closes the pty as a pulled adapter would: the device side sees a
-    // hang-up and its path disappears.
+    // hang-up, its path disappears and a port name no longer resolves. The
+    // port stays in the serial-port map until Unlist.
     void HangUp();
     // A new pty after HangUp, listed under the same port name.
     void Reconnect();
