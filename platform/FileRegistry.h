@@ -1,0 +1,34 @@
+#pragma once
+
+#include "RegistryView.h"
+
+namespace platform {
+
+// The registry as an INI-shaped text file: each section is a full key path,
+// each entry "value name=data". Read at every call and rewritten whole on
+// every change, so several objects (and a test) can share one file.
+class FileRegistry : public RegistryView {
+public:
+    explicit FileRegistry(QString path);
+
+    bool ReadValues(const QString& key, QList<RegistryValue>* values) const override;
+    QStringList SubKeys(const QString& key) const override;
+    void WriteValue(const QString& key, const QString& name, const QString& data) override;
+    void RemoveValue(const QString& key, const QString& name);
+
+    const QString& Path() const { return _path; }
+
+private:
+    struct Section {
+        QString key;
+        QList<RegistryValue> values;
+    };
+
+    QList<Section> Load() const;
+    void Store(const QList<Section>& sections) const;
+    static int FindSection(const QList<Section>& sections, const QString& key);
+
+    QString _path;
+};
+
+}  // namespace platform

@@ -1,0 +1,164 @@
+#include <gtest/gtest.h>
+
+#include <QThread>
+
+#include "BridgePeer.h"
+#include "CommApi.h"
+
+using namespace platform;
+
+namespace {
+
+// A comm handle on the peer's port with an event record, as the event thread uses them.
+class CommApiTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const std::string name = "\\\\.\\" + peer.PortName().toStdString();
+        handle = CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                             FILE_FLAG_OVERLAPPED, nullptr);
+        ASSERT_NE(handle, INVALID_HANDLE_VALUE);
+        overlapped.hEvent = CreateEventA(nullptr, 1, 0, nullptr);
+        ASSERT_TRUE(SetCommMask(handle, EV_RXCHAR | EV_TXEMPTY));
+    }
+    void TearDown() override {
+        CloseHandle(handle);
+        CloseHandle(overlapped.hEvent);
+    }
+
+    // Starts a wait; true when it is pending.
+    bool StartWait() {
+        ResetEvent(overlapped.hEvent);
+        events = 0xFFFF;
+        return !WaitCommEvent(handle, &events, &overlapped) && GetLastError() == ERROR_IO_PENDING;
+    }
+    bool Signaled(DWORD ms) { return WaitForSingleObject(overlapped.hEvent, ms) == WAIT_OBJECT_0; }
+
+    DWORD InQueue() {
+        DWORD errors = 0;
+        COMSTAT status{};
+        EXPECT_TRUE(ClearCommError(handle, &errors, &status));
+        return status.cbInQue;
+    }
+
+    std::string ReadAll() {
+        std::string text;
+        char buffer[65536];
+        DWORD count = 0;
+        while (ReadFile(handle, buffer, sizeof(buffer), &count, nullptr) && count > 0) {
+            text.append(buffer, count);
+        }
+        return text;
+    }
+
+    BridgePeer peer;
+    HANDLE handle = INVALID_HANDLE_VALUE;
+    OVERLAPPED overlapped{};
+    DWORD events = 0;
+};
+
+}  // namespace
+
+TEST_F(CommApiTest, ReceivedCharacterIsReportedOncePerArrival) {
+    ASSERT_TRUE(StartWait());
+    peer.SendRaw("abc");
+    ASSERT_TRUE(Signaled(2000));
+    DWORD unused = 0;
+    ASSERT_TRUE(GetOverlappedResult(handle, &overlapped, &unused, 0));
+    EXPECT_EQ(events, EV_RXCHAR);
+    while (InQueue() < 3) {
+        QThread::msleep(1);
+    }
+
+    ASSERT_TRUE(StartWait()) << "unread bytes raise no second event";
+    EXPECT_FALSE(Signaled(50));
+    peer.SendRaw("d");
+    ASSERT_TRUE(Signaled(2000));
+    EXPECT_EQ(events, EV_RXCHAR);
+    QThread::msleep(20);
+    EXPECT_EQ(ReadAll(), "abcd");
+}
+
+TEST_F(CommApiTest, ClearingTheMaskWakesThePendingWait) {
+    ASSERT_TRUE(StartWait());
+    ASSERT_TRUE(SetCommMask(handle, 0));
+    ASSERT_TRUE(Signaled(2000));
+    DWORD unused = 0;
+    EXPECT_TRUE(GetOverlappedResult(handle, &overlapped, &unused, 0));
+    EXPECT_EQ(events, 0u);
+    ResetEvent(overlapped.hEvent);
+    EXPECT_TRUE(WaitCommEvent(handle, &events, &overlapped))
+        << "with no mask a wait returns at once";
+}
+
+TEST_F(CommApiTest, HangUpFailsThePendingWaitAndLaterOnes) {
+    peer.SendRaw("xy");
+    while (InQueue() < 2) {
+        QThread::msleep(1);
+    }
+    ASSERT_FALSE(StartWait()) << "the arrival is already known";
+    ASSERT_TRUE(StartWait());
+    peer.HangUp();
+    ASSERT_TRUE(Signaled(2000));
+    DWORD unused = 0;
+    EXPECT_FALSE(GetOverlappedResult(handle, &overlapped, &unused, 0));
+    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+    EXPECT_FALSE(StartWait());
+    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+
+    EXPECT_EQ(ReadAll(), "xy") << "what arrived before stays readable";
+    DWORD count = 0;
+    char byte = 0;
+    EXPECT_FALSE(ReadFile(handle, &byte, 1, &count, nullptr));
+    EXPECT_FALSE(WriteFile(handle, "n", 1, &count, nullptr));
+}
+
+TEST_F(CommApiTest, AFullBufferHoldsTheSenderBackAndLosesNothing) {
+    std::string sent;
+    for (int i = 0; sent.size() < kReceiveBufferSize + 300000; ++i) {
+        sent += std::to_string(i) + ',';
+    }
+    peer.SendRaw(sent);
+    for (int i = 0; i < 5000 && InQueue() < kReceiveBufferSize; ++i) {
+        QThread::msleep(1);
+    }
+    EXPECT_EQ(InQueue(), kReceiveBufferSize);
+    EXPECT_LT(peer.SentCount(), sent.size());
+
+    std::string received;
+    for (int i = 0; i < 5000 && received.size() < sent.size(); ++i) {
+        received += ReadAll();
+        QThread::msleep(1);
+    }
+    EXPECT_TRUE(received == sent);
+}
+
+TEST_F(CommApiTest, WritesCompleteAtOnceAndReportTransmitEmpty) {
+    OVERLAPPED write{};
+    write.hEvent = CreateEventA(nullptr, 1, 0, nullptr);
+    DWORD written = 0;
+    ASSERT_TRUE(StartWait());
+    ASSERT_TRUE(WriteFile(handle, "#q", 2, &written, &write));
+    EXPECT_EQ(written, 2u);
+    DWORD transferred = 0;
+    EXPECT_TRUE(GetOverlappedResult(handle, &write, &transferred, 0)) << "nothing is left pending";
+    EXPECT_EQ(transferred, 2u);
+    ASSERT_TRUE(Signaled(2000));
+    EXPECT_EQ(events, EV_TXEMPTY);
+    CloseHandle(write.hEvent);
+    EXPECT_TRUE(peer.WaitForText("#q"));
+}
+
+TEST(CommApiHandleTest, UnknownHandlesAreRefused) {
+    EXPECT_FALSE(CloseHandle(INVALID_HANDLE_VALUE));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+    DWORD mask = 0;
+    EXPECT_FALSE(GetCommMask(nullptr, &mask));
+    HANDLE event = CreateEventA(nullptr, 1, 0, nullptr);
+    EXPECT_FALSE(SetCommMask(event, 0)) << "an event is no comm port";
+    EXPECT_EQ(WaitForSingleObject(event, 0), WAIT_TIMEOUT);
+    SetEvent(event);
+    EXPECT_EQ(WaitForSingleObject(event, 0), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForSingleObject(event, 0), WAIT_OBJECT_0) << "manual reset";
+    EXPECT_TRUE(CloseHandle(event));
+    EXPECT_FALSE(CloseHandle(event));
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QtGlobal>
+#include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "Sleep.h"
+
+// Replaces the device pause while it lives: every pause is recorded and none
+// waits. With a WireTap device the writes are recorded in the same list, so
+// a command sequence reads as
+//   {"Write(@)", "Sleep(20)", "Write(o)", "Sleep(20)", "Write(#)", "Sleep(20)", "Sleep(200)"}.
+class SleepRecorder {
+public:
+    SleepRecorder();
+    ~SleepRecorder();
+
+    SleepRecorder(const SleepRecorder&) = delete;
+    SleepRecorder& operator=(const SleepRecorder&) = delete;
+
+    std::vector<unsigned> Pauses() const;
+    unsigned TotalMs() const;
+    // Pauses and tapped writes in call order.
+    std::vector<std::string> Transcript() const;
+    void Clear();
+
+    void NoteWrite(const char* data, qint64 length);
+
+private:
+    void NotePause(unsigned milliseconds);
+
+    mutable std::mutex _mutex;
+    std::vector<unsigned> _pauses;
+    std::vector<std::string> _transcript;
+    platform::SleepFunction _previous;
+};
+
+// A device whose every write also goes to a recorder's transcript. The
+// bytes still reach the port.
+template <typename DeviceT>
+class WireTap : public DeviceT {
+public:
+    template <typename... Args>
+    explicit WireTap(SleepRecorder& recorder, Args&&... args)
+        : DeviceT(std::forward<Args>(args)...), _recorder(recorder) {}
+
+protected:
+    qint64 writeData(const char* data, qint64 length) override {
+        _recorder.NoteWrite(data, length);
+        return DeviceT::writeData(data, length);
+    }
+
+private:
+    SleepRecorder& _recorder;
+};
