@@ -1,5 +1,6 @@
 #pragma once
 
+#include <boost/make_shared.hpp>
 #include <boost/shared_ptr.hpp>
 
 #include "Device.h"
@@ -38,6 +39,56 @@ public:
     // information state current.
     void EnterOpenState() override;
 
+    // Mode switches: each sends the mode's command and makes the mode's state
+    // current. A keeping switch holds the replaced state as the previous state
+    // until the next keeping switch; a replacing switch releases it (the read
+    // loop and the current scene still hold it while they need it).
+    void NormalState();
+    void NormalFlagState();
+    void LinearityState();
+    void BorderState();
+    void PreciseState();
+    void PictureViewState();
+    void PenState();
+    void DebugState();
+    void JitterState();
+    void RasterXState();
+    void RasterYState();
+    void EnterOpenShortState();
+    void ResetState();
+    void AttbState();
+    void RasterState();
+    void RasterRXState();
+    void RasterRYState();
+    void ActiveState(bool rxMode);
+    void RasterLiftYState();
+    void SingleRawDataState();
+    void ButtonSingleRawDataState();
+    void MasterVersionState();
+    void SlaveVersionState();
+    void InformationState();
+    void ButtonRawdataState();
+    void UserReadButtons();
+    void UserReadButtonRawData();
+    void UserReadslaveCrc();
+    void UserReadEeprom();
+    void UserReadEepromStructVersion();
+    void ReadControlRegister();
+    void ReadSlaveBootloaderInfo();
+    void DeviceInfoState();
+
+    // Commands made of a letter and the caller's text, unchanged.
+    void UserSetRegister(const char* arg);
+    void UserClearRegister(const char* arg);
+    void UserSetIntMode(const char* arg);
+    void UserSetPowerMode(const char* arg);
+    void UserSetIntWidth(const char* arg);
+    void UserSetSleepFrequency(const char* arg);
+    void UserSetSleepDelay(const char* arg);
+    void I2cReadSlave(const char* arg);
+    void I2cWriteSlave(const char* arg);
+    void I2cSetTimeOut(const char* arg);
+
 protected:
     // First step of a keeping switch: the current state lives on as the
     // previous state (the one kept before is released).
@@ -47,6 +98,17 @@ protected:
     void InstallState(const boost::shared_ptr<State>& state);
     // The state that reads the device information after start-up.
     virtual boost::shared_ptr<State> MakeOpenState();
+
+    template <class StateT, class... Args>
+    boost::shared_ptr<State> Make(Args... args) const {
+        return boost::make_shared<StateT>(_imp, args...);
+    }
+    // A count setting read as a whole decimal number; missing or not a number is 0.
+    int CountSetting(const char* key) const;
+    // Sends `letter` followed by `arg` as one command.
+    void SendWithArgument(const char* letter, const char* arg);
+    void ReplaceWithShortMessage();
+    void LiftRasterSwitch(const char* command, int mode);
 };
 
 }  // namespace morvex_gui
