@@ -1,7 +1,7 @@
 #include <QApplication>
-#include <QMainWindow>
 
 #include "OperationLogSetup.h"
+#include "ZeltoMP.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -10,9 +10,7 @@ int main(int argc, char* argv[]) {
     {
         // The window lives exactly as long as the event loop, so its last log
         // lines are written before the appender goes.
-        QMainWindow window;
-        window.setWindowTitle(QStringLiteral("Touch panel test"));
-        window.resize(1024, 768);
+        ZeltoMP window;
         window.show();
         result = app.exec();
     }
