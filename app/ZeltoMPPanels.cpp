@@ -133,7 +133,8 @@ void ZeltoMP::InitNormalTestUI() {
 
 void ZeltoMP::AddManualButton(const QString& text, ItemSlot slot) {
     auto* row = new QListWidgetItem(ui.mode_listWidget);
-    row->setSizeHint(QSize(-1, kManualRowHeight));
+    // Set as data: setSizeHint drops a size without a width.
+    row->setData(Qt::SizeHintRole, QSize(-1, kManualRowHeight));
     auto* button = new QPushButton(text);
     ui.mode_listWidget->setItemWidget(row, button);
     connect(button, &QPushButton::clicked, this, slot);

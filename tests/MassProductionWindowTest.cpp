@@ -16,6 +16,7 @@
 
 #include "BridgePeer.h"
 #include "CoreDevice.h"
+#include "DisplayView.h"
 #include "MassProductionFixture.h"
 #include "OpenState.h"
 #include "ZeltoMP.h"
@@ -90,9 +91,14 @@ TEST(MassProductionWindowStartTest, WithoutPortsTheWindowStartsClosedAndUsable) 
     window.Normal();
     window.Debug();
     ui.actionClear->trigger();
+    ui.actionFullScreen->setChecked(true);
     ui.actionDisplayFullScreen->setChecked(true);
+    EXPECT_TRUE(window.View()->isWindow());
     window.DisableFullScreen();
+    EXPECT_FALSE(ui.actionFullScreen->isChecked());
     EXPECT_FALSE(ui.actionDisplayFullScreen->isChecked());
+    EXPECT_FALSE(window.View()->isWindow());
+    EXPECT_LT(mp.Log().lastIndexOf("Full screen change"), mp.Log().indexOf("Normal display"));
     EXPECT_EQ(window.ModeFlag(), ZeltoMP::kDebugItem);
 
     mp.Destroy();

@@ -42,6 +42,7 @@ public:
 
     QString Log() const;
     TempProgramDir& Dir() { return _dir; }
+    const TempProgramDir& Dir() const { return _dir; }
     SleepRecorder& Sleeps() { return _sleeps; }
     QString RegistryFile() const { return _dir.File(QStringLiteral("registry.ini")); }
 
