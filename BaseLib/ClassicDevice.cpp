@@ -22,23 +22,17 @@ ClassicDevice::ClassicDevice(WindowImp* imp, boost::shared_ptr<State>* current)
 
 void ClassicDevice::NormalState() {
     SendWithMode("n", kClassicNormalMode);
-    Install(boost::make_shared<ClassicNormal>(_imp));
+    InstallState(Make<ClassicNormal>());
 }
 
 void ClassicDevice::DebugState() {
     SendWithMode("d", kClassicDebugMode);
-    Install(boost::make_shared<ClassicDebug>(_imp));
+    InstallState(Make<ClassicDebug>());
 }
 
 void ClassicDevice::RasterState() {
     SendWithMode("r", kClassicRasterMode);
-    Install(boost::make_shared<ClassicRaster>(_imp));
-}
-
-void ClassicDevice::Install(const boost::shared_ptr<State>& state) {
-    if (_currentState != nullptr) {
-        *_currentState = state;
-    }
+    InstallState(Make<ClassicRaster>());
 }
 
 }  // namespace morvex_gui

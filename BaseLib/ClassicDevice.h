@@ -17,9 +17,6 @@ public:
     void NormalState();
     void DebugState();
     void RasterState();
-
-private:
-    void Install(const boost::shared_ptr<State>& state);
 };
 
 }  // namespace morvex_gui

@@ -66,11 +66,6 @@ int CoreDevice::CountSetting(const char* key) const {
     return ok ? count : 0;
 }
 
-void CoreDevice::SendWithArgument(const char* letter, const char* arg) {
-    const std::string command = std::string(letter) + (arg != nullptr ? arg : "");
-    Send(command.c_str());
-}
-
 void CoreDevice::ReplaceWithShortMessage() {
     InstallState(Make<ShortMessage>());
 }

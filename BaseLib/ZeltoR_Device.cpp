@@ -227,15 +227,4 @@ void ZeltoR_Device::I2cSetTimeOut(const char* arg) {
     SendWithArgument("T", arg);
 }
 
-void ZeltoR_Device::Install(const boost::shared_ptr<State>& state) {
-    if (_currentState != nullptr) {
-        *_currentState = state;
-    }
-}
-
-void ZeltoR_Device::SendWithArgument(const char* letter, const char* arg) {
-    const std::string command = std::string(letter) + (arg != nullptr ? arg : "");
-    Send(command.c_str());
-}
-
 }  // namespace morvex_gui

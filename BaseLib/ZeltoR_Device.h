@@ -60,10 +60,8 @@ public:
 private:
     template <class StateT, class... Args>
     void Replace(Args... args) {
-        Install(boost::make_shared<StateT>(_imp, args...));
+        InstallState(Make<StateT>(args...));
     }
-    void Install(const boost::shared_ptr<State>& state);
-    void SendWithArgument(const char* letter, const char* arg);
 };
 
 }  // namespace morvex_gui
