@@ -120,16 +120,4 @@ void CoreDevice::EnterOpenState() {
     InstallState(MakeOpenState());
 }
 
-void CoreDevice::KeepCurrentState() {
-    if (_currentState != nullptr) {
-        _previousState = *_currentState;
-    }
-}
-
-void CoreDevice::InstallState(const boost::shared_ptr<State>& state) {
-    if (_currentState != nullptr) {
-        *_currentState = state;
-    }
-}
-
 }  // namespace morvex_gui

@@ -90,23 +90,11 @@ public:
     void I2cSetTimeOut(const char* arg);
 
 protected:
-    // First step of a keeping switch: the current state lives on as the
-    // previous state (the one kept before is released).
-    void KeepCurrentState();
-    // Makes `state` the window's current state. Without KeepCurrentState the
-    // replaced state is released at once.
-    void InstallState(const boost::shared_ptr<State>& state);
     // The state that reads the device information after start-up.
     virtual boost::shared_ptr<State> MakeOpenState();
 
-    template <class StateT, class... Args>
-    boost::shared_ptr<State> Make(Args... args) const {
-        return boost::make_shared<StateT>(_imp, args...);
-    }
     // A count setting read as a whole decimal number; missing or not a number is 0.
     int CountSetting(const char* key) const;
-    // Sends `letter` followed by `arg` as one command.
-    void SendWithArgument(const char* letter, const char* arg);
     void ReplaceWithShortMessage();
     void LiftRasterSwitch(const char* command, int mode);
 };

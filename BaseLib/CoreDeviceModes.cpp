@@ -52,7 +52,9 @@ constexpr int kButtonCount = 8;
 
 }  // namespace
 
-boost::shared_ptr<State> CoreDevice::MakeOpenState() { return Make<OpenState>(); }
+boost::shared_ptr<State> CoreDevice::MakeOpenState() {
+    return Make<OpenState>();
+}
 
 int CoreDevice::CountSetting(const char* key) const {
     ConfigParameter parameter;
@@ -64,12 +66,9 @@ int CoreDevice::CountSetting(const char* key) const {
     return ok ? count : 0;
 }
 
-void CoreDevice::SendWithArgument(const char* letter, const char* arg) {
-    const std::string command = std::string(letter) + (arg != nullptr ? arg : "");
-    Send(command.c_str());
+void CoreDevice::ReplaceWithShortMessage() {
+    InstallState(Make<ShortMessage>());
 }
-
-void CoreDevice::ReplaceWithShortMessage() { InstallState(Make<ShortMessage>()); }
 
 void CoreDevice::NormalState() {
     KeepCurrentState();
@@ -172,11 +171,17 @@ void CoreDevice::LiftRasterSwitch(const char* command, int mode) {
     InstallState(Make<TuneMultiFingerLift>(mode));
 }
 
-void CoreDevice::RasterState() { LiftRasterSwitch("r", 0); }
+void CoreDevice::RasterState() {
+    LiftRasterSwitch("r", 0);
+}
 
-void CoreDevice::RasterRXState() { LiftRasterSwitch("rx", 1); }
+void CoreDevice::RasterRXState() {
+    LiftRasterSwitch("rx", 1);
+}
 
-void CoreDevice::RasterRYState() { LiftRasterSwitch("rX", 2); }
+void CoreDevice::RasterRYState() {
+    LiftRasterSwitch("rX", 2);
+}
 
 void CoreDevice::ActiveState(bool rxMode) {
     if (rxMode) {
@@ -310,8 +315,12 @@ void CoreDevice::I2cReadSlave(const char* arg) {
     InstallState(Make<CoreReadSlave>());
 }
 
-void CoreDevice::I2cWriteSlave(const char* arg) { SendWithArgument("w", arg); }
+void CoreDevice::I2cWriteSlave(const char* arg) {
+    SendWithArgument("w", arg);
+}
 
-void CoreDevice::I2cSetTimeOut(const char* arg) { SendWithArgument("T", arg); }
+void CoreDevice::I2cSetTimeOut(const char* arg) {
+    SendWithArgument("T", arg);
+}
 
 }  // namespace morvex_gui

@@ -127,6 +127,23 @@ bool Device::SendMasterPacket(const MasterPages& pages, int mode) {
 
 void Device::EnterOpenState() {}
 
+void Device::KeepCurrentState() {
+    if (_currentState != nullptr) {
+        _previousState = *_currentState;
+    }
+}
+
+void Device::InstallState(const boost::shared_ptr<State>& state) {
+    if (_currentState != nullptr) {
+        *_currentState = state;
+    }
+}
+
+void Device::SendWithArgument(const char* letter, const char* arg) {
+    const std::string command = std::string(letter) + (arg != nullptr ? arg : "");
+    Send(command.c_str());
+}
+
 }  // namespace morvex_gui
 
 void EnumeratePorts(QStringList* ports) {

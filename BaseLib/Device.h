@@ -2,7 +2,9 @@
 
 #include <QString>
 #include <QStringList>
+#include <boost/make_shared.hpp>
 #include <boost/shared_ptr.hpp>
+#include <string>
 #include <cstdint>
 
 #include "MasterPacket.h"
@@ -62,6 +64,19 @@ public:
     std::uint16_t _imageCrc;
 
 protected:
+    // First step of a keeping switch: the current state lives on as the
+    // previous state (the one kept before is released).
+    void KeepCurrentState();
+    // Makes `state` the window's current state. Without KeepCurrentState the
+    // replaced state is released at once.
+    void InstallState(const boost::shared_ptr<State>& state);
+    template <class StateT, class... Args>
+    boost::shared_ptr<State> Make(Args... args) const {
+        return boost::make_shared<StateT>(_imp, args...);
+    }
+    // Sends `letter` followed by `arg` as one command.
+    void SendWithArgument(const char* letter, const char* arg);
+
     boost::shared_ptr<State>* _currentState;
     boost::shared_ptr<State> _previousState;
     WindowImp* _imp;

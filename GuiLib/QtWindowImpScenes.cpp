@@ -12,6 +12,7 @@
 #include "NormalPreciseScene.h"
 #include "NormalScene.h"
 #include "OpenShortScene.h"
+#include "OpenShortState.h"
 #include "PictureScene.h"
 #include "QualificationScene.h"
 #include "RasterScene.h"
@@ -21,7 +22,6 @@
 #include "SingleDebugScene.h"
 #include "SingleDebugThresholdScene.h"
 #include "SingleDebugZeroScene.h"
-#include "OpenShortState.h"
 
 // Every mode scene operation takes the one road of StartSceneFor: build the
 // scene bound to its state, start it, make it current.

@@ -127,10 +127,12 @@ int main(int argc, char** argv) {
             continue;
         }
         const Figure figure = Measure(stream, wireSeconds);
-        std::printf("%-22s ratio %.4f  (cpu %.1f ms, wire %.1f ms, %zu bytes, %zu lines, %d renders, %d items, %s)\n",
-                    stream.name.c_str(), figure.cpuSeconds / figure.wireSeconds,
-                    figure.cpuSeconds * 1e3, figure.wireSeconds * 1e3, figure.bytes,
-                    figure.lines, figure.renders, figure.items, figure.scene.c_str());
+        std::printf(
+            "%-22s ratio %.4f  (cpu %.1f ms, wire %.1f ms, %zu bytes, %zu lines, %d renders, %d "
+            "items, %s)\n",
+            stream.name.c_str(), figure.cpuSeconds / figure.wireSeconds, figure.cpuSeconds * 1e3,
+            figure.wireSeconds * 1e3, figure.bytes, figure.lines, figure.renders, figure.items,
+            figure.scene.c_str());
     }
     return 0;
 }

@@ -17,31 +17,6 @@ namespace {
 
 using TappedCoreDevice = WireTap<CoreDevice>;
 
-// Writes and pauses of a command list: each command is followed by the
-// 20-ms pause of Send; a number stands for an extra pause.
-std::vector<std::string> Wire(std::initializer_list<std::string> steps) {
-    std::vector<std::string> transcript;
-    for (const std::string& step : steps) {
-        if (!step.empty() && std::isdigit(static_cast<unsigned char>(step[0]))) {
-            transcript.push_back("Sleep(" + step + ")");
-        } else {
-            transcript.push_back("Write(" + step + ")");
-            transcript.push_back("Sleep(20)");
-        }
-    }
-    return transcript;
-}
-
-std::string Concatenated(const std::vector<std::string>& transcript) {
-    std::string bytes;
-    for (const std::string& step : transcript) {
-        if (step.rfind("Write(", 0) == 0) {
-            bytes += step.substr(6, step.size() - 7);
-        }
-    }
-    return bytes;
-}
-
 class CoreDeviceCommandsTest : public ::testing::Test {
 protected:
     void SetUp() override {

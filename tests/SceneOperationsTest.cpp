@@ -75,8 +75,7 @@ protected:
         auto state = boost::make_shared<StateT>(&imp, args...);
         boost::weak_ptr<StateT> watch = state;
         start(imp, state.get());
-        ASSERT_NE(dynamic_cast<SceneT*>(view.GetScene().get()), nullptr)
-            << typeid(SceneT).name();
+        ASSERT_NE(dynamic_cast<SceneT*>(view.GetScene().get()), nullptr) << typeid(SceneT).name();
         state.reset();
         EXPECT_FALSE(watch.expired()) << "the current scene must hold its state";
         imp.StartCommon();
@@ -119,10 +118,10 @@ TEST_F(SceneOperationsTest, EveryOperationInstallsItsSceneBoundToItsState) {
         [](QtWindowImp& w, PictureView* s) { w.StartPicture(s); });
     ExpectScene<RasterScene, CoreRaster>([](QtWindowImp& w, CoreRaster* s) { w.StartRaster(s); },
                                          0);
-    ExpectScene<RasterScene, CoreRaster>(
-        [](QtWindowImp& w, CoreRaster* s) { w.StartRasterRX(s); }, 1);
-    ExpectScene<RasterScene, CoreRaster>(
-        [](QtWindowImp& w, CoreRaster* s) { w.StartRasterRY(s); }, 2);
+    ExpectScene<RasterScene, CoreRaster>([](QtWindowImp& w, CoreRaster* s) { w.StartRasterRX(s); },
+                                         1);
+    ExpectScene<RasterScene, CoreRaster>([](QtWindowImp& w, CoreRaster* s) { w.StartRasterRY(s); },
+                                         2);
     ExpectScene<SingleDebugScene, SingleRawDataX>(
         [](QtWindowImp& w, SingleRawDataX* s) { w.StartSingleDebug(s); }, 4, 0);
     ExpectScene<SingleDebugThresholdScene, SingleRawDataX>(

@@ -1,5 +1,6 @@
 #include "SleepRecorder.h"
 
+#include <cctype>
 #include <numeric>
 
 SleepRecorder::SleepRecorder() {
@@ -40,4 +41,27 @@ void SleepRecorder::NotePause(unsigned milliseconds) {
     std::lock_guard<std::mutex> lock(_mutex);
     _pauses.push_back(milliseconds);
     _transcript.push_back("Sleep(" + std::to_string(milliseconds) + ")");
+}
+
+std::vector<std::string> Wire(std::initializer_list<std::string> steps) {
+    std::vector<std::string> transcript;
+    for (const std::string& step : steps) {
+        if (!step.empty() && std::isdigit(static_cast<unsigned char>(step[0]))) {
+            transcript.push_back("Sleep(" + step + ")");
+        } else {
+            transcript.push_back("Write(" + step + ")");
+            transcript.push_back("Sleep(20)");
+        }
+    }
+    return transcript;
+}
+
+std::string Concatenated(const std::vector<std::string>& transcript) {
+    std::string bytes;
+    for (const std::string& step : transcript) {
+        if (step.rfind("Write(", 0) == 0) {
+            bytes += step.substr(6, step.size() - 7);
+        }
+    }
+    return bytes;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QtGlobal>
+#include <initializer_list>
 #include <mutex>
 #include <string>
 #include <utility>
@@ -36,6 +37,12 @@ private:
     std::vector<std::string> _transcript;
     platform::SleepFunction _previous;
 };
+
+// The transcript of a command list: each command is followed by the 20-ms
+// pause of Send; a step that starts with a digit stands for an extra pause.
+std::vector<std::string> Wire(std::initializer_list<std::string> steps);
+// The bytes written in a transcript, in order.
+std::string Concatenated(const std::vector<std::string>& transcript);
 
 // A device whose every write also goes to a recorder's transcript. The
 // bytes still reach the port.
