@@ -65,6 +65,7 @@ protected:
         EXPECT_TRUE(mp.OpenPort(peer));
         EXPECT_TRUE(MassProductionFixture::WaitUntil(
             [&] { return !window.Form().slave_label->text().isEmpty(); }));
+        EXPECT_TRUE(MassProductionFixture::WaitForInformationRequests(peer));
         window.Form().actionAutoTest_Mode->trigger();
         return window;
     }

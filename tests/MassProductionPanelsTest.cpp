@@ -152,6 +152,7 @@ protected:
         EXPECT_TRUE(mp.OpenPort(peer));
         EXPECT_TRUE(MassProductionFixture::WaitUntil(
             [&] { return !window.Form().slave_label->text().isEmpty(); }));
+        EXPECT_TRUE(MassProductionFixture::WaitForInformationRequests(peer));
         return window;
     }
     void TearDown() override { mp.Destroy(); }
@@ -236,18 +237,6 @@ TEST_F(PanelsWithPortTest, NormalModeNeedsItsSwitchAndTheSlaveVersion) {
     window.Normal();
     MassProductionFixture::Spin(50);
     EXPECT_EQ(peer.Received(), "");
-}
-
-TEST_F(PanelsWithPortTest, NoReplyAtAllMarksErrorAndNoFirmwareAfterTwoSeconds) {
-    peer.GoSilent();
-    mp.WriteConfig("[ModeSwitch]\ndebug_mode=1\nnormal_mode=1\n");
-    ZeltoMP& window = mp.Create();
-    ASSERT_TRUE(mp.OpenPort(peer));
-    MassProductionFixture::Spin(1200);
-    EXPECT_EQ(window.Form().master_label->text(), "");
-    ASSERT_TRUE(MassProductionFixture::WaitUntil([&] { return window.NoFirmware(); }));
-    EXPECT_EQ(window.Form().master_label->text(), "<FONT COLOR=Red SIZE=8>Error</FONT>");
-    EXPECT_EQ(window.Form().slave_label->text(), "<FONT COLOR=Red SIZE=8>No FW</FONT>");
 }
 
 }  // namespace

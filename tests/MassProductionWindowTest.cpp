@@ -40,6 +40,7 @@ protected:
         EXPECT_TRUE(mp.OpenPort(peer));
         EXPECT_TRUE(MassProductionFixture::WaitUntil(
             [&] { return !window.Form().slave_label->text().isEmpty(); }));
+        EXPECT_TRUE(MassProductionFixture::WaitForInformationRequests(peer));
         return window;
     }
 

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QThread>
+#include <algorithm>
 
 #include "BridgePeer.h"
 #include "OperationLogSetup.h"
@@ -76,6 +77,14 @@ QString MassProductionFixture::Log() const {
 
 std::string MassProductionFixture::MasterLine(const std::string& version) {
     return "Master version: I2C master for Q71 Morvex " + version;
+}
+
+bool MassProductionFixture::WaitForInformationRequests(const BridgePeer& peer) {
+    // Each round of requests ends with "Z".
+    return WaitUntil([&] {
+        const std::string received = peer.Received();
+        return std::count(received.begin(), received.end(), 'Z') >= 2;
+    });
 }
 
 void MassProductionFixture::AnswerVersions(BridgePeer& peer, const std::string& masterVersion,

@@ -51,6 +51,9 @@ public:
     static void AnswerVersions(BridgePeer& peer, const std::string& masterVersion,
                                const std::string& slaveVersion);
     static std::string MasterLine(const std::string& version);
+    // Waits until both rounds of the information requests that the master
+    // version provokes have reached the peer, so later traffic stands alone.
+    static bool WaitForInformationRequests(const BridgePeer& peer);
 
 private:
     TempProgramDir _dir;
