@@ -182,6 +182,7 @@ private:
     bool FirmwareReady() const;
 
     // Countdowns and verdicts.
+    // StopCountdown without emptying the countdown label.
     void StopTimers();
     void initTimer(int i);
     void ApplyTimeoutVerdict(int timer);
@@ -246,7 +247,7 @@ private:
     bool _passwordAccepted = false;
     // True while a countdown runs: only then does a scene's verdict count.
     bool _verdictArmed = false;
-    // Bumped by every run, mode change, port switch and deferred step, so a
-    // deferred step of an earlier one never runs into a later one.
+    // Bumped by every run, item start, mode change, port switch and deferred
+    // step, so a deferred step of an earlier one never runs into a later one.
     unsigned _runGeneration = 0;
 };
