@@ -5,6 +5,8 @@
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    // The pictures and icons are compiled into the static apps library.
+    Q_INIT_RESOURCE(Resources);
     const log4cplus::SharedAppenderPtr operationLog = StartOperationLog();
     int result = 0;
     {
