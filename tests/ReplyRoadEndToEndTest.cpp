@@ -580,6 +580,7 @@ TEST_F(ReplyRoadNoiseTest, OneRunThroughSeveralItemsSavesEveryRecordInKeyOrder) 
     road.device.RasterXState();
     ASSERT_TRUE(road.Deliver(Repeat(Frame({1, 2, 3, 4}, {5, 6, 7}), 4)));
     ASSERT_NE(road.Current<morvex_gui_qtlib::RasterXScene>(), nullptr);
+    EXPECT_TRUE(road.peer.WaitForText("drd"));
     EXPECT_EQ(road.peer.Received(), "drd");
     EXPECT_EQ(road.Verdicts(), std::vector<bool>{true});
 
