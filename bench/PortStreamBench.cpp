@@ -13,6 +13,9 @@
 //   PortStreamBench --all      every mode family
 //   PortStreamBench touch ...  the named modes
 
+#include <log4cplus/logger.h>
+#include <log4cplus/nullappender.h>
+
 #include <QApplication>
 #include <QEventLoop>
 #include <QTimer>
@@ -30,6 +33,7 @@
 #include <vector>
 
 #include "BendingRawData.h"
+#include "OperationLog.h"
 #include "ReplyRoad.h"
 #include "ReplyStreams.h"
 
@@ -191,6 +195,10 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     QApplication app(argc, argv);
+    // States log configuration problems; the figures need no log file.
+    OperationLogger();
+    log4cplus::Logger::getRoot().addAppender(
+        log4cplus::SharedAppenderPtr(new log4cplus::NullAppender()));
     bool quick = false;
     const std::vector<std::string> names = ChosenModes(argc, argv, &quick);
     const int streamMs = quick ? 2000 : 30000;
