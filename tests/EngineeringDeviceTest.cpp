@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QElapsedTimer>
-#include <QThread>
-
 #include <QCoreApplication>
 #include <boost/make_shared.hpp>
 #include <functional>
@@ -16,6 +13,7 @@
 #include "CoreRaster.h"
 #include "CoreScanParameters.h"
 #include "EngineeringDevice.h"
+#include "EventPump.h"
 #include "RecordingWindowImp.h"
 #include "SingleRawDataB.h"
 #include "SingleRawDataX.h"
@@ -326,13 +324,10 @@ TEST(EngineeringPortTest, OpensAt921600ForReadingAndWritingAndClosesSilently) {
     peer.SendLine("pong");
     ASSERT_TRUE(peer.WaitUntilSent());
     QByteArray reply;
-    QElapsedTimer waited;
-    waited.start();
-    while (!reply.contains('\r') && waited.elapsed() < 3000) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    PumpUntil([&] {
         reply += port.readAll();
-        QThread::msleep(2);
-    }
+        return reply.contains('\r');
+    });
     EXPECT_EQ(reply, QByteArray("pong\r"));
 
     peer.ClearReceived();

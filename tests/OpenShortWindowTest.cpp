@@ -22,6 +22,7 @@
 
 #include "BridgePeer.h"
 #include "DisplayView.h"
+#include "EventPump.h"
 #include "OpenShort.h"
 #include "OpenShortScene.h"
 #include "QtWindowImp.h"
@@ -40,20 +41,11 @@ const char* const kMissingText =
     "The device maybe disconnect from the PC, please check it and retry.";
 
 bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 3000) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > timeoutMs) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(2);
-    }
-    return true;
+    return PumpUntil(done, timeoutMs);
 }
 
 void Spin(int milliseconds) {
-    WaitUntil([] { return false; }, milliseconds);
+    PumpFor(milliseconds);
 }
 
 // The bridge's answer to the start-up sequence: grid size, then the counts.

@@ -1,5 +1,7 @@
 #include "MassProductionFixture.h"
 
+#include "EventPump.h"
+
 #include <QAction>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -55,20 +57,11 @@ bool MassProductionFixture::OpenPort(BridgePeer& peer, const QString& bitRate) {
 }
 
 bool MassProductionFixture::WaitUntil(const std::function<bool()>& done, int timeoutMs) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > timeoutMs) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(2);
-    }
-    return true;
+    return PumpUntil(done, timeoutMs);
 }
 
 void MassProductionFixture::Spin(int milliseconds) {
-    WaitUntil([] { return false; }, milliseconds);
+    PumpFor(milliseconds);
 }
 
 QString MassProductionFixture::Log() const {

@@ -1,5 +1,7 @@
 #include "ReplyRoad.h"
 
+#include "EventPump.h"
+
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
@@ -18,7 +20,6 @@ using morvex_gui_qtlib::DisplayView;
 
 namespace {
 
-constexpr int kPollMs = 1;
 const char* const kOverflowStyle = "background:red";
 
 }  // namespace
@@ -69,27 +70,11 @@ void ReplyRoad::Set(const std::string& key, const std::string& value) {
 }
 
 bool ReplyRoad::PumpUntil(const std::function<bool()>& done, int timeoutMs) {
-    if (done()) {
-        return true;
-    }
-    QEventLoop loop;
-    QTimer poll;
-    poll.setInterval(kPollMs);
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (done()) {
-            loop.quit();
-        }
-    });
-    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-    poll.start();
-    loop.exec();
-    return done();
+    return ::PumpUntil(done, timeoutMs);
 }
 
 void ReplyRoad::PumpFor(int milliseconds) {
-    QEventLoop loop;
-    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
-    loop.exec();
+    ::PumpFor(milliseconds);
 }
 
 bool ReplyRoad::Deliver(const std::string& bytes, int timeoutMs) {
