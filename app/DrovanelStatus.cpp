@@ -22,7 +22,9 @@ QString StatusText(const char* caption, const QString& value) {
 }
 
 // The bridge's version number alone: what follows the last "V" of a version
-// text such as "ABC BV5.3" (the whole text when it holds no "V").
+// text such as "ABC BV5.3" or "BV5.3" (the whole text when it holds no "V").
+// "Master_version" keeps this number: the display modes and the downloads
+// compare it with 5.9, and a full text would read as 0 there.
 std::string VersionNumber(const std::string& version) {
     const size_t letter = version.rfind('V');
     if (letter == std::string::npos || letter + 1 >= version.size()) {
@@ -40,8 +42,6 @@ void Drovanel::DisplayMasterVersion(const char* version) {
     _device->GetEepromInformation();
     StartCheckingUI();
     _masterVersionLabel->setText(StatusText("M-Version: ", QString::fromLocal8Bit(text.c_str())));
-    // The setting holds the number the display modes and downloads compare
-    // with 5.9; the full text would read as 0 there.
     _settings->SetParameter(ConfigParameter("Master_version", VersionNumber(text)));
 }
 
@@ -93,9 +93,12 @@ void Drovanel::DisplayEepromStructVersion(std::string version, bool match) {
     }
     _eepromVersionLabel->setText(
         StatusText("E-Version: ", QString::fromLocal8Bit(version.c_str())));
+    // Read before the user panel is checked: the panels' actions are one
+    // exclusive group, so checking the user panel unchecks the tune panel.
+    const bool tuning = ui.actionTuneMode->isChecked();
     _device->SendZ();
     SetOpenUI();
-    if (ui.actionTuneMode->isChecked()) {
+    if (tuning) {
         EnterTunePanel();
     }
 }
@@ -156,7 +159,7 @@ void Drovanel::EnterTunePanel() {
 void Drovanel::ReadMasterVersion(const char* version) {
     const std::string text = version != nullptr ? version : "";
     _masterVersionLabel->setText(StatusText("M-Version: ", QString::fromLocal8Bit(text.c_str())));
-    _settings->SetParameter(ConfigParameter("Master_version", text));
+    _settings->SetParameter(ConfigParameter("Master_version", VersionNumber(text)));
 }
 
 void Drovanel::DisplaySlaveVersion(const char* version) {
