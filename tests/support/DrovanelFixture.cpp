@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QThread>
+#include <algorithm>
 
 #include "BridgePeer.h"
 #include "Drovanel.h"
@@ -93,10 +94,15 @@ bool DrovanelFixture::OpenChecked(BridgePeer& peer, const std::string& master) {
         return false;
     }
     Drovanel& window = Window();
-    return WaitUntil([&] {
-        return window.Form().actionUserMode->isChecked() &&
-               window.Form().controlPanel->currentWidget() == window.Form().userPanel;
+    // Both EEPROM blocks end in "Z", and each matching structure version
+    // answers with one more: the exchange is over after the fourth.
+    const bool settled = WaitUntil([&] {
+        const std::string received = peer.Received();
+        return std::count(received.begin(), received.end(), 'Z') == 4;
     });
+    Spin(20);
+    return settled && window.Form().actionUserMode->isChecked() &&
+           window.Form().controlPanel->currentWidget() == window.Form().userPanel;
 }
 
 bool DrovanelFixture::WaitUntil(const std::function<bool()>& done, int timeoutMs) {

@@ -69,7 +69,8 @@ public:
     // start-up sequence reached the peer.
     bool OpenPort(BridgePeer& peer, const QString& speed = QStringLiteral("230400"));
     // Opens with the bridge answering the version check (see AnswerStartUp);
-    // true once the window has passed the check and shows the user panel.
+    // true once the window has passed the check, the exchange is over and
+    // the user panel shows.
     bool OpenChecked(BridgePeer& peer, const std::string& master = "ABC BV5.3");
 
     static bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 3000);
