@@ -55,7 +55,7 @@ Drovanel::Drovanel(QWidget* parent, Qt::WindowFlags flags) : QMainWindow(parent,
     ui.frame_backup->hide();
     CreateDevice();
     _recordLines = 0;
-    HideUnfinishedActions();
+    SetInitialActions();
     setWindowTitle(windowTitle().remove(QLatin1String(kTitleSuffix)));
     _checkTimer = new QTimer(this);
     _checkTimer->setInterval(kCheckIntervalMs);
@@ -125,7 +125,9 @@ void Drovanel::CreateDevice() {
     ConnectReader();
 }
 
-void Drovanel::HideUnfinishedActions() {
+// Recording waits for an open port; the direct switch and the segment and
+// offset actions stay out of sight.
+void Drovanel::SetInitialActions() {
     ui.action_Record->setEnabled(false);
     ui.action_Direct_Mode->setVisible(false);
     ui.actionRecord_Segment->setVisible(false);

@@ -36,10 +36,11 @@ class DeviceWatcher;
 // the user and I2C panels. It keeps its own read loop: every complete reply
 // line goes to the response state that is current when the line comes up.
 //
-// The implementation is split by concern: Drovanel.cpp (life cycle, port,
-// reading, version check, status line), DrovanelModes.cpp (display modes and
-// view), DrovanelPanels.cpp (user and I2C panels), DrovanelHooks.cpp (the
-// places where tuning, recording and the dialogs join in).
+// The implementation is split by concern: Drovanel.cpp (construction and
+// destruction), DrovanelPort.cpp (port, reading, adapter changes),
+// DrovanelStatus.cpp (version check, status line, layouts), DrovanelModes.cpp
+// (display modes and view), DrovanelPanels.cpp (user and I2C panels),
+// DrovanelHooks.cpp (the places where tuning, recording and the dialogs join in).
 class Drovanel : public QMainWindow {
     Q_OBJECT
 public:
@@ -164,7 +165,7 @@ protected:
 
 private:
     // Construction.
-    void HideUnfinishedActions();
+    void SetInitialActions();
     void InitToolBars();
     void InitUserToolBar();
     void InitStatusLine();
