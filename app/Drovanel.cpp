@@ -71,6 +71,8 @@ Drovanel::Drovanel(QWidget* parent, Qt::WindowFlags flags) : QMainWindow(parent,
     InitI2cFunctions();
     ConnectControls();
     ConnectImp();
+    ConnectRecording();
+    ConnectOffsets();
     SetCloseUI();
     StopCheckingUI();
     _deviceWatcher = new platform::DeviceWatcher(this);

@@ -40,7 +40,9 @@ class DeviceWatcher;
 // destruction), DrovanelPort.cpp (port, reading, adapter changes),
 // DrovanelStatus.cpp (version check, status line, layouts), DrovanelModes.cpp
 // (display modes and view), DrovanelPanels.cpp (user and I2C panels),
-// DrovanelHooks.cpp (the places where tuning, recording and the dialogs join in).
+// DrovanelRecord.cpp (recording and the record viewer), DrovanelOffsets.cpp
+// (offset and segment files), DrovanelHooks.cpp (the places where tuning
+// and the dialogs join in).
 class Drovanel : public QMainWindow {
     Q_OBJECT
 public:
@@ -50,6 +52,8 @@ public:
     static constexpr int kCheckIntervalMs = 100;
     // The version check gives up on the tick after this many.
     static constexpr int kCheckTicks = 99;
+    // A record holds at most this many reply lines.
+    static constexpr int kRecordLineLimit = 10000;
 
     explicit Drovanel(QWidget* parent = nullptr, Qt::WindowFlags flags = Qt::WindowFlags());
     ~Drovanel() override;
@@ -77,6 +81,10 @@ public:
     int LineCount() const { return _lineCount; }
     int CurrentParameter() const { return _currentParameter; }
     bool TuningApplied() const { return _tuningApplied; }
+    int RecordLines() const { return _recordLines; }
+    bool RecordOpen() const { return _recordFile.is_open(); }
+    bool OffsetPending() const { return _offsetPending; }
+    bool SegmentPending() const { return _segmentPending; }
 
 signals:
     // The open port's adapter went away; dialogs that read the port close.
@@ -158,6 +166,17 @@ public slots:
     void I2cReadSlave();
     void I2cSetTimeOut();
 
+private slots:
+    // Recording of reply lines and the record viewer.
+    void DataRecord(bool checked);
+    void DataRecordView();
+
+    // Offset files and record segments.
+    void SaveOffset(bool checked);
+    void LoadOffset(bool checked);
+    void StartRecordSegment(bool checked);
+    void RecordSegment(const char* segment);
+
 protected:
     // Builds the working set: widget record, first state, view, GUI
     // interface, settings and device.
@@ -207,9 +226,20 @@ private:
     void SendCheckCommand(int state, const char* checkedLog, const char* checkedCommand,
                           const char* uncheckedLog, const char* uncheckedCommand);
 
-    // Where the parts not built yet join in; each does nothing for now.
+    // Recording.
+    void ConnectRecording();
     // Writes one reply line to the running record and stops it at its limit.
     void RecordReplyLine(const std::string& line);
+    void StartRecord();
+    void SetRecordActionText(const QString& text);
+
+    // Offsets and segments.
+    void ConnectOffsets();
+    QString AskOffsetFile(const char* caption, bool save, const char* startKey);
+    void WritePendingSegment(const char* fileKey, const char* segment);
+    bool ReadOffsetFile(const QString& path);
+
+    // Where the tuning and the dialogs join in.
     // Reads every tuning parameter again when the tune panel opens.
     void RefreshTuneParameters();
     // Shows the parameter of a row of the tune list with its live display.
