@@ -88,7 +88,10 @@ protected:
     // Sends `line` and lets the dialog read it.
     void ReplyAndSettle(const std::string& line, int ms = 60) {
         Reply(line);
+        // Once the bytes are out, give the dialog time to read them all.
+        peer.WaitUntilSent();
         PumpFor(ms);
+        PumpUntil([&] { return device.bytesAvailable() == 0; });
     }
 
     // Acknowledges every packet until `packets` of them have arrived.
@@ -134,6 +137,7 @@ TEST_F(MasterDownloaderTest, FormShowsTheStoredPathAndWaitsForTheBootloader) {
 
     // No application code: the dialog asks for the bootloader version.
     ReplyAndSettle("xxL70");
+    EXPECT_TRUE(peer.WaitForText("V"));
     EXPECT_EQ(peer.Received(), "V");
 }
 
@@ -175,6 +179,7 @@ TEST_F(MasterDownloaderTest, WholeImageGoesOutPacketByPacketAndSuccessIsStored) 
     EXPECT_TRUE(download->isDefault());
     EXPECT_TRUE(Button(*dialog, "buttonRetry")->isEnabled());
     EXPECT_TRUE(LogText(*dialog).endsWith("Success")) << LogText(*dialog).toStdString();
+    EXPECT_TRUE(peer.WaitForText("n"));
     EXPECT_EQ(peer.Received(), "n");
     EXPECT_EQ(settings.GetValue("master_hex_file"), hexPath.toStdString());
     EXPECT_EQ(QSettings(programDir.File("config.ini"), QSettings::IniFormat).value("port_bit_rate"),
