@@ -91,7 +91,7 @@ protected:
         // Once the bytes are out, give the dialog time to read them all.
         peer.WaitUntilSent();
         PumpFor(ms);
-        PumpUntil([&] { return device.bytesAvailable() == 0; });
+        PumpUntil([&] { return device.bytesAvailable() == 0; }, 1000);
     }
 
     // Acknowledges every packet until `packets` of them have arrived.
@@ -310,7 +310,9 @@ TEST_F(MasterDownloaderTest, WindowCloseButtonClosesOnceAndStopsReading) {
     EXPECT_EQ(QDir(programDir.File("LogFiles")).entryList(QDir::Files).size(), 1);
 
     // The dialog no longer reads the bridge.
-    ReplyAndSettle("Master_Bootloader_BV21");
+    Reply("Master_Bootloader_BV21");
+    peer.WaitUntilSent();
+    PumpFor(60);
     EXPECT_TRUE(Widget<QLineEdit>(*dialog, "lineVersion")->text().isEmpty());
 }
 

@@ -102,7 +102,7 @@ protected:
         // Once the bytes are out, give the dialog time to read them all.
         peer.WaitUntilSent();
         PumpFor(ms);
-        PumpUntil([&] { return device.bytesAvailable() == 0; });
+        PumpUntil([&] { return device.bytesAvailable() == 0; }, 1000);
     }
     std::string StoredFile() const {
         return QSettings(programDir.File("config.ini"), QSettings::IniFormat)
@@ -273,8 +273,12 @@ TEST_F(SlaveDownloaderTest, LostSlaveShowsOneMessageAndStopsReading) {
     ASSERT_EQ(closer.Boxes().size(), 1u);
     EXPECT_EQ(closer.Boxes()[0].title, "Enter Drawing Mode...");
     EXPECT_TRUE(closer.Boxes()[0].text.contains("Please check the connection of slave"));
-    ReplyAndSettle(kAckOk);
-    EXPECT_EQ(peer.Received(), CommandFor("00", 's')) << "the dialog no longer reads";
+    peer.SendRaw(kAckOk);
+    peer.WaitUntilSent();
+    PumpFor(60);
+    EXPECT_EQ(device.bytesAvailable(), static_cast<qint64>(kAckOk.size()))
+        << "the dialog no longer reads";
+    EXPECT_EQ(peer.Received(), CommandFor("00", 's'));
 }
 
 TEST_F(SlaveDownloaderTest, UnusableImagesAndMissingBootloaderAreRefused) {
