@@ -198,17 +198,3 @@ TEST_F(MasterImagesTest, BrokenFilesAreRefusedWithAReasonAndNoPages) {
     EXPECT_FALSE(Read({":0100000001FE ", kEnd})) << "trailing blank";
     EXPECT_FALSE(Read({":00000000", kEnd})) << "a record needs a data byte";
 }
-
-TEST_F(MasterImagesTest, FileWithoutEndRecordIsReadToTheEnd) {
-    ASSERT_TRUE(Read(Image(0, 20)));
-    EXPECT_EQ(pages[0][19], 19);
-}
-
-TEST_F(MasterImagesTest, EndRecordNeedsTypeOneAndATrailingCharacter) {
-    MasterImages image(kPages);
-    EXPECT_TRUE(image.IsEnd(":00000001FF"));
-    EXPECT_TRUE(image.IsEnd(":00ABCD01x"));
-    EXPECT_FALSE(image.IsEnd(":00000001"));
-    EXPECT_FALSE(image.IsEnd(" :00000001FF"));
-    EXPECT_FALSE(image.IsEnd(":00000000FF"));
-}

@@ -135,23 +135,6 @@ TEST_F(SerialPortDialogTest, SessionLogHoldsThePlainTextOfTheLogWidget) {
               "Download fail\nOne Segment Finish...\nSuccess");
 }
 
-TEST_F(SerialPortDialogTest, SecondSessionLogInTheSameSecondReplacesTheFirst) {
-    QTextEdit first, second;
-    first.setPlainText("first");
-    second.setPlainText("second");
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        QDir(programDir.File("LogFiles")).removeRecursively();
-        SerialPortDialog::WriteSessionLog(&first, "TuneDownload");
-        SerialPortDialog::WriteSessionLog(&second, "TuneDownload");
-        const QStringList files = SessionLogs(programDir);
-        if (files.size() == 1) {  // else the second changed in between
-            EXPECT_EQ(programDir.Read("LogFiles/" + files[0]), "second");
-            return;
-        }
-    }
-    FAIL() << "never two writes within one second";
-}
-
 TEST_F(SerialPortDialogTest, UnwritableLogFolderReportsFailure) {
     programDir.Write("LogFiles", "a file, not a folder");
     QTextEdit log;

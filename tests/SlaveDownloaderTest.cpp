@@ -355,21 +355,3 @@ TEST_F(SlaveDownloaderTest, DelaysAtTheEndOfTheImageFinishAsSuccess) {
     EXPECT_TRUE(LogText(*dialog).endsWith("!delay\n01 02 00 05 \nThe slave download success!"));
     EXPECT_EQ(StoredFile(), path.toStdString());
 }
-
-TEST_F(SlaveDownloaderTest, BrowseAndTheUnconnectedSlots) {
-    std::unique_ptr<SlaveDownloader> dialog = Open();
-    QLineEdit* path = Widget<QLineEdit>(*dialog, "lineFilePath");
-    Widget<QPushButton>(*dialog, "buttonBrowseFile")->click();
-    EXPECT_EQ(closer.FileDialogs(), 1);
-    EXPECT_EQ(path->text(), vmxPath) << "cancel keeps the path";
-    const QString other = WriteImage("other.vmx", {"! VERSION 47", RecordLine("01")});
-    closer.ChooseFile(other);
-    Widget<QPushButton>(*dialog, "buttonBrowseFile")->click();
-    EXPECT_EQ(path->text(), other);
-
-    ASSERT_TRUE(QMetaObject::invokeMethod(dialog.get(), "ReadExtraFlags"));
-    ASSERT_TRUE(QMetaObject::invokeMethod(dialog.get(), "StateChange", Q_ARG(int, 2)));
-    ASSERT_TRUE(peer.WaitForText("d"));
-    ASSERT_TRUE(QMetaObject::invokeMethod(dialog.get(), "StateChange", Q_ARG(int, 0)));
-    ASSERT_TRUE(peer.WaitForText("d" + kEnter));
-}
