@@ -14,6 +14,7 @@
 #include "CloseState.h"
 #include "CoreDevice.h"
 #include "Crc16.h"
+#include "EventPump.h"
 #include "MasterDownloader.h"
 #include "ModalCloser.h"
 #include "RecordingWindowImp.h"

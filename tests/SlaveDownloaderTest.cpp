@@ -13,6 +13,7 @@
 #include "BridgePeer.h"
 #include "CloseState.h"
 #include "CoreDevice.h"
+#include "EventPump.h"
 #include "ModalCloser.h"
 #include "RecordingWindowImp.h"
 #include "Settings.h"

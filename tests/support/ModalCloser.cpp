@@ -2,11 +2,9 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QThread>
 
 ModalCloser::ModalCloser() {
     _timer.setInterval(5);
@@ -35,27 +33,5 @@ void ModalCloser::Poll() {
             dialog->selectFile(_file);
             static_cast<QDialog*>(dialog)->accept();
         }
-    }
-}
-
-bool PumpUntil(const std::function<bool()>& done, int timeoutMs) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > timeoutMs) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(1);
-    }
-    return true;
-}
-
-void PumpFor(int ms) {
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < ms) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(1);
     }
 }

@@ -3,7 +3,6 @@
 #include <QObject>
 #include <QString>
 #include <QTimer>
-#include <functional>
 #include <vector>
 
 // Answers the modal boxes that the code under test opens with exec(): each
@@ -33,9 +32,3 @@ private:
     std::vector<Box> _boxes;
     int _fileDialogs = 0;
 };
-
-// Runs the GUI thread's events until `done` holds or the time is up; true
-// when it holds.
-bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 3000);
-// Runs the GUI thread's events for about `ms` milliseconds.
-void PumpFor(int ms);
