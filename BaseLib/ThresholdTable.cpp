@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <QTextStream>
 
+#include "OperationLog.h"
 #include "ProgramPaths.h"
 #include "Settings.h"
 #include "StringConvert.h"
@@ -12,15 +13,7 @@ namespace ThresholdTable {
 
 namespace {
 
-bool ReadSetting(const Settings& settings, const char* key, int& value) {
-    ConfigParameter parameter;
-    if (!settings.GetParameter(key, parameter)) {
-        return false;
-    }
-    value = StringToInt(parameter.GetValue());
-    return true;
-}
-
+// Every field but the last, which is the empty text after the trailing comma.
 std::vector<int> ParseRow(const QStringList& fields) {
     std::vector<int> row;
     row.reserve(fields.size() - 1);
@@ -30,11 +23,32 @@ std::vector<int> ParseRow(const QStringList& fields) {
     return row;
 }
 
+bool ReadLines(const QString& file, QStringList& lines) {
+    QFile input(file);
+    if (!input.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        return false;
+    }
+    QTextStream stream(&input);
+    while (!stream.atEnd()) {
+        lines.append(stream.readLine());
+    }
+    return true;
+}
+
 }  // namespace
+
+bool IntegerSetting(const Settings& settings, const char* key, int& value) {
+    ConfigParameter parameter;
+    if (!settings.GetParameter(key, parameter)) {
+        return false;
+    }
+    value = StringToInt(parameter.GetValue());
+    return true;
+}
 
 int ElectrodeCount(const Settings& settings, const char* key) {
     int count = 0;
-    ReadSetting(settings, key, count);
+    IntegerSetting(settings, key, count);
     return count < 0 ? 0 : count;
 }
 
@@ -43,24 +57,16 @@ QString FileName(int xElectrodes, int yElectrodes) {
         QStringLiteral("X%1Y%2.txt").arg(xElectrodes).arg(yElectrodes));
 }
 
-bool ReadFile(const QString& file, int xElectrodes, int yElectrodes, Table& table) {
-    QFile input(file);
-    if (!input.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        return false;
-    }
+bool ReadRows(const QString& file, const std::vector<int>& rowLengths, Table& table) {
     QStringList lines;
-    QTextStream stream(&input);
-    while (!stream.atEnd()) {
-        lines.append(stream.readLine());
-    }
-    if (lines.size() != 4) {
+    if (!ReadLines(file, lines) || lines.size() != static_cast<int>(rowLengths.size())) {
         return false;
     }
-    const int expected[4] = {xElectrodes, xElectrodes, yElectrodes, yElectrodes};
     Table parsed;
-    for (int row = 0; row < 4; ++row) {
+    parsed.reserve(rowLengths.size());
+    for (size_t row = 0; row < rowLengths.size(); ++row) {
         const QStringList fields = lines[row].split(QLatin1Char(','), Qt::KeepEmptyParts);
-        if (fields.size() != expected[row] + 1) {
+        if (fields.size() != rowLengths[row] + 1) {
             return false;
         }
         parsed.push_back(ParseRow(fields));
@@ -69,29 +75,52 @@ bool ReadFile(const QString& file, int xElectrodes, int yElectrodes, Table& tabl
     return true;
 }
 
+bool ReadStoredRows(const QString& file, const std::vector<int>& rowLengths, Table& table) {
+    if (ReadRows(file, rowLengths, table)) {
+        return true;
+    }
+    if (QFile::exists(file)) {
+        LOG4CPLUS_WARN(OperationLogger(), "Threshold file "
+                                              << file.toLocal8Bit().constData() << " does not hold "
+                                              << rowLengths.size()
+                                              << " rows of the current channel counts; "
+                                                 "using the default limits");
+    }
+    return false;
+}
+
+bool ReadFile(const QString& file, int xElectrodes, int yElectrodes, Table& table) {
+    return ReadRows(file, {xElectrodes, xElectrodes, yElectrodes, yElectrodes}, table);
+}
+
 Table Defaults(const Settings& settings, int xElectrodes, int yElectrodes) {
     int maximum = kDefaultMaximum;
     int minimum = kDefaultMinimum;
-    ReadSetting(settings, "rawdata_max", maximum);
-    ReadSetting(settings, "rawdata_min", minimum);
+    IntegerSetting(settings, "rawdata_max", maximum);
+    IntegerSetting(settings, "rawdata_min", minimum);
     return Table{std::vector<int>(xElectrodes, maximum), std::vector<int>(xElectrodes, minimum),
                  std::vector<int>(yElectrodes, maximum), std::vector<int>(yElectrodes, minimum)};
 }
 
-Table Load(const Settings& settings) {
-    const int x = ElectrodeCount(settings, "x_electrodes");
-    const int y = ElectrodeCount(settings, "y_electrodes");
+Table Load(const Settings& settings, int xElectrodes, int yElectrodes) {
     Table table;
-    if (ReadFile(FileName(x, y), x, y, table)) {
+    if (ReadStoredRows(FileName(xElectrodes, yElectrodes),
+                       {xElectrodes, xElectrodes, yElectrodes, yElectrodes}, table)) {
         return table;
     }
-    return Defaults(settings, x, y);
+    return Defaults(settings, xElectrodes, yElectrodes);
+}
+
+Table Load(const Settings& settings) {
+    return Load(settings, ElectrodeCount(settings, "x_electrodes"),
+                ElectrodeCount(settings, "y_electrodes"));
 }
 
 bool WriteFile(const QString& file, const Table& table) {
     QFile output(file);
-    if (output.exists() && !output.remove()) {
-        return false;
+    // A file that cannot be removed may still be truncated; opening decides.
+    if (output.exists()) {
+        output.remove();
     }
     if (!output.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         return false;

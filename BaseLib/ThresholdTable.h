@@ -21,18 +21,33 @@ int ElectrodeCount(const Settings& settings, const char* key);
 // "<program dir>/X<x>Y<y>.txt".
 QString FileName(int xElectrodes, int yElectrodes);
 
-// All or nothing: true and `table` replaced only when the file is a valid
-// threshold file for these counts.
+// An integer setting read as a stream reads a leading number; false (and
+// `value` untouched) when the key is missing.
+bool IntegerSetting(const Settings& settings, const char* key, int& value);
+
+// All or nothing: the file must hold exactly one line per entry of
+// `rowLengths`, line i with rowLengths[i] values each followed by "," (a value
+// after the last comma is ignored). True and `table` replaced only then.
+bool ReadRows(const QString& file, const std::vector<int>& rowLengths, Table& table);
+
+// ReadRows for a file the program keeps: one that exists but does not fit
+// gets a warning in the operation log, since its limits are then not used.
+bool ReadStoredRows(const QString& file, const std::vector<int>& rowLengths, Table& table);
+
+// ReadRows for the four rows of these counts.
 bool ReadFile(const QString& file, int xElectrodes, int yElectrodes, Table& table);
 
 // Four rows of the given counts, every value the maximum or minimum of the settings.
 Table Defaults(const Settings& settings, int xElectrodes, int yElectrodes);
 
-// The table of the current counts: from its file when valid, else the defaults.
+// The table of these counts: from their file when valid, else the defaults.
+Table Load(const Settings& settings, int xElectrodes, int yElectrodes);
+
+// Load for the counts the settings hold ("x_electrodes", "y_electrodes").
 Table Load(const Settings& settings);
 
-// Writes the file (values followed by ",", rows joined by CR LF). False when the
-// file cannot be written.
+// Replaces the file by the table (values followed by ",", rows joined by
+// CR LF, no line end after the last). False when the file cannot be written.
 bool WriteFile(const QString& file, const Table& table);
 
 }  // namespace ThresholdTable

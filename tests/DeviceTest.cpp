@@ -7,6 +7,7 @@
 #include "BridgePeer.h"
 #include "CloseState.h"
 #include "Device.h"
+#include "EventPump.h"
 #include "FileRegistry.h"
 #include "RecordingWindowImp.h"
 #include "RegistryView.h"
@@ -163,10 +164,10 @@ TEST_F(DeviceTest, RepliesRaiseReadyReadAfterOpen) {
     ASSERT_TRUE(device.Open(peer.PortName(), "460800"));
     device.GetBootloaderVersion();
     QByteArray reply;
-    for (int i = 0; i < 300 && (!reply.endsWith('\r') || announced == 0); ++i) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    PumpUntil([&] {
         reply += device.readAll();
-    }
+        return reply.endsWith('\r') && announced > 0;
+    });
     EXPECT_EQ(reply, QByteArray("Master_Bootloader_V12\r"));
     EXPECT_GE(announced, 1);
 }

@@ -13,6 +13,7 @@
 #include "CoreRaster.h"
 #include "CoreScanParameters.h"
 #include "EngineeringDevice.h"
+#include "EventPump.h"
 #include "RecordingWindowImp.h"
 #include "SingleRawDataB.h"
 #include "SingleRawDataX.h"
@@ -323,10 +324,10 @@ TEST(EngineeringPortTest, OpensAt921600ForReadingAndWritingAndClosesSilently) {
     peer.SendLine("pong");
     ASSERT_TRUE(peer.WaitUntilSent());
     QByteArray reply;
-    for (int tries = 0; tries < 200 && !reply.contains('\r'); ++tries) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    PumpUntil([&] {
         reply += port.readAll();
-    }
+        return reply.contains('\r');
+    });
     EXPECT_EQ(reply, QByteArray("pong\r"));
 
     peer.ClearReceived();

@@ -46,7 +46,11 @@ const std::vector<std::string> kBootloaderWire =
 
 class OpenShortDeviceTest : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(Open()); }
+    void SetUp() override {
+        ASSERT_TRUE(Open());
+        // The start-up bytes must have reached the peer before a check clears them.
+        ASSERT_TRUE(peer.WaitForText("V##vvZ"));
+    }
 
     bool Open() {
         sleeps.Clear();

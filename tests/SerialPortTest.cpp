@@ -11,6 +11,7 @@
 #include <type_traits>
 
 #include "BridgePeer.h"
+#include "EventPump.h"
 #include "Win_QextSerialPort.h"
 
 namespace {
@@ -72,29 +73,16 @@ int OpenDescriptorCount() {
     return count;
 }
 
-// Processes events until `done` holds or the time is up.
-template <typename Predicate>
-bool PumpUntil(Predicate done, int timeoutMs = 3000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(1);
-    }
-    return true;
-}
-
 // Reads everything a port announces, in the GUI thread, as the windows do.
 struct Reader {
     explicit Reader(Win_QextSerialPort& port) : _port(port) {
-        QObject::connect(&port, &QIODevice::readyRead, &_context, [this] { ReadAll(); });
+        // The direct observer is connected first, so it has run before the
+        // queued read can reach the GUI thread.
         QObject::connect(
             &port, &QIODevice::readyRead, &_context,
             [this] { emittedOffGuiThread = QThread::currentThread() != qApp->thread(); },
             Qt::DirectConnection);
+        QObject::connect(&port, &QIODevice::readyRead, &_context, [this] { ReadAll(); });
     }
     void ReadAll() {
         ++announcements;
@@ -431,7 +419,7 @@ TEST(SerialPortTest, PollingModeReadsWithItsTimeout) {
 
     peer.SendLine("abc\ndef");
     ASSERT_TRUE(peer.WaitUntilSent());
-    QThread::msleep(20);
+    ASSERT_TRUE(PumpUntil([&] { return port.bytesAvailable() >= 8; }));
     char line[32] = {};
     EXPECT_EQ(port.readLine(line, sizeof(line)), 4);
     EXPECT_STREQ(line, "abc\n");

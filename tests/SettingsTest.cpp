@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <log4cplus/appender.h>
+#include <log4cplus/spi/loggingevent.h>
+
+#include "OperationLog.h"
 #include "Settings.h"
 #include "StringConvert.h"
 #include "TempProgramDir.h"
@@ -10,6 +14,33 @@ namespace {
 std::string Path(const TempProgramDir& dir, const char* name) {
     return dir.File(name).toStdString();
 }
+
+// Collects the operation log's lines while it lives.
+class LogCapture {
+public:
+    LogCapture() : _appender(new Sink(_lines)) { OperationLogger().addAppender(_appender); }
+    ~LogCapture() { OperationLogger().removeAppender(_appender); }
+    const std::vector<std::string>& Lines() const { return _lines; }
+
+private:
+    class Sink : public log4cplus::Appender {
+    public:
+        explicit Sink(std::vector<std::string>& lines) : _lines(lines) {}
+        ~Sink() override { destructorImpl(); }
+        void close() override { closed = true; }
+
+    protected:
+        void append(const log4cplus::spi::InternalLoggingEvent& event) override {
+            _lines.push_back(LOG4CPLUS_TSTRING_TO_STRING(event.getMessage()));
+        }
+
+    private:
+        std::vector<std::string>& _lines;
+    };
+
+    std::vector<std::string> _lines;
+    log4cplus::SharedAppenderPtr _appender;
+};
 
 }  // namespace
 
@@ -143,4 +174,37 @@ TEST(ThresholdTableTest, NegativeCountsReadAsZero) {
     const auto table = settings.LoadThresholds();
     ASSERT_EQ(table.size(), 4u);
     EXPECT_TRUE(table[0].empty());
+}
+
+TEST(ThresholdTableTest, AnyRowCountWithTheSameLineFormat) {
+    TempProgramDir dir;
+    const QString file = dir.File("panel.txt");
+    const ThresholdTable::Table six{{0, 0}, {30, 30}, {30, 30}, {1}, {-2}, {3}};
+    ASSERT_TRUE(ThresholdTable::WriteFile(file, six));
+    EXPECT_EQ(dir.Read("panel.txt"), "0,0,\r\n30,30,\r\n30,30,\r\n1,\r\n-2,\r\n3,");
+    ThresholdTable::Table table;
+    ASSERT_TRUE(ThresholdTable::ReadRows(file, {2, 2, 2, 1, 1, 1}, table));
+    EXPECT_EQ(table, six);
+    EXPECT_FALSE(ThresholdTable::ReadFile(file, 2, 1, table));  // six lines are no max/min table
+    EXPECT_EQ(table, six);
+
+    // Writing replaces a longer file completely.
+    ASSERT_TRUE(ThresholdTable::WriteFile(file, {{7}}));
+    EXPECT_EQ(dir.Read("panel.txt"), "7,");
+}
+
+TEST(ThresholdTableTest, UnusableFileIsLoggedMissingFileIsNot) {
+    TempProgramDir dir;
+    Settings settings;
+    settings.SetParameter(ConfigParameter("x_electrodes", "3"));
+    settings.SetParameter(ConfigParameter("y_electrodes", "2"));
+    LogCapture log;
+    settings.LoadThresholds();
+    EXPECT_TRUE(log.Lines().empty());
+
+    dir.Write("X3Y2.txt", "1,2,\r\n-1,-2,-3,\r\n9,8,\r\n-9,-8,");
+    const auto table = settings.LoadThresholds();
+    EXPECT_EQ(table[0], std::vector<int>({80, 80, 80}));
+    ASSERT_EQ(log.Lines().size(), 1u);
+    EXPECT_NE(log.Lines()[0].find("X3Y2.txt"), std::string::npos) << log.Lines()[0];
 }

@@ -1,0 +1,5 @@
+#include "AboutDialog.h"
+
+AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
+    ui.setupUi(this);
+}

@@ -1,0 +1,281 @@
+#include "Drovanel.h"
+
+#include <QActionGroup>
+#include <QComboBox>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QShortcut>
+#include <QTableWidget>
+#include <QTimer>
+#include <boost/make_shared.hpp>
+
+#include "CloseState.h"
+#include "DeviceWatcher.h"
+#include "DisplayView.h"
+#include "OperationLog.h"
+#include "ProgramPaths.h"
+#include "QtWindowImp.h"
+#include "Settings.h"
+#include "TuneInitDevice.h"
+#include "WidgetHolder.h"
+
+namespace {
+
+constexpr int kPortComboMinimumWidth = 70;
+constexpr int kOverflowButtonMinimumWidth = 70;
+constexpr int kLineProgressMaximumHeight = 18;
+constexpr int kLineProgressMaximumWidth = 60;
+constexpr int kEngineeringListHeight = 360;
+constexpr int kEngineeringFrameHeight = 400;
+
+const char* const kSpeeds[] = {"230400", "460800"};
+const char* const kTitleSuffix = " with tune";
+
+struct UserFunction {
+    const char* text;
+    void (Drovanel::*slot)();
+};
+
+const UserFunction kUserFunctions[] = {
+    {"Read EEPRom", &Drovanel::UserReadEeprom},
+    {"Read Buttons", &Drovanel::UserReadButtons},
+    {"Read Button Raw Data", &Drovanel::UserReadButtonRawData},
+    {"Check Master Version", &Drovanel::UserCheckMasterVersion},
+    {"Check Slave Customer Version", &Drovanel::UserCheckSlaveVersion},
+    {"Check Slave FW CRC / FW Version", &Drovanel::UserCheckSlaveCrc},
+    {"Read EEPRom Structure Version From App.", &Drovanel::UserReadEepromStructVersion},
+};
+
+}  // namespace
+
+Drovanel::Drovanel(QWidget* parent, Qt::WindowFlags flags) : QMainWindow(parent, flags) {
+    _process = new QProcess(this);
+    ui.setupUi(this);
+    ui.frame_backup->hide();
+    CreateDevice();
+    _recordLines = 0;
+    SetInitialActions();
+    setWindowTitle(windowTitle().remove(QLatin1String(kTitleSuffix)));
+    _checkTimer = new QTimer(this);
+    _checkTimer->setInterval(kCheckIntervalMs);
+    _lineCount = 0;
+    _checkTicks = 0;
+    _currentParameter = 0;
+    ui.controlPanel->setCurrentWidget(ui.commonPanel);
+    ui.action_Stop->setChecked(false);
+    ui.splitterEngineeringPanel->setSizes({kEngineeringListHeight, kEngineeringFrameHeight});
+    InitToolBars();
+    InitStatusLine();
+    InitUserFunctions();
+    InitI2cFunctions();
+    ConnectControls();
+    ConnectImp();
+    SetCloseUI();
+    StopCheckingUI();
+    _deviceWatcher = new platform::DeviceWatcher(this);
+    connect(_deviceWatcher, &platform::DeviceWatcher::SignalDeviceArrival, this,
+            &Drovanel::DeviceArrival);
+    connect(_deviceWatcher, &platform::DeviceWatcher::SignalDeviceRemoval, this,
+            &Drovanel::DeviceRemoval);
+    showMaximized();
+    LOG4CPLUS_INFO(OperationLogger(), "GUI start");
+}
+
+Drovanel::~Drovanel() {
+    _settings->Save(ConfigFile().toLocal8Bit().constData());
+    // A readyRead still on its way must not reach the freed port.
+    DisconnectReader();
+    _device->close();
+    delete _device;
+    _device = nullptr;
+    delete _imp;
+    _imp = nullptr;
+    delete _widgets;
+    _widgets = nullptr;
+    LOG4CPLUS_INFO(OperationLogger(), "GUI exit");
+    LOG4CPLUS_INFO(OperationLogger(), std::string(43, '*'));
+    _lines.clear();
+    if (_recordFile.is_open()) {
+        _recordFile.close();
+    }
+    _currentState.reset();
+}
+
+QString Drovanel::ConfigFile() {
+    return platform::ProgramFilePath(QStringLiteral("config.ini"));
+}
+
+void Drovanel::CreateDevice() {
+    _widgets = new morvex_gui_qtlib::WidgetHolder;
+    _widgets->SetLog(ui.textBrowser);
+    _view = new morvex_gui_qtlib::DisplayView(this);
+    ui.layoutDisplay->addWidget(_view);
+    _view->show();
+    _widgets->SetView(_view);
+    _widgets->SetParameterWidgets(ui.lcdNumber, ui.listTuneParametersInfo, &_currentParameter);
+    _imp = new morvex_gui_qtlib::QtWindowImp(_widgets);
+    // The idle first state gets the GUI interface: after a direct open no
+    // start-up sequence replaces it, and its first line clears the display.
+    _currentState = boost::make_shared<morvex_gui::CloseState>(_imp);
+    _settings = &_imp->_settings;
+    _settings->Load(ConfigFile().toLocal8Bit().constData());
+    _settings->SetParameter(ConfigParameter("normal_xml_file", ""));
+    _device = new morvex_gui::TuneInitDevice(_imp, &_currentState);
+    ConnectReader();
+}
+
+// Recording waits for an open port; the direct switch and the segment and
+// offset actions stay out of sight.
+void Drovanel::SetInitialActions() {
+    ui.action_Record->setEnabled(false);
+    ui.action_Direct_Mode->setVisible(false);
+    ui.actionRecord_Segment->setVisible(false);
+    ui.actionSave_Offset->setVisible(false);
+    ui.actionRead_Offset->setVisible(false);
+}
+
+void Drovanel::InitToolBars() {
+    _portCombo = new QComboBox(this);
+    _portCombo->setMinimumWidth(kPortComboMinimumWidth);
+    ui.mainToolBar->addWidget(_portCombo);
+    _speedCombo = new QComboBox(this);
+    for (const char* speed : kSpeeds) {
+        _speedCombo->addItem(QString::fromLatin1(speed));
+    }
+    ui.mainToolBar->addWidget(_speedCombo);
+    ConfigParameter speed;
+    if (_settings->GetParameter("port_bit_rate", speed) && speed.GetValue() == kSpeeds[1]) {
+        _speedCombo->setCurrentIndex(1);
+    }
+    _openAction = ui.actionOpen;
+    ui.mainToolBar->addAction(_openAction);
+    _openAction->setCheckable(true);
+    FillPortCombo();
+    if (_portCombo->count() == 0) {
+        _openAction->setEnabled(false);
+    }
+
+    auto* panels = new QActionGroup(this);
+    panels->setExclusive(true);
+    for (QAction* action : {ui.actionUserMode, ui.actionI2CMode, ui.actionTuneMode}) {
+        panels->addAction(action);
+        ui.modeToolBar->addAction(action);
+    }
+    ui.modeToolBar->addSeparator();
+    connect(ui.actionUserMode, &QAction::toggled, this, &Drovanel::UserModeUI);
+    connect(ui.actionI2CMode, &QAction::toggled, this, &Drovanel::I2cModeUI);
+    connect(ui.actionReadOffset, &QAction::triggered, this, &Drovanel::UserReadOffset);
+
+    InitUserToolBar();
+    ui.utilityToolBar->addAction(ui.action_Record);
+}
+
+void Drovanel::InitStatusLine() {
+    _readyLabel = new QLabel(QStringLiteral("Ready"), this);
+    ui.statusBar->addWidget(_readyLabel, 1);
+    _masterVersionLabel = new QLabel(
+        QStringLiteral("<FONT COLOR=green>M-Ver.: </FONT><FONT COLOR=steelblue> </FONT>"), this);
+    ui.statusBar->addWidget(_masterVersionLabel);
+    _slaveVersionLabel = new QLabel(
+        QStringLiteral("<FONT COLOR=green>S-Ver.: </FONT><FONT COLOR=steelblue> </FONT>"), this);
+    ui.statusBar->addWidget(_slaveVersionLabel);
+    _eepromVersionLabel = new QLabel(
+        QStringLiteral("<FONT COLOR=green>E-Ver.: </FONT><FONT COLOR=steelblue> </FONT>"), this);
+    _eepromVersionLabel->setToolTip(
+        QStringLiteral("Read Eeprom Struct Version from EEP, if the color is red the eeprom "
+                       "struct version is unmatched with APP."));
+    ui.statusBar->addWidget(_eepromVersionLabel);
+    _xChannelsLabel = new QLabel(
+        QStringLiteral("<FONT COLOR=green>X-Ch.: </FONT><FONT COLOR=steelblue> </FONT>"), this);
+    ui.statusBar->addWidget(_xChannelsLabel);
+    _yChannelsLabel = new QLabel(
+        QStringLiteral("<FONT COLOR=green>Y-Ch.: </FONT><FONT COLOR=steelblue> </FONT>"), this);
+    ui.statusBar->addWidget(_yChannelsLabel);
+    _lineProgress = new QProgressBar(this);
+    _lineProgress->setRange(0, 100);
+    _lineProgress->setValue(0);
+    _lineProgress->setTextVisible(false);
+    _lineProgress->setMaximumHeight(kLineProgressMaximumHeight);
+    _lineProgress->setMaximumWidth(kLineProgressMaximumWidth);
+    ui.statusBar->addWidget(_lineProgress);
+    _overflowButton = new QPushButton(QStringLiteral("Overflow"), this);
+    _overflowButton->setMinimumWidth(kOverflowButtonMinimumWidth);
+    _overflowButton->setStyleSheet(QStringLiteral("color:green; border-style:flat"));
+    _overflowButton->setShortcut(QKeySequence(QStringLiteral("Ctrl+Alt+C")));
+    _overflowButton->setToolTip(
+        QStringLiteral("<FONT COLOR=GREEN>(Ctrl+Alt+C)</FONT>If it is green, reading fine;it is "
+                       "yellow, reading overflow!"));
+    ui.statusBar->addWidget(_overflowButton);
+    connect(_overflowButton, &QPushButton::clicked, this, &Drovanel::ClearOverflow);
+}
+
+void Drovanel::InitUserFunctions() {
+    QTableWidget* table = ui.tableUserFunctions;
+    const int rows = static_cast<int>(sizeof kUserFunctions / sizeof kUserFunctions[0]);
+    table->setRowCount(rows);
+    for (int row = 0; row < rows; ++row) {
+        auto* button = new QPushButton(QString::fromLatin1(kUserFunctions[row].text), table);
+        table->setCellWidget(row, 0, button);
+        connect(button, &QPushButton::clicked, this, kUserFunctions[row].slot);
+    }
+    connect(ui.comboFlags, qOverload<int>(&QComboBox::currentIndexChanged), this,
+            &Drovanel::changeRawdataFlags);
+    table->resizeRowsToContents();
+}
+
+void Drovanel::ConnectControls() {
+    connect(_checkTimer, &QTimer::timeout, this, &Drovanel::StartReadPort);
+    const std::pair<QPushButton*, void (Drovanel::*)()> buttons[] = {
+        {ui.buttonEnter, &Drovanel::SetOpenUI},
+        {ui.buttonReadRegister, &Drovanel::ReadControlRegister},
+        {ui.buttonSetRegister, &Drovanel::UserSetRegister},
+        {ui.buttonClearRegister, &Drovanel::UserClearRegister},
+        {ui.buttonSetIntMode, &Drovanel::UserSetIntMode},
+        {ui.buttonSetPowerMode, &Drovanel::UserSetPowerMode},
+        {ui.buttonIntWidthSet, &Drovanel::UserSetIntWidth},
+        {ui.buttonSleepFrequency, &Drovanel::UserSetSleepFrequency},
+        {ui.buttonSleepDelay, &Drovanel::UserSetSleepDelay},
+        {ui.buttonWriteSlave, &Drovanel::I2cWriteSlave},
+        {ui.buttonReadSlave, &Drovanel::I2cReadSlave},
+        {ui.buttonSetTime, &Drovanel::I2cSetTimeOut},
+    };
+    for (const auto& [button, slot] : buttons) {
+        connect(button, &QPushButton::clicked, this, slot);
+    }
+    connect(ui.actionDisplayFullScreen, &QAction::toggled, this, &Drovanel::DisplayFullScreen);
+    connect(ui.actionFullScreen, &QAction::toggled, this, &Drovanel::SwitchFullScreen);
+    connect(ui.actionClear, &QAction::triggered, this, &Drovanel::Clear);
+    connect(ui.action_Stop, &QAction::triggered, this, &Drovanel::ViewStop);
+    connect(ui.actionExtraDisplay, &QAction::triggered, this, &Drovanel::SetExtraDisplay);
+    connect(ui.actionOpen, &QAction::triggered, this, &Drovanel::SwitchPort);
+    connect(ui.action_Direct_Mode, &QAction::triggered, this, &Drovanel::SwitchPortDirect);
+    connect(ui.actionTuning_Mode, &QAction::toggled, this, &Drovanel::EnterTuningState,
+            Qt::UniqueConnection);
+    connect(ui.actionDrawing_Mode, &QAction::toggled, this, &Drovanel::EnterDrawingState,
+            Qt::UniqueConnection);
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    escape->setContext(Qt::ApplicationShortcut);
+    connect(escape, &QShortcut::activated, this, &Drovanel::DisableFullScreen);
+}
+
+void Drovanel::ConnectImp() {
+    using morvex_gui_qtlib::QtWindowImp;
+    connect(_imp, &QtWindowImp::SignalMasterVersion, this, &Drovanel::DisplayMasterVersion);
+    connect(_imp, &QtWindowImp::SignalReadMasterVersion, this, &Drovanel::ReadMasterVersion);
+    connect(_imp, &QtWindowImp::SignalSlaveVersion, this, &Drovanel::DisplaySlaveVersion);
+    connect(_imp, &QtWindowImp::SignalElectrodesX, this, &Drovanel::DisplayElectrodesX);
+    connect(_imp, &QtWindowImp::SignalElectrodesY, this, &Drovanel::DisplayElectrodesY);
+    connect(_imp, &QtWindowImp::SignalEepromStructVersion, this,
+            &Drovanel::DisplayEepromStructVersion);
+    connect(_imp, &QtWindowImp::SignalCheckInformationTimeOut, this,
+            &Drovanel::CheckInformationTimeOut);
+    connect(_imp, &QtWindowImp::SignalStopRecord, this, &Drovanel::StopRecord);
+}
+
+void Drovanel::FillPortCombo() {
+    _portCombo->clear();
+    QStringList ports;
+    ::EnumeratePorts(&ports);
+    _portCombo->addItems(ports);
+}

@@ -1,0 +1,257 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QProcess>
+#include <boost/shared_ptr.hpp>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "ui_Drovanel.h"
+
+class QComboBox;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QTimer;
+class Settings;
+
+namespace morvex_gui {
+class State;
+class TuneInitDevice;
+}  // namespace morvex_gui
+
+namespace morvex_gui_qtlib {
+class DisplayView;
+class QtWindowImp;
+class WidgetHolder;
+}  // namespace morvex_gui_qtlib
+
+namespace platform {
+class DeviceWatcher;
+}
+
+// The engineer's bench window: opens the bridge's port, checks the bridge and
+// the controller's EEPROM structure version, and offers the display modes and
+// the user and I2C panels. It keeps its own read loop: every complete reply
+// line goes to the response state that is current when the line comes up.
+//
+// The implementation is split by concern: Drovanel.cpp (construction and
+// destruction), DrovanelPort.cpp (port, reading, adapter changes),
+// DrovanelStatus.cpp (version check, status line, layouts), DrovanelModes.cpp
+// (display modes and view), DrovanelPanels.cpp (user and I2C panels),
+// DrovanelHooks.cpp (the places where tuning, recording and the dialogs join in).
+class Drovanel : public QMainWindow {
+    Q_OBJECT
+public:
+    static constexpr int kBufferSize = 8192;
+    // One read this large means the GUI fell behind the bridge.
+    static constexpr int kOverflowRead = 4096;
+    static constexpr int kCheckIntervalMs = 100;
+    // The version check gives up on the tick after this many.
+    static constexpr int kCheckTicks = 99;
+
+    explicit Drovanel(QWidget* parent = nullptr, Qt::WindowFlags flags = Qt::WindowFlags());
+    ~Drovanel() override;
+
+    // Read access for tests and for the parts of the window built elsewhere.
+    Ui::DrovanelClass& Form() { return ui; }
+    morvex_gui::TuneInitDevice* Device() const { return _device; }
+    morvex_gui_qtlib::QtWindowImp* Imp() const { return _imp; }
+    morvex_gui_qtlib::DisplayView* View() const { return _view; }
+    Settings* SettingsStore() const { return _settings; }
+    const boost::shared_ptr<morvex_gui::State>& CurrentState() const { return _currentState; }
+    QComboBox* PortCombo() const { return _portCombo; }
+    QComboBox* SpeedCombo() const { return _speedCombo; }
+    QLabel* ReadyLabel() const { return _readyLabel; }
+    QLabel* MasterVersionLabel() const { return _masterVersionLabel; }
+    QLabel* SlaveVersionLabel() const { return _slaveVersionLabel; }
+    QLabel* XChannelsLabel() const { return _xChannelsLabel; }
+    QLabel* YChannelsLabel() const { return _yChannelsLabel; }
+    QLabel* EepromVersionLabel() const { return _eepromVersionLabel; }
+    QProgressBar* LineProgress() const { return _lineProgress; }
+    QPushButton* OverflowButton() const { return _overflowButton; }
+    QTimer* CheckTimer() const { return _checkTimer; }
+    int CheckTicks() const { return _checkTicks; }
+    int PendingLength() const { return _pendingLength; }
+    int LineCount() const { return _lineCount; }
+    int CurrentParameter() const { return _currentParameter; }
+    bool TuningApplied() const { return _tuningApplied; }
+
+signals:
+    // The open port's adapter went away; dialogs that read the port close.
+    void SignalDeviceDisconnect();
+
+public slots:
+    // Port, reading, version check and status line.
+    void SwitchPort(bool on);
+    void SwitchPortDirect(bool on);
+    void ReadSerialPort();
+    void StartReadPort();
+    void SetOpenUI();
+    void CheckInformationTimeOut();
+    void ReadMasterVersion(const char* version);
+    void DisplayMasterVersion(const char* version);
+    void DisplaySlaveVersion(const char* version);
+    void DisplayElectrodesX(const char* count);
+    void DisplayElectrodesY(const char* count);
+    void DisplayEepromStructVersion(std::string version, bool match);
+    void ClearOverflow();
+    void Rate();
+    void ProgressStatusLog();
+    void StopRecord();
+    void ReadControlRegister();
+    void changeRawdataFlags(int index);
+    void SetDebugUI(bool on);
+    // Stand in for the device-change messages: the platform's watcher calls
+    // them when a serial adapter comes or goes.
+    void DeviceArrival();
+    void DeviceRemoval();
+
+    // Display modes and view.
+    void DisableFullScreen();
+    void DisplayFullScreen(bool on);
+    void SwitchFullScreen(bool on);
+    void Clear();
+    void ViewStop(bool on);
+    void SetExtraDisplay();
+    void normal();
+    void normalFlag();
+    void debug();
+    void raster();
+    void rasterLiftY();
+    void PictureView();
+    void EnterPenMode();
+    void EnterDrawingState(bool on);
+    void EnterTuningState(bool on);
+
+    // User panel.
+    void UserModeUI(bool checked);
+    void UserReadEeprom();
+    void UserReadButtons();
+    void UserReadButtonRawData();
+    void UserCheckMasterVersion();
+    void UserCheckSlaveVersion();
+    void UserCheckSlaveCrc();
+    void UserReadOffset();
+    void UserWithOffset(int state);
+    void UserAlgorithm(int state);
+    void UserSensitivity(int state);
+    void UserCoordinates(int state);
+    void UserSynchronize(int state);
+    void UserHighLow(int state);
+    void UserSetRegister();
+    void UserClearRegister();
+    void UserSetIntMode();
+    void UserSetPowerMode();
+    void UserSetIntWidth();
+    void UserSetSleepFrequency();
+    void UserSetSleepDelay();
+    void UserReadEepromStructVersion();
+
+    // I2C panel.
+    void I2cModeUI(bool checked);
+    void I2cResetPulse();
+    void ReadSlaveBootloaderInfo();
+    void I2cSendReset();
+    void I2cWriteSlave();
+    void I2cReadSlave();
+    void I2cSetTimeOut();
+
+protected:
+    // Builds the working set: widget record, first state, view, GUI
+    // interface, settings and device.
+    virtual void CreateDevice();
+
+private:
+    // Construction.
+    void SetInitialActions();
+    void InitToolBars();
+    void InitUserToolBar();
+    void InitStatusLine();
+    void InitUserFunctions();
+    void InitI2cFunctions();
+    void ConnectControls();
+    void ConnectImp();
+    void FillPortCombo();
+    static QString ConfigFile();
+
+    // Port and reading.
+    void ConnectReader();
+    void DisconnectReader();
+    bool OpenDirect(const QString& port);
+    void ShowOpenFailure();
+    void MarkOverflow();
+    bool AppendToPending(int count);
+    void DispatchLines();
+    void AdvanceLineProgress();
+
+    // Layouts.
+    void StartCheckingUI();
+    void StopCheckingUI();
+    void ClearStatusLine();
+    void SetCloseUI();
+    void EnterTunePanel();
+    void SetModeActionsEnabled(bool enabled);
+    void SetFlagsVisible(bool show);
+    void HideTuneControls();
+    void ShowControlPage(QWidget* page, const char* title);
+
+    // Display modes.
+    void PrepareFlags(bool shown);
+    void RefillFlags(bool fullList);
+
+    // Panels.
+    static QString TwoDigits(const QComboBox* high, const QComboBox* low);
+    static QString HexByte(int value);
+    void SendCheckCommand(int state, const char* checkedLog, const char* checkedCommand,
+                          const char* uncheckedLog, const char* uncheckedCommand);
+
+    // Where the parts not built yet join in; each does nothing for now.
+    // Writes one reply line to the running record and stops it at its limit.
+    void RecordReplyLine(const std::string& line);
+    // Reads every tuning parameter again when the tune panel opens.
+    void RefreshTuneParameters();
+    // Shows the parameter of a row of the tune list with its live display.
+    void ShowTuneParameter(int row);
+    // Opens the calibration dialog that only reads and shows the offsets.
+    void OpenOffsetReading();
+
+    morvex_gui_qtlib::DisplayView* _view = nullptr;
+    morvex_gui_qtlib::QtWindowImp* _imp = nullptr;
+    morvex_gui_qtlib::WidgetHolder* _widgets = nullptr;
+    Ui::DrovanelClass ui;
+    QProcess* _process = nullptr;
+    morvex_gui::TuneInitDevice* _device = nullptr;
+    boost::shared_ptr<morvex_gui::State> _currentState;
+    Settings* _settings = nullptr;
+    QAction* _openAction = nullptr;
+    QAction* _normalAction = nullptr;
+    QAction* _debugAction = nullptr;
+    QAction* _rasterAction = nullptr;
+    QComboBox* _portCombo = nullptr;
+    QComboBox* _speedCombo = nullptr;
+    QLabel* _readyLabel = nullptr;
+    QLabel* _masterVersionLabel = nullptr;
+    QLabel* _slaveVersionLabel = nullptr;
+    QLabel* _xChannelsLabel = nullptr;
+    QLabel* _yChannelsLabel = nullptr;
+    QLabel* _eepromVersionLabel = nullptr;
+    QProgressBar* _lineProgress = nullptr;
+    bool _tuningApplied = false;
+    int _currentParameter = 0;
+    int _lineCount = 0;
+    QTimer* _checkTimer = nullptr;
+    int _checkTicks = 0;
+    int _recordLines = 0;
+    std::ofstream _recordFile;
+    char _pendingBuffer[kBufferSize];
+    char _readBuffer[kBufferSize];
+    int _pendingLength = 0;
+    std::vector<std::string> _lines;
+    int _bytesAvailable = 0;
+    QPushButton* _overflowButton = nullptr;
+    bool _offsetPending = false;
+    bool _segmentPending = false;
+    platform::DeviceWatcher* _deviceWatcher = nullptr;
+};

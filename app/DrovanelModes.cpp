@@ -1,0 +1,219 @@
+#include <QComboBox>
+#include <QDockWidget>
+#include <QMessageBox>
+#include <QToolBar>
+
+#include "DisplayView.h"
+#include "Drovanel.h"
+#include "OperationLog.h"
+#include "QtWindowImp.h"
+#include "Settings.h"
+#include "StringConvert.h"
+#include "TuneInitDevice.h"
+
+namespace {
+
+// From this bridge version on the touch report carries status flags.
+constexpr float kFlagReportVersion = 5.9f;
+
+// Offset-correction levels; the raster modes offer the first two.
+const char* const kCorrectionLevels[] = {
+    "Without correction",
+    "With EEPROM offset correction",
+    "With EEPROM and RAM offset correction",
+    "With all offset correction and drift compensation",
+};
+constexpr int kShortLevelCount = 2;
+
+}  // namespace
+
+void Drovanel::InitUserToolBar() {
+    _normalAction = ui.actionNormal;
+    _debugAction = ui.actionDebug;
+    _rasterAction = ui.actionRaster;
+    QToolBar* bar = ui.userToolBar;
+    bar->addAction(ui.actionNormal);
+    bar->addAction(ui.actionDebug);
+    bar->addAction(ui.actionRaster);
+    bar->addAction(ui.actionRaster_LiftY);
+    bar->addAction(ui.action_Picture_View);
+    bar->addSeparator();
+    bar->addAction(ui.actionMasterDownload);
+    bar->addAction(ui.actionSlaveDownload);
+    bar->addSeparator();
+    bar->addAction(ui.actionCalibrate);
+    bar->addAction(ui.actionReadOffset);
+    bar->addSeparator();
+    bar->addAction(ui.actionRecord_Segment);
+    bar->addAction(ui.actionSave_Offset);
+    bar->addAction(ui.actionRead_Offset);
+    bar->hide();
+    connect(ui.actionRaster, &QAction::triggered, this, &Drovanel::raster);
+    connect(ui.actionRaster_LiftY, &QAction::triggered, this, &Drovanel::rasterLiftY);
+    connect(ui.actionDebug, &QAction::triggered, this, &Drovanel::debug);
+    connect(ui.action_Picture_View, &QAction::triggered, this, &Drovanel::PictureView);
+    connect(ui.actionNormal, &QAction::triggered, this, &Drovanel::normal);
+}
+
+void Drovanel::SetFlagsVisible(bool show) {
+    PrepareFlags(show);
+}
+
+void Drovanel::PrepareFlags(bool shown) {
+    if (shown) {
+        ui.comboFlags->setCurrentIndex(0);
+        ui.comboFlags->show();
+    } else {
+        ui.comboFlags->hide();
+    }
+}
+
+// Refilling selects the first level again; the index change sends that
+// level's correction flags to the bridge.
+void Drovanel::RefillFlags(bool fullList) {
+    ui.comboFlags->clear();
+    const int count =
+        fullList ? static_cast<int>(sizeof kCorrectionLevels / sizeof(char*)) : kShortLevelCount;
+    for (int i = 0; i < count; ++i) {
+        ui.comboFlags->addItem(QString::fromLatin1(kCorrectionLevels[i]));
+    }
+}
+
+void Drovanel::normal() {
+    PrepareFlags(false);
+    LOG4CPLUS_INFO(OperationLogger(), "Normal display");
+    const float version = static_cast<float>(StringToDouble(_settings->GetValue("Master_version")));
+    if (version >= kFlagReportVersion) {
+        _device->NormalFlagState();
+    } else {
+        _device->NormalState();
+    }
+    RefillFlags(true);
+}
+
+void Drovanel::normalFlag() {
+    PrepareFlags(false);
+    LOG4CPLUS_INFO(OperationLogger(), "Normal display");
+    _device->NormalFlagState();
+    RefillFlags(true);
+}
+
+void Drovanel::debug() {
+    PrepareFlags(true);
+    LOG4CPLUS_INFO(OperationLogger(), "Debug display");
+    _device->DebugState();
+    RefillFlags(true);
+}
+
+void Drovanel::raster() {
+    PrepareFlags(true);
+    LOG4CPLUS_INFO(OperationLogger(), "Raster display");
+    _device->RasterState();
+    RefillFlags(false);
+}
+
+void Drovanel::rasterLiftY() {
+    PrepareFlags(true);
+    LOG4CPLUS_INFO(OperationLogger(), "Raster liftY display");
+    _device->RasterLiftYState();
+    RefillFlags(false);
+}
+
+void Drovanel::PictureView() {
+    PrepareFlags(false);
+    LOG4CPLUS_INFO(OperationLogger(), "Picture view");
+    _device->PictureViewState();
+    RefillFlags(true);
+}
+
+void Drovanel::EnterPenMode() {
+    PrepareFlags(false);
+    LOG4CPLUS_INFO(OperationLogger(), "Pen draw mode");
+    _device->PenState();
+    RefillFlags(true);
+}
+
+void Drovanel::EnterDrawingState(bool on) {
+    if (!on) {
+        return;
+    }
+    _device->Quit();
+    _device->flush();
+    _device->TuneInit();
+    const QMessageBox::StandardButton answer = QMessageBox::question(
+        this, tr("Enter Drawing Mode..."),
+        tr("<p>Are you sure you want to enter drawing mode with Tuning FW?</p><Font color = "
+           "red>ATTENTION: The performance is not as good as with normal FW!!!</font><p>Return "
+           "to Tuning with the 'Tuning Mode' button.</p>"),
+        QMessageBox::Yes | QMessageBox::No);
+    if (answer == QMessageBox::Yes) {
+        LOG4CPLUS_INFO(OperationLogger(), "Enter tuing drawing mode");
+        ui.dockWidget->hide();
+        ui.dockWidgetInformation->hide();
+        _device->DrawingState();
+    } else {
+        LOG4CPLUS_INFO(OperationLogger(), "Cancel tuning drawing mode");
+        ShowTuneParameter(ui.listTuneParameters->currentRow());
+    }
+}
+
+void Drovanel::EnterTuningState(bool on) {
+    if (!on) {
+        return;
+    }
+    ui.dockWidget->show();
+    ui.dockWidgetInformation->show();
+    ShowTuneParameter(ui.listTuneParameters->currentRow());
+}
+
+void Drovanel::SwitchFullScreen(bool on) {
+    LOG4CPLUS_INFO(OperationLogger(), "Full screen change");
+    if (on) {
+        showFullScreen();
+    } else {
+        showMaximized();
+    }
+}
+
+void Drovanel::DisplayFullScreen(bool on) {
+    if (on) {
+        LOG4CPLUS_INFO(OperationLogger(), "Full screen display");
+        _view->setWindowFlags(Qt::Dialog);
+        _view->showFullScreen();
+    } else {
+        LOG4CPLUS_INFO(OperationLogger(), "Normal display");
+        _view->setWindowFlags(Qt::SubWindow);
+        _view->showNormal();
+    }
+}
+
+void Drovanel::DisableFullScreen() {
+    if (ui.actionFullScreen->isChecked()) {
+        ui.actionFullScreen->setChecked(false);
+    }
+    if (ui.actionDisplayFullScreen->isChecked()) {
+        ui.actionDisplayFullScreen->setChecked(false);
+    }
+}
+
+void Drovanel::Clear() {
+    LOG4CPLUS_INFO(OperationLogger(), "Display clear");
+    _imp->Clear();
+    ClearOverflow();
+}
+
+void Drovanel::ViewStop(bool on) {
+    if (on) {
+        LOG4CPLUS_INFO(OperationLogger(), "Pause start");
+        DisconnectReader();
+    } else {
+        LOG4CPLUS_INFO(OperationLogger(), "Pause stop");
+        _device->flush();
+        ConnectReader();
+    }
+}
+
+void Drovanel::SetExtraDisplay() {
+    LOG4CPLUS_INFO(OperationLogger(), "ZeltoC wizzgard change");
+    _imp->SetExtraDisplay(ui.actionExtraDisplay->isChecked());
+}

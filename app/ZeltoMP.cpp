@@ -1,0 +1,330 @@
+#include "ZeltoMP.h"
+
+#include <QActionGroup>
+#include <QComboBox>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QShortcut>
+#include <QTimer>
+
+#include "CloseState.h"
+#include "CoreDevice.h"
+#include "DeviceWatcher.h"
+#include "DisplayView.h"
+#include "OperationLog.h"
+#include "ProgramPaths.h"
+#include "QtWindowImp.h"
+#include "Settings.h"
+#include "StringConvert.h"
+#include "WidgetHolder.h"
+
+namespace {
+
+constexpr int kVersionCheckIntervalMs = 500;
+constexpr int kPortComboMinimumWidth = 70;
+constexpr int kOverflowButtonMinimumWidth = 70;
+constexpr int kProgressBarMaximumHeight = 18;
+constexpr int kProgressBarMaximumWidth = 60;
+
+const char* const kBitRates[] = {"230400", "460800"};
+
+}  // namespace
+
+ZeltoMP::ZeltoMP(QWidget* parent) : QtSerialPortWindow(parent, Qt::WindowFlags()) {
+    ui.setupUi(this);
+    setContextMenuPolicy(Qt::NoContextMenu);
+    // The test pages, the mode tool bar and the Mode and Control menus only
+    // appear while the port is open.
+    ui.stackedWidget->hide();
+    ui.mode_toolBar->hide();
+    SetMenusVisible(false);
+    CreateDevice();
+    SetupControls();
+    InitNormalTestUI();
+    InitAutoTestUI();
+    SetupStatusBar();
+    ui.dockWidget_2->hide();
+    SetDeviceActionsEnabled(false);
+    ConnectImp();
+    CreateShortcuts();
+    setWindowTitle(windowTitle().replace(QStringLiteral("Series"), QStringLiteral("C")));
+    _versionTicks = 0;
+    _noFirmware = false;
+    _passwordAccepted = false;
+    CreateTimers();
+    _deviceWatcher = new platform::DeviceWatcher(this);
+    connect(_deviceWatcher, &platform::DeviceWatcher::SignalDeviceArrival, this,
+            &ZeltoMP::DeviceArrival);
+    connect(_deviceWatcher, &platform::DeviceWatcher::SignalDeviceRemoval, this,
+            &ZeltoMP::DeviceRemoval);
+    showMaximized();
+    LOG4CPLUS_INFO(OperationLogger(), "GUI start");
+}
+
+ZeltoMP::~ZeltoMP() {
+    _settings->Save(ConfigFile().toLocal8Bit().constData());
+    _device->Close();
+    // A readyRead still queued for this window must not reach the freed port.
+    SetPortDevice(nullptr);
+    delete _device;
+    _device = nullptr;
+    delete _imp;
+    _imp = nullptr;
+    delete _widgets;
+    _widgets = nullptr;
+    LOG4CPLUS_INFO(OperationLogger(), "GUI exit");
+    LOG4CPLUS_INFO(OperationLogger(), "*******************************************");
+    _currentState.reset();
+}
+
+QString ZeltoMP::ConfigFile() {
+    return platform::ProgramFilePath(QStringLiteral("config.ini"));
+}
+
+void ZeltoMP::CreateDevice() {
+    _widgets = new morvex_gui_qtlib::WidgetHolder;
+    _widgets->SetLog(ui.textBrowser);
+    _view = new morvex_gui_qtlib::DisplayView(this);
+    ui.displayFrame->layout()->addWidget(_view);
+    _view->show();
+    _widgets->SetView(_view);
+    _imp = new morvex_gui_qtlib::QtWindowImp(_widgets);
+    // The first idle state gets the GUI interface too, so a stray line can
+    // never reach a state without one.
+    _currentState.reset(new morvex_gui::CloseState(_imp));
+    _settings = &_imp->_settings;
+    _settings->Load(ConfigFile().toLocal8Bit().constData());
+    _device = new morvex_gui::CoreDevice(_imp, &_currentState);
+    SetPortDevice(_device);
+}
+
+void ZeltoMP::SetupControls() {
+    _portCombo = new QComboBox(this);
+    _portCombo->setMinimumWidth(kPortComboMinimumWidth);
+    ui.mainToolBar->addWidget(_portCombo);
+    _bitRateCombo = new QComboBox(this);
+    for (const char* rate : kBitRates) {
+        _bitRateCombo->addItem(QString::fromLatin1(rate));
+    }
+    ui.mainToolBar->addWidget(_bitRateCombo);
+    ConfigParameter bitRate;
+    if (_settings->GetParameter("port_bit_rate", bitRate) && bitRate.GetValue() == kBitRates[1]) {
+        _bitRateCombo->setCurrentIndex(1);
+    }
+    _portAction = ui.actionOpen;
+    ui.mainToolBar->addAction(_portAction);
+    auto* modes = new QActionGroup(this);
+    modes->setExclusive(true);
+    modes->addAction(ui.actionNormal_Mode);
+    modes->addAction(ui.actionAutoTest_Mode);
+    ui.stackedWidget->setCurrentWidget(ui.normal_page);
+    ui.mode_toolBar->addAction(ui.actionNormal_Mode);
+    ui.mode_toolBar->addAction(ui.actionAutoTest_Mode);
+    connect(ui.actionNormal_Mode, &QAction::triggered, this, &ZeltoMP::ChangeTestMode);
+    connect(ui.actionAutoTest_Mode, &QAction::triggered, this, &ZeltoMP::ChangeTestMode);
+    ui.mode_toolBar->addSeparator();
+    ui.mode_toolBar->addAction(ui.actionSlaveDownload);
+    ui.mode_toolBar->addAction(ui.actionCalibrate);
+    _portAction->setCheckable(true);
+    RefreshPortList();
+    _portAction->setEnabled(_portCombo->count() > 0);
+    connect(_portAction, &QAction::triggered, this, &ZeltoMP::SwitchPort);
+}
+
+void ZeltoMP::SetupStatusBar() {
+    _statusLabel = new QLabel(QStringLiteral("Ready"), this);
+    ui.statusBar->addWidget(_statusLabel, 1);
+    _masterVersionLabel = new QLabel(
+        QStringLiteral("<FONT COLOR=green>M-Ver.: </FONT><FONT COLOR=steelblue> </FONT>"), this);
+    ui.statusBar->addWidget(_masterVersionLabel);
+    _slaveVersionLabel = new QLabel(
+        QStringLiteral("<FONT COLOR=green>S-Ver.: </FONT><FONT COLOR=steelblue> </FONT>"), this);
+    ui.statusBar->addWidget(_slaveVersionLabel);
+    _xChannelsLabel = new QLabel(
+        QStringLiteral("<FONT COLOR=green>X-Ch.: </FONT><FONT COLOR=steelblue> </FONT>"), this);
+    ui.statusBar->addWidget(_xChannelsLabel);
+    _yChannelsLabel = new QLabel(
+        QStringLiteral("<FONT COLOR=green>Y-Ch.: </FONT><FONT COLOR=steelblue> </FONT>"), this);
+    ui.statusBar->addWidget(_yChannelsLabel);
+    _progressBar = new QProgressBar(this);
+    _progressBar->setTextVisible(false);
+    _progressBar->setRange(0, 100);
+    _progressBar->setValue(0);
+    _progressBar->setMaximumHeight(kProgressBarMaximumHeight);
+    _progressBar->setMaximumWidth(kProgressBarMaximumWidth);
+    ui.statusBar->addWidget(_progressBar);
+    _overflowButton = new QPushButton(QStringLiteral("Overflow"), this);
+    _overflowButton->setMinimumWidth(kOverflowButtonMinimumWidth);
+    _overflowButton->setStyleSheet(QStringLiteral("color:green; border-style:flat"));
+    _overflowButton->setShortcut(QKeySequence(QStringLiteral("Ctrl+Alt+C")));
+    _overflowButton->setToolTip(
+        QStringLiteral("<FONT COLOR=GREEN>(Ctrl+Alt+C)</FONT>If it is green, reading fine;it is "
+                       "yellow, reading overflow!"));
+    ui.statusBar->addWidget(_overflowButton);
+    connect(_overflowButton, &QPushButton::clicked, this, &ZeltoMP::ClearOverflow);
+}
+
+void ZeltoMP::ConnectImp() {
+    using morvex_gui_qtlib::QtWindowImp;
+    connect(_imp, &QtWindowImp::SignalReadMasterVersion, this, &ZeltoMP::ReadMasterVersion);
+    connect(_imp, &QtWindowImp::SignalMasterVersion, this, &ZeltoMP::DisplayMasterVersion);
+    connect(_imp, &QtWindowImp::SignalSlaveVersion, this, &ZeltoMP::DisplaySlaveVersion);
+    connect(_imp, &QtWindowImp::SignalSlaveCrc, this, &ZeltoMP::DisplaySlaveCrc);
+    connect(_imp, &QtWindowImp::SignalElectrodesX, this, &ZeltoMP::DisplayElectrodesX);
+    connect(_imp, &QtWindowImp::SignalElectrodesY, this, &ZeltoMP::DisplayElectrodesY);
+    connect(_imp, &QtWindowImp::SignalFlushButtonStatus, this, &ZeltoMP::initButtonStatus);
+    connect(_imp, &QtWindowImp::SignalStartTimer, this, &ZeltoMP::startTimer);
+    connect(_imp, &QtWindowImp::SignalDeviceOff, this, &ZeltoMP::DeviceOff);
+    connect(ui.actionDisplayFullScreen, &QAction::toggled, this, &ZeltoMP::DisplayFullScreen);
+    connect(ui.actionFullScreen, &QAction::toggled, this, &ZeltoMP::SwitchFullScreen);
+    connect(ui.actionClear, &QAction::triggered, this, &ZeltoMP::Clear);
+    // The verdict slot is connected once; a countdown arms it (see initTimer).
+    connect(_view, qOverload<bool>(&morvex_gui_qtlib::DisplayView::testResult), this,
+            &ZeltoMP::ResultTimer);
+    connect(ui.autotest_pushButton, &QPushButton::clicked, this, &ZeltoMP::AutoTest);
+}
+
+void ZeltoMP::CreateShortcuts() {
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    escape->setContext(Qt::ApplicationShortcut);
+    connect(escape, &QShortcut::activated, this, &ZeltoMP::DisableFullScreen);
+    const std::pair<Qt::Key, ItemSlot> windowShortcuts[] = {
+        {Qt::Key_D, &ZeltoMP::Debug}, {Qt::Key_N, &ZeltoMP::Normal}, {Qt::Key_R, &ZeltoMP::Raster}};
+    for (const auto& entry : windowShortcuts) {
+        auto* shortcut = new QShortcut(QKeySequence(entry.first), this);
+        shortcut->setContext(Qt::WindowShortcut);
+        connect(shortcut, &QShortcut::activated, this, entry.second);
+    }
+}
+
+void ZeltoMP::CreateTimers() {
+    _versionTimer = new QTimer(this);
+    _versionTimer->setInterval(kVersionCheckIntervalMs);
+    connect(_versionTimer, &QTimer::timeout, this, &ZeltoMP::VersionCheck);
+    ui.countdown_label->setText(QString());
+    _timer0 = new QTimer(this);
+    _timer1 = new QTimer(this);
+    connect(_timer0, &QTimer::timeout, this, &ZeltoMP::TimerTrigger);
+    connect(_timer1, &QTimer::timeout, this, &ZeltoMP::TimerTrigger);
+}
+
+void ZeltoMP::SetMenusVisible(bool visible) {
+    ui.menuMode->menuAction()->setVisible(visible);
+    ui.menuControl->menuAction()->setVisible(visible);
+}
+
+void ZeltoMP::SetDeviceActionsEnabled(bool enabled) {
+    ui.actionSlaveDownload->setEnabled(enabled);
+    ui.actionMasterDownload->setEnabled(enabled);
+    ui.actionCalibrate->setEnabled(enabled);
+    ui.actionWithOffset->setEnabled(enabled);
+}
+
+void ZeltoMP::ResetLabels() {
+    _masterVersionLabel->setText(
+        QStringLiteral("<FONT COLOR=green>M-Version: </FONT><FONT COLOR=steelblue> </FONT>"));
+    _slaveVersionLabel->setText(
+        QStringLiteral("<FONT COLOR=green>S-Version: </FONT><FONT COLOR=steelblue> </FONT>"));
+    _xChannelsLabel->setText(
+        QStringLiteral("<FONT COLOR=green>X-Ch.: </FONT><FONT COLOR=steelblue>"));
+    _yChannelsLabel->setText(
+        QStringLiteral("<FONT COLOR=green>Y-Ch.: </FONT><FONT COLOR=steelblue>"));
+    ui.master_label->setText(QString());
+    ui.slave_label->setText(QString());
+    StopCountdown();
+}
+
+void ZeltoMP::StopCountdown() {
+    StopTimers();
+    ui.countdown_label->setText(QString());
+}
+
+void ZeltoMP::StopTimers() {
+    if (_timer1->isActive()) {
+        _timer1->stop();
+    }
+    if (_timer0->isActive()) {
+        _timer0->stop();
+    }
+    _verdictArmed = false;
+}
+
+void ZeltoMP::DeviceOff() {
+    _device->PowerOff();
+}
+
+void ZeltoMP::UserCheckSlaveCrc() {
+    _device->UserReadslaveCrc();
+}
+
+void ZeltoMP::initButtonStatus() {
+    InitNormalTestUI();
+    InitAutoTestUI();
+}
+
+void ZeltoMP::Clear() {
+    LOG4CPLUS_INFO(OperationLogger(), "Display clear");
+    _imp->Clear();
+    ClearOverflow();
+}
+
+void ZeltoMP::ClearOverflow() {
+    _overflowButton->setStyleSheet(QStringLiteral("color:green; border-style:flat"));
+    _view->setFocus(Qt::OtherFocusReason);
+}
+
+void ZeltoMP::SwitchFullScreen(bool full) {
+    LOG4CPLUS_INFO(OperationLogger(), "Full screen change");
+    if (full) {
+        showFullScreen();
+    } else {
+        showMaximized();
+    }
+}
+
+void ZeltoMP::DisplayFullScreen(bool full) {
+    if (full) {
+        LOG4CPLUS_INFO(OperationLogger(), "Full screen display");
+        _view->setWindowFlags(Qt::Dialog);
+        _view->showFullScreen();
+    } else {
+        LOG4CPLUS_INFO(OperationLogger(), "Normal display");
+        _view->setWindowFlags(Qt::SubWindow);
+        _view->showNormal();
+    }
+}
+
+void ZeltoMP::DisableFullScreen() {
+    if (ui.actionFullScreen->isChecked()) {
+        ui.actionFullScreen->setChecked(false);
+    }
+    if (ui.actionDisplayFullScreen->isChecked()) {
+        ui.actionDisplayFullScreen->setChecked(false);
+    }
+}
+
+void ZeltoMP::Normal() {
+    if (ui.dockWidget_2->isVisible()) {
+        ui.dockWidget_2->hide();
+    }
+    const bool on = IntSetting("ModeSwitch/normal_mode") != 0;
+    if (!_portAction->isChecked() || !on || !FirmwareReady()) {
+        return;
+    }
+    StopCountdown();
+    _device->PowerOn();
+    _device->NormalState();
+}
+
+int ZeltoMP::IntSetting(const char* key) const {
+    return StringToInt(_settings->GetValue(key));
+}
+
+bool ZeltoMP::SwitchOn(const char* key) const {
+    return IntSetting(key) != 0;
+}
+
+bool ZeltoMP::FirmwareReady() const {
+    return !_noFirmware && !ui.slave_label->text().isEmpty();
+}

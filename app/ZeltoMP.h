@@ -1,0 +1,253 @@
+#pragma once
+
+#include <QCheckBox>
+#include <QPointer>
+#include <array>
+#include <boost/shared_ptr.hpp>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "QtSerialPortWindow.h"
+#include "ui_ZeltoMP.h"
+
+class QComboBox;
+class QLabel;
+class QProgressBar;
+class QTimer;
+class Settings;
+
+namespace morvex_gui {
+class CoreDevice;
+class State;
+}  // namespace morvex_gui
+
+namespace morvex_gui_qtlib {
+class DisplayView;
+class QtWindowImp;
+class WidgetHolder;
+}  // namespace morvex_gui_qtlib
+
+namespace platform {
+class DeviceWatcher;
+}
+
+// The operator's main window: opens the bridge's port, checks the firmware
+// versions, runs the panel's test items by hand or as the automatic sequence,
+// each against its countdown, and shows the panel's Pass or NG.
+class ZeltoMP : public morvex_gui_qtlib::QtSerialPortWindow {
+    Q_OBJECT
+public:
+    // Test items by number; from 2 on these are the values of mode_flag.
+    enum ItemId {
+        kSlaveCheck = 1,
+        kDebugItem = 2,
+        kRasterItem = 3,
+        kBorderItem = 4,
+        kLinearityItem = 5,
+        kPreciseItem = 6,
+        kButtonNormalItem = 7,
+        kButtonRawDataItem = 8,
+        kSingleRawItem = 9,
+        kButtonSingleRawItem = 10,
+        kRasterXItem = 11,
+        kRasterYItem = 12,
+        kActiveItem = 13,
+        kJitterItem = 14,
+        kResetItem = 15,
+        kAttbItem = 16,
+    };
+    static constexpr int kItemCount = 17;  // ids 1..16, index 0 unused
+
+    explicit ZeltoMP(QWidget* parent = nullptr);
+    ~ZeltoMP() override;
+
+    void CreateDevice() override;
+
+    // Status-bar and version texts back to their empty forms; countdown stopped.
+    void ResetLabels();
+    // Stops both countdown timers, empties the countdown and disarms the verdict.
+    void StopCountdown();
+
+    // Read access for tests and neighbours.
+    Ui_ZeltoMP& Form() { return ui; }
+    morvex_gui::CoreDevice* Device() const { return _device; }
+    morvex_gui_qtlib::QtWindowImp* Imp() const { return _imp; }
+    morvex_gui_qtlib::DisplayView* View() const { return _view; }
+    const boost::shared_ptr<morvex_gui::State>& CurrentState() const { return _currentState; }
+    QComboBox* PortCombo() const { return _portCombo; }
+    QComboBox* BitRateCombo() const { return _bitRateCombo; }
+    QLabel* MasterVersionLabel() const { return _masterVersionLabel; }
+    QLabel* SlaveVersionLabel() const { return _slaveVersionLabel; }
+    QLabel* XChannelsLabel() const { return _xChannelsLabel; }
+    QLabel* YChannelsLabel() const { return _yChannelsLabel; }
+    QProgressBar* ProgressBar() const { return _progressBar; }
+    QPushButton* OverflowButton() const { return _overflowButton; }
+    QTimer* CountdownTimer(int num) const { return num == 0 ? _timer0 : _timer1; }
+    QTimer* VersionTimer() const { return _versionTimer; }
+    QCheckBox* ItemCheckBox(int id) const;
+    QCheckBox* EnterNormalCheckBox() const { return _enterNormalCheckBox; }
+    QLabel* ResultLabel(int id);
+    int ModeFlag() const { return mode_flag; }
+    int Timeout() const { return _timeout; }
+    bool OverallPass() const { return _overallPass; }
+    bool NoFirmware() const { return _noFirmware; }
+
+signals:
+    // The open port's adapter went away; dialogs that own the link close.
+    void SignalDeviceDisconnect();
+
+public slots:
+    void DisplayEepromStructVersion(std::string version, bool match);
+    void ReadSerialPort() override;
+    void ClearOverflow();
+    void DeviceOff();
+    void DisplayFullScreen(bool full);
+    void DisableFullScreen();
+    void SwitchFullScreen(bool full);
+    void Clear();
+    void ChangeTestMode();
+    void UserWithOffset(bool state);
+    void SwitchPort(bool checked);
+    void DisplayMasterVersion(const char* version);
+    void DisplaySlaveVersion(const char* version);
+    void DisplaySlaveCrc(const char* crc);
+    void DisplayElectrodesX(const char* value);
+    void DisplayElectrodesY(const char* value);
+    void ReadMasterVersion(const char* version);
+    void UserCheckSlaveCrc();
+    void Normal();
+    void Debug();
+    void Raster();
+    void RasterRX();
+    void RasterRY();
+    void Active();
+    void SingleRaw();
+    void ButtonSingleRaw();
+    void NormalLinearity();
+    void NormalPrecise();
+    void NormalBorder();
+    void ButtonRawData();
+    void ButtonNormal();
+    void RasterX();
+    void RasterY();
+    void Jitter();
+    void Reset();
+    void Attb();
+    void TimerTrigger();
+    void ResultTimer(bool result);
+    void AutoTest();
+    void ShowResultLabel(int id);
+    void VersionCheck();
+    void initButtonStatus();
+    void startTimer(int num);
+
+    // Stand in for the device-change messages: the platform's watcher calls
+    // them when a serial adapter comes or goes.
+    void DeviceArrival();
+    void DeviceRemoval();
+
+public:
+    // One test item as its slot runs it; see ZeltoMPTestItems.cpp.
+    struct TestItem;
+    // What a verdict of an item does on the automatic page.
+    struct VerdictRule;
+    using ItemSlot = void (ZeltoMP::*)();
+
+private:
+    // Construction.
+    void SetupControls();
+    void SetupStatusBar();
+    void ConnectImp();
+    void CreateShortcuts();
+    void CreateTimers();
+    void SetMenusVisible(bool visible);
+    void SetDeviceActionsEnabled(bool enabled);
+    static QString ConfigFile();
+
+    // Port.
+    void OpenPort();
+    void ClosePort();
+    void ShowPortOpen();
+    void ShowPortClosed();
+    void RefreshPortList();
+    void StepProgress(int lines);
+
+    // Test items.
+    void RunItem(const TestItem& item, const std::function<void()>& operation);
+    bool OnAutomaticPage() const;
+    bool SwitchOn(const char* key) const;
+    int IntSetting(const char* key) const;
+    bool FirmwareReady() const;
+
+    // Countdowns and verdicts.
+    // StopCountdown without emptying the countdown label.
+    void StopTimers();
+    void initTimer(int i);
+    void ApplyTimeoutVerdict(int timer);
+    void ApplyVerdict(const VerdictRule& rule, bool ok, const char* recordText);
+    void ShowItemCount(int id);
+    void ResetRecovery();
+    void QuitAndPowerOff();
+    void StartFirstItem();
+    void EndSequence();
+    // Pass or NG of the panel; an error instead when the records were not saved.
+    void ShowOverallVerdict(bool saved);
+    // Runs `step` after the reply now being parsed is done, unless a newer
+    // run, mode change or port switch has come in between.
+    void Later(std::function<void()> step);
+    void StartNewRun() { ++_runGeneration; }
+
+    // Panels.
+    void InitNormalTestUI();
+    void InitAutoTestUI();
+    void ResultLabelUnShown();
+    void StoreProgramWideTestValues();
+    void AddManualButton(const QString& text, ItemSlot slot);
+    QCheckBox* AddAutoCheckBox(int id, const QString& text, bool placed);
+    void ReleaseCheckBoxes();
+    static QString ItemName(int id);
+    static QString WaitText(int id);
+
+    // Versions.
+    static QString WrapVersion(const QString& version);
+    bool MatchesSetting(const char* key, const char* version) const;
+
+    Ui_ZeltoMP ui;
+    morvex_gui_qtlib::DisplayView* _view = nullptr;
+    morvex_gui_qtlib::QtWindowImp* _imp = nullptr;
+    morvex_gui_qtlib::WidgetHolder* _widgets = nullptr;
+    morvex_gui::CoreDevice* _device = nullptr;
+    boost::shared_ptr<morvex_gui::State> _currentState;
+    Settings* _settings = nullptr;
+    QAction* _portAction = nullptr;
+    QComboBox* _portCombo = nullptr;
+    QComboBox* _bitRateCombo = nullptr;
+    QLabel* _statusLabel = nullptr;
+    QLabel* _masterVersionLabel = nullptr;
+    QLabel* _slaveVersionLabel = nullptr;
+    QLabel* _xChannelsLabel = nullptr;
+    QLabel* _yChannelsLabel = nullptr;
+    QProgressBar* _progressBar = nullptr;
+    QTimer* _timer0 = nullptr;
+    QTimer* _timer1 = nullptr;
+    QTimer* _versionTimer = nullptr;
+    platform::DeviceWatcher* _deviceWatcher = nullptr;
+    int _timeout = 0;
+    int mode_flag = 0;
+    int _versionTicks = 0;
+    // The checkbox of each item id; boxes not placed in the list are owned
+    // here, placed ones by the list.
+    std::array<QPointer<QCheckBox>, kItemCount> _itemBoxes;
+    std::vector<std::unique_ptr<QCheckBox> > _unplacedBoxes;
+    QPointer<QCheckBox> _enterNormalCheckBox;
+    bool _overallPass = true;
+    bool _noFirmware = false;
+    bool _passwordAccepted = false;
+    // True while a countdown runs: only then does a scene's verdict count.
+    bool _verdictArmed = false;
+    // Bumped by every run, item start, mode change, port switch and deferred
+    // step, so a deferred step of an earlier one never runs into a later one.
+    unsigned _runGeneration = 0;
+};

@@ -1,0 +1,121 @@
+#include <QLabel>
+#include <QMessageBox>
+#include <QTimer>
+
+#include "CoreDevice.h"
+#include "QtWindowImp.h"
+#include "Settings.h"
+#include "ZeltoMP.h"
+
+namespace {
+
+// The watch timer counts this many ticks before it judges what arrived.
+constexpr int kVersionTicksBeforeCheck = 3;
+// The slave version label wraps after this many characters.
+constexpr int kVersionWrapWidth = 15;
+
+QString Latin1(const char* text) {
+    return QString::fromLatin1(text);
+}
+
+QString VersionText(bool match, const QString& version) {
+    return (match ? QStringLiteral("<FONT COLOR=Blue SIZE=8>")
+                  : QStringLiteral("<FONT COLOR=Red SIZE=8>")) +
+           version + QStringLiteral("</FONT>");
+}
+
+}  // namespace
+
+bool ZeltoMP::MatchesSetting(const char* key, const char* version) const {
+    // Whole text, case-sensitive, nothing trimmed.
+    return _settings->GetValue(key) == version;
+}
+
+QString ZeltoMP::WrapVersion(const QString& version) {
+    QString copy = version;
+    for (int position = kVersionWrapWidth; position <= copy.size(); position += kVersionWrapWidth) {
+        copy.insert(position, QLatin1Char(' '));
+    }
+    return copy;
+}
+
+void ZeltoMP::VersionCheck() {
+    if (_versionTicks < kVersionTicksBeforeCheck) {
+        ++_versionTicks;
+        return;
+    }
+    _versionTimer->stop();
+    if (ui.master_label->text().isEmpty()) {
+        ui.master_label->setText(QStringLiteral("<FONT COLOR=Red SIZE=8>Error</FONT>"));
+    }
+    if (ui.slave_label->text().isEmpty()) {
+        ui.slave_label->setText(QStringLiteral("<FONT COLOR=Red SIZE=8>No FW</FONT>"));
+        _noFirmware = true;
+    }
+}
+
+void ZeltoMP::ReadMasterVersion(const char* version) {
+    _settings->SetParameter(ConfigParameter("Master_version", version));
+}
+
+void ZeltoMP::DisplayMasterVersion(const char* version) {
+    _masterVersionLabel->setText(
+        QStringLiteral("<FONT COLOR=green>M-Version: </FONT><FONT COLOR=SlateBlue SIZE=4>") +
+        Latin1(version) + QStringLiteral("</FONT>"));
+    ui.master_label->setText(
+        VersionText(MatchesSetting("MasterVersion", version), Latin1(version)));
+    // A differing master still gets asked for the slave's information.
+    _device->GetEepromInformation();
+}
+
+void ZeltoMP::DisplaySlaveVersion(const char* version) {
+    _slaveVersionLabel->setText(
+        QStringLiteral("<FONT COLOR=green>S-Version: </FONT><FONT COLOR=SlateBlue SIZE=4>") +
+        Latin1(version) + QStringLiteral("</FONT>"));
+    const bool match = MatchesSetting("SlaveVersion", version);
+    ui.slave_label->setText(VersionText(match, WrapVersion(Latin1(version))));
+    if (!OnAutomaticPage()) {
+        return;
+    }
+    _imp->SetResult("slave", std::string("Slave Version: ,") + version);
+    if (match) {
+        ui.normal_label->setText(QStringLiteral("Slave Check: <FONT COLOR=GREEN>OK</FONT>"));
+    } else {
+        ui.normal_label->setText(QStringLiteral("Slave Check: <FONT COLOR=Red>NG</FONT>"));
+        if (!ui.normal_label->isHidden()) {
+            _overallPass = false;
+        }
+    }
+    // The report arrives inside a reply: the next item starts once it is done.
+    Later([this] { Reset(); });
+}
+
+void ZeltoMP::DisplaySlaveCrc(const char* crc) {
+    ui.FwCrc_label->setText(QStringLiteral("<FONT COLOR=Blue SIZE=8>") + Latin1(crc) +
+                            QStringLiteral("</FONT>"));
+}
+
+void ZeltoMP::DisplayElectrodesX(const char* value) {
+    _xChannelsLabel->setText(
+        QStringLiteral("<FONT COLOR=green>X-Ch.: </FONT><FONT COLOR=SlateBlue SIZE=4>") +
+        Latin1(value) + QStringLiteral("</FONT>"));
+}
+
+void ZeltoMP::DisplayElectrodesY(const char* value) {
+    _yChannelsLabel->setText(
+        QStringLiteral("<FONT COLOR=green>Y-Ch.: </FONT><FONT COLOR=SlateBlue SIZE=4>") +
+        Latin1(value) + QStringLiteral("</FONT>"));
+    _versionTimer->stop();
+}
+
+void ZeltoMP::DisplayEepromStructVersion(std::string /*version*/, bool match) {
+    // Not connected in this window; kept for the engineering window's road.
+    if (match) {
+        _device->SendZ();
+        return;
+    }
+    QMessageBox::warning(nullptr, QStringLiteral("Error..."),
+                         QStringLiteral("The version of firmware and eeprom not matched, Please "
+                                        "download a correct vmx file."),
+                         QMessageBox::Ok);
+}

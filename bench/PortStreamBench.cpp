@@ -1,0 +1,236 @@
+// A mode's heaviest replies streamed by the bridge peer through the
+// pseudo-terminal at the full rate of the wire (921600 baud, 8N2: 11 bits a
+// byte; the pseudo-terminal itself has no baud rate, so the peer paces the
+// bytes), for 30 s (2 s with --quick), into the window's real reply road
+// with the Qt event loop running: read slot, line splitter, state, scene and
+// the offscreen view's paints. Prints per mode the overflow count (must be 0),
+// the bytes and lines received and the GUI thread's CPU time against the
+// wire time of those bytes. The full form exits with 1 when a mode
+// overflowed; the short form only shows that the road builds and runs (a
+// sanitizer build is far slower than the product).
+//
+//   PortStreamBench            debug and raster, 30 s each
+//   PortStreamBench --all      every mode family
+//   PortStreamBench touch ...  the named modes
+
+#include <log4cplus/logger.h>
+#include <log4cplus/nullappender.h>
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QTimer>
+#include <algorithm>
+#include <atomic>
+#include <boost/make_shared.hpp>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <functional>
+#include <map>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "BendingRawData.h"
+#include "OperationLog.h"
+#include "ReplyRoad.h"
+#include "ReplyStreams.h"
+
+namespace {
+
+constexpr double kBitsPerByte = 11.0;  // start, 8 data, 2 stop
+constexpr double kBaud = 921600.0;
+constexpr double kBytesPerSecond = kBaud / kBitsPerByte;
+constexpr auto kFeedTick = std::chrono::milliseconds(1);
+constexpr int kDrainTimeoutMs = 5000;
+
+using Clock = std::chrono::steady_clock;
+using ModeSwitch = std::function<void(ReplyRoad&)>;
+
+double ThreadCpuSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return now.tv_sec + now.tv_nsec * 1e-9;
+}
+
+// The device operation that puts the bridge into each stream's mode.
+const std::map<std::string, ModeSwitch>& ModeSwitches() {
+    static const std::map<std::string, ModeSwitch> switches = {
+        {"touch", [](ReplyRoad& r) { r.device.NormalState(); }},
+        {"debug", [](ReplyRoad& r) { r.device.DebugState(); }},
+        {"raster x/y", [](ReplyRoad& r) { r.device.RasterXState(); }},
+        {"single raw/reference", [](ReplyRoad& r) { r.device.SingleRawDataState(); }},
+        {"raster", [](ReplyRoad& r) { r.device.RasterState(); }},
+        {"open/short", [](ReplyRoad& r) { r.device.EnterOpenShortState(); }},
+        // The engineering device's bending display: "b", then the state.
+        {"bending",
+         [](ReplyRoad& r) {
+             r.device.Send("b");
+             r.current = boost::make_shared<morvex_gui::BendingRawData>(&r.imp);
+         }},
+        {"buttons", [](ReplyRoad& r) { r.device.UserReadButtonRawData(); }},
+        {"versions", [](ReplyRoad& r) { r.device.SlaveVersionState(); }},
+    };
+    return switches;
+}
+
+// Hands the stream's frames to the peer as fast as the wire would carry them,
+// on its own thread, until stopped.
+class WireFeeder {
+public:
+    WireFeeder(BridgePeer& peer, const ReplyStream& stream)
+        : _peer(peer), _stream(stream), _thread([this] { Run(); }) {}
+    ~WireFeeder() { Stop(); }
+
+    void Stop() {
+        _stop = true;
+        if (_thread.joinable()) {
+            _thread.join();
+        }
+    }
+
+private:
+    void Run() {
+        const Clock::time_point start = Clock::now();
+        std::string pending;
+        size_t sent = 0;
+        int frame = 0;
+        while (!_stop) {
+            const std::chrono::duration<double> elapsed = Clock::now() - start;
+            const size_t due = static_cast<size_t>(elapsed.count() * kBytesPerSecond);
+            if (due > sent) {
+                const size_t count = due - sent;
+                while (pending.size() < count) {
+                    pending += _stream.frame(frame++);
+                }
+                _peer.SendRaw(pending.substr(0, count));
+                pending.erase(0, count);
+                sent = due;
+            }
+            std::this_thread::sleep_for(kFeedTick);
+        }
+    }
+
+    BridgePeer& _peer;
+    const ReplyStream& _stream;
+    std::atomic<bool> _stop{false};
+    std::thread _thread;
+};
+
+struct Figure {
+    int overflows = 0;
+    size_t bytes = 0;
+    size_t lines = 0;
+    double cpuSeconds = 0;
+    double wallSeconds = 0;
+    bool drained = false;
+    bool opened = false;
+};
+
+Figure Measure(const ReplyStream& stream, const ModeSwitch& start, int streamMs) {
+    Figure figure;
+    ReplyRoad road(1024, 768);
+    if (!road.Open()) {
+        return figure;
+    }
+    figure.opened = true;
+    for (const auto& setting : stream.settings) {
+        road.Set(setting.first, setting.second);
+    }
+    start(road);
+    road.PumpUntil([&] { return road.peer.ReceivedCount() > 0; });
+
+    const double cpuStart = ThreadCpuSeconds();
+    const Clock::time_point wallStart = Clock::now();
+    {
+        WireFeeder feeder(road.peer, stream);
+        QEventLoop loop;
+        QTimer::singleShot(streamMs, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    road.peer.WaitUntilSent(kDrainTimeoutMs);
+    // After an overflow the dropped read's size is only estimated, so an empty
+    // port also counts as drained then.
+    figure.drained = road.PumpUntil(
+        [&] {
+            return road.AllRead() || (road.Overflows() > 0 && road.device.bytesAvailable() == 0);
+        },
+        kDrainTimeoutMs);
+    figure.cpuSeconds = ThreadCpuSeconds() - cpuStart;
+    figure.wallSeconds = std::chrono::duration<double>(Clock::now() - wallStart).count();
+    figure.overflows = road.Overflows();
+    figure.bytes = road.BytesRead();
+    figure.lines = road.LinesRead();
+    return figure;
+}
+
+std::vector<std::string> ChosenModes(int argc, char** argv, bool* quick) {
+    std::vector<std::string> names;
+    bool all = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--quick") == 0) {
+            *quick = true;
+        } else if (std::strcmp(argv[i], "--all") == 0) {
+            all = true;
+        } else {
+            names.push_back(argv[i]);
+        }
+    }
+    if (all) {
+        names.clear();
+        for (const ReplyStream& stream : AllReplyStreams()) {
+            names.push_back(stream.name);
+        }
+    } else if (names.empty()) {
+        names = {"debug", "raster"};  // the heaviest streams
+    }
+    return names;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication app(argc, argv);
+    // States log configuration problems; the figures need no log file.
+    OperationLogger();
+    log4cplus::Logger::getRoot().addAppender(
+        log4cplus::SharedAppenderPtr(new log4cplus::NullAppender()));
+    bool quick = false;
+    const std::vector<std::string> names = ChosenModes(argc, argv, &quick);
+    const int streamMs = quick ? 2000 : 30000;
+    const std::vector<ReplyStream> streams = AllReplyStreams();
+
+    int status = 0;
+    for (const std::string& name : names) {
+        const auto stream = std::find_if(streams.begin(), streams.end(),
+                                         [&](const ReplyStream& s) { return s.name == name; });
+        const auto start = ModeSwitches().find(name);
+        if (stream == streams.end() || start == ModeSwitches().end()) {
+            std::fprintf(stderr, "unknown mode \"%s\"\n", name.c_str());
+            status = 2;
+            continue;
+        }
+        const Figure figure = Measure(*stream, start->second, streamMs);
+        if (!figure.opened) {
+            std::fprintf(stderr, "%s: the device did not open on the peer\n", name.c_str());
+            status = 2;
+            continue;
+        }
+        const double wireSeconds = figure.bytes / kBytesPerSecond;
+        std::printf(
+            "%-22s overflows %d  bytes %zu  lines %zu  ratio %.4f  (gui cpu %.1f ms, wire %.1f "
+            "ms, wall %.1f ms%s)\n",
+            name.c_str(), figure.overflows, figure.bytes, figure.lines,
+            wireSeconds > 0 ? figure.cpuSeconds / wireSeconds : 0.0, figure.cpuSeconds * 1e3,
+            wireSeconds * 1e3, figure.wallSeconds * 1e3, figure.drained ? "" : ", NOT DRAINED");
+        std::fflush(stdout);
+        if (!quick && (figure.overflows != 0 || !figure.drained)) {
+            status = std::max(status, 1);
+        }
+    }
+    return status;
+}

@@ -1,0 +1,253 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
+
+#include <memory>
+#include <vector>
+
+#include "ModalAnswer.h"
+#include "Settings.h"
+#include "TempProgramDir.h"
+#include "ThresholdSettingDialog.h"
+#include "ThresholdTable.h"
+
+namespace {
+
+using Table = std::vector<std::vector<int> >;
+
+const QByteArray kDefaultFile = "80,80,80,\r\n-60,-60,-60,\r\n80,80,\r\n-60,-60,";
+
+class ThresholdSettingDialogTest : public ::testing::Test {
+protected:
+    void SetCounts(int x, int y) {
+        settings.SetParameter(ConfigParameter("x_electrodes", std::to_string(x)));
+        settings.SetParameter(ConfigParameter("y_electrodes", std::to_string(y)));
+    }
+
+    std::unique_ptr<ThresholdSettingDialog> Open() {
+        return std::make_unique<ThresholdSettingDialog>(&settings, nullptr);
+    }
+
+    static QTableWidget* TableOf(ThresholdSettingDialog& dialog) {
+        return dialog.findChild<QTableWidget*>("rawdata_tableWidget");
+    }
+
+    static QString Cell(ThresholdSettingDialog& dialog, int row, int column) {
+        const QTableWidgetItem* item = TableOf(dialog)->item(row, column);
+        return item == nullptr ? QStringLiteral("<none>") : item->text();
+    }
+
+    static void Type(ThresholdSettingDialog& dialog, int row, int column, const QString& text) {
+        TableOf(dialog)->item(row, column)->setText(text);
+    }
+
+    static void Click(ThresholdSettingDialog& dialog, const char* button) {
+        dialog.findChild<QPushButton*>(button)->click();
+    }
+
+    static bool Read(ThresholdSettingDialog& dialog, const QString& file) {
+        bool accepted = false;
+        EXPECT_TRUE(QMetaObject::invokeMethod(&dialog, "readFromFile", Qt::DirectConnection,
+                                              Q_RETURN_ARG(bool, accepted), Q_ARG(QString, file)));
+        return accepted;
+    }
+
+    TempProgramDir dir;
+    Settings settings;
+};
+
+TEST_F(ThresholdSettingDialogTest, FormShowsLabelsAndLimitsOfEveryChannel) {
+    SetCounts(3, 2);
+    auto dialog = Open();
+    EXPECT_EQ(dialog->windowTitle(), "ThresholdSettingDialog");
+    EXPECT_EQ(dialog->font().family(), "Tahoma");
+    EXPECT_EQ(dialog->locale(), QLocale(QLocale::English, QLocale::UnitedStates));
+    EXPECT_EQ(dialog->findChild<QPushButton*>("import_pushButton")->text(), "Import");
+    EXPECT_EQ(dialog->findChild<QPushButton*>("save_pushButton")->text(), "Save");
+    EXPECT_EQ(dialog->findChild<QTabWidget*>("tabWidget")->tabText(0), "Rawdata");
+
+    QTableWidget* table = TableOf(*dialog);
+    ASSERT_EQ(table->rowCount(), 6);
+    EXPECT_EQ(table->columnCount(), 3);
+    EXPECT_TRUE(table->horizontalHeader()->isHidden());
+    EXPECT_EQ(table->selectionMode(), QAbstractItemView::SingleSelection);
+    const QStringList headers = {"XChannels", "Max", "Min", "YChannels", "Max", "Min"};
+    for (int row = 0; row < 6; ++row) {
+        EXPECT_EQ(table->verticalHeaderItem(row)->text(), headers[row]);
+    }
+    EXPECT_EQ(Cell(*dialog, 0, 2), "X2");
+    EXPECT_EQ(Cell(*dialog, 3, 1), "Y1");
+    EXPECT_EQ(Cell(*dialog, 3, 2), "<none>");  // the shorter side stays empty
+    EXPECT_EQ(table->item(0, 0)->flags(), Qt::ItemIsEditable);
+    EXPECT_TRUE(table->item(1, 0)->flags() & Qt::ItemIsEnabled);
+    EXPECT_EQ(Cell(*dialog, 1, 2), "80");
+    EXPECT_EQ(Cell(*dialog, 2, 0), "-60");
+    EXPECT_EQ(Cell(*dialog, 5, 1), "-60");
+    // Loading never creates the file.
+    EXPECT_FALSE(QFile::exists(dir.File("X3Y2.txt")));
+}
+
+TEST_F(ThresholdSettingDialogTest, DefaultsComeFromTheRawDataLimits) {
+    SetCounts(2, 1);
+    settings.SetParameter(ConfigParameter("rawdata_max", "120"));
+    settings.SetParameter(ConfigParameter("rawdata_min", "-7x"));
+    auto dialog = Open();
+    EXPECT_EQ(dialog->getThresholdValues(), (Table{{120, 120}, {-7, -7}, {120}, {-7}}));
+}
+
+TEST_F(ThresholdSettingDialogTest, SaveWritesTheFileExactlyAndAccepts) {
+    SetCounts(3, 2);
+    auto dialog = Open();
+    Click(*dialog, "save_pushButton");
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(dir.Read("X3Y2.txt"), kDefaultFile);
+    EXPECT_EQ(kDefaultFile.size(), 41);
+}
+
+TEST_F(ThresholdSettingDialogTest, EditedCellsAreSavedAsTypedAndReadBack) {
+    SetCounts(12, 8);
+    auto dialog = Open();
+    EXPECT_EQ(TableOf(*dialog)->columnCount(), 12);
+    Type(*dialog, 1, 0, "-5");    // a maximum below its minimum is kept
+    Type(*dialog, 2, 11, "abc");  // not a number: 0
+    Type(*dialog, 4, 7, "99999");
+    TableOf(*dialog)->setItem(5, 10, new QTableWidgetItem("7"));  // beyond the Y count: ignored
+    Click(*dialog, "save_pushButton");
+
+    const Table saved = dialog->getThresholdValues();
+    ASSERT_EQ(saved.size(), 4u);
+    EXPECT_EQ(saved[0][0], -5);
+    EXPECT_EQ(saved[1][11], 0);
+    EXPECT_EQ(saved[2][7], 99999);
+    EXPECT_EQ(saved[3], std::vector<int>(8, -60));
+
+    auto reopened = Open();
+    EXPECT_EQ(reopened->getThresholdValues(), saved);
+    EXPECT_EQ(Cell(*reopened, 2, 11), "0");
+    EXPECT_EQ(settings.LoadThresholds(), saved);
+}
+
+TEST_F(ThresholdSettingDialogTest, ReaderTakesWholeFilesOnly) {
+    SetCounts(3, 2);
+    auto dialog = Open();
+    const Table defaults = dialog->getThresholdValues();
+    struct Case {
+        const char* name;
+        QByteArray text;
+        bool accepted;
+    };
+    const Case cases[] = {
+        {"trailing line end", "1,2,3,\r\n4,5,6,\r\n7,8,\r\n9,10,\r\n", true},
+        {"LF only", "1,2,3,\n4,5,6,\n7,8,\n9,10,", true},
+        {"extra empty line", "1,2,3,\r\n4,5,6,\r\n7,8,\r\n9,10,\r\n\r\n", false},
+        {"no trailing comma", "1,2,3\r\n4,5,6,\r\n7,8,\r\n9,10,", false},
+        {"three lines", "1,2,3,\r\n4,5,6,\r\n7,8,", false},
+        {"empty", "", false},
+    };
+    for (const Case& c : cases) {
+        dir.Write("candidate.txt", c.text);
+        EXPECT_EQ(Read(*dialog, dir.File("candidate.txt")), c.accepted) << c.name;
+        const Table expected = c.accepted ? Table{{1, 2, 3}, {4, 5, 6}, {7, 8}, {9, 10}} : defaults;
+        EXPECT_EQ(dialog->getThresholdValues(), expected) << c.name;
+        dialog->loadThresholdValues();  // back to the defaults: no file of the counts
+    }
+    dir.Write("candidate.txt",
+              "1,2,3,44\r\n4,5,6,\r\n7,8,\r\n9,10,x");  // value after the last comma
+    EXPECT_TRUE(Read(*dialog, dir.File("candidate.txt")));
+    EXPECT_EQ(dialog->getThresholdValues()[0], std::vector<int>({1, 2, 3}));
+    EXPECT_FALSE(Read(*dialog, dir.File("missing.txt")));
+}
+
+// The core loads the same table without any widget.
+TEST_F(ThresholdSettingDialogTest, DialogAndCoreLoaderAgree) {
+    SetCounts(3, 2);
+    settings.SetParameter(ConfigParameter("rawdata_max", "90"));
+    const QByteArray files[] = {
+        "1,2,3,\r\n-1,-2,-3,\r\n9,8,\r\n-9,-8,",
+        "1,2,\r\n-1,-2,-3,\r\n9,8,\r\n-9,-8,",   // broken: defaults
+        "x,,3,\r\n-1,-2,-3,\r\n9,8,\r\n-9,-8,",  // no numbers: 0
+    };
+    for (const QByteArray& file : files) {
+        dir.Write("X3Y2.txt", file);
+        EXPECT_EQ(Open()->getThresholdValues(), settings.LoadThresholds()) << file.constData();
+    }
+    QFile::remove(dir.File("X3Y2.txt"));
+    EXPECT_EQ(Open()->getThresholdValues(), settings.LoadThresholds());
+}
+
+TEST_F(ThresholdSettingDialogTest, NewGeometryUsesItsOwnFile) {
+    SetCounts(3, 2);
+    dir.Write("X3Y2.txt", "1,2,3,\r\n-1,-2,-3,\r\n9,8,\r\n-9,-8,");
+    SetCounts(4, 2);
+    auto dialog = Open();
+    EXPECT_EQ(dialog->getThresholdValues()[0], std::vector<int>(4, 80));
+    Click(*dialog, "save_pushButton");
+    EXPECT_TRUE(QFile::exists(dir.File("X4Y2.txt")));
+    EXPECT_EQ(dir.Read("X3Y2.txt"), "1,2,3,\r\n-1,-2,-3,\r\n9,8,\r\n-9,-8,");
+}
+
+TEST_F(ThresholdSettingDialogTest, ImportShowsAndSavesAValidFileAndStaysOpen) {
+    SetCounts(3, 2);
+    QTemporaryDir elsewhere;
+    const QString source = elsewhere.path() + "/limits.txt";
+    const QByteArray text = "10,20,30,\r\n-1,-2,-3,\r\n40,50,\r\n-4,-5,";
+    {
+        QFile file(source);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(text);
+    }
+    auto dialog = Open();
+    QString caption;
+    QStringList filters;
+    ModalAnswer answer(ModalAnswer::ChooseFile(source, &caption, &filters));
+    Click(*dialog, "import_pushButton");
+    ASSERT_TRUE(answer.answered());
+    EXPECT_EQ(caption, "Select");
+    EXPECT_EQ(filters, QStringList{"Text files (*.txt)"});
+    EXPECT_EQ(Cell(*dialog, 1, 2), "30");
+    EXPECT_EQ(Cell(*dialog, 5, 1), "-5");
+    EXPECT_EQ(dir.Read("X3Y2.txt"), text);
+    EXPECT_EQ(dialog->result(), 0);  // still open: the import is saved, edits are not
+    EXPECT_EQ(dialog->getThresholdValues(), settings.LoadThresholds());
+}
+
+TEST_F(ThresholdSettingDialogTest, InvalidOrCancelledImportChangesNothing) {
+    SetCounts(3, 2);
+    dir.Write("wrong.txt", "1,2,\r\n3,4,\r\n5,6,\r\n7,8,");
+    auto dialog = Open();
+    const Table before = dialog->getThresholdValues();
+    QString message;
+    {
+        ModalAnswer chooser(ModalAnswer::ChooseFile(dir.File("wrong.txt")));
+        ModalAnswer reply(ModalAnswer::CloseMessageBox(&message));
+        Click(*dialog, "import_pushButton");
+    }
+    EXPECT_TRUE(message.contains("wrong.txt")) << message.toStdString();
+    EXPECT_EQ(dialog->getThresholdValues(), before);
+    EXPECT_EQ(Cell(*dialog, 1, 0), "80");
+    EXPECT_FALSE(QFile::exists(dir.File("X3Y2.txt")));
+
+    ModalAnswer cancel(ModalAnswer::ChooseFile(QString()));
+    Click(*dialog, "import_pushButton");
+    EXPECT_TRUE(cancel.answered());
+    EXPECT_FALSE(QFile::exists(dir.File("X3Y2.txt")));
+}
+
+TEST_F(ThresholdSettingDialogTest, UnwritableFileIsReportedAndTheDialogStaysOpen) {
+    SetCounts(3, 2);
+    ASSERT_TRUE(QDir(dir.Path()).mkdir("X3Y2.txt"));  // a folder where the file should go
+    auto dialog = Open();
+    Type(*dialog, 1, 0, "55");
+    QString message;
+    ModalAnswer reply(ModalAnswer::CloseMessageBox(&message));
+    Click(*dialog, "save_pushButton");
+    EXPECT_TRUE(message.contains("cannot be written")) << message.toStdString();
+    EXPECT_EQ(dialog->result(), 0);
+    EXPECT_EQ(Cell(*dialog, 1, 0), "55");  // the edit is still there to save elsewhere
+}
+
+}  // namespace

@@ -1,0 +1,91 @@
+#include "MassProductionFixture.h"
+
+#include "EventPump.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QThread>
+#include <algorithm>
+
+#include "BridgePeer.h"
+#include "OperationLogSetup.h"
+#include "ZeltoMP.h"
+
+namespace {
+const char* const kRegistryVariable = "MORVEX_REGISTRY_FILE";
+}
+
+MassProductionFixture::MassProductionFixture()
+    : _previousRegistry(qgetenv(kRegistryVariable)),
+      _hadRegistry(qEnvironmentVariableIsSet(kRegistryVariable)) {
+    _dir.Write(QStringLiteral("registry.ini"), QByteArray());
+    qputenv(kRegistryVariable, RegistryFile().toLocal8Bit());
+    _log = StartOperationLog();
+}
+
+MassProductionFixture::~MassProductionFixture() {
+    Destroy();
+    StopOperationLog(_log);
+    if (_hadRegistry) {
+        qputenv(kRegistryVariable, _previousRegistry);
+    } else {
+        qunsetenv(kRegistryVariable);
+    }
+}
+
+void MassProductionFixture::WriteConfig(const QByteArray& ini) {
+    _dir.Write(QStringLiteral("config.ini"), ini);
+}
+
+ZeltoMP& MassProductionFixture::Create() {
+    _window = std::make_unique<ZeltoMP>();
+    return *_window;
+}
+
+void MassProductionFixture::Destroy() {
+    _window.reset();
+}
+
+bool MassProductionFixture::OpenPort(BridgePeer& peer, const QString& bitRate) {
+    ZeltoMP& window = Window();
+    window.PortCombo()->setCurrentText(peer.PortName());
+    window.BitRateCombo()->setCurrentText(bitRate);
+    window.Form().actionOpen->trigger();
+    return peer.WaitForText("v");
+}
+
+bool MassProductionFixture::WaitUntil(const std::function<bool()>& done, int timeoutMs) {
+    return PumpUntil(done, timeoutMs);
+}
+
+void MassProductionFixture::Spin(int milliseconds) {
+    PumpFor(milliseconds);
+}
+
+QString MassProductionFixture::Log() const {
+    return QString::fromLocal8Bit(_dir.Read(QStringLiteral("User.log")));
+}
+
+std::string MassProductionFixture::MasterLine(const std::string& version) {
+    return "Master version: I2C master for Q71 Morvex " + version;
+}
+
+bool MassProductionFixture::WaitForInformationRequests(const BridgePeer& peer) {
+    // Each round of requests ends with "Z".
+    return WaitUntil([&] {
+        const std::string received = peer.Received();
+        return std::count(received.begin(), received.end(), 'Z') >= 2;
+    });
+}
+
+void MassProductionFixture::AnswerVersions(BridgePeer& peer, const std::string& masterVersion,
+                                           const std::string& slaveVersion) {
+    peer.Expect("v", MasterLine(masterVersion) + "\r");
+    peer.Expect("a", "Slave version: " + slaveVersion +
+                         "\r"
+                         "The CRC of the application of the slave: 0x 3A 5C \r"
+                         "Number of x electrodes: 0x05\r"
+                         "Number of y electrodes: 0x04\r");
+}
