@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "Normal.h"
+#include "SegmentItem.h"
 
 namespace morvex_gui_qtlib {
 
@@ -75,7 +76,7 @@ void NormalScene::Start() {
     for (int slot = 0; slot < slotCount; ++slot) {
         _trails[slot].reserve(kTrailLength);
         for (int i = 0; i < kTrailLength; ++i) {
-            auto* item = new QGraphicsLineItem();
+            auto* item = new SegmentItem();
             item->setPen(TrailPen(slot));
             item->setVisible(false);
             _scene->addItem(item);
