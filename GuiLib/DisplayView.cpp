@@ -32,6 +32,9 @@ void DisplayView::SetScene(boost::shared_ptr<Scene> scene) {
     // new scene already current.
     boost::shared_ptr<Scene> previous = std::move(_currentScene);
     _currentScene = std::move(scene);
+    const bool wholeFrames = _currentScene && _currentScene->RedrawsWholeFrames();
+    setViewportUpdateMode(wholeFrames ? QGraphicsView::BoundingRectViewportUpdate
+                                      : QGraphicsView::MinimalViewportUpdate);
     previous.reset();
 }
 
@@ -41,7 +44,9 @@ void DisplayView::AddTextItem() {
     _textItem = scene()->addText(QString(), font);
 }
 
-void DisplayView::sendTestResult(bool pass) { emit testResult(pass); }
+void DisplayView::sendTestResult(bool pass) {
+    emit testResult(pass);
+}
 
 void DisplayView::resizeEvent(QResizeEvent* event) {
     QGraphicsView::resizeEvent(event);
@@ -64,6 +69,8 @@ void DisplayView::closeEvent(QCloseEvent* event) {
     QGraphicsView::closeEvent(event);
 }
 
-void DisplayView::Update() { viewport()->update(); }
+void DisplayView::Update() {
+    viewport()->update();
+}
 
 }  // namespace morvex_gui_qtlib
