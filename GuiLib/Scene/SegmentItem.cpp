@@ -1,11 +1,19 @@
 #include "SegmentItem.h"
 
+#include <QGraphicsScene>
 #include <QPen>
 
 namespace morvex_gui_qtlib {
 
 SegmentItem::SegmentItem(const QLineF& line, QGraphicsItem* parent)
     : QGraphicsLineItem(line, parent) {}
+
+SegmentItem* SegmentItem::Add(QGraphicsScene* scene, const QLineF& line, const QPen& pen) {
+    auto* item = new SegmentItem(line);
+    item->setPen(pen);
+    scene->addItem(item);
+    return item;
+}
 
 QRectF SegmentItem::boundingRect() const {
     const QLineF segment = line();

@@ -2,6 +2,8 @@
 
 #include <QGraphicsLineItem>
 
+class QGraphicsScene;
+
 namespace morvex_gui_qtlib {
 
 // A line item whose bounding rectangle comes from its end points widened by
@@ -11,6 +13,9 @@ namespace morvex_gui_qtlib {
 class SegmentItem : public QGraphicsLineItem {
 public:
     explicit SegmentItem(const QLineF& line = QLineF(), QGraphicsItem* parent = nullptr);
+
+    // Adds a segment with `line` and `pen` to `scene`, as QGraphicsScene::addLine does.
+    static SegmentItem* Add(QGraphicsScene* scene, const QLineF& line, const QPen& pen);
 
     QRectF boundingRect() const override;
 };
