@@ -13,20 +13,32 @@ namespace {
 // Past this many texts the cache starts afresh, so it cannot grow without end.
 constexpr int kCachedTexts = 4096;
 
+// Kept for the life of the process and never destroyed: its glyphs refer to
+// font engines that Qt releases when the application ends.
+struct GlyphCache {
+    QFont font;
+    QHash<QString, QStaticText> texts;
+};
+
+// The glyphs of `text` in `font`. Labels share one font in practice, so the
+// cache holds the texts of the last font asked for.
 const QStaticText& GlyphsOf(const QString& text, const QFont& font) {
-    static QHash<QString, QStaticText> cache;
-    const QString key = font.key() + QChar(0) + text;
-    auto found = cache.constFind(key);
-    if (found != cache.constEnd()) {
+    static GlyphCache* const cache = new GlyphCache;
+    if (font != cache->font) {
+        cache->texts.clear();
+        cache->font = font;
+    }
+    auto found = cache->texts.constFind(text);
+    if (found != cache->texts.constEnd()) {
         return *found;
     }
-    if (cache.size() >= kCachedTexts) {
-        cache.clear();
+    if (cache->texts.size() >= kCachedTexts) {
+        cache->texts.clear();
     }
     QStaticText glyphs(text);
     glyphs.setTextFormat(Qt::PlainText);
     glyphs.prepare(QTransform(), font);
-    return *cache.insert(key, glyphs);
+    return *cache->texts.insert(text, glyphs);
 }
 
 }  // namespace
