@@ -19,6 +19,9 @@ DisplayView::DisplayView(QWidget* parent) : QGraphicsView(parent) {
     auto* graphics = new QGraphicsScene(this);
     graphics->setBackgroundBrush(QColor(64, 64, 64, 255));
     setScene(graphics);
+    // Every item of the scenes sets the pen, brush and font it paints with, so
+    // the view need not save and restore the painter around each of them.
+    setOptimizationFlag(QGraphicsView::DontSavePainterState);
     AddTextItem();
 }
 
