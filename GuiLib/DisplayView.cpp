@@ -19,6 +19,11 @@ DisplayView::DisplayView(QWidget* parent) : QGraphicsView(parent) {
     auto* graphics = new QGraphicsScene(this);
     graphics->setBackgroundBrush(QColor(64, 64, 64, 255));
     setScene(graphics);
+    // Scenes move and recolour their items on every frame, and the touch
+    // trails keep thousands of hidden items in one corner: a spatial index
+    // would be rebuilt for each move and costs more than it saves. Painting
+    // still stacks the items by z-value, then by insertion.
+    graphics->setItemIndexMethod(QGraphicsScene::NoIndex);
     // Every item of the scenes sets the pen, brush and font it paints with, so
     // the view need not save and restore the painter around each of them.
     setOptimizationFlag(QGraphicsView::DontSavePainterState);
