@@ -195,6 +195,33 @@ TEST(TouchScenesTest, TrailIsARingThatReusesItsOldestSegment) {
     EXPECT_EQ(view.fixture.CountItems(QGraphicsLineItem::Type), 4 + 5 * NormalScene::kTrailLength);
 }
 
+TEST(TouchScenesTest, GroupsReachEveryPlaceTheirSegmentsWereShown) {
+    // The view repaints a trail segment only within its group's reach, also
+    // where a reused segment was shown before.
+    TouchView view;
+    auto state = boost::make_shared<CoreNormal>(&view.imp);
+    view.Lift(*state);
+    auto& scene = view.imp.Current<NormalScene>();
+    state->_touchings.set(0);
+    state->_lastTouchings.set(0);
+    std::vector<QRectF> shownAt(NormalScene::kTrailLength);
+    for (int i = 0; i < NormalScene::kTrailLength + 120; ++i) {
+        state->_lastPos[0] = {(i * 37) % 800, (i * 11) % 600};
+        state->_pos[0] = {((i + 1) * 37) % 800, ((i + 1) * 11) % 600};
+        scene.Update();
+        const int index = i % NormalScene::kTrailLength;
+        shownAt[index] |= scene.Trail(0)[index]->sceneBoundingRect();
+    }
+    for (int i = 0; i < NormalScene::kTrailLength; ++i) {
+        const QGraphicsItem* group = scene.Trail(0)[i]->parentItem();
+        ASSERT_NE(group, nullptr);
+        EXPECT_TRUE(group->sceneBoundingRect().contains(shownAt[i])) << i;
+    }
+    scene.Clear();
+    EXPECT_TRUE(VisibleLines(scene.Trail(0)).empty());
+    EXPECT_TRUE(scene.Trail(0)[0]->parentItem()->boundingRect().isNull());
+}
+
 TEST(TouchScenesTest, PenContactWipesTheFingerTrails) {
     TouchView view;
     const std::string zeros = ",0,0,0,0,0,0,0,0,0";
