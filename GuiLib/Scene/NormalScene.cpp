@@ -80,12 +80,15 @@ void NormalScene::Start() {
         for (int i = 0; i < kTrailLength; ++i) {
             if (i % kGroupSize == 0) {
                 _groups[slot].push_back(new SegmentGroup());
-                _scene->addItem(_groups[slot].back());
             }
             auto* item = new SegmentItem(QLineF(), _groups[slot].back());
             item->setPen(TrailPen(slot));
             item->setVisible(false);
             _trails[slot].push_back(item);
+        }
+        // Each group joins the scene with its segments already made and hidden.
+        for (SegmentGroup* group : _groups[slot]) {
+            _scene->addItem(group);
         }
     }
 }
