@@ -19,6 +19,14 @@ DisplayView::DisplayView(QWidget* parent) : QGraphicsView(parent) {
     auto* graphics = new QGraphicsScene(this);
     graphics->setBackgroundBrush(QColor(64, 64, 64, 255));
     setScene(graphics);
+    // Scenes move and recolour their items on every frame, and the touch
+    // trails keep thousands of hidden items in one corner: a spatial index
+    // would be rebuilt for each move and costs more than it saves. Painting
+    // still stacks the items by z-value, then by insertion.
+    graphics->setItemIndexMethod(QGraphicsScene::NoIndex);
+    // Every item of the scenes sets the pen, brush and font it paints with, so
+    // the view need not save and restore the painter around each of them.
+    setOptimizationFlag(QGraphicsView::DontSavePainterState);
     AddTextItem();
 }
 
@@ -32,6 +40,9 @@ void DisplayView::SetScene(boost::shared_ptr<Scene> scene) {
     // new scene already current.
     boost::shared_ptr<Scene> previous = std::move(_currentScene);
     _currentScene = std::move(scene);
+    const bool wholeFrames = _currentScene && _currentScene->RedrawsWholeFrames();
+    setViewportUpdateMode(wholeFrames ? QGraphicsView::BoundingRectViewportUpdate
+                                      : QGraphicsView::MinimalViewportUpdate);
     previous.reset();
 }
 
@@ -41,7 +52,9 @@ void DisplayView::AddTextItem() {
     _textItem = scene()->addText(QString(), font);
 }
 
-void DisplayView::sendTestResult(bool pass) { emit testResult(pass); }
+void DisplayView::sendTestResult(bool pass) {
+    emit testResult(pass);
+}
 
 void DisplayView::resizeEvent(QResizeEvent* event) {
     QGraphicsView::resizeEvent(event);
@@ -64,6 +77,8 @@ void DisplayView::closeEvent(QCloseEvent* event) {
     QGraphicsView::closeEvent(event);
 }
 
-void DisplayView::Update() { viewport()->update(); }
+void DisplayView::Update() {
+    viewport()->update();
+}
 
 }  // namespace morvex_gui_qtlib

@@ -618,7 +618,9 @@ TEST_F(QualificationSceneTest, HeatMapWithFingerAndNoiseRingsOnTop) {
     EXPECT_EQ(Fill(scene->Node(0, 1)), QColor(0, 24, 98));
     EXPECT_EQ(scene->FingerMarker()->rect(), QRectF(30 + 2 * 185 - 10, 30 + 180 - 10, 20, 20));
     EXPECT_EQ(scene->NoiseMarker()->rect(), QRectF(30 + 4 * 185 - 8, 30 + 3 * 180 - 8, 16, 16));
-    const QList<QGraphicsItem*> topDown = fixture.Graphics()->items(Qt::DescendingOrder);
+    // Everything in the scene's rectangle, from the top of the stack down.
+    const QList<QGraphicsItem*> topDown = fixture.Graphics()->items(
+        fixture.Graphics()->sceneRect(), Qt::IntersectsItemBoundingRect, Qt::DescendingOrder);
     EXPECT_EQ(topDown[0], scene->NoiseMarker());
     EXPECT_EQ(topDown[1], scene->FingerMarker());
 

@@ -70,6 +70,40 @@ TEST(StateTest, NumbersOutsideTheIntRangeAreSkipped) {
     EXPECT_EQ(state.numbers, (std::vector<int>{7, -3}));
 }
 
+namespace {
+
+// Reads the numbers of a line with a pattern of the caller's choice.
+class NumberReader : public State {
+public:
+    explicit NumberReader(const char* pattern) : State(nullptr, ".*"), _numbers(pattern) {}
+    std::pair<std::vector<std::string>, std::vector<int>> Read(const char* line) {
+        Parse(line);
+        std::pair<std::vector<std::string>, std::vector<int>> found;
+        ExtractNumberTexts(found.first, found.second, _numbers);
+        return found;
+    }
+    void ChangeState() override { _initialize = false; }
+
+private:
+    boost::regex _numbers;
+};
+
+}  // namespace
+
+TEST(StateTest, SignedNumbersReadAsTheirPatternFindsThem) {
+    // The common number pattern and the same pattern spelt differently, which
+    // takes the general road, must read every line alike.
+    NumberReader common("(-?\\d+)");
+    NumberReader spelt("(-?[0-9]+)");
+    for (const char* line :
+         {"X1,-2,,-,--3,5-3,-0,007,-007", "2147483647,2147483648,-2147483648,-2147483649",
+          "99999999999999999999999,4", "-", "abc", "x-12y 3-", "R-20,19,-1,0,\r", ""}) {
+        EXPECT_EQ(common.Read(line), spelt.Read(line)) << line;
+    }
+    EXPECT_EQ(common.Read("5-3,-0,007").second, (std::vector<int>{5, -3, 0, 7}));
+    EXPECT_EQ(common.Read("-007").first, std::vector<std::string>{"-007"});
+}
+
 TEST(StateTest, SubMatchesStayValidAfterTheCallersBufferIsGone) {
     RecordingWindowImp imp;
     ProbeState state(&imp);

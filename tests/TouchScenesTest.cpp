@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QGraphicsEllipseItem>
 #include <QGraphicsLineItem>
 #include <QGraphicsPixmapItem>
 #include <QGraphicsPolygonItem>
 #include <QGraphicsRectItem>
 #include <QGraphicsScene>
+#include <QImage>
+#include <QPixmap>
+#include <QScreen>
 #include <boost/make_shared.hpp>
 
 #include "CoreBorder.h"
@@ -117,6 +121,25 @@ std::vector<QLineF> VisibleLines(const std::vector<QGraphicsLineItem*>& items) {
     return lines;
 }
 
+// Pixels where the window, as painted change by change, differs from a full
+// new paint of the view.
+int StalePixels(QWidget& view) {
+    QCoreApplication::processEvents();
+    const QImage shown =
+        view.screen()->grabWindow(view.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage fresh = view.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    if (shown.size() != fresh.size()) {
+        return -1;
+    }
+    int stale = 0;
+    for (int y = 0; y < shown.height(); ++y) {
+        for (int x = 0; x < shown.width(); ++x) {
+            stale += shown.pixel(x, y) != fresh.pixel(x, y);
+        }
+    }
+    return stale;
+}
+
 int CountVisible(QGraphicsScene* scene, int type) {
     int n = 0;
     for (const QGraphicsItem* item : scene->items()) {
@@ -193,6 +216,53 @@ TEST(TouchScenesTest, TrailIsARingThatReusesItsOldestSegment) {
     const int last = NormalScene::kTrailLength % 700;
     EXPECT_EQ(scene.Trail(0)[0]->line(), QLineF(last + 11, 10, last + 10, 10));
     EXPECT_EQ(view.fixture.CountItems(QGraphicsLineItem::Type), 4 + 5 * NormalScene::kTrailLength);
+}
+
+TEST(TouchScenesTest, GroupsReachEveryPlaceTheirSegmentsWereShown) {
+    // The view repaints a trail segment only within its group's reach, also
+    // where a reused segment was shown before.
+    TouchView view;
+    auto state = boost::make_shared<CoreNormal>(&view.imp);
+    view.Lift(*state);
+    auto& scene = view.imp.Current<NormalScene>();
+    state->_touchings.set(0);
+    state->_lastTouchings.set(0);
+    std::vector<QRectF> shownAt(NormalScene::kTrailLength);
+    for (int i = 0; i < NormalScene::kTrailLength + 120; ++i) {
+        state->_lastPos[0] = {(i * 37) % 800, (i * 11) % 600};
+        state->_pos[0] = {((i + 1) * 37) % 800, ((i + 1) * 11) % 600};
+        scene.Update();
+        const int index = i % NormalScene::kTrailLength;
+        shownAt[index] |= scene.Trail(0)[index]->sceneBoundingRect();
+    }
+    for (int i = 0; i < NormalScene::kTrailLength; ++i) {
+        const QGraphicsItem* group = scene.Trail(0)[i]->parentItem();
+        ASSERT_NE(group, nullptr);
+        EXPECT_TRUE(group->sceneBoundingRect().contains(shownAt[i])) << i;
+    }
+    scene.Clear();
+    EXPECT_TRUE(VisibleLines(scene.Trail(0)).empty());
+    EXPECT_TRUE(scene.Trail(0)[0]->parentItem()->boundingRect().isNull());
+}
+
+TEST(TouchScenesTest, ClearedTrailsLeaveNothingBehindOnScreen) {
+    TouchView view;
+    auto state = boost::make_shared<CoreNormal>(&view.imp);
+    view.Lift(*state);
+    auto& scene = view.imp.Current<NormalScene>();
+    state->_touchings.set(0);
+    state->_lastTouchings.set(0);
+    for (int i = 0; i < 300; ++i) {
+        state->_lastPos[0] = {(i * 37) % 800, (i * 11) % 600};
+        state->_pos[0] = {((i + 1) * 37) % 800, ((i + 1) * 11) % 600};
+        scene.Update();
+        if (i % 50 == 0) {
+            QCoreApplication::processEvents();
+        }
+    }
+    EXPECT_EQ(StalePixels(view.fixture.View()), 0);
+    scene.Clear();
+    EXPECT_EQ(StalePixels(view.fixture.View()), 0);
 }
 
 TEST(TouchScenesTest, PenContactWipesTheFingerTrails) {

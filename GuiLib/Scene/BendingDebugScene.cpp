@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "BendingRawData.h"
+#include "SegmentItem.h"
 
 namespace morvex_gui_qtlib {
 
@@ -58,8 +59,8 @@ void BendingDebugScene::Layout(bool create) {
     const double cx = rect.width() * 0.5;
     const double cy = rect.height() * 0.5;
     if (create) {
-        _hAxis = _scene->addLine(0, cy, rect.width(), cy, AxisPen());
-        _vAxis = _scene->addLine(cx, 0, cx, rect.height(), AxisPen());
+        _hAxis = SegmentItem::Add(_scene, QLineF(0, cy, rect.width(), cy), AxisPen());
+        _vAxis = SegmentItem::Add(_scene, QLineF(cx, 0, cx, rect.height()), AxisPen());
     } else if (_hAxis != nullptr) {
         _hAxis->setLine(0, cy, rect.width(), cy);
         _vAxis->setLine(cx, 0, cx, rect.height());
@@ -98,8 +99,9 @@ void BendingDebugScene::CreateSide(const Geometry& geometry, double direction, i
         const double x2 = geometry.cx + direction * static_cast<double>(i + 1) * geometry.step;
         const double rawY = geometry.cy - raw[i] / 2;
         const double bendingY = geometry.cy - bending[i] / 2;
-        rawLines.push_back(_scene->addLine(x1, rawY, x2, rawY, RawPen()));
-        bendingLines.push_back(_scene->addLine(x1, bendingY, x2, bendingY, BendingPen()));
+        rawLines.push_back(SegmentItem::Add(_scene, QLineF(x1, rawY, x2, rawY), RawPen()));
+        bendingLines.push_back(
+            SegmentItem::Add(_scene, QLineF(x1, bendingY, x2, bendingY), BendingPen()));
     }
 }
 

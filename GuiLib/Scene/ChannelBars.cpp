@@ -7,8 +7,10 @@
 #include <QPen>
 #include <algorithm>
 
+#include "LabelItem.h"
 #include "OperationLog.h"
 #include "RawData.h"
+#include "SegmentItem.h"
 #include "WindowImp.h"
 
 namespace morvex_gui_qtlib {
@@ -102,8 +104,8 @@ void ChannelBars::Layout(const morvex_gui::RawData& state, bool create) {
 
 void ChannelBars::LayoutAxes(bool create) {
     if (create) {
-        _hAxis = _scene->addLine(0, _cy, _width, _cy, AxisPen());
-        _vAxis = _scene->addLine(_cx, 0, _cx, _height, AxisPen());
+        _hAxis = SegmentItem::Add(_scene, QLineF(0, _cy, _width, _cy), AxisPen());
+        _vAxis = SegmentItem::Add(_scene, QLineF(_cx, 0, _cx, _height), AxisPen());
         return;
     }
     if (_hAxis != nullptr) {
@@ -133,7 +135,7 @@ void ChannelBars::PlaceLimit(Side& side, size_t index, size_t channel, Axis axis
     const double x2 = CellEdge(axis, static_cast<double>(channel + 1)) - Direction(axis) * kMarkGap;
     QGraphicsLineItem* line = nullptr;
     if (create) {
-        line = _scene->addLine(x1, y, x2, y, LimitPen());
+        line = SegmentItem::Add(_scene, QLineF(x1, y, x2, y), LimitPen());
         side.limitLines.push_back(line);
     } else if (index < side.limitLines.size()) {
         line = side.limitLines[index];
@@ -166,10 +168,11 @@ void ChannelBars::CreateBars(const morvex_gui::RawData& state, Axis axis) {
     for (size_t i = 0; i < count; ++i) {
         const double y = _cy - values[i] / 2;
         const double cell = static_cast<double>(i);
-        side.bars.push_back(_scene->addLine(CellEdge(axis, cell), y,
-                                            CellEdge(axis, cell + 1) - direction * kMarkGap, y,
-                                            PassPen()));
-        QGraphicsSimpleTextItem* label = _scene->addSimpleText(QString::number(i));
+        side.bars.push_back(SegmentItem::Add(
+            _scene,
+            QLineF(CellEdge(axis, cell), y, CellEdge(axis, cell + 1) - direction * kMarkGap, y),
+            PassPen()));
+        QGraphicsSimpleTextItem* label = LabelItem::Add(_scene, QString::number(i));
         label->setPos(CellEdge(axis, cell + 0.5) - direction * kMarkGap, y - kLabelRise);
         label->setBrush(QBrush(Qt::green, Qt::SolidPattern));
         side.labels.push_back(label);

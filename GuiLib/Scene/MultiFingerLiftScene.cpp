@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "LabelItem.h"
 #include "TuneMultiFingerLift.h"
 
 namespace morvex_gui_qtlib {
@@ -70,7 +71,7 @@ void MultiFingerLiftScene::Layout(bool create) {
     _labels.assign(rows, std::vector<QGraphicsSimpleTextItem*>());
     for (int c = 0; c < columns; ++c) {
         for (int r = 0; r < rows; ++r) {
-            QGraphicsSimpleTextItem* label = _scene->addSimpleText(QStringLiteral("0"));
+            QGraphicsSimpleTextItem* label = LabelItem::Add(_scene, QStringLiteral("0"));
             label->setBrush(QBrush(Qt::magenta, Qt::SolidPattern));
             label->setPos(grid.Node(r, c));
             label->hide();

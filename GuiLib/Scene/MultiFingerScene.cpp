@@ -6,6 +6,7 @@
 #include <QPen>
 #include <algorithm>
 
+#include "CircleItem.h"
 #include "TuneMultiFinger.h"
 
 namespace morvex_gui_qtlib {
@@ -93,7 +94,7 @@ void MultiFingerScene::PlaceMark(size_t index, const QPointF& centre) {
         _marks[index]->show();
         return;
     }
-    _marks.push_back(_scene->addEllipse(square, MarkPen(), MarkBrush()));
+    _marks.push_back(CircleItem::Add(_scene, square, MarkPen(), MarkBrush()));
 }
 
 std::vector<QGraphicsEllipseItem*> MultiFingerScene::ShownMarks() const {

@@ -8,8 +8,11 @@
 #include <QPen>
 #include <algorithm>
 
+#include "CircleItem.h"
 #include "CoreNormalFlag.h"
+#include "LabelItem.h"
 #include "NormalScene.h"
+#include "SegmentItem.h"
 
 namespace morvex_gui_qtlib {
 
@@ -102,7 +105,7 @@ void NormalFlagScene::CreateLegend() {
     _labels.clear();
     _legend.clear();
     for (const char* text : kLabelTexts) {
-        _labels.push_back(_scene->addSimpleText(QString::fromLatin1(text)));
+        _labels.push_back(LabelItem::Add(_scene, QString::fromLatin1(text)));
     }
     for (size_t i = 0; i < morvex_gui::CoreNormalFlag::kConditionCount; ++i) {
         QGraphicsRectItem* box = _scene->addRect(
@@ -140,13 +143,13 @@ void NormalFlagScene::Start() {
         _dots[slot].reserve(kTrailLength);
         _trails[slot].reserve(kTrailLength);
         for (int i = 0; i < kTrailLength; ++i) {
-            auto* dot = new QGraphicsEllipseItem();
+            auto* dot = new CircleItem();
             dot->setPen(dotPen);
             dot->setBrush(dotBrush);
             dot->setVisible(false);
             _scene->addItem(dot);
             _dots[slot].push_back(dot);
-            auto* line = new QGraphicsLineItem();
+            auto* line = new SegmentItem();
             line->setPen(linePen);
             line->setVisible(false);
             _scene->addItem(line);

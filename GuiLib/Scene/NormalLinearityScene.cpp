@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "CoreLinearity.h"
+#include "SegmentItem.h"
 
 namespace morvex_gui_qtlib {
 
@@ -145,7 +146,7 @@ void NormalLinearityScene::Decide(bool pass) {
 void NormalLinearityScene::AddSegment(size_t slot, const QLineF& line) {
     std::vector<QGraphicsLineItem*>& segments = _segments[slot];
     if (segments.size() < kSegmentsPerSlot) {
-        segments.push_back(_scene->addLine(line, _pen));
+        segments.push_back(SegmentItem::Add(_scene, line, _pen));
         return;
     }
     size_t& next = _nextSegment[slot];

@@ -6,6 +6,7 @@
 #include <QPen>
 #include <algorithm>
 
+#include "CircleItem.h"
 #include "CorePrecise.h"
 
 namespace morvex_gui_qtlib {
@@ -79,7 +80,7 @@ void NormalPreciseScene::BuildTargets() {
                                 _geometry.Top() + row * rowStep, diameter, diameter);
             const bool hit = _targetHit[_targets.size()];
             _targets.push_back(
-                _scene->addEllipse(square, OutlinePen(), hit ? HitBrush() : TargetBrush()));
+                CircleItem::Add(_scene, square, OutlinePen(), hit ? HitBrush() : TargetBrush()));
         }
     }
 }

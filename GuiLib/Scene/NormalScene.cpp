@@ -6,6 +6,8 @@
 #include <algorithm>
 
 #include "Normal.h"
+#include "SegmentGroup.h"
+#include "SegmentItem.h"
 
 namespace morvex_gui_qtlib {
 
@@ -70,16 +72,23 @@ void NormalScene::Start() {
     Layout(true);
     const int slotCount = std::max(0, _state->_maxTouches);
     _trails.assign(slotCount, {});
+    _groups.assign(slotCount, {});
     _trailIndex.assign(slotCount, 0);
     _trailUsed.assign(slotCount, 0);
     for (int slot = 0; slot < slotCount; ++slot) {
         _trails[slot].reserve(kTrailLength);
         for (int i = 0; i < kTrailLength; ++i) {
-            auto* item = new QGraphicsLineItem();
+            if (i % kGroupSize == 0) {
+                _groups[slot].push_back(new SegmentGroup());
+            }
+            auto* item = new SegmentItem(QLineF(), _groups[slot].back());
             item->setPen(TrailPen(slot));
             item->setVisible(false);
-            _scene->addItem(item);
             _trails[slot].push_back(item);
+        }
+        // Each group joins the scene with its segments already made and hidden.
+        for (SegmentGroup* group : _groups[slot]) {
+            _scene->addItem(group);
         }
     }
 }
@@ -116,6 +125,7 @@ void NormalScene::DrawSegment(size_t slot) {
     QGraphicsLineItem* item = _trails[slot][index];
     item->setLine(QLineF(to, from));
     item->setVisible(true);
+    _groups[slot][index / kGroupSize]->Cover(item->boundingRect());
     ++index;
     _trailUsed[slot] = std::max(_trailUsed[slot], index);
 }
@@ -124,6 +134,9 @@ void NormalScene::ClearTrail(size_t slot) {
     for (int i = 0; i < _trailUsed[slot]; ++i) {
         _trails[slot][i]->setLine(QLineF());
         _trails[slot][i]->setVisible(false);
+    }
+    for (SegmentGroup* group : _groups[slot]) {
+        group->Forget();
     }
     _trailIndex[slot] = 0;
     _trailUsed[slot] = 0;

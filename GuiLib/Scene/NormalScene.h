@@ -14,12 +14,16 @@ class Normal;
 
 namespace morvex_gui_qtlib {
 
+class SegmentGroup;
+
 // Draws each finger of a touch report as a coloured trail inside the panel's
 // outline. Every trail is a ring of line items made once in Start, so a long
 // session never adds items.
 class NormalScene : public Scene {
 public:
     static constexpr int kTrailLength = 5000;
+    // Trail items per group; see SegmentGroup.
+    static constexpr int kGroupSize = 50;
 
     NormalScene(QGraphicsScene* scene, morvex_gui::Normal* state);
     ~NormalScene() override;
@@ -44,6 +48,8 @@ private:
     morvex_gui::Normal* _state;
     std::vector<QGraphicsLineItem*> _frame;
     std::vector<std::vector<QGraphicsLineItem*>> _trails;
+    // Per slot, the parents of each run of kGroupSize consecutive trail items.
+    std::vector<std::vector<SegmentGroup*>> _groups;
     TouchGeometry _geometry;
     std::vector<int> _trailIndex;
     // Items of each trail shown since its last clear; the rest are still blank.

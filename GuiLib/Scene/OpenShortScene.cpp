@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "OpenShortState.h"
+#include "SegmentItem.h"
 
 namespace morvex_gui_qtlib {
 
@@ -95,7 +96,7 @@ void OpenShortScene::RemoveMarkers() {
 }
 
 void OpenShortScene::AddMarker(double x1, double y1, double x2, double y2) {
-    _markers.push_back(_scene->addLine(x1, y1, x2, y2, MarkerPen()));
+    _markers.push_back(SegmentItem::Add(_scene, QLineF(x1, y1, x2, y2), MarkerPen()));
     _defectFound = true;
 }
 

@@ -5,6 +5,7 @@
 #include <QGraphicsScene>
 #include <QPen>
 
+#include "CircleItem.h"
 #include "TuneQualification.h"
 
 namespace morvex_gui_qtlib {
@@ -33,8 +34,8 @@ void QualificationScene::Layout(bool create) {
     // Added last so the rings lie over the circles and the grid; they stay
     // invisible points until the first redraw places them.
     const QRectF point(GridGeometry::kMargin - 0.5, GridGeometry::kMargin - 0.5, 0, 0);
-    _fingMarker = _scene->addEllipse(point, QPen(Qt::green), QBrush());
-    _noiseMarker = _scene->addEllipse(point, QPen(Qt::red), QBrush());
+    _fingMarker = CircleItem::Add(_scene, point, QPen(Qt::green), QBrush());
+    _noiseMarker = CircleItem::Add(_scene, point, QPen(Qt::red), QBrush());
 }
 
 void QualificationScene::Update() {

@@ -12,6 +12,7 @@ class RasterAxisScene : public Scene {
 public:
     void Start() override;
     void Update() override;
+    bool RedrawsWholeFrames() const override { return true; }
     // A resize waits for the next frame, which lays everything out again.
     void OnResize() override {}
     void Layout(bool create) override;

@@ -1,4 +1,6 @@
 #include "RasterGrid.h"
+#include "LabelItem.h"
+#include "SegmentItem.h"
 
 #include <QBrush>
 #include <QGraphicsLineItem>
@@ -20,7 +22,7 @@ const QPen& GridPen() {
 constexpr double kLineOffset = 0.5;
 
 QGraphicsSimpleTextItem* AddLabel(QGraphicsScene* scene, int number) {
-    QGraphicsSimpleTextItem* label = scene->addSimpleText(QString::number(number));
+    QGraphicsSimpleTextItem* label = LabelItem::Add(scene, QString::number(number));
     label->setBrush(QBrush(Qt::darkGreen, Qt::SolidPattern));
     return label;
 }
@@ -56,7 +58,7 @@ void RasterGrid::LayoutRows(QGraphicsScene* scene, const GridGeometry& grid, int
         const double y = GridGeometry::kMargin + r * grid.stepY - kLineOffset;
         const QLineF line(left, y, left + grid.width, y);
         if (create) {
-            _hLines.push_back(scene->addLine(line, GridPen()));
+            _hLines.push_back(SegmentItem::Add(scene, line, GridPen()));
         } else if (r < static_cast<int>(_hLines.size())) {
             _hLines[r]->setLine(line);
         }
@@ -79,7 +81,7 @@ void RasterGrid::LayoutColumns(QGraphicsScene* scene, const GridGeometry& grid, 
         const double x = GridGeometry::kMargin + c * grid.stepX - kLineOffset;
         const QLineF line(x, top, x, top + grid.height);
         if (create) {
-            _vLines.push_back(scene->addLine(line, GridPen()));
+            _vLines.push_back(SegmentItem::Add(scene, line, GridPen()));
         } else if (c < static_cast<int>(_vLines.size())) {
             _vLines[c]->setLine(line);
         }

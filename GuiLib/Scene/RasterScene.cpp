@@ -6,6 +6,7 @@
 #include <QPen>
 #include <algorithm>
 
+#include "CircleItem.h"
 #include "CoreRaster.h"
 
 namespace morvex_gui_qtlib {
@@ -111,7 +112,8 @@ void RasterScene::Start() {
         std::vector<QGraphicsEllipseItem*> row;
         row.reserve(static_cast<size_t>(_columns));
         for (int c = 0; c < static_cast<int>(_columns); ++c) {
-            row.push_back(_scene->addEllipse(dot.translated(grid.Node(r, c)), QPen(), QBrush()));
+            row.push_back(
+                CircleItem::Add(_scene, dot.translated(grid.Node(r, c)), QPen(), QBrush()));
         }
         _items.push_back(std::move(row));
     }

@@ -29,6 +29,7 @@ public:
 
     void Start() override;
     void Update() override;
+    bool RedrawsWholeFrames() const override { return true; }
     void Layout(bool create) override;
     virtual void DrawPoint(int value, int row, int column, double stepX, double stepY);
 

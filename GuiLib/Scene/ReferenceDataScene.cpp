@@ -6,6 +6,7 @@
 #include <QPen>
 #include <algorithm>
 
+#include "SegmentItem.h"
 #include "SingleRawData.h"
 
 namespace morvex_gui_qtlib {
@@ -45,7 +46,7 @@ void ReferenceDataScene::Layout(bool create) {
     const QRectF rect = _scene->sceneRect();
     const double y = rect.height() * 0.5 - Threshold() / 2;
     if (create) {
-        _thresholdLine = _scene->addLine(0, y, rect.width(), y, LinePen());
+        _thresholdLine = SegmentItem::Add(_scene, QLineF(0, y, rect.width(), y), LinePen());
     } else if (_thresholdLine != nullptr) {
         _thresholdLine->setLine(0, y, rect.width(), y);
     }

@@ -28,6 +28,11 @@ public:
     virtual void OnResize();
     virtual void Layout(bool create);
 
+    // True for scenes that change most of their items on every frame: the view
+    // then repaints the rectangle round a frame's changes instead of merging
+    // every changed item into an exact region, which costs more than it saves.
+    virtual bool RedrawsWholeFrames() const { return false; }
+
     void SetExtraDisplay(bool show) { _extraDisplay = show; }
     bool GetExtraDisplay() const { return _extraDisplay; }
 

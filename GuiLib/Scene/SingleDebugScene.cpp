@@ -6,6 +6,7 @@
 #include <QPen>
 #include <algorithm>
 
+#include "SegmentItem.h"
 #include "SingleRawData.h"
 
 namespace morvex_gui_qtlib {
@@ -36,7 +37,7 @@ void SingleDebugScene::Layout(bool create) {
     const QRectF rect = _scene->sceneRect();
     const double cy = rect.height() * 0.5;
     if (create) {
-        _axis = _scene->addLine(0, cy, rect.width(), cy, AxisPen());
+        _axis = SegmentItem::Add(_scene, QLineF(0, cy, rect.width(), cy), AxisPen());
     } else if (_axis != nullptr) {
         _axis->setLine(0, cy, rect.width(), cy);
     }

@@ -20,6 +20,7 @@ public:
 
     void Start() override;
     void Update() override;
+    bool RedrawsWholeFrames() const override { return true; }
     void OnResize() override;
     void Layout(bool create) override;
 

@@ -6,6 +6,8 @@
 #include <QGraphicsSimpleTextItem>
 #include <QPen>
 
+#include "LabelItem.h"
+#include "SegmentItem.h"
 #include "SingleRawData.h"
 
 namespace morvex_gui_qtlib {
@@ -72,19 +74,19 @@ void SingleDebugThresholdScene::Layout(bool create) {
 
 void SingleDebugThresholdScene::CreateItems(double width, double cy, double offset) {
     const QBrush darkGreen(Qt::darkGreen, Qt::SolidPattern);
-    _upperLabel = _scene->addSimpleText(QString());
+    _upperLabel = LabelItem::Add(_scene, QString());
     _upperLabel->setBrush(darkGreen);
-    _upperLine = _scene->addLine(0, 0, 0, 0, ThresholdPen());
-    _lowerLabel = _scene->addSimpleText(QString());
+    _upperLine = SegmentItem::Add(_scene, QLineF(0, 0, 0, 0), ThresholdPen());
+    _lowerLabel = LabelItem::Add(_scene, QString());
     _lowerLabel->setBrush(darkGreen);
-    _lowerLine = _scene->addLine(0, 0, 0, 0, ThresholdPen());
+    _lowerLine = SegmentItem::Add(_scene, QLineF(0, 0, 0, 0), ThresholdPen());
     PlaceThresholdItems(width, cy, offset);
 
-    _peakLabel = _scene->addSimpleText(QStringLiteral("00000"));
+    _peakLabel = LabelItem::Add(_scene, QStringLiteral("00000"));
     _peakLabel->setPos(0, 0);
     _peakLabel->setBrush(QBrush(Qt::red, Qt::SolidPattern));
     _peakLabel->setVisible(ShowsPeak());
-    _peakLine = _scene->addLine(0, 0, 0, 0, ThresholdPen());
+    _peakLine = SegmentItem::Add(_scene, QLineF(0, 0, 0, 0), ThresholdPen());
 }
 
 void SingleDebugThresholdScene::PlaceThresholdItems(double width, double cy, double offset) {

@@ -6,6 +6,8 @@
 #include <QGraphicsSimpleTextItem>
 #include <QPen>
 
+#include "LabelItem.h"
+#include "SegmentItem.h"
 #include "SingleRawData.h"
 
 namespace morvex_gui_qtlib {
@@ -34,8 +36,8 @@ void SingleDebugZeroScene::Layout(bool create) {
     }
     const double height = _scene->sceneRect().height();
     for (size_t k = 0; k < kMarkers; ++k) {
-        _markerLines.push_back(_scene->addLine(0, 0, 0, height, MarkerPen()));
-        QGraphicsSimpleTextItem* label = _scene->addSimpleText(QStringLiteral(" "));
+        _markerLines.push_back(SegmentItem::Add(_scene, QLineF(0, 0, 0, height), MarkerPen()));
+        QGraphicsSimpleTextItem* label = LabelItem::Add(_scene, QStringLiteral(" "));
         label->setBrush(QBrush(Qt::darkGreen, Qt::SolidPattern));
         _markerLabels.push_back(label);
     }

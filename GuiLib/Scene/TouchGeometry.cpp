@@ -1,4 +1,5 @@
 #include "TouchGeometry.h"
+#include "SegmentItem.h"
 
 #include <QGraphicsLineItem>
 #include <QGraphicsScene>
@@ -44,7 +45,7 @@ void TouchGeometry::PlaceFrame(QGraphicsScene* scene, std::vector<QGraphicsLineI
     const std::array<QLineF, 4> lines = FrameLines();
     if (frame.empty()) {
         for (const QLineF& line : lines) {
-            frame.push_back(scene->addLine(line, pen));
+            frame.push_back(SegmentItem::Add(scene, line, pen));
         }
     }
     for (size_t i = 0; i < lines.size() && i < frame.size(); ++i) {

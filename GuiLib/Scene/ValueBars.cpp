@@ -1,4 +1,6 @@
 #include "ValueBars.h"
+#include "LabelItem.h"
+#include "SegmentItem.h"
 
 #include <QBrush>
 #include <QGraphicsLineItem>
@@ -67,12 +69,12 @@ void ValueBars::Create(const std::vector<int>& values, int count) {
     for (size_t i = 0; i < n; ++i) {
         const double y = _cy - values[i] / 2;
         const double left = static_cast<double>(i) * _step;
-        QGraphicsSimpleTextItem* label = _scene->addSimpleText(QString::number(i));
+        QGraphicsSimpleTextItem* label = LabelItem::Add(_scene, QString::number(i));
         label->setPos(left + kLabelStart, y - kLabelRise);
         label->setBrush(QBrush(Qt::green, Qt::SolidPattern));
         _labels.push_back(label);
-        _bars.push_back(
-            _scene->addLine(left + kMarkStart, y, left + _step + kMarkEnd, y, PassPen()));
+        _bars.push_back(SegmentItem::Add(
+            _scene, QLineF(left + kMarkStart, y, left + _step + kMarkEnd, y), PassPen()));
     }
 }
 

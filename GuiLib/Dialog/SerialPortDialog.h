@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+#include <string>
+#include <vector>
+
+class QTextEdit;
+
+namespace morvex_gui {
+
+class Device;
+
+// Base of the dialogs that read the bridge themselves while they are open. It
+// takes over the device's readyRead(), cuts the bytes into complete reply
+// lines (without their "\r") and closes the dialog when the parent window
+// reports that the adapter has gone. The opener disconnects its own reader
+// before building the dialog and reconnects it afterwards.
+class SerialPortDialog : public QDialog {
+    Q_OBJECT
+public:
+    static constexpr int kBufferSize = 8192;
+
+    // `parent` may carry the signal SignalDeviceDisconnect() (the main
+    // windows do); it then closes the dialog.
+    SerialPortDialog(Device* device, QWidget* parent);
+    ~SerialPortDialog() override;
+
+    // Writes the log widget's plain text to LogFiles/<tag>_<yyyy-MM-dd-hh-mm-ss>.log
+    // in the program's directory, replacing a file of that name. False when
+    // the file cannot be written.
+    static bool WriteSessionLog(QTextEdit* log, QString tag);
+
+    bool DeviceDisconnected() const { return _deviceDisconnected; }
+
+protected slots:
+    // One read step: the complete lines of this read end up in _lines.
+    // Overrides call it first.
+    virtual void ReadSerialPort();
+    virtual void DeviceDisconnect();
+
+protected:
+    Device* _device;
+    std::vector<std::string> _lines;
+    int _pendingLength;
+    char _pendingBuffer[kBufferSize];
+    char _readBuffer[kBufferSize];
+    int _bytesAvailable;
+    bool _deviceDisconnected;
+};
+
+}  // namespace morvex_gui

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "DeviceImages.h"
+#include "MasterPacket.h"
+
+namespace morvex_gui {
+
+using ::MasterPages;
+
+// The bridge board's own firmware as an Intel HEX file (data records with
+// 16-bit addresses and the end record only), cut into a fixed number of
+// 128-byte pages; bytes that no record supplies are 0xFF.
+class MasterImages : public DeviceImages {
+public:
+    explicit MasterImages(int pageCount);
+
+    // True for the end record.
+    bool IsEnd(const char* line) override;
+
+    // Appends exactly pageCount pages of 128 bytes for the loaded lines.
+    // Records are taken in file order; a record below the running address is
+    // appended after what came before. False when a line is not a data record
+    // or the data needs more pages; the vector is then as it was before.
+    bool Parse(MasterPages& pages);
+
+    int PageCount() const { return _pageCount; }
+
+private:
+    const int _pageCount;
+};
+
+}  // namespace morvex_gui

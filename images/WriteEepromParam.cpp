@@ -1,0 +1,213 @@
+#include "WriteEepromParam.h"
+
+#include <mxml.h>
+
+#include <QSaveFile>
+#include <QString>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "OperationLog.h"
+
+namespace {
+
+const char kSection[] = "eprom_param";
+const char kNamePrefix[] = "EEP_";
+const char kUnset[] = "null";
+const char kIndent[] = "  ";
+
+// Mini-XML reports parse errors through a process-wide callback without user
+// data; collect them for the duration of one load.
+thread_local std::string t_parseErrors;
+
+void CollectParseError(const char* message) {
+    if (!t_parseErrors.empty()) {
+        t_parseErrors += "; ";
+    }
+    t_parseErrors += message;
+}
+
+class ParseErrorCapture {
+public:
+    ParseErrorCapture() {
+        t_parseErrors.clear();
+        mxmlSetErrorCallback(CollectParseError);
+    }
+    ~ParseErrorCapture() { mxmlSetErrorCallback(nullptr); }
+    ParseErrorCapture(const ParseErrorCapture&) = delete;
+    ParseErrorCapture& operator=(const ParseErrorCapture&) = delete;
+};
+
+// Owns a loaded document.
+class Document {
+public:
+    explicit Document(mxml_node_t* top) : _top(top) {}
+    ~Document() {
+        if (_top != nullptr) {
+            mxmlDelete(_top);
+        }
+    }
+    Document(const Document&) = delete;
+    Document& operator=(const Document&) = delete;
+    mxml_node_t* Top() const { return _top; }
+
+private:
+    mxml_node_t* _top;
+};
+
+void LogFailure(const std::string& file, const std::string& reason) {
+    LOG4CPLUS_WARN(OperationLogger(), "Pattern xml " << file << ": " << reason);
+}
+
+// Element content is kept as opaque text, whitespace included, so the
+// document writes back exactly as it was laid out.
+mxml_node_t* LoadDocument(const std::string& file, std::string& errors) {
+    std::FILE* stream = std::fopen(file.c_str(), "r");
+    if (stream == nullptr) {
+        errors = std::strerror(errno);
+        return nullptr;
+    }
+    ParseErrorCapture capture;
+    mxml_node_t* top = mxmlLoadFile(nullptr, stream, MXML_OPAQUE_CALLBACK);
+    std::fclose(stream);
+    errors = t_parseErrors;
+    if (top == nullptr && errors.empty()) {
+        errors = "no XML content";
+    }
+    if (top != nullptr && !errors.empty()) {
+        mxmlDelete(top);
+        top = nullptr;
+    }
+    return top;
+}
+
+bool IsElementNamed(mxml_node_t* node, const char* name) {
+    return mxmlGetType(node) == MXML_ELEMENT && std::strcmp(mxmlGetElement(node), name) == 0;
+}
+
+// The text child of a "name" or "value" element; none when it is empty.
+mxml_node_t* TextChild(mxml_node_t* element) {
+    mxml_node_t* child = mxmlGetFirstChild(element);
+    if (child == nullptr || mxmlGetType(child) != MXML_OPAQUE) {
+        return nullptr;
+    }
+    const char* text = mxmlGetOpaque(child);
+    return text != nullptr && *text != '\0' ? child : nullptr;
+}
+
+// Walks the section in document order, as a reader of "name"/"value" pairs
+// would: a name starts a new parameter, the value that follows belongs to it.
+// A parameter counts once both texts are seen; "null" stands for not seen.
+bool UpdateExisting(mxml_node_t* section, const std::string& fullName, const std::string& value) {
+    std::string currentName = kUnset;
+    std::string currentValue = kUnset;
+    mxml_node_t* valueNode = nullptr;
+    bool found = false;
+    for (mxml_node_t* node = section; node != nullptr;
+         node = mxmlWalkNext(node, section, MXML_DESCEND)) {
+        if (IsElementNamed(node, "name")) {
+            if (mxml_node_t* text = TextChild(node)) {
+                currentName = mxmlGetOpaque(text);
+                currentValue = kUnset;
+            }
+        } else if (IsElementNamed(node, "value")) {
+            if (mxml_node_t* text = TextChild(node)) {
+                currentValue = mxmlGetOpaque(text);
+                valueNode = text;
+            }
+        }
+        if (currentName != kUnset && currentValue != kUnset && currentName == fullName) {
+            found = true;
+            if (currentValue != value) {
+                mxmlSetOpaque(valueNode, value.c_str());
+                break;
+            }
+        }
+    }
+    return found;
+}
+
+void AppendWhitespace(mxml_node_t* parent, const std::string& text) {
+    mxmlNewOpaque(parent, text.c_str());
+}
+
+void AppendTextElement(mxml_node_t* parent, const char* name, const std::string& text) {
+    mxml_node_t* element = mxmlNewElement(parent, name);
+    mxmlNewOpaque(element, text.c_str());
+}
+
+void AppendOption(mxml_node_t* section, const std::string& fullName, const std::string& value,
+                  bool first) {
+    const std::string indent1 = kIndent;
+    const std::string indent2 = indent1 + kIndent;
+    const std::string indent3 = indent2 + kIndent;
+    AppendWhitespace(section, first ? indent1 : "\n" + indent2);
+    mxml_node_t* option = mxmlNewElement(section, "option");
+    AppendWhitespace(option, "\n" + indent3);
+    AppendTextElement(option, "name", fullName);
+    AppendWhitespace(option, "\n" + indent3);
+    AppendTextElement(option, "value", value);
+    AppendWhitespace(option, "\n" + indent2);
+}
+
+void ApplyValues(mxml_node_t* section, const std::map<std::string, std::string>& values) {
+    int appended = 0;
+    for (const auto& [key, value] : values) {
+        const std::string fullName = kNamePrefix + key;
+        if (!UpdateExisting(section, fullName, value)) {
+            AppendOption(section, fullName, value, appended == 0);
+            ++appended;
+        }
+    }
+    if (appended > 0) {
+        AppendWhitespace(section, std::string("\n") + kIndent);
+    }
+}
+
+// The whole text first, then one replacing write: the output is either the
+// old file or the complete new one.
+bool SaveDocument(mxml_node_t* top, const std::string& file) {
+    mxmlSetWrapMargin(0);  // the loaded whitespace alone gives the layout
+    char* text = mxmlSaveAllocString(top, MXML_NO_CALLBACK);
+    mxmlSetWrapMargin(72);
+    if (text == nullptr) {
+        LogFailure(file, "document could not be written");
+        return false;
+    }
+    QSaveFile out(QString::fromLocal8Bit(file.c_str()));
+    bool written = out.open(QIODevice::WriteOnly);
+    if (written) {
+        const qint64 length = static_cast<qint64>(std::strlen(text));
+        written = out.write(text, length) == length && out.commit();
+    }
+    std::free(text);
+    if (!written) {
+        LogFailure(file, "cannot be written: " + out.errorString().toStdString());
+    }
+    return written;
+}
+
+}  // namespace
+
+bool WriteEepromParam(std::string xmlFile, std::map<std::string, std::string> values,
+                      std::string outFile) {
+    std::string errors;
+    Document document(LoadDocument(xmlFile, errors));
+    if (document.Top() == nullptr) {
+        LogFailure(xmlFile, "cannot be read: " + errors);
+        return false;
+    }
+    mxml_node_t* section =
+        mxmlFindElement(document.Top(), document.Top(), kSection, nullptr, nullptr, MXML_DESCEND);
+    if (section != nullptr) {
+        ApplyValues(section, values);
+    }
+    const bool saved = SaveDocument(document.Top(), outFile);
+    if (section == nullptr && !values.empty()) {
+        LogFailure(xmlFile, "no eprom_param section, parameters not stored");
+        return false;
+    }
+    return saved;
+}

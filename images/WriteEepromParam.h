@@ -1,0 +1,17 @@
+#pragma once
+
+#include <map>
+#include <string>
+
+// Sets the EEPROM parameters of a pattern XML and writes the result to
+// `outFile` (which may be `xmlFile`). Keys of `values` carry no "EEP_" prefix;
+// the file's "name" texts do. A parameter already in the "eprom_param" section
+// gets the new value text; a missing one is appended there as a new "option".
+// Everything else, whitespace included, is written back as it was read.
+//
+// False when the XML cannot be read or parsed, when it has no "eprom_param"
+// section for the values to go into (the document is then written back as
+// read), or when `outFile` cannot be written. The output is replaced only by a
+// complete document: a failure never leaves it truncated or half-written.
+bool WriteEepromParam(std::string xmlFile, std::map<std::string, std::string> values,
+                      std::string outFile);

@@ -1,0 +1,257 @@
+#include <gtest/gtest.h>
+
+#include <mxml.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <cstdlib>
+#include <map>
+#include <string>
+
+#include "EepParameterCollector.h"
+#include "PatternXmlWhitespace.h"
+#include "TempProgramDir.h"
+#include "WriteEepromParam.h"
+
+namespace {
+
+using Values = std::map<std::string, std::string>;
+
+const QByteArray kHead =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+    "<system_environment_configuration>\n"
+    "\t<project>Panel &amp; frame</project>\n"
+    "\t<!-- tuned on the bench -->\n"
+    "\t<eprom_param>\n"
+    "\t\t<option>\n"
+    "\t\t\t<name>EEP_FINGERS_N_REPORT</name>\n"
+    "\t\t\t<value>5</value>\n"
+    "\t\t\t</option>\n"
+    "\t\t<option>\n"
+    "\t\t\t<name>EEP_GAIN</name>\n";
+const QByteArray kGain = "\t\t\t<value>12</value>\n";
+const QByteArray kTail =
+    "\t\t\t</option>\n"
+    "  </eprom_param>\n"
+    "</system_environment_configuration>\n";
+
+QByteArray Pattern(const QByteArray& gain = kGain) {
+    return kHead + gain + kTail;
+}
+
+// The closing part of "eprom_param" after the given options were appended.
+QByteArray TailWith(const QByteArray& options) {
+    return "\t\t\t</option>\n"
+           "    " +
+           options +
+           "\n  </eprom_param>\n"
+           "</system_environment_configuration>\n";
+}
+
+QByteArray NewOption(const char* name, const char* value) {
+    return QByteArray("<option>\n      <name>") + name + "</name>\n      <value>" + value +
+           "</value>\n    </option>";
+}
+
+class PatternXmlTest : public ::testing::Test {
+protected:
+    std::string Path(const char* name) const { return dir.File(name).toStdString(); }
+    bool Write(const QByteArray& input, const Values& values, const char* out = "out.xml") {
+        dir.Write("pattern.xml", input);
+        return WriteEepromParam(Path("pattern.xml"), values, Path(out));
+    }
+    QByteArray Output(const char* name = "out.xml") const { return dir.Read(name); }
+
+    TempProgramDir dir;
+};
+
+}  // namespace
+
+TEST_F(PatternXmlTest, ChangesOnlyTheTunedValueAndKeepsTheRestAsWritten) {
+    ASSERT_TRUE(Write(Pattern(), {{"GAIN", "14"}}));
+    EXPECT_EQ(Output(), Pattern("\t\t\t<value>14</value>\n"));
+}
+
+TEST_F(PatternXmlTest, AnUnchangedValueWritesTheFileBackAsItWas) {
+    ASSERT_TRUE(Write(Pattern(), {{"GAIN", "12"}, {"FINGERS_N_REPORT", "5"}}));
+    EXPECT_EQ(Output(), Pattern());
+}
+
+TEST_F(PatternXmlTest, TheOutputMayReplaceTheInput) {
+    dir.Write("pattern.xml", Pattern());
+    ASSERT_TRUE(
+        WriteEepromParam(Path("pattern.xml"), {{"FINGERS_N_REPORT", "2"}}, Path("pattern.xml")));
+    EXPECT_EQ(Output("pattern.xml"), Pattern().replace("<value>5</value>", "<value>2</value>"));
+}
+
+TEST_F(PatternXmlTest, MissingParametersAreAppendedInKeyOrderIndentedWithBlanks) {
+    ASSERT_TRUE(Write(Pattern(), {{"ZETA", "1"}, {"GAIN", "12"}, {"ALPHA", "0x10"}}));
+    EXPECT_EQ(Output(),
+              kHead + kGain +
+                  TailWith(NewOption("EEP_ALPHA", "0x10") + "\n    " + NewOption("EEP_ZETA", "1")));
+}
+
+TEST_F(PatternXmlTest, KeysGetThePrefixBeforeTheyAreCompared) {
+    ASSERT_TRUE(Write(Pattern(), {{"EEP_GAIN", "3"}}));
+    EXPECT_EQ(Output(), kHead + kGain + TailWith(NewOption("EEP_EEP_GAIN", "3")));
+}
+
+TEST_F(PatternXmlTest, AValueThatReadsNullOrIsEmptyCountsAsNoValue) {
+    for (const QByteArray& stored :
+         {QByteArray("<value>null</value>"), QByteArray("<value></value>")}) {
+        SCOPED_TRACE(stored.toStdString());
+        ASSERT_TRUE(Write(Pattern("\t\t\t" + stored + "\n"), {{"GAIN", "7"}}));
+        const QByteArray output = Output();
+        EXPECT_TRUE(output.endsWith(TailWith(NewOption("EEP_GAIN", "7")))) << output.toStdString();
+    }
+}
+
+TEST_F(PatternXmlTest, ABrokenPatternLeavesTheOutputUntouched) {
+    dir.Write("out.xml", "previous result");
+    const QByteArray broken = Pattern().left(Pattern().size() - 20);
+    EXPECT_FALSE(Write(broken, {{"GAIN", "14"}}));
+    EXPECT_EQ(Output(), "previous result");
+
+    EXPECT_FALSE(Write("<system_environment_configuration><eprom_param></oops>", {{"GAIN", "1"}}));
+    EXPECT_FALSE(Write("not xml at all", {{"GAIN", "1"}}));
+    EXPECT_EQ(Output(), "previous result");
+
+    // Broken and written onto itself: the file stays as the engineer left it.
+    dir.Write("pattern.xml", broken);
+    EXPECT_FALSE(WriteEepromParam(Path("pattern.xml"), {{"GAIN", "1"}}, Path("pattern.xml")));
+    EXPECT_EQ(Output("pattern.xml"), broken);
+}
+
+TEST_F(PatternXmlTest, UnreadableInputOrUnwritableOutputFails) {
+    EXPECT_FALSE(WriteEepromParam(Path("absent.xml"), {{"GAIN", "1"}}, Path("out.xml")));
+    EXPECT_FALSE(QFile::exists(dir.File("out.xml")));
+
+    EXPECT_FALSE(Write(Pattern(), {{"GAIN", "1"}}, "no/such/folder/out.xml"));
+    EXPECT_EQ(Output("pattern.xml"), Pattern());
+}
+
+TEST_F(PatternXmlTest, APatternWithoutParameterSectionCannotTakeValues) {
+    const QByteArray bare =
+        "<?xml version=\"1.0\"?>\n<system_environment_configuration>\n"
+        "\t<project>P</project>\n</system_environment_configuration>\n";
+    EXPECT_FALSE(Write(bare, {{"GAIN", "1"}}));
+    EXPECT_EQ(Output(), bare);
+    EXPECT_TRUE(Write(bare, {}));
+}
+
+TEST(PatternXmlWhitespaceTest, SavesThePatternInItsCanonicalLayout) {
+    mxml_node_t* top = mxmlLoadString(
+        nullptr,
+        "<?xml version=\"1.0\"?><system_environment_configuration><project>P</project>"
+        "<zelto><connection><index><zelto_pin>3</zelto_pin></index></connection></zelto>"
+        "<local_pattern><sense><method_0><sw_gain>2</sw_gain></method_0><method_1/></sense>"
+        "<default_sensitivity><m1_sense_coeff_default><g>1</g></m1_sense_coeff_default>"
+        "</default_sensitivity></local_pattern>"
+        "<eprom_param><option><name>EEP_A</name><value>1</value></option></eprom_param>"
+        "<unknown><x>1</x></unknown></system_environment_configuration>",
+        MXML_OPAQUE_CALLBACK);
+    ASSERT_NE(top, nullptr);
+    char* text = mxmlSaveAllocString(top, PatternXmlWhitespace);
+    const std::string saved = text;
+    std::free(text);
+    mxmlDelete(top);
+    EXPECT_EQ(saved,
+              "<?xml version=\"1.0\"?>\n"
+              "<system_environment_configuration>\n"
+              "\t<project>P</project>\n"
+              "\t<zelto>\n"
+              "\t\t<connection>\n"
+              "\t\t\t<index>\n"
+              "\t\t\t<zelto_pin>3</zelto_pin>\n"
+              "\t\t\t</index>\n"
+              "\t\t</connection>\n"
+              "\t</zelto>\n"
+              "\t<local_pattern>\n"
+              "\t\t<sense>\n"
+              "\t\t\t<method_0>\n"
+              "\t\t\t\t<sw_gain>2</sw_gain>\n"
+              "\t\t\t</method_0>\n"
+              "\t\t\t<method_1 />\n"
+              "\t\t</sense>\n"
+              "\t\t<default_sensitivity>\n"
+              "\t\t\t<m1_sense_coeff_default>\n"
+              "\t\t\t<g>1</g>\n"
+              "</m1_sense_coeff_default>\n"
+              "</default_sensitivity>\n"
+              "\t</local_pattern>\n"
+              "\t<eprom_param>\n"
+              "\t\t<option>\n"
+              "\t\t\t<name>EEP_A</name>\n"
+              "\t\t\t<value>1</value>\n"
+              "\t\t\t</option>\n"
+              "\t</eprom_param>\n"
+              "<unknown><x>1</x>\n"
+              "</unknown>\n"
+              "</system_environment_configuration>\n");
+}
+
+TEST(EepParameterCollectorTest, ReadsTheHeaderDefinesByTheirValueForm) {
+    TempProgramDir dir;
+    const QByteArray unterminated = " #define EEP_LONG \"" + QByteArray(4000, 'a');
+    dir.Write("xml2vmx/MORVEX_eeprom.c", unterminated +
+                                             "\n"
+                                             "/* EEPROM layout */\n"
+                                             "  #define EEP_GAIN   12   /* gain */\r\n"
+                                             "\t#define EEP_NAME \"panel-7\"\n"
+                                             " #define EEP_MASK 0x3F\n"
+                                             " #define EEP_MODE LENS_DISTORTION\n"
+                                             " #define EEP_EXPR (EEP_GAIN * 2)\n"
+                                             " #define EEP_GAIN 99\n"
+                                             " #define EEP_FINGERS_N_REPORT 5\n"
+                                             " #define EEP_FINGERS_N_DETECT 0x05\n"
+                                             "#define EEP_UNINDENTED 1\n"
+                                             " #define OTHER 1\n");
+    EepParameterCollector collector;
+    collector.ReadHeaderDefines();
+    EXPECT_EQ(collector._defines.count("EEP_LONG"), 1u);
+    collector._defines.erase("EEP_LONG");
+    // A hexadecimal value is not read as the decimal 0 it starts with.
+    EXPECT_EQ(collector._defines, (Values{{"EEP_GAIN", "12"},
+                                          {"EEP_NAME", "panel-7"},
+                                          {"EEP_MASK", "0x3F"},
+                                          {"EEP_MODE", "LENS_DISTORTION"},
+                                          {"EEP_EXPR", "(EEP_GAIN * 2)"},
+                                          {"EEP_FINGERS_N_DETECT", "0x05"}}));
+}
+
+TEST(EepParameterCollectorTest, SortsThePatternParametersByTheHeader) {
+    TempProgramDir dir;
+    dir.Write("xml2vmx/MORVEX_eeprom.c",
+              " #define EEP_A 1\n #define EEP_SPI_SPEED_ME0_B 2\n #define EEP_Z 3\n");
+    dir.Write("pattern.xml",
+              "<eprom_param>\n"
+              "  <value>orphan</value>\n"
+              "  <option>\n    <name>EEP_A</name>\n    <value>10</value>\n  </option>\n"
+              "  <option>\n    <name>EEP_SPI_SPEED_ME0_B</name>\n    <value>20</value>\n"
+              "  </option>\n"
+              "  <option>\n    <name>EEP_Z</name>\n    <value>30</value>\n  </option>\n"
+              "  <option>\n    <name>EEP_NEW</name>\n    <value>40</value>\n  </option>\n"
+              "  <option>\n    <name>EEP_A</name>\n    <value>11</value>\n  </option>\n"
+              "</eprom_param>\n");
+    EepParameterCollector collector;
+    collector.Collect(dir.File("pattern.xml").toStdString());
+    EXPECT_EQ(
+        collector._patternParams,
+        (Values{
+            {"EEP_A", "10"}, {"EEP_SPI_SPEED_ME0_B", "20"}, {"EEP_Z", "30"}, {"EEP_NEW", "40"}}));
+    // In name order: the marker is still there for EEP_A and itself, gone for EEP_Z.
+    EXPECT_EQ(collector._markedParams, (Values{{"EEP_A", "10"}, {"EEP_SPI_SPEED_ME0_B", "20"}}));
+    EXPECT_EQ(collector._knownParams, (Values{{"EEP_Z", "30"}}));
+    EXPECT_EQ(collector._undefinedParams, (Values{{"EEP_NEW", "40"}}));
+    EXPECT_TRUE(collector._defines.empty());
+}
+
+TEST(EepParameterCollectorTest, MissingFilesLeaveEverythingEmpty) {
+    TempProgramDir dir;
+    EepParameterCollector collector;
+    collector.Collect(dir.File("absent.xml").toStdString());
+    EXPECT_TRUE(collector._defines.empty());
+    EXPECT_TRUE(collector._patternParams.empty());
+    EXPECT_TRUE(collector._undefinedParams.empty());
+}
