@@ -73,6 +73,7 @@ Drovanel::Drovanel(QWidget* parent, Qt::WindowFlags flags) : QMainWindow(parent,
     ConnectImp();
     ConnectRecording();
     ConnectOffsets();
+    ConnectTuning();
     SetCloseUI();
     StopCheckingUI();
     _deviceWatcher = new platform::DeviceWatcher(this);
@@ -169,7 +170,10 @@ void Drovanel::InitToolBars() {
     connect(ui.actionI2CMode, &QAction::toggled, this, &Drovanel::I2cModeUI);
     connect(ui.actionReadOffset, &QAction::triggered, this, &Drovanel::UserReadOffset);
 
+    connect(ui.actionTuneMode, &QAction::triggered, this, &Drovanel::EngineeringModeUI);
+
     InitUserToolBar();
+    InitTuneToolBar();
     ui.utilityToolBar->addAction(ui.action_Record);
 }
 

@@ -4,6 +4,7 @@
 #include <QProcess>
 #include <boost/shared_ptr.hpp>
 #include <fstream>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -41,8 +42,8 @@ class DeviceWatcher;
 // DrovanelStatus.cpp (version check, status line, layouts), DrovanelModes.cpp
 // (display modes and view), DrovanelPanels.cpp (user and I2C panels),
 // DrovanelRecord.cpp (recording and the record viewer), DrovanelOffsets.cpp
-// (offset and segment files), DrovanelHooks.cpp (the places where tuning
-// and the dialogs join in).
+// (offset and segment files), DrovanelTuning.cpp and DrovanelTuneHelp.cpp
+// (the tune panel), DrovanelHooks.cpp (where the dialogs join in).
 class Drovanel : public QMainWindow {
     Q_OBJECT
 public:
@@ -166,6 +167,21 @@ public slots:
     void I2cReadSlave();
     void I2cSetTimeOut();
 
+    // Tuning of the EEPROM parameters.
+    void EngineeringModeUI(bool checked);
+    void SelectPreviousParameter();
+    void SelectNextParameter();
+    void ChangeModeForParameter(int row);
+    void IncreaseParameter();
+    void IncreaseTenParameter();
+    void DecreaseParameter();
+    void DecreaseTenParameter();
+    void ScanParameters();
+    void RefreshAllParameters();
+    void DrawEffect();
+    void ApplyTuning();
+    void FinishTuning();
+
 private slots:
     // Recording of reply lines and the record viewer.
     void DataRecord(bool checked);
@@ -239,11 +255,22 @@ private:
     void WritePendingSegment(const char* fileKey, const char* segment);
     bool ReadOffsetFile(const QString& path);
 
-    // Where the tuning and the dialogs join in.
-    // Reads every tuning parameter again when the tune panel opens.
-    void RefreshTuneParameters();
-    // Shows the parameter of a row of the tune list with its live display.
-    void ShowTuneParameter(int row);
+    // Tuning.
+    void InitTuneToolBar();
+    void ConnectTuning();
+    static QString TuneHelpText(int row);
+    void ShowTuneHelp(int row);
+    void StepParameter(const char* logLine, bool increase, int step);
+    void SetStepButtonsEnabled(bool enabled);
+    bool PrepareTuneImages(const QString& firmwareLine);
+    bool RunTuneDownload();
+    void RunTuningStart();
+    void RestartBridge();
+    std::map<std::string, std::string> TunedValues() const;
+    void StoreTuneXml(const QString& file);
+    bool EnsureWorkingCopy();
+
+    // Where the calibration dialog joins in.
     // Opens the calibration dialog that only reads and shows the offsets.
     void OpenOffsetReading();
 

@@ -1,10 +1,6 @@
 #include "Drovanel.h"
 
-// The places where the tuning panel, the recording of bridge data and the
-// dialogs join the window. Until those are in, each does nothing.
-
-void Drovanel::RefreshTuneParameters() {}
-
-void Drovanel::ShowTuneParameter(int) {}
+// Where the calibration dialog joins the window. Until it is in, reading
+// the offsets opens nothing.
 
 void Drovanel::OpenOffsetReading() {}

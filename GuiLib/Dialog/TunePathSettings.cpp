@@ -146,6 +146,8 @@ void TunePathSettings::accept() {
     if (QFile::exists(copy)) {
         QFile::remove(copy);
     }
-    QFile::copy(ui.lineXmlPath->text(), copy);
+    if (!ui.lineXmlPath->text().isEmpty()) {
+        QFile::copy(ui.lineXmlPath->text(), copy);
+    }
     QDialog::accept();
 }
