@@ -74,6 +74,7 @@ Drovanel::Drovanel(QWidget* parent, Qt::WindowFlags flags) : QMainWindow(parent,
     ConnectRecording();
     ConnectOffsets();
     ConnectTuning();
+    ConnectQualification();
     SetCloseUI();
     StopCheckingUI();
     _deviceWatcher = new platform::DeviceWatcher(this);

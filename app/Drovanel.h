@@ -43,7 +43,8 @@ class DeviceWatcher;
 // (display modes and view), DrovanelPanels.cpp (user and I2C panels),
 // DrovanelRecord.cpp (recording and the record viewer), DrovanelOffsets.cpp
 // (offset and segment files), DrovanelTuning.cpp and DrovanelTuneHelp.cpp
-// (the tune panel), DrovanelHooks.cpp (where the dialogs join in).
+// (the tune panel), DrovanelQualify.cpp (qualification logging),
+// DrovanelHooks.cpp (where the dialogs join in).
 class Drovanel : public QMainWindow {
     Q_OBJECT
 public:
@@ -193,6 +194,10 @@ private slots:
     void StartRecordSegment(bool checked);
     void RecordSegment(const char* segment);
 
+    // Qualification logging.
+    void Qualification();
+    void ProcessFinish(int exitCode, QProcess::ExitStatus exitStatus);
+
 protected:
     // Builds the working set: widget record, first state, view, GUI
     // interface, settings and device.
@@ -269,6 +274,13 @@ private:
     std::map<std::string, std::string> TunedValues() const;
     void StoreTuneXml(const QString& file);
     bool EnsureWorkingCopy();
+
+    // Qualification.
+    void ConnectQualification();
+    bool WriteAnalysisScript(const QString& logFile);
+    void RunAnalysisScript();
+    void RestoreSpiSpeeds();
+    void ShowScriptFailure(const QString& text);
 
     // Where the calibration dialog joins in.
     // Opens the calibration dialog that only reads and shows the offsets.

@@ -19,6 +19,7 @@
 #include <string>
 
 #include "BridgePeer.h"
+#include "DialogScript.h"
 #include "Drovanel.h"
 #include "DrovanelFixture.h"
 #include "EventPump.h"
@@ -32,66 +33,18 @@ namespace {
 
 using morvex_gui::TuneRegisterTable;
 
-// Answers the modal dialogs that come up, in order, one step per dialog;
-// a step returns false when the dialog is not the kind it expects.
-class DialogScript : public QObject {
-public:
-    using Step = std::function<bool(QWidget*)>;
+using Step = DialogScript::Step;
+Step PickFile(const QString& file) {
+    return DialogScript::PickFile(file);
+}
 
-    explicit DialogScript(std::deque<Step> steps) : _steps(std::move(steps)) {
-        connect(&_timer, &QTimer::timeout, this, &DialogScript::Poll);
-        _timer.start(5);
-    }
-    bool Done() const { return _steps.empty(); }
-
-private:
-    void Poll() {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (modal == nullptr || !modal->isVisible() || _steps.empty() || _busy) {
-            return;
-        }
-        _busy = true;
-        if (_steps.front()(modal)) {
-            _steps.pop_front();
-        }
-        _busy = false;
-    }
-
-    QTimer _timer;
-    std::deque<Step> _steps;
-    bool _busy = false;
-};
+Step Answer(QMessageBox::StandardButton button, QString* seen = nullptr) {
+    return DialogScript::Answer(button, seen);
+}
 
 template <class DialogT>
-DialogScript::Step On(std::function<void(DialogT&)> act) {
-    return [act](QWidget* modal) {
-        auto* dialog = qobject_cast<DialogT*>(modal);
-        if (dialog == nullptr) {
-            return false;
-        }
-        act(*dialog);
-        return true;
-    };
-}
-
-DialogScript::Step PickFile(const QString& file) {
-    return On<QFileDialog>([file](QFileDialog& dialog) {
-        if (file.isEmpty()) {
-            dialog.reject();
-        } else {
-            dialog.selectFile(file);
-            static_cast<QDialog&>(dialog).accept();
-        }
-    });
-}
-
-DialogScript::Step Answer(QMessageBox::StandardButton button, QString* title = nullptr) {
-    return On<QMessageBox>([=](QMessageBox& box) {
-        if (title != nullptr) {
-            *title = box.windowTitle() + ": " + box.text();
-        }
-        box.button(button)->click();
-    });
+Step On(std::function<void(DialogT&)> act) {
+    return DialogScript::On<DialogT>(std::move(act));
 }
 
 std::string Hex(int value) {
@@ -287,8 +240,8 @@ protected:
         return window;
     }
 
-    static DialogScript::Step Setup(const QString& line, QPushButton* Ui::TunePathSettings::*button,
-                                    const QString& pattern = QString()) {
+    static Step Setup(const QString& line, QPushButton* Ui::TunePathSettings::*button,
+                      const QString& pattern = QString()) {
         return On<TunePathSettings>([=](TunePathSettings& dialog) {
             dialog.Form().comboVersion->setCurrentText(line);
             if (!pattern.isNull()) {
@@ -422,7 +375,7 @@ protected:
         return window;
     }
 
-    void Apply(Drovanel& window, std::deque<DialogScript::Step> steps) {
+    void Apply(Drovanel& window, std::deque<Step> steps) {
         DialogScript script(std::move(steps));
         window.Form().buttonTuneApply->click();
         EXPECT_TRUE(script.Done());
@@ -496,7 +449,7 @@ protected:
         return window;
     }
 
-    void Finish(std::deque<DialogScript::Step> steps) {
+    void Finish(std::deque<Step> steps) {
         DialogScript script(std::move(steps));
         fixture.Window().Form().buttonTuneFinish->click();
         EXPECT_TRUE(script.Done());
