@@ -11,7 +11,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableWidget>
-#include <QTextBrowser>
 #include <QTimer>
 #include <algorithm>
 #include <cstring>
@@ -25,7 +24,6 @@
 #include "MassProductionFixture.h"
 #include "MasterDownloader.h"
 #include "ModalCloser.h"
-#include "OpenState.h"
 #include "SettingDialog.h"
 #include "SlaveDownloader.h"
 #include "ThresholdSettingDialog.h"
