@@ -126,6 +126,9 @@ void ZeltoMP::SetupControls() {
     ui.mode_toolBar->addSeparator();
     ui.mode_toolBar->addAction(ui.actionSlaveDownload);
     ui.mode_toolBar->addAction(ui.actionCalibrate);
+    connect(ui.actionCalibrate, &QAction::triggered, this, &ZeltoMP::StartCalibrate);
+    connect(ui.actionSlaveDownload, &QAction::triggered, this, &ZeltoMP::SlaveDownload);
+    connect(ui.actionMasterDownload, &QAction::triggered, this, &ZeltoMP::MasterDownload);
     _portAction->setCheckable(true);
     RefreshPortList();
     _portAction->setEnabled(_portCombo->count() > 0);
@@ -178,7 +181,11 @@ void ZeltoMP::ConnectImp() {
     connect(_imp, &QtWindowImp::SignalDeviceOff, this, &ZeltoMP::DeviceOff);
     connect(ui.actionDisplayFullScreen, &QAction::toggled, this, &ZeltoMP::DisplayFullScreen);
     connect(ui.actionFullScreen, &QAction::toggled, this, &ZeltoMP::SwitchFullScreen);
+    connect(ui.actionAbout, &QAction::triggered, this, &ZeltoMP::About);
+    connect(ui.actionDefault, &QAction::triggered, this, &ZeltoMP::SetDefaultSettings);
     connect(ui.actionClear, &QAction::triggered, this, &ZeltoMP::Clear);
+    connect(ui.actionThresholdSetting, &QAction::triggered, this, &ZeltoMP::ThresholdSetting);
+    connect(ui.actionWithOffset, &QAction::triggered, this, &ZeltoMP::UserWithOffset);
     // The verdict slot is connected once; a countdown arms it (see initTimer).
     connect(_view, qOverload<bool>(&morvex_gui_qtlib::DisplayView::testResult), this,
             &ZeltoMP::ResultTimer);

@@ -143,6 +143,16 @@ public slots:
     void initButtonStatus();
     void startTimer(int num);
 
+    // Dialogs; those that read the bridge get the link while they are open.
+    void About();
+    void SetDefaultSettings();
+    void ThresholdSetting();
+    void SlaveDownload();
+    void MasterDownload();
+    void StartCalibrate();
+    void Calibrate(bool calibrate);
+    void StartOpenShort(int x, int y);
+
     // Stand in for the device-change messages: the platform's watcher calls
     // them when a serial adapter comes or goes.
     void DeviceArrival();
@@ -209,6 +219,17 @@ private:
     void ReleaseCheckBoxes();
     static QString ItemName(int id);
     static QString WaitText(int id);
+
+    // Dialogs.
+    // The device's replies go to a dialog: the reader lets go of the port and
+    // the running countdown stops, so nothing of the window talks meanwhile.
+    void LendLink();
+    // The reader takes the port back; a half line from before is stale.
+    void TakeLinkBack();
+    void RestartFromOpenPort();
+    void ShowWaitingResults();
+    // True once the settings password has been given in this window.
+    bool PasswordGiven();
 
     // Versions.
     static QString WrapVersion(const QString& version);
