@@ -75,6 +75,7 @@ Drovanel::Drovanel(QWidget* parent, Qt::WindowFlags flags) : QMainWindow(parent,
     ConnectOffsets();
     ConnectTuning();
     ConnectQualification();
+    ConnectTools();
     SetCloseUI();
     StopCheckingUI();
     _deviceWatcher = new platform::DeviceWatcher(this);

@@ -44,7 +44,7 @@ class DeviceWatcher;
 // DrovanelRecord.cpp (recording and the record viewer), DrovanelOffsets.cpp
 // (offset and segment files), DrovanelTuning.cpp and DrovanelTuneHelp.cpp
 // (the tune panel), DrovanelQualify.cpp (qualification logging),
-// DrovanelHooks.cpp (where the dialogs join in).
+// DrovanelTools.cpp (the dialogs that take the link over, external tools).
 class Drovanel : public QMainWindow {
     Q_OBJECT
 public:
@@ -198,6 +198,18 @@ private slots:
     void Qualification();
     void ProcessFinish(int exitCode, QProcess::ExitStatus exitStatus);
 
+    // Dialogs and external tools.
+    void StartCalibrate();
+    void About();
+    void SetDefaultSettings();
+    void StartZeltoConfig();
+    void StartKvrDownload();
+    void SlaveConfigFail(QProcess::ProcessError error);
+    void StartKvrDownloadFail(QProcess::ProcessError error);
+    void RequestMasterDownload();
+    void MasterDownload();
+    void SlaveDownload();
+
 protected:
     // Builds the working set: widget record, first state, view, GUI
     // interface, settings and device.
@@ -282,9 +294,13 @@ private:
     void RestoreSpiSpeeds();
     void ShowScriptFailure(const QString& text);
 
-    // Where the calibration dialog joins in.
-    // Opens the calibration dialog that only reads and shows the offsets.
-    void OpenOffsetReading();
+    // Dialogs and external tools.
+    void ConnectTools();
+    // Calibrates the panel, or only reads and shows its offsets.
+    void RunCalibrateDialog(bool calibrate);
+    void RestoreMode();
+    void RestartAfterDownload();
+    void StartTool(const char* program, void (Drovanel::*failure)(QProcess::ProcessError));
 
     morvex_gui_qtlib::DisplayView* _view = nullptr;
     morvex_gui_qtlib::QtWindowImp* _imp = nullptr;
