@@ -33,9 +33,11 @@ class DeviceWatcher;
 }
 
 // The engineer's bench window: opens the bridge's port, checks the bridge and
-// the controller's EEPROM structure version, and offers the display modes and
-// the user and I2C panels. It keeps its own read loop: every complete reply
-// line goes to the response state that is current when the line comes up.
+// the controller's EEPROM structure version, and offers the display modes,
+// the user, I2C and tune panels, recording of reply lines, qualification
+// logging and the download, calibration and configuration tools. It keeps
+// its own read loop: every complete reply line goes to the response state
+// that is current when the line comes up.
 //
 // The implementation is split by concern: Drovanel.cpp (construction and
 // destruction), DrovanelPort.cpp (port, reading, adapter changes),

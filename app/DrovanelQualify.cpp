@@ -94,10 +94,13 @@ void Drovanel::Qualification() {
     }
     ConnectReader();
     LOG4CPLUS_INFO(OperationLogger(), "Exit Qualification");
-    _device->I2cMode();
-    RestoreSpiSpeeds();
-    _device->TuneInit();
-    RefreshAllParameters();
+    // An adapter pulled during the logging has closed the port: nothing to restore.
+    if (_device->isOpen()) {
+        _device->I2cMode();
+        RestoreSpiSpeeds();
+        _device->TuneInit();
+        RefreshAllParameters();
+    }
     delete setup;
 }
 

@@ -12,8 +12,10 @@
 #include <string>
 
 #include "BridgePeer.h"
+#include "CalibrateDialog.h"
 #include "CoreControlRegister.h"
 #include "CoreReadSlave.h"
+#include "DialogScript.h"
 #include "Drovanel.h"
 #include "DrovanelFixture.h"
 #include "EepromState.h"
@@ -176,9 +178,13 @@ TEST_F(DrovanelPanelsTest, SwitchingBetweenTheUserAndI2cPanels) {
     EXPECT_TRUE(ui.comboFlags->isHidden());
     EXPECT_TRUE(ui.dockWidgetInformation->isHidden());
 
-    // The offset reading only logs for now; the correction list goes away.
+    // The offset reading hands the link to the calibration dialog (closed
+    // here at once) in user mode and restores the mode after it; the
+    // correction list goes away.
     ui.comboFlags->show();
-    EXPECT_EQ(Sent([&] { ui.actionReadOffset->trigger(); }, ""), "");
+    DialogScript closeOffsets({DialogScript::On<morvex_gui::CalibrateDialog>(
+        [](morvex_gui::CalibrateDialog& dialog) { dialog.reject(); })});
+    EXPECT_EQ(Sent([&] { ui.actionReadOffset->trigger(); }, "##"), "##");
     EXPECT_TRUE(ui.comboFlags->isHidden());
     EXPECT_TRUE(fixture.Log().contains("Read Offset"));
 }
