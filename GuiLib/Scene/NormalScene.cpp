@@ -8,6 +8,7 @@
 #include "Normal.h"
 #include "SegmentGroup.h"
 #include "SegmentItem.h"
+#include "TouchPens.h"
 
 namespace morvex_gui_qtlib {
 
@@ -15,57 +16,28 @@ namespace {
 
 constexpr int kPenCount = 20;
 constexpr int kTrailAlpha = 100;
-constexpr size_t kPenTipSlot = 8;
-constexpr size_t kPenEraserSlot = 9;
-// A pen contact wipes the finger trails, which live in the first five slotCount.
-constexpr size_t kFingerSlots = 5;
-
-const QPen& FramePen() {
-    static const QPen pen(QBrush(Qt::darkGray), 1, Qt::DashDotLine, Qt::SquareCap, Qt::BevelJoin);
-    return pen;
-}
 
 const QPen& TrailPen(size_t slot) {
     static const std::vector<QPen> pens = [] {
         std::vector<QPen> table;
         for (int i = 0; i < kPenCount; ++i) {
-            QColor colour = NormalScene::SlotColour(i);
-            colour.setAlpha(kTrailAlpha);
-            table.emplace_back(QBrush(colour), 2, Qt::SolidLine, Qt::RoundCap, Qt::BevelJoin);
+            table.push_back(
+                TouchPens::RoundPen(TouchPens::WithAlpha(TouchPens::SlotColour(i), kTrailAlpha)));
         }
         return table;
     }();
     return pens[slot % pens.size()];
 }
 
-bool PenBits(const boost::dynamic_bitset<>& bits) {
-    return bits.size() > kPenEraserSlot && (bits[kPenTipSlot] || bits[kPenEraserSlot]);
-}
-
 }  // namespace
 
 NormalScene::NormalScene(QGraphicsScene* scene, morvex_gui::Normal* state)
-    : Scene(scene), _state(state) {
-    HoldState(state);
-}
+    : TouchScene(scene, state) {}
 
 NormalScene::~NormalScene() = default;
 
-QColor NormalScene::SlotColour(int slot) {
-    static const QColor colours[] = {QColor(0, 255, 0),    QColor(255, 0, 0),   QColor(0, 0, 255),
-                                     QColor(255, 255, 0),  QColor(0, 255, 255), QColor(255, 0, 255),
-                                     QColor(150, 150, 0),  QColor(150, 0, 150), QColor(0, 150, 150),
-                                     QColor(150, 150, 150)};
-    constexpr int count = sizeof colours / sizeof colours[0];
-    return colours[((slot % count) + count) % count];
-}
-
 void NormalScene::Layout(bool create) {
-    _geometry.Fit(_scene->sceneRect(), _state->_xRes, _state->_yRes);
-    if (create) {
-        _frame.clear();
-    }
-    _geometry.PlaceFrame(_scene, _frame, FramePen());
+    FitPanel(create, _frame, TouchPens::DashedFrame());
 }
 
 void NormalScene::Start() {
@@ -97,20 +69,15 @@ void NormalScene::Update() {
     if (!_geometry.IsDrawable()) {
         return;
     }
-    const boost::dynamic_bitset<>& now = _state->_touchings;
-    const boost::dynamic_bitset<>& before = _state->_lastTouchings;
-    if (PenBits(now) && !PenBits(before)) {
+    if (PenContactBegins()) {
         for (size_t slot = 0; slot < kFingerSlots && slot < _trails.size(); ++slot) {
             ClearTrail(slot);
         }
     }
-    const size_t slotCount = std::min({now.size(), before.size(), _trails.size(),
-                                       static_cast<size_t>(std::max(0, _state->_maxTouches))});
-    for (size_t slot = 0; slot < slotCount; ++slot) {
-        if (now[slot] && before[slot]) {
-            DrawSegment(slot);
-        }
-    }
+    ForEachMovingFinger(_trails.size(), [this](size_t slot) {
+        DrawSegment(slot);
+        return true;
+    });
 }
 
 void NormalScene::DrawSegment(size_t slot) {
@@ -118,12 +85,8 @@ void NormalScene::DrawSegment(size_t slot) {
     if (index >= kTrailLength) {
         index = 0;
     }
-    const bool mirrorX = _state->_xReverse;
-    const bool mirrorY = _state->_yReverse;
-    const QPointF to = _geometry.Map(_state->_pos[slot], mirrorX, mirrorY);
-    const QPointF from = _geometry.Map(_state->_lastPos[slot], mirrorX, mirrorY);
     QGraphicsLineItem* item = _trails[slot][index];
-    item->setLine(QLineF(to, from));
+    item->setLine(QLineF(MapPosition(slot), MapLastPosition(slot)));
     item->setVisible(true);
     _groups[slot][index / kGroupSize]->Cover(item->boundingRect());
     ++index;
@@ -146,11 +109,6 @@ void NormalScene::Clear() {
     for (size_t slot = 0; slot < _trails.size(); ++slot) {
         ClearTrail(slot);
     }
-}
-
-void NormalScene::OnResize() {
-    Clear();
-    Layout(false);
 }
 
 }  // namespace morvex_gui_qtlib
