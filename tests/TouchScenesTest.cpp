@@ -336,6 +336,27 @@ TEST(TouchScenesTest, FlagTrailsDotNewPointsOnlyAndWrapAtTheirRingSize) {
     EXPECT_EQ(VisibleLines(scene.Trail(0)).size(), size_t(NormalFlagScene::kTrailLength));
 }
 
+TEST(TouchScenesTest, ClearedFlagTrailsLeaveNothingBehindOnScreen) {
+    TouchView view;
+    auto state = boost::make_shared<CoreNormalFlag>(&view.imp);
+    view.Lift(*state);
+    auto& scene = view.imp.Current<NormalFlagScene>();
+    state->_touchings.set(0);
+    state->_lastTouchings.set(0);
+    for (int i = 0; i < 300; ++i) {
+        state->_lastPos[0] = {(i * 37) % 800, (i * 11) % 600};
+        state->_pos[0] = {((i + 1) * 37) % 800, ((i + 1) * 11) % 600};
+        scene.Update();
+        if (i % 50 == 0) {
+            QCoreApplication::processEvents();
+        }
+    }
+    EXPECT_EQ(StalePixels(view.fixture.View()), 0);
+    scene.Clear();
+    EXPECT_EQ(StalePixels(view.fixture.View()), 0);
+    EXPECT_EQ(CountVisible(view.fixture.Graphics(), QGraphicsEllipseItem::Type), 0);
+}
+
 // ---- linearity ----
 
 namespace {

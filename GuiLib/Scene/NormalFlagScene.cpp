@@ -1,17 +1,13 @@
 #include "NormalFlagScene.h"
 
-#include <QGraphicsEllipseItem>
-#include <QGraphicsLineItem>
 #include <QGraphicsRectItem>
 #include <QGraphicsScene>
 #include <QGraphicsSimpleTextItem>
 #include <QPen>
 #include <algorithm>
 
-#include "CircleItem.h"
 #include "CoreNormalFlag.h"
 #include "LabelItem.h"
-#include "SegmentItem.h"
 #include "TouchPens.h"
 
 namespace morvex_gui_qtlib {
@@ -64,7 +60,7 @@ const QBrush& SetBrush() {
 }  // namespace
 
 NormalFlagScene::NormalFlagScene(QGraphicsScene* scene, morvex_gui::CoreNormalFlag* state)
-    : TouchScene(scene, state) {}
+    : TouchScene(scene, state), _trails(kTrailLength) {}
 
 NormalFlagScene::~NormalFlagScene() = default;
 
@@ -107,31 +103,14 @@ void NormalFlagScene::PlaceLegend() {
 
 void NormalFlagScene::Start() {
     Layout(true);
-    const int slotCount = std::max(0, _state->_maxTouches);
-    _dots.assign(slotCount, {});
-    _trails.assign(slotCount, {});
-    _trailIndex.assign(slotCount, 0);
-    _trailUsed.assign(slotCount, 0);
-    for (int slot = 0; slot < slotCount; ++slot) {
-        const QPen dotPen = TouchPens::RoundPen(DotColour(slot));
-        const QBrush dotBrush(DotColour(slot));
-        const QPen linePen = LinePen(slot);
-        _dots[slot].reserve(kTrailLength);
-        _trails[slot].reserve(kTrailLength);
-        for (int i = 0; i < kTrailLength; ++i) {
-            auto* dot = new CircleItem();
-            dot->setPen(dotPen);
-            dot->setBrush(dotBrush);
-            dot->setVisible(false);
-            _scene->addItem(dot);
-            _dots[slot].push_back(dot);
-            auto* line = new SegmentItem();
-            line->setPen(linePen);
-            line->setVisible(false);
-            _scene->addItem(line);
-            _trails[slot].push_back(line);
-        }
+    std::vector<TrailRings::Style> styles(std::max(0, _state->_maxTouches));
+    for (size_t slot = 0; slot < styles.size(); ++slot) {
+        styles[slot].line = LinePen(slot);
+        styles[slot].dots = true;
+        styles[slot].dotPen = TouchPens::RoundPen(DotColour(slot));
+        styles[slot].dotBrush = QBrush(DotColour(slot));
     }
+    _trails.Create(_scene, styles);
 }
 
 void NormalFlagScene::Update() {
@@ -144,11 +123,9 @@ void NormalFlagScene::Update() {
         return;
     }
     if (PenContactBegins()) {
-        for (size_t slot = 0; slot < kFingerSlots && slot < _trails.size(); ++slot) {
-            ClearTrail(slot);
-        }
+        _trails.ClearBelow(kFingerSlots);
     }
-    ForEachMovingFinger(_trails.size(), [this](size_t slot) {
+    ForEachMovingFinger(_trails.SlotCount(), [this](size_t slot) {
         DrawSegment(slot);
         return true;
     });
@@ -162,39 +139,20 @@ void NormalFlagScene::ShowFlags() {
 }
 
 void NormalFlagScene::DrawSegment(size_t slot) {
-    int& index = _trailIndex[slot];
-    if (index >= kTrailLength) {
-        index = 0;
-    }
     const QPointF to = MapPosition(slot);
-    _trails[slot][index]->setLine(QLineF(to, MapLastPosition(slot)));
-    _trails[slot][index]->setVisible(true);
-    QGraphicsEllipseItem* dot = _dots[slot][index];
+    const QLineF segment(to, MapLastPosition(slot));
     const bool penSlot = slot == kPenTipSlot || slot == kPenEraserSlot;
     // A finger at rest leaves the dot where it was; only a move places it anew.
-    if (!penSlot && _state->_pos[slot] != _state->_lastPos[slot]) {
-        dot->setRect(to.x() - kDotSize / 2, to.y() - kDotSize / 2, kDotSize, kDotSize);
+    if (penSlot || _state->_pos[slot] == _state->_lastPos[slot]) {
+        _trails.Draw(slot, segment);
+        return;
     }
-    dot->setVisible(true);
-    ++index;
-    _trailUsed[slot] = std::max(_trailUsed[slot], index);
-}
-
-void NormalFlagScene::ClearTrail(size_t slot) {
-    for (int i = 0; i < _trailUsed[slot]; ++i) {
-        _dots[slot][i]->setRect(QRectF());
-        _dots[slot][i]->setVisible(false);
-        _trails[slot][i]->setLine(QLineF());
-        _trails[slot][i]->setVisible(false);
-    }
-    _trailIndex[slot] = 0;
-    _trailUsed[slot] = 0;
+    const QRectF dot(to.x() - kDotSize / 2, to.y() - kDotSize / 2, kDotSize, kDotSize);
+    _trails.Draw(slot, segment, &dot);
 }
 
 void NormalFlagScene::Clear() {
-    for (size_t slot = 0; slot < _trails.size(); ++slot) {
-        ClearTrail(slot);
-    }
+    _trails.ClearAll();
 }
 
 }  // namespace morvex_gui_qtlib

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "TouchScene.h"
+#include "TrailRings.h"
 
 class QGraphicsEllipseItem;
 class QGraphicsLineItem;
@@ -30,25 +31,21 @@ public:
     void Layout(bool create) override;
 
     // The rings of line and dot items of finger `slot`.
-    const std::vector<QGraphicsLineItem*>& Trail(size_t slot) const { return _trails.at(slot); }
-    const std::vector<QGraphicsEllipseItem*>& Dots(size_t slot) const { return _dots.at(slot); }
+    const std::vector<QGraphicsLineItem*>& Trail(size_t slot) const { return _trails.Lines(slot); }
+    const std::vector<QGraphicsEllipseItem*>& Dots(size_t slot) const { return _trails.Dots(slot); }
     const std::vector<QGraphicsRectItem*>& Legend() const { return _legend; }
 
 private:
     void CreateLegend();
     void PlaceLegend();
     void ShowFlags();
-    void ClearTrail(size_t slot);
     void DrawSegment(size_t slot);
 
     std::vector<QGraphicsRectItem*> _legend;
     std::vector<QGraphicsSimpleTextItem*> _labels;
     std::vector<QGraphicsLineItem*> _frame;
-    std::vector<std::vector<QGraphicsEllipseItem*>> _dots;
-    std::vector<std::vector<QGraphicsLineItem*>> _trails;
-    std::vector<int> _trailIndex;
-    // Items of each ring used since its last clear; the rest are still blank.
-    std::vector<int> _trailUsed;
+    // Per finger, a ring of segments with a dot at each.
+    TrailRings _trails;
 };
 
 }  // namespace morvex_gui_qtlib

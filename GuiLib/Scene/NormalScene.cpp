@@ -1,13 +1,9 @@
 #include "NormalScene.h"
 
 #include <QGraphicsLineItem>
-#include <QGraphicsScene>
-#include <QPen>
 #include <algorithm>
 
 #include "Normal.h"
-#include "SegmentGroup.h"
-#include "SegmentItem.h"
 #include "TouchPens.h"
 
 namespace morvex_gui_qtlib {
@@ -32,7 +28,7 @@ const QPen& TrailPen(size_t slot) {
 }  // namespace
 
 NormalScene::NormalScene(QGraphicsScene* scene, morvex_gui::Normal* state)
-    : TouchScene(scene, state) {}
+    : TouchScene(scene, state), _trails(kTrailLength) {}
 
 NormalScene::~NormalScene() = default;
 
@@ -42,27 +38,11 @@ void NormalScene::Layout(bool create) {
 
 void NormalScene::Start() {
     Layout(true);
-    const int slotCount = std::max(0, _state->_maxTouches);
-    _trails.assign(slotCount, {});
-    _groups.assign(slotCount, {});
-    _trailIndex.assign(slotCount, 0);
-    _trailUsed.assign(slotCount, 0);
-    for (int slot = 0; slot < slotCount; ++slot) {
-        _trails[slot].reserve(kTrailLength);
-        for (int i = 0; i < kTrailLength; ++i) {
-            if (i % kGroupSize == 0) {
-                _groups[slot].push_back(new SegmentGroup());
-            }
-            auto* item = new SegmentItem(QLineF(), _groups[slot].back());
-            item->setPen(TrailPen(slot));
-            item->setVisible(false);
-            _trails[slot].push_back(item);
-        }
-        // Each group joins the scene with its segments already made and hidden.
-        for (SegmentGroup* group : _groups[slot]) {
-            _scene->addItem(group);
-        }
+    std::vector<TrailRings::Style> styles(std::max(0, _state->_maxTouches));
+    for (size_t slot = 0; slot < styles.size(); ++slot) {
+        styles[slot].line = TrailPen(slot);
     }
+    _trails.Create(_scene, styles);
 }
 
 void NormalScene::Update() {
@@ -70,45 +50,16 @@ void NormalScene::Update() {
         return;
     }
     if (PenContactBegins()) {
-        for (size_t slot = 0; slot < kFingerSlots && slot < _trails.size(); ++slot) {
-            ClearTrail(slot);
-        }
+        _trails.ClearBelow(kFingerSlots);
     }
-    ForEachMovingFinger(_trails.size(), [this](size_t slot) {
-        DrawSegment(slot);
+    ForEachMovingFinger(_trails.SlotCount(), [this](size_t slot) {
+        _trails.Draw(slot, QLineF(MapPosition(slot), MapLastPosition(slot)));
         return true;
     });
 }
 
-void NormalScene::DrawSegment(size_t slot) {
-    int& index = _trailIndex[slot];
-    if (index >= kTrailLength) {
-        index = 0;
-    }
-    QGraphicsLineItem* item = _trails[slot][index];
-    item->setLine(QLineF(MapPosition(slot), MapLastPosition(slot)));
-    item->setVisible(true);
-    _groups[slot][index / kGroupSize]->Cover(item->boundingRect());
-    ++index;
-    _trailUsed[slot] = std::max(_trailUsed[slot], index);
-}
-
-void NormalScene::ClearTrail(size_t slot) {
-    for (int i = 0; i < _trailUsed[slot]; ++i) {
-        _trails[slot][i]->setLine(QLineF());
-        _trails[slot][i]->setVisible(false);
-    }
-    for (SegmentGroup* group : _groups[slot]) {
-        group->Forget();
-    }
-    _trailIndex[slot] = 0;
-    _trailUsed[slot] = 0;
-}
-
 void NormalScene::Clear() {
-    for (size_t slot = 0; slot < _trails.size(); ++slot) {
-        ClearTrail(slot);
-    }
+    _trails.ClearAll();
 }
 
 }  // namespace morvex_gui_qtlib

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "TouchScene.h"
+#include "TrailRings.h"
 
 class QGraphicsLineItem;
 
@@ -12,16 +13,12 @@ class Normal;
 
 namespace morvex_gui_qtlib {
 
-class SegmentGroup;
-
 // Draws each finger of a touch report as a coloured trail inside the panel's
 // outline. Every trail is a ring of line items made once in Start, so a long
 // session never adds items.
 class NormalScene : public TouchScene<morvex_gui::Normal> {
 public:
     static constexpr int kTrailLength = 5000;
-    // Trail items per group; see SegmentGroup.
-    static constexpr int kGroupSize = 50;
 
     NormalScene(QGraphicsScene* scene, morvex_gui::Normal* state);
     ~NormalScene() override;
@@ -32,19 +29,11 @@ public:
     void Layout(bool create) override;
 
     // The ring of line items of finger `slot`.
-    const std::vector<QGraphicsLineItem*>& Trail(size_t slot) const { return _trails.at(slot); }
+    const std::vector<QGraphicsLineItem*>& Trail(size_t slot) const { return _trails.Lines(slot); }
 
 private:
-    void ClearTrail(size_t slot);
-    void DrawSegment(size_t slot);
-
     std::vector<QGraphicsLineItem*> _frame;
-    std::vector<std::vector<QGraphicsLineItem*>> _trails;
-    // Per slot, the parents of each run of kGroupSize consecutive trail items.
-    std::vector<std::vector<SegmentGroup*>> _groups;
-    std::vector<int> _trailIndex;
-    // Items of each trail shown since its last clear; the rest are still blank.
-    std::vector<int> _trailUsed;
+    TrailRings _trails;
 };
 
 }  // namespace morvex_gui_qtlib
