@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "CoreBorder.h"
+#include "SceneItems.h"
 #include "TouchPens.h"
 
 namespace morvex_gui_qtlib {
@@ -32,20 +33,12 @@ NormalBorderScene::~NormalBorderScene() = default;
 void NormalBorderScene::Layout(bool) {
     FitPanel();
     const size_t previousCount = _cells.size();
-    RemoveCells();
+    RemoveItems(_scene, _cells);
     BuildCells();
     if (_cells.size() != previousCount) {
         _cellHit.assign(_cells.size(), false);
     }
     RestoreHits();
-}
-
-void NormalBorderScene::RemoveCells() {
-    for (QGraphicsRectItem* cell : _cells) {
-        _scene->removeItem(cell);
-        delete cell;
-    }
-    _cells.clear();
 }
 
 void NormalBorderScene::BuildCells() {
@@ -104,21 +97,10 @@ void NormalBorderScene::Update() {
 }
 
 void NormalBorderScene::HitCellsAt(const QPointF& point) {
-    for (size_t i = 0; i < _cells.size(); ++i) {
-        QGraphicsRectItem* cell = _cells[i];
-        // The bounding rectangle rules out most cells before the exact shape test.
-        if (!cell->boundingRect().contains(point) || !cell->contains(point)) {
-            continue;
-        }
-        if (_cellHit[i]) {
-            return;
-        }
-        _cellHit[i] = true;
-        cell->setBrush(HitBrush());
-        ++_hitCount;
-        if (_hitCount == static_cast<int>(_cells.size()) && !_passed) {
-            _done = true;
-        }
+    const int hits = HitItemsAt(_cells, _cellHit, point, HitBrush());
+    _hitCount += hits;
+    if (hits > 0 && _hitCount == static_cast<int>(_cells.size()) && !_passed) {
+        _done = true;
     }
 }
 

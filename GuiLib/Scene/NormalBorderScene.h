@@ -26,7 +26,6 @@ public:
     int HitCount() const { return _hitCount; }
 
 private:
-    void RemoveCells();
     void BuildCells();
     void AddCell(double x, double y, double size);
     // Restores the hits of a rebuild that made the same cells; other cells

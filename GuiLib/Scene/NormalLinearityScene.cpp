@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "CoreLinearity.h"
+#include "SceneItems.h"
 #include "SegmentItem.h"
 #include "TouchPens.h"
 
@@ -143,11 +144,7 @@ size_t NormalLinearityScene::SegmentCount(size_t slot) const {
 
 void NormalLinearityScene::Clear() {
     for (size_t slot = 0; slot < _segments.size(); ++slot) {
-        for (QGraphicsLineItem* item : _segments[slot]) {
-            _scene->removeItem(item);
-            delete item;
-        }
-        _segments[slot].clear();
+        RemoveItems(_scene, _segments[slot]);
         _nextSegment[slot] = 0;
     }
 }

@@ -8,6 +8,7 @@
 
 #include "CircleItem.h"
 #include "CorePrecise.h"
+#include "SceneItems.h"
 #include "TouchPens.h"
 
 namespace morvex_gui_qtlib {
@@ -33,16 +34,8 @@ NormalPreciseScene::~NormalPreciseScene() = default;
 
 void NormalPreciseScene::Layout(bool create) {
     FitPanel(create, _outline, TouchPens::SolidFrame());
-    RemoveTargets();
+    RemoveItems(_scene, _targets);
     BuildTargets();
-}
-
-void NormalPreciseScene::RemoveTargets() {
-    for (QGraphicsEllipseItem* target : _targets) {
-        _scene->removeItem(target);
-        delete target;
-    }
-    _targets.clear();
 }
 
 void NormalPreciseScene::BuildTargets() {
@@ -81,19 +74,7 @@ void NormalPreciseScene::Update() {
 }
 
 void NormalPreciseScene::HitTargetsAt(const QPointF& point) {
-    for (size_t i = 0; i < _targets.size(); ++i) {
-        QGraphicsEllipseItem* target = _targets[i];
-        // The bounding rectangle rules out most targets before the exact shape test.
-        if (!target->boundingRect().contains(point) || !target->contains(point)) {
-            continue;
-        }
-        if (_targetHit[i]) {
-            return;
-        }
-        _targetHit[i] = true;
-        target->setBrush(HitBrush());
-        ++_hitCount;
-    }
+    _hitCount += HitItemsAt(_targets, _targetHit, point, HitBrush());
 }
 
 }  // namespace morvex_gui_qtlib

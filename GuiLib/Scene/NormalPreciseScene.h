@@ -33,7 +33,6 @@ public:
     int HitCount() const { return _hitCount; }
 
 private:
-    void RemoveTargets();
     void BuildTargets();
     void HitTargetsAt(const QPointF& point);
 

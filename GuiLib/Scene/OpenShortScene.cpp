@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "OpenShortState.h"
+#include "SceneItems.h"
 #include "SegmentItem.h"
 
 namespace morvex_gui_qtlib {
@@ -84,15 +85,7 @@ void OpenShortScene::Layout(bool create) {
             _cells[x][y]->setBrush(SquareBrush());
         }
     }
-    RemoveMarkers();
-}
-
-void OpenShortScene::RemoveMarkers() {
-    for (QGraphicsLineItem* marker : _markers) {
-        _scene->removeItem(marker);
-        delete marker;
-    }
-    _markers.clear();
+    RemoveItems(_scene, _markers);
 }
 
 void OpenShortScene::AddMarker(double x1, double y1, double x2, double y2) {

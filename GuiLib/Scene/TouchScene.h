@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QBrush>
 #include <QGraphicsScene>
 #include <QPointF>
 #include <algorithm>
@@ -82,6 +83,29 @@ protected:
                 return;
             }
         }
+    }
+
+    // Gives `brush` to each of `items` that contains `point`, in order, and
+    // sets its flag in `hit`, until it meets one already hit; returns how many
+    // it hit anew. Flags and items share their indices.
+    template <class Item, class Flags>
+    static int HitItemsAt(const std::vector<Item*>& items, Flags& hit, const QPointF& point,
+                          const QBrush& brush) {
+        int hits = 0;
+        for (size_t i = 0; i < items.size(); ++i) {
+            Item* item = items[i];
+            // The bounding rectangle rules out most items before the exact shape test.
+            if (!item->boundingRect().contains(point) || !item->contains(point)) {
+                continue;
+            }
+            if (hit[i]) {
+                break;
+            }
+            hit[i] = true;
+            item->setBrush(brush);
+            ++hits;
+        }
+        return hits;
     }
 
     // A pen contact begins with this report.
