@@ -5,6 +5,7 @@
 #include <boost/make_shared.hpp>
 #include <climits>
 
+#include "LogCapture.h"
 #include "OpenShortState.h"
 #include "SceneWindowImp.h"
 #include "TempProgramDir.h"

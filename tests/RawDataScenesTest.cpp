@@ -9,6 +9,7 @@
 #include "CoreDebug.h"
 #include "CoreRasterX.h"
 #include "CoreRasterY.h"
+#include "LogCapture.h"
 #include "MeanAbsoluteDeviation.h"
 #include "SceneWindowImp.h"
 #include "TempProgramDir.h"

@@ -1,16 +1,9 @@
 #pragma once
 
-#include <log4cplus/appender.h>
-#include <log4cplus/logger.h>
-#include <log4cplus/spi/loggingevent.h>
-#include <string>
-#include <vector>
-
 #include "BendingDebugScene.h"
 #include "ButtonReferenceDataScene.h"
 #include "DebugScene.h"
 #include "OpenShortScene.h"
-#include "OperationLog.h"
 #include "RasterXScene.h"
 #include "RasterYScene.h"
 #include "RecordingWindowImp.h"
@@ -88,40 +81,4 @@ public:
 
 private:
     ViewFixture& _fixture;
-};
-
-// Collects the operation log's messages while it lives.
-class LogCapture {
-public:
-    LogCapture() : _appender(new Collector(_messages)) { OperationLogger().addAppender(_appender); }
-    ~LogCapture() { OperationLogger().removeAppender(_appender); }
-
-    bool Contains(const std::string& text) const {
-        for (const auto& message : _messages) {
-            if (message.find(text) != std::string::npos) {
-                return true;
-            }
-        }
-        return false;
-    }
-    size_t Size() const { return _messages.size(); }
-
-private:
-    class Collector : public log4cplus::Appender {
-    public:
-        explicit Collector(std::vector<std::string>& out) : _out(out) {}
-        ~Collector() override { destructorImpl(); }
-        void close() override {}
-
-    protected:
-        void append(const log4cplus::spi::InternalLoggingEvent& event) override {
-            _out.push_back(event.getMessage());
-        }
-
-    private:
-        std::vector<std::string>& _out;
-    };
-
-    std::vector<std::string> _messages;
-    log4cplus::SharedAppenderPtr _appender;
 };
