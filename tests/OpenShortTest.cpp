@@ -6,6 +6,7 @@
 #include <climits>
 
 #include "LogCapture.h"
+#include "OpenShortScene.h"
 #include "OpenShortState.h"
 #include "SceneWindowImp.h"
 #include "TempProgramDir.h"
@@ -156,7 +157,7 @@ TEST_F(OpenShortTest, MissingLimitsCountAsDefectsAndAreLogged) {
 TEST_F(OpenShortTest, SquaresFillTheGridInsideAThirtyMargin) {
     OpenShortState state(&imp);
     Feed(state, std::vector<int>(36, 0), std::vector<int>(35, 0), 4);
-    auto* scene = imp.Current<OpenShortScene>();
+    auto scene = imp.Current<OpenShortScene>();
     ASSERT_NE(scene, nullptr);
     ASSERT_EQ(scene->Cells().size(), 7u);
     ASSERT_EQ(scene->Cells()[0].size(), 6u);
@@ -172,7 +173,7 @@ TEST_F(OpenShortTest, DefectsAreMarkedAndTheFailureReportedOnce) {
     auto state = SmallGrid();
     fixture.Resize(360, 260);  // cells of 100 x 100
     Feed(*state, {100, 100, 100, 195}, {50, 50, 50}, 4);
-    auto* scene = imp.Current<OpenShortScene>();
+    auto scene = imp.Current<OpenShortScene>();
     ASSERT_NE(scene, nullptr);
 
     Feed(*state, {80, 100, 100, 195}, {50, 50, 56});

@@ -5,12 +5,17 @@
 #include <boost/make_shared.hpp>
 #include <cstdint>
 
+#include "BendingDebugScene.h"
 #include "BendingRawData.h"
+#include "ChannelBars.h"
 #include "CoreDebug.h"
 #include "CoreRasterX.h"
 #include "CoreRasterY.h"
+#include "DebugScene.h"
 #include "LogCapture.h"
 #include "MeanAbsoluteDeviation.h"
+#include "RasterXScene.h"
+#include "RasterYScene.h"
 #include "SceneWindowImp.h"
 #include "TempProgramDir.h"
 #include "TestGlobals.h"
@@ -252,7 +257,7 @@ TEST_F(RawDataScenesTest, RasterXReportsOnlyItsOwnAxisOnce) {
     WriteThresholds(3, 2, 50, -50);
     auto state = boost::make_shared<CoreRasterX>(&imp);
     Feed(*state, {0, 0, 0}, {0, 0}, 4);
-    auto* scene = imp.Current<morvex_gui_qtlib::RasterXScene>();
+    auto scene = imp.Current<morvex_gui_qtlib::RasterXScene>();
     ASSERT_NE(scene, nullptr);
 
     Feed(*state, {0, 0, 0}, {0, 51});
@@ -273,7 +278,7 @@ TEST_F(RawDataScenesTest, RasterYReportsOnlyItsOwnAxisOnce) {
     WriteThresholds(3, 2, 50, -50);
     auto state = boost::make_shared<CoreRasterY>(&imp);
     Feed(*state, {0, 0, 0}, {0, 0}, 4);
-    auto* scene = imp.Current<morvex_gui_qtlib::RasterYScene>();
+    auto scene = imp.Current<morvex_gui_qtlib::RasterYScene>();
     ASSERT_NE(scene, nullptr);
 
     Feed(*state, {0, 0, 51}, {0, 50});
@@ -336,7 +341,7 @@ protected:
 
 TEST_F(BendingSceneTest, RawAndBendingValuesAreDrawnSideBySide) {
     auto state = StartBending();
-    auto* scene = imp.Current<morvex_gui_qtlib::BendingDebugScene>();
+    auto scene = imp.Current<morvex_gui_qtlib::BendingDebugScene>();
     ASSERT_NE(scene, nullptr);
     ASSERT_EQ(scene->XLines().size(), 3u);
     ASSERT_EQ(scene->VLines().size(), 2u);
@@ -354,7 +359,7 @@ TEST_F(BendingSceneTest, RawAndBendingValuesAreDrawnSideBySide) {
 
 TEST_F(BendingSceneTest, FramesOfAnotherLengthAreClipped) {
     auto state = StartBending();
-    auto* scene = imp.Current<morvex_gui_qtlib::BendingDebugScene>();
+    auto scene = imp.Current<morvex_gui_qtlib::BendingDebugScene>();
     const QLineF u0 = scene->ULines()[0]->line();
     const QLineF x2 = scene->XLines()[2]->line();
 
@@ -370,7 +375,7 @@ TEST_F(BendingSceneTest, FramesOfAnotherLengthAreClipped) {
 TEST_F(BendingSceneTest, ANarrowRectangleShowsOnlyTheAxes) {
     fixture.Resize(20, 300);
     auto state = StartBending();
-    auto* scene = imp.Current<morvex_gui_qtlib::BendingDebugScene>();
+    auto scene = imp.Current<morvex_gui_qtlib::BendingDebugScene>();
     EXPECT_TRUE(scene->XLines().empty());
     EXPECT_EQ(fixture.CountItems(QGraphicsLineItem::Type), 2);
     FeedFrame(*state);

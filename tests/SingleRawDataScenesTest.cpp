@@ -5,9 +5,14 @@
 #include <boost/make_shared.hpp>
 
 #include "ButtonRawDataState.h"
+#include "ButtonReferenceDataScene.h"
 #include "ButtonReferenceDataState.h"
+#include "ReferenceDataScene.h"
 #include "ReferenceDataState.h"
 #include "SceneWindowImp.h"
+#include "SingleDebugScene.h"
+#include "SingleDebugThresholdScene.h"
+#include "SingleDebugZeroScene.h"
 #include "SingleRawDataX.h"
 #include "TempProgramDir.h"
 
@@ -54,7 +59,7 @@ TEST_F(SingleRawDataScenesTest, ReferenceDataGivesTheVerdictOfItsFirstLineOnce) 
     Set("singleraw_threshold", "100");
     auto state = boost::make_shared<ReferenceDataState>(&imp, 4, 0);
     state->Parse("HR1,2,3,4");
-    auto* scene = imp.Current<ReferenceDataScene>();
+    auto scene = imp.Current<ReferenceDataScene>();
     ASSERT_NE(scene, nullptr);
     EXPECT_EQ(fixture.Verdicts().count(), 0);
 
@@ -84,7 +89,7 @@ TEST_F(SingleRawDataScenesTest, MarksLabelsAndTheThresholdLineAtHalfScale) {
     Set("singleraw_threshold", "5");
     auto state = boost::make_shared<ReferenceDataState>(&imp, 4, 0);
     state->Parse("HR10,20,30,41");
-    auto* scene = imp.Current<ReferenceDataScene>();
+    auto scene = imp.Current<ReferenceDataScene>();
     EXPECT_EQ(scene->ThresholdLine()->line(), QLineF(0, 298, 820, 298)) << "5 halved as integer";
     EXPECT_EQ(scene->Bars().Bar(3)->line(), QLineF(616, 280, 806, 280));
     EXPECT_EQ(scene->Bars().Label(3)->text(), "3");
@@ -107,7 +112,7 @@ TEST_F(SingleRawDataScenesTest, ButtonReferenceDataUsesTheButtonThresholdAndReco
     Set("b_singleraw_threshold", "-10");
     auto state = boost::make_shared<ButtonReferenceDataState>(&imp, 2, 0);
     state->Parse("The button reference rawdata: 0,0");
-    auto* scene = imp.Current<ButtonReferenceDataScene>();
+    auto scene = imp.Current<ButtonReferenceDataScene>();
     ASSERT_NE(scene, nullptr);
     EXPECT_DOUBLE_EQ(scene->ThresholdLine()->line().y1(), 305) << "a negative threshold lies below";
     state->Parse("The button reference rawdata: -10,12");
@@ -123,7 +128,7 @@ TEST_F(SingleRawDataScenesTest, ButtonRawDataFailsOnceOutsideTheButtonLimits) {
     Set("b_rawdata_min", "-50");
     auto state = boost::make_shared<ButtonRawDataState>(&imp, 8, 0);
     state->Parse("The button rawdata: 0,0,0,0,0,0,0,0");
-    auto* scene = imp.Current<SingleDebugScene>();
+    auto scene = imp.Current<SingleDebugScene>();
     ASSERT_NE(scene, nullptr);
     EXPECT_EQ(imp._results["Button Rawdata"], "Button Rawdata: ,Pass\r\n 0,0,0,0,0,0,0,0\r\n");
 
@@ -142,7 +147,7 @@ TEST_F(SingleRawDataScenesTest, ThresholdLinesColourTheMarksOnOneOrBothSides) {
     Set("b_rawdata_max", "1000");
     Set("b_rawdata_min", "-1000");
     auto upperOnly = StartX(4, 6);
-    auto* scene = imp.Current<SingleDebugThresholdScene>();
+    auto scene = imp.Current<SingleDebugThresholdScene>();
     ASSERT_NE(scene, nullptr);
     EXPECT_EQ(scene->UpperLine()->line(), QLineF(0, 280, 820, 280));
     EXPECT_EQ(scene->UpperLabel()->text(), "THR:40");
@@ -166,7 +171,7 @@ TEST_F(SingleRawDataScenesTest, ThresholdLinesColourTheMarksOnOneOrBothSides) {
 TEST_F(SingleRawDataScenesTest, SumModeMarksThePeakChannelAboveTwenty) {
     Set("parameter_value", "40");
     auto state = StartX(4, 4);
-    auto* scene = imp.Current<SingleDebugThresholdScene>();
+    auto scene = imp.Current<SingleDebugThresholdScene>();
     EXPECT_NEAR(scene->UpperLine()->line().y1(), 300 - 20 / 15.0, 1e-9);
     EXPECT_TRUE(scene->PeakLabel()->isVisible()) << "shown in mode 4 until the first frame";
 
@@ -185,7 +190,7 @@ TEST_F(SingleRawDataScenesTest, SumModeMarksThePeakChannelAboveTwenty) {
 TEST_F(SingleRawDataScenesTest, ZeroSceneMarksUpToFiveCrossings) {
     Set("parameter_value", "5");
     auto state = StartX(4, 2);
-    auto* scene = imp.Current<SingleDebugZeroScene>();
+    auto scene = imp.Current<SingleDebugZeroScene>();
     ASSERT_NE(scene, nullptr);
     ASSERT_EQ(scene->MarkerLines().size(), 5u);
 

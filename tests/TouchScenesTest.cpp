@@ -25,6 +25,7 @@
 #include "NormalScene.h"
 #include "PictureScene.h"
 #include "PictureView.h"
+#include "SceneWindowImp.h"
 #include "ViewFixture.h"
 
 using namespace morvex_gui;
@@ -38,60 +39,20 @@ static void LoadPictureResources() {
 
 namespace {
 
-// Plays the GUI interface's part for the touch modes: each start operation
-// shows the mode's scene bound to the state, each redraw updates the current
-// scene, and the common start blanks the display, as the Qt side does.
-class SceneDrivingImp : public RecordingWindowImp {
-public:
-    explicit SceneDrivingImp(ViewFixture& fixture) : _fixture(fixture) {}
-
-    void StartCommon() override {
-        RecordingWindowImp::StartCommon();
-        _fixture.View().SetScene(boost::make_shared<Scene>(_fixture.Graphics()));
-    }
-    void ClearAll() override {
-        RecordingWindowImp::ClearAll();
-        _fixture.Graphics()->clear();
-        _fixture.View().AddTextItem();
-    }
-    void UpdateScene() override {
-        RecordingWindowImp::UpdateScene();
-        if (auto scene = _fixture.View().GetScene()) {
-            scene->Update();
-        }
-    }
-    void StartNormal(Normal* state) override { _fixture.Show<NormalScene>(state); }
-    void StartNormalFlag(CoreNormalFlag* state) override { _fixture.Show<NormalFlagScene>(state); }
-    void StartNormalLinearity(CoreLinearity* state) override {
-        _fixture.Show<NormalLinearityScene>(state);
-    }
-    void StartNormalBorder(CoreBorder* state) override { _fixture.Show<NormalBorderScene>(state); }
-    void StartNormalPrecise(CorePrecise* state) override {
-        _fixture.Show<NormalPreciseScene>(state);
-    }
-    void StartPicture(PictureView* state) override { _fixture.Show<PictureScene>(state); }
-
-    // The current scene as the mode's class.
-    template <typename SceneT>
-    SceneT& Current() {
-        auto* scene = dynamic_cast<SceneT*>(_fixture.View().GetScene().get());
-        if (scene == nullptr) {
-            throw std::runtime_error("the mode's scene is not current");
-        }
-        return *scene;
-    }
-
-private:
-    ViewFixture& _fixture;
-};
-
 // A fixture of the usual 820 x 620 view, where the default 800 x 600 panel
 // gets scale 1 and offsets 10: scene = panel + 10.
 struct TouchView {
     explicit TouchView(int width = 820, int height = 620) : fixture(width, height), imp(fixture) {}
 
-    void Set(const char* key, const char* value) {
-        imp._settings.SetParameter(ConfigParameter(key, value));
+    void Set(const char* key, const char* value) { imp.Set(key, value); }
+    // The current scene as the mode's class.
+    template <typename SceneT>
+    SceneT& Current() {
+        SceneT* scene = imp.Current<SceneT>().get();
+        if (scene == nullptr) {
+            throw std::runtime_error("the mode's scene is not current");
+        }
+        return *scene;
     }
     void Feed(State& state, const std::string& line) { state.Parse(line.c_str()); }
     // One finger, id 0, at panel (x, y).
@@ -108,7 +69,7 @@ struct TouchView {
     }
 
     ViewFixture fixture;
-    SceneDrivingImp imp;
+    SceneWindowImp imp;
 };
 
 std::vector<QLineF> VisibleLines(const std::vector<QGraphicsLineItem*>& items) {
@@ -181,7 +142,7 @@ TEST(TouchScenesTest, TrailsJoinEachFingersPreviousAndNewPoint) {
     view.Set("x_reverse", "True");
     auto state = boost::make_shared<CoreNormal>(&view.imp);
     view.Lift(*state);
-    auto& scene = view.imp.Current<NormalScene>();
+    auto& scene = view.Current<NormalScene>();
     EXPECT_EQ(view.fixture.CountItems(QGraphicsLineItem::Type), 4 + 5 * NormalScene::kTrailLength);
     EXPECT_EQ(CountVisible(view.fixture.Graphics(), QGraphicsLineItem::Type), 4);
 
@@ -203,7 +164,7 @@ TEST(TouchScenesTest, TrailIsARingThatReusesItsOldestSegment) {
     TouchView view;
     auto state = boost::make_shared<CoreNormal>(&view.imp);
     view.Lift(*state);
-    auto& scene = view.imp.Current<NormalScene>();
+    auto& scene = view.Current<NormalScene>();
     // Drive the scene directly: a steady finger moving one unit per report.
     state->_touchings.set(0);
     state->_lastTouchings.set(0);
@@ -224,7 +185,7 @@ TEST(TouchScenesTest, GroupsReachEveryPlaceTheirSegmentsWereShown) {
     TouchView view;
     auto state = boost::make_shared<CoreNormal>(&view.imp);
     view.Lift(*state);
-    auto& scene = view.imp.Current<NormalScene>();
+    auto& scene = view.Current<NormalScene>();
     state->_touchings.set(0);
     state->_lastTouchings.set(0);
     std::vector<QRectF> shownAt(NormalScene::kTrailLength);
@@ -249,7 +210,7 @@ TEST(TouchScenesTest, ClearedTrailsLeaveNothingBehindOnScreen) {
     TouchView view;
     auto state = boost::make_shared<CoreNormal>(&view.imp);
     view.Lift(*state);
-    auto& scene = view.imp.Current<NormalScene>();
+    auto& scene = view.Current<NormalScene>();
     state->_touchings.set(0);
     state->_lastTouchings.set(0);
     for (int i = 0; i < 300; ++i) {
@@ -270,7 +231,7 @@ TEST(TouchScenesTest, PenContactWipesTheFingerTrails) {
     const std::string zeros = ",0,0,0,0,0,0,0,0,0";
     auto state = boost::make_shared<CorePenState>(&view.imp);
     view.Feed(*state, "( 0" + zeros + ",0,0,0,0,0,0");
-    auto& scene = view.imp.Current<NormalScene>();
+    auto& scene = view.Current<NormalScene>();
     view.Feed(*state, "( 2,0,10,10,1,20,20" + zeros);
     view.Feed(*state, "( 2,0,30,30,1,40,40" + zeros);
     EXPECT_EQ(VisibleLines(scene.Trail(1)).size(), 1u);
@@ -295,7 +256,7 @@ TEST(TouchScenesTest, FlagLegendLightsTheStatusConditions) {
     TouchView view;
     auto state = boost::make_shared<CoreNormalFlag>(&view.imp);
     view.Lift(*state);
-    auto& scene = view.imp.Current<NormalFlagScene>();
+    auto& scene = view.Current<NormalFlagScene>();
     ASSERT_EQ(scene.Legend().size(), 5u);
     EXPECT_EQ(scene.Legend()[0]->rect(), QRectF(15, 575, 60, 30));
     EXPECT_EQ(scene.Legend()[4]->rect(), QRectF(275, 575, 60, 30));
@@ -317,7 +278,7 @@ TEST(TouchScenesTest, FlagTrailsDotNewPointsOnlyAndWrapAtTheirRingSize) {
     TouchView view;
     auto state = boost::make_shared<CoreNormalFlag>(&view.imp);
     view.Lift(*state);
-    auto& scene = view.imp.Current<NormalFlagScene>();
+    auto& scene = view.Current<NormalFlagScene>();
     view.Touch(*state, 100, 100);
     view.Feed(*state, "( 1,0,110,100F01");  // trail on the first redraw, legend on the second
     EXPECT_EQ(VisibleLines(scene.Trail(0)), std::vector<QLineF>{QLineF(120, 110, 110, 110)});
@@ -340,7 +301,7 @@ TEST(TouchScenesTest, ClearedFlagTrailsLeaveNothingBehindOnScreen) {
     TouchView view;
     auto state = boost::make_shared<CoreNormalFlag>(&view.imp);
     view.Lift(*state);
-    auto& scene = view.imp.Current<NormalFlagScene>();
+    auto& scene = view.Current<NormalFlagScene>();
     state->_touchings.set(0);
     state->_lastTouchings.set(0);
     for (int i = 0; i < 300; ++i) {
@@ -367,7 +328,7 @@ struct LinearityView : TouchView {
         state = boost::make_shared<CoreLinearity>(&imp);
         Lift(*state);
     }
-    NormalLinearityScene& Scene() { return imp.Current<NormalLinearityScene>(); }
+    NormalLinearityScene& Scene() { return Current<NormalLinearityScene>(); }
     boost::shared_ptr<CoreLinearity> state;
 };
 
@@ -443,7 +404,7 @@ struct BorderView : TouchView {
         state = boost::make_shared<CoreBorder>(&imp);
         Lift(*state);
     }
-    NormalBorderScene& Scene() { return imp.Current<NormalBorderScene>(); }
+    NormalBorderScene& Scene() { return Current<NormalBorderScene>(); }
     // Touches cell i at its centre (the panel lies at offsets of the scene).
     void TouchCell(size_t i) {
         const QPointF centre = Scene().Cells().at(i)->rect().center();
@@ -524,7 +485,7 @@ struct PreciseView : TouchView {
         state = boost::make_shared<CorePrecise>(&imp);
         Lift(*state);
     }
-    NormalPreciseScene& Scene() { return imp.Current<NormalPreciseScene>(); }
+    NormalPreciseScene& Scene() { return Current<NormalPreciseScene>(); }
     void TouchTarget(size_t i) {
         const QPointF centre = Scene().Targets().at(i)->rect().center();
         const TouchGeometry& g = Scene().Geometry();
@@ -607,7 +568,7 @@ struct PictureViewFixture : TouchView {
         state = boost::make_shared<PictureView>(&imp);
         Lift(*state);
     }
-    PictureScene& Scene() { return imp.Current<PictureScene>(); }
+    PictureScene& Scene() { return Current<PictureScene>(); }
     int Shown() {
         int shown = -1;
         for (size_t i = 0; i < Scene().Pictures().size(); ++i) {
