@@ -1,11 +1,14 @@
 #include "MassProductionFixture.h"
 
+#include <gtest/gtest.h>
+
 #include "EventPump.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QThread>
 #include <algorithm>
 
@@ -54,6 +57,16 @@ bool MassProductionFixture::OpenPort(BridgePeer& peer, const QString& bitRate) {
     window.BitRateCombo()->setCurrentText(bitRate);
     window.Form().actionOpen->trigger();
     return peer.WaitForText("v");
+}
+
+ZeltoMP& MassProductionFixture::OpenWithVersions(BridgePeer& peer,
+                                                 const std::string& slaveVersion) {
+    AnswerVersions(peer, "ABC BV5.3", slaveVersion);
+    ZeltoMP& window = Create();
+    EXPECT_TRUE(OpenPort(peer));
+    EXPECT_TRUE(WaitUntil([&] { return !window.Form().slave_label->text().isEmpty(); }));
+    EXPECT_TRUE(WaitForInformationRequests(peer));
+    return window;
 }
 
 bool MassProductionFixture::WaitUntil(const std::function<bool()>& done, int timeoutMs) {

@@ -35,6 +35,10 @@ public:
     // Picks the peer's port and speed and opens it; true once the start-up
     // sequence reached the peer.
     bool OpenPort(BridgePeer& peer, const QString& bitRate = QStringLiteral("230400"));
+    // Creates the window with the bridge answering the version checks, opens
+    // the port and waits until the slave's version is shown and the
+    // information requests are through, so later traffic stands alone.
+    ZeltoMP& OpenWithVersions(BridgePeer& peer, const std::string& slaveVersion = "ZT-1.0");
     // Lets the event loop run until `done` or the time is up.
     static bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 3000);
     // Lets the event loop run for a while.
