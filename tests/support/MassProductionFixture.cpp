@@ -13,33 +13,12 @@
 #include <algorithm>
 
 #include "BridgePeer.h"
-#include "OperationLogSetup.h"
 #include "ZeltoMP.h"
 
-namespace {
-const char* const kRegistryVariable = "MORVEX_REGISTRY_FILE";
-}
-
-MassProductionFixture::MassProductionFixture()
-    : _previousRegistry(qgetenv(kRegistryVariable)),
-      _hadRegistry(qEnvironmentVariableIsSet(kRegistryVariable)) {
-    _dir.Write(QStringLiteral("registry.ini"), QByteArray());
-    qputenv(kRegistryVariable, RegistryFile().toLocal8Bit());
-    _log = StartOperationLog();
-}
+MassProductionFixture::MassProductionFixture() = default;
 
 MassProductionFixture::~MassProductionFixture() {
     Destroy();
-    StopOperationLog(_log);
-    if (_hadRegistry) {
-        qputenv(kRegistryVariable, _previousRegistry);
-    } else {
-        qunsetenv(kRegistryVariable);
-    }
-}
-
-void MassProductionFixture::WriteConfig(const QByteArray& ini) {
-    _dir.Write(QStringLiteral("config.ini"), ini);
 }
 
 ZeltoMP& MassProductionFixture::Create() {
@@ -75,14 +54,6 @@ bool MassProductionFixture::WaitUntil(const std::function<bool()>& done, int tim
 
 void MassProductionFixture::Spin(int milliseconds) {
     PumpFor(milliseconds);
-}
-
-QString MassProductionFixture::Log() const {
-    return QString::fromLocal8Bit(_dir.Read(QStringLiteral("User.log")));
-}
-
-std::string MassProductionFixture::MasterLine(const std::string& version) {
-    return "Master version: I2C master for Q71 Morvex " + version;
 }
 
 bool MassProductionFixture::WaitForInformationRequests(const BridgePeer& peer) {
