@@ -39,8 +39,8 @@ class OpenShortTest : public ::testing::Test {
 protected:
     // A 3 x 2 grid: 4 open values (2 x 2), 3 short values (3 x 1).
     boost::shared_ptr<TableOpenShort> SmallGrid() {
-        Set("horizontal_squares", "3");
-        Set("vertical_squares", "2");
+        imp.Set("horizontal_squares", "3");
+        imp.Set("vertical_squares", "2");
         auto state = boost::make_shared<TableOpenShort>(&imp);
         // rows: open base, tolerance, shift tolerance; short base, tolerance, shift tolerance
         state->SetTable({{100, 100, 100, 195},
@@ -50,10 +50,6 @@ protected:
                          {5, 5, 5},
                          {20, 20, 20}});
         return state;
-    }
-
-    void Set(const char* key, const char* value) {
-        imp._settings.SetParameter(ConfigParameter(key, value));
     }
 
     static void Feed(OpenShortState& state, const std::vector<int>& open,
@@ -140,8 +136,8 @@ TEST_F(OpenShortTest, ShiftDetectionComparesSignsWithoutOverflow) {
 
 TEST_F(OpenShortTest, MissingLimitsCountAsDefectsAndAreLogged) {
     LogCapture log;
-    Set("horizontal_squares", "3");
-    Set("vertical_squares", "2");
+    imp.Set("horizontal_squares", "3");
+    imp.Set("vertical_squares", "2");
     OpenShortState state(&imp);  // the loaded table has no open/short rows
     Feed(state, {0, 0, 0, 0}, {0, 0, 0}, 5);
     EXPECT_EQ(state.GetOpenCells().size(), 4u);

@@ -61,14 +61,10 @@ protected:
         g_disconnectTestPeriod = 0;
     }
 
-    void Set(const char* key, const std::string& value) {
-        imp._settings.SetParameter(ConfigParameter(key, value));
-    }
-
     // Every X channel limited to [xLower, xUpper], every Y channel likewise.
     void WriteThresholds(int x, int y, int upper, int lower) {
-        Set("x_electrodes", std::to_string(x));
-        Set("y_electrodes", std::to_string(y));
+        imp.Set("x_electrodes", std::to_string(x));
+        imp.Set("y_electrodes", std::to_string(y));
         auto row = [](int count, int value) {
             std::string text;
             for (int i = 0; i < count; ++i) {
@@ -155,7 +151,7 @@ TEST_F(RawDataScenesTest, DebugBarsAndLimitMarksSitAtHalfScaleEitherSideOfTheCen
 TEST_F(RawDataScenesTest, ChannelsWithoutLimitsFailAndTheLogSaysWhy) {
     LogCapture log;
     WriteThresholds(2, 1, 50, -50);
-    Set("x_electrodes", "0");  // the table then has no limits at all
+    imp.Set("x_electrodes", "0");  // the table then has no limits at all
     auto state = boost::make_shared<CoreDebug>(&imp);
     Feed(*state, {0, 0}, {0}, 4);
     const ChannelBars& bars = imp.Current<DebugScene>()->Bars();
@@ -325,8 +321,8 @@ TEST_F(RawDataScenesTest, RasterMarksNeedMoreThanFourUnitsPerChannel) {
 class BendingSceneTest : public RawDataScenesTest {
 protected:
     boost::shared_ptr<BendingRawData> StartBending() {
-        Set("x_electrodes", "3");
-        Set("y_electrodes", "2");
+        imp.Set("x_electrodes", "3");
+        imp.Set("y_electrodes", "2");
         auto state = boost::make_shared<BendingRawData>(&imp);
         FeedFrame(*state);
         return state;
