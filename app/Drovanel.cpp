@@ -71,6 +71,11 @@ Drovanel::Drovanel(QWidget* parent, Qt::WindowFlags flags) : QMainWindow(parent,
     InitI2cFunctions();
     ConnectControls();
     ConnectImp();
+    ConnectRecording();
+    ConnectOffsets();
+    ConnectTuning();
+    ConnectQualification();
+    ConnectTools();
     SetCloseUI();
     StopCheckingUI();
     _deviceWatcher = new platform::DeviceWatcher(this);
@@ -167,7 +172,10 @@ void Drovanel::InitToolBars() {
     connect(ui.actionI2CMode, &QAction::toggled, this, &Drovanel::I2cModeUI);
     connect(ui.actionReadOffset, &QAction::triggered, this, &Drovanel::UserReadOffset);
 
+    connect(ui.actionTuneMode, &QAction::triggered, this, &Drovanel::EngineeringModeUI);
+
     InitUserToolBar();
+    InitTuneToolBar();
     ui.utilityToolBar->addAction(ui.action_Record);
 }
 

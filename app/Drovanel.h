@@ -4,6 +4,7 @@
 #include <QProcess>
 #include <boost/shared_ptr.hpp>
 #include <fstream>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -40,7 +41,10 @@ class DeviceWatcher;
 // destruction), DrovanelPort.cpp (port, reading, adapter changes),
 // DrovanelStatus.cpp (version check, status line, layouts), DrovanelModes.cpp
 // (display modes and view), DrovanelPanels.cpp (user and I2C panels),
-// DrovanelHooks.cpp (the places where tuning, recording and the dialogs join in).
+// DrovanelRecord.cpp (recording and the record viewer), DrovanelOffsets.cpp
+// (offset and segment files), DrovanelTuning.cpp and DrovanelTuneHelp.cpp
+// (the tune panel), DrovanelQualify.cpp (qualification logging),
+// DrovanelTools.cpp (the dialogs that take the link over, external tools).
 class Drovanel : public QMainWindow {
     Q_OBJECT
 public:
@@ -50,6 +54,8 @@ public:
     static constexpr int kCheckIntervalMs = 100;
     // The version check gives up on the tick after this many.
     static constexpr int kCheckTicks = 99;
+    // A record holds at most this many reply lines.
+    static constexpr int kRecordLineLimit = 10000;
 
     explicit Drovanel(QWidget* parent = nullptr, Qt::WindowFlags flags = Qt::WindowFlags());
     ~Drovanel() override;
@@ -77,6 +83,10 @@ public:
     int LineCount() const { return _lineCount; }
     int CurrentParameter() const { return _currentParameter; }
     bool TuningApplied() const { return _tuningApplied; }
+    int RecordLines() const { return _recordLines; }
+    bool RecordOpen() const { return _recordFile.is_open(); }
+    bool OffsetPending() const { return _offsetPending; }
+    bool SegmentPending() const { return _segmentPending; }
 
 signals:
     // The open port's adapter went away; dialogs that read the port close.
@@ -158,6 +168,48 @@ public slots:
     void I2cReadSlave();
     void I2cSetTimeOut();
 
+    // Tuning of the EEPROM parameters.
+    void EngineeringModeUI(bool checked);
+    void SelectPreviousParameter();
+    void SelectNextParameter();
+    void ChangeModeForParameter(int row);
+    void IncreaseParameter();
+    void IncreaseTenParameter();
+    void DecreaseParameter();
+    void DecreaseTenParameter();
+    void ScanParameters();
+    void RefreshAllParameters();
+    void DrawEffect();
+    void ApplyTuning();
+    void FinishTuning();
+
+private slots:
+    // Recording of reply lines and the record viewer.
+    void DataRecord(bool checked);
+    void DataRecordView();
+
+    // Offset files and record segments.
+    void SaveOffset(bool checked);
+    void LoadOffset(bool checked);
+    void StartRecordSegment(bool checked);
+    void RecordSegment(const char* segment);
+
+    // Qualification logging.
+    void Qualification();
+    void ProcessFinish(int exitCode, QProcess::ExitStatus exitStatus);
+
+    // Dialogs and external tools.
+    void StartCalibrate();
+    void About();
+    void SetDefaultSettings();
+    void StartZeltoConfig();
+    void StartKvrDownload();
+    void SlaveConfigFail(QProcess::ProcessError error);
+    void StartKvrDownloadFail(QProcess::ProcessError error);
+    void RequestMasterDownload();
+    void MasterDownload();
+    void SlaveDownload();
+
 protected:
     // Builds the working set: widget record, first state, view, GUI
     // interface, settings and device.
@@ -207,15 +259,48 @@ private:
     void SendCheckCommand(int state, const char* checkedLog, const char* checkedCommand,
                           const char* uncheckedLog, const char* uncheckedCommand);
 
-    // Where the parts not built yet join in; each does nothing for now.
+    // Recording.
+    void ConnectRecording();
     // Writes one reply line to the running record and stops it at its limit.
     void RecordReplyLine(const std::string& line);
-    // Reads every tuning parameter again when the tune panel opens.
-    void RefreshTuneParameters();
-    // Shows the parameter of a row of the tune list with its live display.
-    void ShowTuneParameter(int row);
-    // Opens the calibration dialog that only reads and shows the offsets.
-    void OpenOffsetReading();
+    void StartRecord();
+    void SetRecordActionText(const QString& text);
+
+    // Offsets and segments.
+    void ConnectOffsets();
+    QString AskOffsetFile(const char* caption, bool save, const char* startKey);
+    void WritePendingSegment(const char* fileKey, const char* segment);
+    bool ReadOffsetFile(const QString& path);
+
+    // Tuning.
+    void InitTuneToolBar();
+    void ConnectTuning();
+    static QString TuneHelpText(int row);
+    void ShowTuneHelp(int row);
+    void StepParameter(const char* logLine, bool increase, int step);
+    void SetStepButtonsEnabled(bool enabled);
+    bool PrepareTuneImages(const QString& firmwareLine);
+    bool RunTuneDownload();
+    void RunTuningStart();
+    void RestartBridge();
+    std::map<std::string, std::string> TunedValues() const;
+    void StoreTuneXml(const QString& file);
+    bool EnsureWorkingCopy();
+
+    // Qualification.
+    void ConnectQualification();
+    bool WriteAnalysisScript(const QString& logFile);
+    void RunAnalysisScript();
+    void RestoreSpiSpeeds();
+    void ShowScriptFailure(const QString& text);
+
+    // Dialogs and external tools.
+    void ConnectTools();
+    // Calibrates the panel, or only reads and shows its offsets.
+    void RunCalibrateDialog(bool calibrate);
+    void RestoreMode();
+    void RestartAfterDownload();
+    void StartTool(const char* program, void (Drovanel::*failure)(QProcess::ProcessError));
 
     morvex_gui_qtlib::DisplayView* _view = nullptr;
     morvex_gui_qtlib::QtWindowImp* _imp = nullptr;

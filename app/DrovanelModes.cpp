@@ -153,7 +153,7 @@ void Drovanel::EnterDrawingState(bool on) {
         _device->DrawingState();
     } else {
         LOG4CPLUS_INFO(OperationLogger(), "Cancel tuning drawing mode");
-        ShowTuneParameter(ui.listTuneParameters->currentRow());
+        ChangeModeForParameter(ui.listTuneParameters->currentRow());
     }
 }
 
@@ -163,7 +163,7 @@ void Drovanel::EnterTuningState(bool on) {
     }
     ui.dockWidget->show();
     ui.dockWidgetInformation->show();
-    ShowTuneParameter(ui.listTuneParameters->currentRow());
+    ChangeModeForParameter(ui.listTuneParameters->currentRow());
 }
 
 void Drovanel::SwitchFullScreen(bool on) {

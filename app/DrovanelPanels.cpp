@@ -93,7 +93,7 @@ void Drovanel::UserReadEepromStructVersion() {
 void Drovanel::UserReadOffset() {
     ui.comboFlags->hide();
     LOG4CPLUS_INFO(OperationLogger(), "Read Offset");
-    OpenOffsetReading();
+    RunCalibrateDialog(false);
 }
 
 void Drovanel::UserSetRegister() {

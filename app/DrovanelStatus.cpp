@@ -151,7 +151,7 @@ void Drovanel::EnterTunePanel() {
     ui.dockWidget->setWindowTitle(tr("Tune Panel"));
     ui.controlPanel->setCurrentWidget(ui.engineeringPanel);
     ui.listTuneParameters->setFocus();
-    RefreshTuneParameters();
+    RefreshAllParameters();
 }
 
 // ---- status line ------------------------------------------------------------

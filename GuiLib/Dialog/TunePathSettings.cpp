@@ -1,0 +1,153 @@
+#include "TunePathSettings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QMessageBox>
+
+#include "OperationLog.h"
+#include "ProgramPaths.h"
+#include "Settings.h"
+
+namespace {
+
+const char* const kConfigTool = "ZeltoConfig.exe";
+const char* const kPatternFilter = "Pattern files(*.xml);;All files(*.*)";
+const char* const kFirmwareFilter = "FW. File(*.vmx);;All files(*.*)";
+
+QString FromLocal(const std::string& text) {
+    return QString::fromLocal8Bit(text.c_str());
+}
+
+}  // namespace
+
+TunePathSettings::TunePathSettings(Settings* settings, QWidget* parent)
+    : QDialog(parent), _settings(settings) {
+    ui.setupUi(this);
+    for (QWidget* hidden :
+         std::initializer_list<QWidget*>{ui.buttonBrowseNormalVmx, ui.buttonBrowseVmx, ui.label_2,
+                                         ui.label_3, ui.lineNormalVmxPath, ui.lineVmxPath}) {
+        hidden->hide();
+    }
+    const QString folder = platform::ProgramFilePath(QStringLiteral("vmx_file"));
+    ui.lineVmxPath->setText(folder + QStringLiteral("/zeltotune.vmx"));
+    ui.lineNormalVmxPath->setText(folder + QStringLiteral("/normal.vmx"));
+    StorePath("tune_vmx_file", ui.lineVmxPath->text());
+    StorePath("normal_vmx_file", ui.lineNormalVmxPath->text());
+
+    ConfigParameter stored;
+    if (_settings->GetParameter("tune_xml_file", stored) && !stored.GetValue().empty()) {
+        ui.lineXmlPath->setText(FromLocal(stored.GetValue()));
+    }
+    if (_settings->GetParameter("mp_version", stored)) {
+        // Not a number reads as the first line; a number past the list
+        // leaves no line chosen.
+        ui.comboVersion->setCurrentIndex(FromLocal(stored.GetValue()).toInt(nullptr, 10));
+    }
+
+    connect(ui.buttonDownload, &QPushButton::clicked, this, &TunePathSettings::Download);
+    connect(ui.buttonBrowseXml, &QPushButton::clicked, this, &TunePathSettings::SelectXmlFile);
+    connect(ui.buttonBrowseVmx, &QPushButton::clicked, this, &TunePathSettings::SelectVmxFile);
+    connect(ui.buttonBrowseNormalVmx, &QPushButton::clicked, this,
+            &TunePathSettings::SelectNormalVmxFile);
+    connect(ui.buttonCheckPattern, &QPushButton::clicked, this, &TunePathSettings::CheckPattern);
+    connect(ui.buttonEnter, &QPushButton::clicked, this, &TunePathSettings::EnterTuneMode);
+}
+
+QString TunePathSettings::GetMpVersion() const {
+    return ui.comboVersion->currentText();
+}
+
+void TunePathSettings::StorePath(const char* key, const QString& path) {
+    _settings->SetParameter(ConfigParameter(key, path.toLocal8Bit().toStdString()));
+}
+
+void TunePathSettings::SaveSettings() {
+    _settings->Save(
+        platform::ProgramFilePath(QStringLiteral("config.ini")).toLocal8Bit().constData());
+}
+
+void TunePathSettings::SelectXmlFile() {
+    const QString file =
+        QFileDialog::getOpenFileName(this, tr("Select Pattern Xml File..."), ui.lineXmlPath->text(),
+                                     QString::fromLatin1(kPatternFilter));
+    if (!file.isEmpty()) {
+        ui.lineXmlPath->setText(file);
+    }
+}
+
+void TunePathSettings::SelectVmxFile() {
+    const QString file =
+        QFileDialog::getOpenFileName(this, tr("Select Tune FW. Vmx File..."), QDir::currentPath(),
+                                     QString::fromLatin1(kFirmwareFilter));
+    if (file.isEmpty()) {
+        return;
+    }
+    ui.lineVmxPath->setText(file);
+    StorePath("tune_vmx_file", file);
+}
+
+void TunePathSettings::SelectNormalVmxFile() {
+    const QString file =
+        QFileDialog::getOpenFileName(this, tr("Select Normal FW. Vmx File..."), QDir::currentPath(),
+                                     QString::fromLatin1(kFirmwareFilter));
+    if (file.isEmpty()) {
+        return;
+    }
+    LOG4CPLUS_INFO(OperationLogger(), "Select normal vmx file");
+    ui.lineNormalVmxPath->setText(file);
+    StorePath("normal_vmx_file", file);
+}
+
+// The tool runs beside the program; the dialog neither waits for it nor
+// reads its result, only its failure.
+void TunePathSettings::CheckPattern() {
+    if (ui.lineXmlPath->text().isEmpty()) {
+        QMessageBox::warning(this, tr("Start ZeltoConfig Fail..."),
+                             tr("Please input the pattern file path first!"), QMessageBox::Ok);
+        return;
+    }
+    LOG4CPLUS_INFO(OperationLogger(), "Check pattern with 'Zelto Config'");
+    auto* tool = new QProcess(this);
+    connect(tool, &QProcess::errorOccurred, this, &TunePathSettings::SlaveConfigFail);
+    tool->start(platform::ProgramFilePath(QString::fromLatin1(kConfigTool)),
+                QStringList{ui.lineXmlPath->text()}, QIODevice::ReadWrite);
+}
+
+void TunePathSettings::SlaveConfigFail(QProcess::ProcessError) {
+    LOG4CPLUS_INFO(OperationLogger(), "Check pattern with 'Zelto Config' fail");
+    QMessageBox::warning(this, tr("Start ZeltoConfig Fail..."),
+                         tr("Start ZeltoConfig.exe fail, make sure it's in the current folder!"));
+}
+
+void TunePathSettings::Download() {
+    if (ui.lineXmlPath->text().isEmpty() || ui.lineNormalVmxPath->text().isEmpty() ||
+        ui.lineVmxPath->text().isEmpty()) {
+        QMessageBox::warning(
+            this, tr("File Path set error..."),
+            tr("Please input the file path above, both FW. file and Pattern file!"),
+            QMessageBox::Ok);
+        return;
+    }
+    LOG4CPLUS_INFO(OperationLogger(), "Download app&eep vmx files for tuning");
+    _download = true;
+    SaveSettings();
+    accept();
+}
+
+void TunePathSettings::EnterTuneMode() {
+    SaveSettings();
+    accept();
+}
+
+void TunePathSettings::accept() {
+    StorePath("tune_xml_file", ui.lineXmlPath->text());
+    const QString copy = platform::ProgramFilePath(QStringLiteral("tune_xml.tmp"));
+    if (QFile::exists(copy)) {
+        QFile::remove(copy);
+    }
+    if (!ui.lineXmlPath->text().isEmpty()) {
+        QFile::copy(ui.lineXmlPath->text(), copy);
+    }
+    QDialog::accept();
+}

@@ -1,0 +1,81 @@
+#include <QDir>
+#include <QMessageBox>
+
+#include "Drovanel.h"
+#include "OperationLog.h"
+#include "RecordSetFileName.h"
+#include "RecordView.h"
+
+void Drovanel::ConnectRecording() {
+    connect(ui.action_Record, &QAction::toggled, this, &Drovanel::DataRecord);
+    connect(ui.actionRecord_View, &QAction::triggered, this, &Drovanel::DataRecordView);
+}
+
+void Drovanel::DataRecord(bool checked) {
+    if (checked) {
+        StartRecord();
+        return;
+    }
+    SetRecordActionText(QStringLiteral("Record"));
+    if (_recordFile.is_open()) {
+        _recordFile.close();
+        LOG4CPLUS_INFO(OperationLogger(), "Record stop");
+    }
+}
+
+void Drovanel::StartRecord() {
+    auto* dialog = new RecordSetFileName(nullptr);
+    const bool accepted = dialog->exec() == QDialog::Accepted;
+    const QString name = dialog->FileName() + QStringLiteral(".log");
+    delete dialog;
+    // A mode change while the name was asked for has ended the record.
+    if (!accepted || !ui.action_Record->isChecked()) {
+        ui.action_Record->setChecked(false);
+        SetRecordActionText(QStringLiteral("Record"));
+        return;
+    }
+    const QString folder = RecordView::Folder() + QLatin1Char('/');
+    QDir().mkdir(folder);
+    if (_recordFile.is_open()) {
+        _recordFile.close();
+    }
+    const QString path = folder + name;
+    _recordFile.open(path.toLocal8Bit().constData(), std::ios::out | std::ios::trunc);
+    _recordLines = 0;
+    if (!_recordFile.good()) {
+        _recordFile.close();
+        _recordFile.clear();
+        ui.action_Record->setChecked(false);
+        SetRecordActionText(QStringLiteral("Record"));
+        QMessageBox::warning(this, tr("Record Error"),
+                             tr("Can't open the record file %1!").arg(path), QMessageBox::Ok);
+        return;
+    }
+    SetRecordActionText(QStringLiteral("Stop Record"));
+    LOG4CPLUS_INFO(OperationLogger(), "Record start");
+}
+
+void Drovanel::SetRecordActionText(const QString& text) {
+    ui.action_Record->setToolTip(text);
+    ui.action_Record->setText(text);
+}
+
+// Runs after the line went to the current state: a state that starts its
+// mode on this line has already ended the record, so the line is not kept.
+void Drovanel::RecordReplyLine(const std::string& line) {
+    if (ui.action_Record->isChecked() && _recordLines < kRecordLineLimit) {
+        _recordFile << line << '\n';
+        _recordFile.flush();
+        ++_recordLines;
+        return;
+    }
+    ui.action_Record->setChecked(false);
+}
+
+void Drovanel::DataRecordView() {
+    LOG4CPLUS_INFO(OperationLogger(), "Record view start");
+    auto* viewer = new RecordView(this);
+    viewer->exec();
+    delete viewer;
+    LOG4CPLUS_INFO(OperationLogger(), "Record view exit");
+}

@@ -1,0 +1,215 @@
+#include <QComboBox>
+#include <QDockWidget>
+#include <QListWidget>
+#include <QMessageBox>
+#include <memory>
+
+#include "AboutDialog.h"
+#include "CalibrateDialog.h"
+#include "Drovanel.h"
+#include "MasterDownloader.h"
+#include "OperationLog.h"
+#include "ProgramPaths.h"
+#include "QtWindowImp.h"
+#include "SettingDialog.h"
+#include "SlaveDownloader.h"
+#include "TuneInitDevice.h"
+
+namespace {
+
+constexpr int kLatencyTimer = 3;
+// The bridge settles after a calibration before its mode is set again.
+constexpr unsigned kCalibrateSettleMs = 50;
+
+const char* const kConfigTool = "ZeltoConfig.exe";
+const char* const kDownloadTool = "KVR_Downloader.exe";
+
+// Runs a download dialog; true when the download counts as done: accepted,
+// or ended after it had begun.
+template <class Downloader>
+bool RunDownloader(Settings* settings, morvex_gui::Device* device, QWidget* parent) {
+    const auto dialog = std::make_unique<Downloader>(settings, device, parent);
+    const bool accepted = dialog->exec() == QDialog::Accepted;
+    return accepted || dialog->DownloadStarted();
+}
+
+}  // namespace
+
+void Drovanel::ConnectTools() {
+    connect(ui.buttonMasterDownload, &QPushButton::clicked, this, &Drovanel::MasterDownload);
+    connect(ui.buttonSlaveDownload, &QPushButton::clicked, this, &Drovanel::SlaveDownload);
+    connect(ui.actionMasterDownload, &QAction::triggered, this, &Drovanel::MasterDownload);
+    connect(ui.actionSlaveDownload, &QAction::triggered, this, &Drovanel::SlaveDownload);
+    connect(ui.actionCalibrate, &QAction::triggered, this, &Drovanel::StartCalibrate);
+    connect(ui.action_About, &QAction::triggered, this, &Drovanel::About);
+    connect(ui.actionDefault_Settings, &QAction::triggered, this, &Drovanel::SetDefaultSettings);
+    connect(ui.actionStart_Zelto_Config, &QAction::triggered, this, &Drovanel::StartZeltoConfig);
+    connect(ui.actionStart_KVR_download, &QAction::triggered, this, &Drovanel::StartKvrDownload);
+    connect(_imp, &morvex_gui_qtlib::QtWindowImp::SignalRequestMasterDownload, this,
+            &Drovanel::RequestMasterDownload);
+}
+
+// Puts the bridge back into the mode that the panel actions show.
+void Drovanel::RestoreMode() {
+    if (ui.actionUserMode->isChecked()) {
+        _device->UserMode();
+    } else if (ui.actionI2CMode->isChecked()) {
+        _device->I2cMode();
+    } else if (ui.actionTuneMode->isChecked()) {
+        _device->TuneInit();
+        ui.dockWidget->show();
+        ui.dockWidgetInformation->show();
+        ChangeModeForParameter(ui.listTuneParameters->currentRow());
+    }
+}
+
+// New firmware: the window starts over as after opening the port, so the
+// versions are read afresh.
+void Drovanel::RestartAfterDownload() {
+    SetCloseUI();
+    ClearStatusLine();
+    _device->EnterOpenState();
+}
+
+void Drovanel::MasterDownload() {
+    ::SetLatencyTimer(_portCombo->currentText(), kLatencyTimer);
+    LOG4CPLUS_INFO(OperationLogger(), "Master download dialog start");
+    DisconnectReader();
+    const bool done = RunDownloader<morvex_gui::MasterDownloader>(_settings, _device, this);
+    ConnectReader();
+    if (done) {
+        LOG4CPLUS_INFO(OperationLogger(), "Master download dialog accept");
+        if (_device->isOpen()) {
+            RestartAfterDownload();
+        }
+    } else {
+        LOG4CPLUS_INFO(OperationLogger(), "Master download dialog reject");
+        if (_device->isOpen()) {
+            RestoreMode();
+        }
+    }
+    ::SetLatencyTimer(_portCombo->currentText(), kLatencyTimer);
+}
+
+void Drovanel::SlaveDownload() {
+    LOG4CPLUS_INFO(OperationLogger(), "Slave download dialog start");
+    DisconnectReader();
+    const bool done = RunDownloader<morvex_gui::SlaveDownloader>(_settings, _device, this);
+    ConnectReader();
+    if (done) {
+        LOG4CPLUS_INFO(OperationLogger(), "Slave download dialog accept");
+        if (_device->isOpen()) {
+            RestartAfterDownload();
+        }
+    } else {
+        LOG4CPLUS_INFO(OperationLogger(), "Slave download dialog reject");
+        if (_device->isOpen()) {
+            RestoreMode();
+        }
+    }
+}
+
+// A bridge without firmware is of no use: unless it is flashed now, the
+// port closes.
+void Drovanel::RequestMasterDownload() {
+    if (QMessageBox::question(
+            this, tr("Download Master File?"),
+            tr("The master is empty, do you want to download the master hex file?"),
+            QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes) {
+        LOG4CPLUS_INFO(OperationLogger(), "Master empty download dialog cancel");
+        SwitchPort(false);
+        return;
+    }
+    LOG4CPLUS_INFO(OperationLogger(), "Master empty download dialog start");
+    DisconnectReader();
+    const bool done = RunDownloader<morvex_gui::MasterDownloader>(_settings, _device, this);
+    ConnectReader();
+    if (done) {
+        LOG4CPLUS_INFO(OperationLogger(), "Master empty download dialog accept");
+        if (_device->isOpen()) {
+            RestartAfterDownload();
+        }
+    } else {
+        LOG4CPLUS_INFO(OperationLogger(), "Master empty download dialog reject");
+        if (_device->isOpen()) {
+            SwitchPort(false);
+        }
+    }
+}
+
+void Drovanel::StartCalibrate() {
+    RunCalibrateDialog(true);
+}
+
+void Drovanel::RunCalibrateDialog(bool calibrate) {
+    ::SetLatencyTimer(_portCombo->currentText(), kLatencyTimer);
+    LOG4CPLUS_INFO(OperationLogger(), "Calibrate dialog start");
+    DisconnectReader();
+    if (!calibrate) {
+        _device->UserMode();
+    }
+    {
+        const auto dialog = std::make_unique<morvex_gui::CalibrateDialog>(calibrate, _device, this);
+        dialog->exec();
+    }
+    LOG4CPLUS_INFO(OperationLogger(), "Calibrate dialog exit");
+    ConnectReader();
+    _device->Sleep(kCalibrateSettleMs);
+    RestoreMode();
+    ::SetLatencyTimer(_portCombo->currentText(), kLatencyTimer);
+}
+
+void Drovanel::About() {
+    LOG4CPLUS_INFO(OperationLogger(), "About dialog start");
+    {
+        const auto dialog = std::make_unique<AboutDialog>(this);
+        dialog->exec();
+    }
+    LOG4CPLUS_INFO(OperationLogger(), "About dialog exit");
+}
+
+void Drovanel::SetDefaultSettings() {
+    LOG4CPLUS_INFO(OperationLogger(), "Default settings start");
+    const auto dialog = std::make_unique<SettingDialog>(_settings, this);
+    if (dialog->exec() != QDialog::Accepted) {
+        LOG4CPLUS_INFO(OperationLogger(), "Default settings cancel");
+        return;
+    }
+    LOG4CPLUS_INFO(OperationLogger(), "Default settings accept");
+    // The display starts again with the new settings.
+    if (ui.controlPanel->currentWidget() == ui.userPanel) {
+        ui.actionNormal->trigger();
+    } else if (ui.controlPanel->currentWidget() == ui.engineeringPanel &&
+               ui.actionDrawing_Mode->isChecked()) {
+        _device->DrawingState();
+    }
+}
+
+// The tools live beside the program; the window only starts them and
+// reports when they cannot run.
+void Drovanel::StartTool(const char* program, void (Drovanel::*failure)(QProcess::ProcessError)) {
+    auto* tool = new QProcess(this);
+    connect(tool, &QProcess::errorOccurred, this, failure);
+    tool->start(platform::ProgramFilePath(QString::fromLatin1(program)), QStringList(),
+                QIODevice::ReadWrite);
+}
+
+void Drovanel::StartZeltoConfig() {
+    StartTool(kConfigTool, &Drovanel::SlaveConfigFail);
+}
+
+void Drovanel::StartKvrDownload() {
+    StartTool(kDownloadTool, &Drovanel::StartKvrDownloadFail);
+}
+
+void Drovanel::SlaveConfigFail(QProcess::ProcessError) {
+    QMessageBox::warning(this, tr("Start ZeltoConifg.exe Fail..."),
+                         tr("Start ZeltoConifg.exe fail, make sure it's in the current folder!"),
+                         QMessageBox::Ok);
+}
+
+void Drovanel::StartKvrDownloadFail(QProcess::ProcessError) {
+    QMessageBox::warning(this, tr("Start KVR_Downloader.exe Fail..."),
+                         tr("Start KVR_Downloader.exe fail, make sure it's in the current folder!"),
+                         QMessageBox::Ok);
+}

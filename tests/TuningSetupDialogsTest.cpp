@@ -1,0 +1,197 @@
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "DrovanelFixture.h"
+#include "EventPump.h"
+#include "FakeProgram.h"
+#include "OperationLogSetup.h"
+#include "Settings.h"
+#include "TempProgramDir.h"
+#include "TunePathSettings.h"
+#include "TuningStart.h"
+
+namespace {
+
+class TunePathSettingsTest : public ::testing::Test {
+protected:
+    // The dialog as the window runs it: modal, ended by one of its buttons.
+    int Run(TunePathSettings& dialog, const std::function<void()>& inside) {
+        QTimer::singleShot(0, &dialog, inside);
+        return dialog.exec();
+    }
+
+    std::string Stored(const char* key) { return settings.GetValue(key); }
+    QString Log() const { return QString::fromLocal8Bit(dir.Read("User.log")); }
+
+    void SetUp() override { _log = StartOperationLog(); }
+    void TearDown() override { StopOperationLog(_log); }
+
+    TempProgramDir dir;
+    Settings settings;
+
+private:
+    log4cplus::SharedAppenderPtr _log;
+};
+
+TEST_F(TunePathSettingsTest, StartsFromTheStoredLineAndPattern) {
+    const std::pair<const char*, const char*> lines[] = {
+        {nullptr, "MP8.0"}, {"2", "MP9.0"}, {"1", "MP8.2"}, {"MP9.0", "MP8.0"}, {"7", ""}};
+    for (const auto& [stored, shown] : lines) {
+        Settings store;
+        if (stored != nullptr) {
+            store.SetParameter(ConfigParameter("mp_version", stored));
+        }
+        TunePathSettings dialog(&store, nullptr);
+        EXPECT_EQ(dialog.GetMpVersion(), shown) << (stored ? stored : "none");
+    }
+
+    settings.SetParameter(ConfigParameter("tune_xml_file", "/patterns/panel.xml"));
+    settings.SetParameter(ConfigParameter("tune_vmx_file", "/elsewhere/t.vmx"));
+    TunePathSettings dialog(&settings, nullptr);
+    EXPECT_EQ(dialog.windowTitle(), "Tuning Setup");
+    EXPECT_EQ(dialog.Form().lineXmlPath->text(), "/patterns/panel.xml");
+    EXPECT_TRUE(dialog.Form().lineVmxPath->isHidden());
+    EXPECT_TRUE(dialog.Form().buttonBrowseNormalVmx->isHidden());
+    // Cancelling still leaves the images of the vmx_file folder in the settings.
+    EXPECT_EQ(Run(dialog, [&] { dialog.Form().buttonCancel->click(); }), QDialog::Rejected);
+    EXPECT_EQ(Stored("tune_vmx_file"), dir.File("vmx_file/zeltotune.vmx").toStdString());
+    EXPECT_EQ(Stored("normal_vmx_file"), dir.File("vmx_file/normal.vmx").toStdString());
+    EXPECT_FALSE(QFile::exists(dir.File("config.ini")));
+    EXPECT_FALSE(QFile::exists(dir.File("tune_xml.tmp")));
+}
+
+TEST_F(TunePathSettingsTest, DownloadNeedsThePatternAndLeavesAWorkingCopy) {
+    settings.SetParameter(ConfigParameter("tune_xml_file", "old.xml"));
+    const QString pattern = dir.File("patterns/panel one.xml");
+    dir.Write("patterns/panel one.xml", "<system_environment_configuration/>");
+    dir.Write("tune_xml.tmp", "stale copy");
+    TunePathSettings dialog(&settings, nullptr);
+
+    MessageBoxCatcher boxes;
+    dialog.Form().lineXmlPath->clear();
+    dialog.show();
+    dialog.Form().buttonDownload->click();
+    PumpUntil([&] { return !boxes.Boxes().empty(); });
+    ASSERT_EQ(boxes.Titles(), QStringList{"File Path set error..."});
+    EXPECT_EQ(boxes.Boxes()[0].text,
+              "Please input the file path above, both FW. file and Pattern file!");
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_FALSE(dialog.DownloadChosen());
+
+    const int result = Run(dialog, [&] {
+        dialog.Form().lineXmlPath->setText(pattern);
+        dialog.Form().buttonDownload->click();
+    });
+    EXPECT_EQ(result, QDialog::Accepted);
+    EXPECT_TRUE(dialog.DownloadChosen());
+    EXPECT_EQ(Stored("tune_xml_file"), pattern.toStdString());
+    // The file was saved before the new pattern went into the settings.
+    EXPECT_TRUE(dir.Read("config.ini").contains("tune_xml_file=old.xml"));
+    EXPECT_EQ(dir.Read("tune_xml.tmp"), "<system_environment_configuration/>");
+    EXPECT_TRUE(Log().contains("Download app&eep vmx files for tuning"));
+}
+
+TEST_F(TunePathSettingsTest, AlreadyDownloadedAcceptsWithoutAnyCheck) {
+    dir.Write("tune_xml.tmp", "stale copy");
+    TunePathSettings dialog(&settings, nullptr);
+    EXPECT_EQ(Run(dialog, [&] { dialog.Form().buttonEnter->click(); }), QDialog::Accepted);
+    EXPECT_FALSE(dialog.DownloadChosen());
+    EXPECT_EQ(Stored("tune_xml_file"), "");
+    // No pattern to copy: the old working copy is gone all the same.
+    EXPECT_FALSE(QFile::exists(dir.File("tune_xml.tmp")));
+    EXPECT_TRUE(QFile::exists(dir.File("config.ini")));
+}
+
+TEST_F(TunePathSettingsTest, TheConfigurationToolGetsThePatternOrAClearFailure) {
+    TunePathSettings dialog(&settings, nullptr);
+    MessageBoxCatcher boxes;
+    dialog.Form().buttonCheckPattern->click();
+    PumpUntil([&] { return !boxes.Boxes().empty(); });
+    ASSERT_EQ(boxes.Titles(), QStringList{"Start ZeltoConfig Fail..."});
+    EXPECT_EQ(boxes.Boxes()[0].text, "Please input the pattern file path first!");
+
+    // Not installed beside the program.
+    dialog.Form().lineXmlPath->setText("/p/panel.xml");
+    dialog.Form().buttonCheckPattern->click();
+    ASSERT_TRUE(PumpUntil([&] { return boxes.Boxes().size() == 2; }));
+    EXPECT_EQ(boxes.Boxes()[1].text,
+              "Start ZeltoConfig.exe fail, make sure it's in the current folder!");
+    EXPECT_TRUE(Log().contains("Check pattern with 'Zelto Config' fail"));
+
+    // Installed: each press starts it once more with the pattern as its argument.
+    ASSERT_TRUE(FakeProgram::WriteRecorder(dir.File("ZeltoConfig.exe"), dir.File("calls.txt")));
+    dialog.Form().buttonCheckPattern->click();
+    dialog.Form().buttonCheckPattern->click();
+    EXPECT_TRUE(PumpUntil([&] { return dir.Read("calls.txt") == "/p/panel.xml\n/p/panel.xml\n"; }));
+    PumpFor(50);
+    EXPECT_EQ(boxes.Boxes().size(), 2u);
+}
+
+QList<QCheckBox*> Conditions(TuningStart& dialog) {
+    Ui_TuningStart& ui = dialog.Form();
+    return {ui.checkConditionFirst,  ui.checkConditionSecond, ui.checkConditionThird,
+            ui.checkConditionFourth, ui.checkConditionFifth,  ui.checkConditionSixth};
+}
+
+QStringList LabelColours(TuningStart& dialog) {
+    QStringList colours;
+    for (QLabel* label : dialog.Form().frameConditions->findChildren<QLabel*>()) {
+        colours << label->styleSheet();
+    }
+    return colours;
+}
+
+TEST(TuningStartTest, StartIsPossibleOnlyWithEveryConditionTicked) {
+    TuningStart dialog(nullptr);
+    Ui_TuningStart& ui = dialog.Form();
+    EXPECT_EQ(dialog.windowTitle(), "TuningStart");
+    EXPECT_FALSE(ui.buttonStart->isEnabled());
+    EXPECT_EQ(LabelColours(dialog), QStringList(7, "color:red;"));
+
+    // Any order; the last tick enables the start and ticks "Everything ready".
+    QList<QCheckBox*> boxes = Conditions(dialog);
+    for (int i : {4, 0, 5, 2, 1}) {
+        boxes[i]->click();
+        EXPECT_FALSE(ui.buttonStart->isEnabled());
+    }
+    EXPECT_EQ(ui.labelConditionFifth->styleSheet(), "color:green;");
+    EXPECT_EQ(ui.labelConditionFourth->styleSheet(), "color:red;");
+    boxes[3]->click();
+    EXPECT_TRUE(ui.buttonStart->isEnabled());
+    EXPECT_TRUE(ui.checkReadyAll->isChecked());
+    EXPECT_EQ(LabelColours(dialog), QStringList(7, "color:green;"));
+
+    // Unticking one takes it back.
+    boxes[2]->click();
+    EXPECT_FALSE(ui.buttonStart->isEnabled());
+    EXPECT_FALSE(ui.checkReadyAll->isChecked());
+    EXPECT_EQ(ui.labelConditionThird->styleSheet(), "color:red;");
+    EXPECT_EQ(ui.labelReadyAll->styleSheet(), "color:red;");
+
+    QTimer::singleShot(0, &dialog, [&] { ui.buttonCancel->click(); });
+    EXPECT_EQ(dialog.exec(), QDialog::Rejected);
+}
+
+TEST(TuningStartTest, EverythingReadyTicksAllConditions) {
+    TuningStart dialog(nullptr);
+    Ui_TuningStart& ui = dialog.Form();
+    ui.checkReadyAll->click();
+    for (QCheckBox* box : Conditions(dialog)) {
+        EXPECT_TRUE(box->isChecked());
+    }
+    EXPECT_TRUE(ui.buttonStart->isEnabled());
+    EXPECT_EQ(LabelColours(dialog), QStringList(7, "color:green;"));
+    ui.checkReadyAll->click();
+    EXPECT_FALSE(ui.buttonStart->isEnabled());
+    EXPECT_FALSE(ui.checkConditionSixth->isChecked());
+
+    ui.checkReadyAll->click();
+    QTimer::singleShot(0, &dialog, [&] { ui.buttonStart->click(); });
+    EXPECT_EQ(dialog.exec(), QDialog::Accepted);
+}
+
+}  // namespace
