@@ -1,7 +1,5 @@
 #include "ClassicDevice.h"
 
-#include <boost/make_shared.hpp>
-
 #include "ClassicDebug.h"
 #include "ClassicNormal.h"
 #include "ClassicRaster.h"
@@ -22,17 +20,17 @@ ClassicDevice::ClassicDevice(WindowImp* imp, boost::shared_ptr<State>* current)
 
 void ClassicDevice::NormalState() {
     SendWithMode("n", kClassicNormalMode);
-    InstallState(Make<ClassicNormal>());
+    Replace<ClassicNormal>();
 }
 
 void ClassicDevice::DebugState() {
     SendWithMode("d", kClassicDebugMode);
-    InstallState(Make<ClassicDebug>());
+    Replace<ClassicDebug>();
 }
 
 void ClassicDevice::RasterState() {
     SendWithMode("r", kClassicRasterMode);
-    InstallState(Make<ClassicRaster>());
+    Replace<ClassicRaster>();
 }
 
 }  // namespace morvex_gui

@@ -1,7 +1,5 @@
 #include "CoreDevice.h"
 
-#include <boost/make_shared.hpp>
-
 #include "CloseState.h"
 
 namespace morvex_gui {
@@ -104,7 +102,7 @@ void CoreDevice::CheckOffsetRegister() {
 void CoreDevice::Quit() {
     KeepCurrentState();
     Send("#q");
-    InstallState(boost::make_shared<CloseState>(_imp));
+    Replace<CloseState>();
 }
 
 void CoreDevice::EnterOpenState() {

@@ -95,7 +95,6 @@ protected:
 
     // A count setting read as a whole decimal number; missing or not a number is 0.
     int CountSetting(const char* key) const;
-    void ReplaceWithShortMessage();
     void LiftRasterSwitch(const char* command, int mode);
 };
 

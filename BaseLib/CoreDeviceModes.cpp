@@ -1,5 +1,4 @@
 #include <QString>
-#include <boost/make_shared.hpp>
 #include <string>
 
 #include "ButtonRawDataState.h"
@@ -38,17 +37,9 @@ namespace morvex_gui {
 
 namespace {
 
-// Display modes announced before a mode's command leaves.
-constexpr int kTouchMode = 0;
-constexpr int kRawDataMode = 1;
-constexpr int kMasterVersionMode = 3;
-constexpr int kSlaveVersionMode = 4;
-constexpr int kInformationMode = 5;
-constexpr int kButtonRawDataMode = 6;
+// Display modes of the raster X and Y scenes.
 constexpr int kRasterXMode = 12;
 constexpr int kRasterYMode = 13;
-
-constexpr int kButtonCount = 8;
 
 }  // namespace
 
@@ -66,77 +57,73 @@ int CoreDevice::CountSetting(const char* key) const {
     return ok ? count : 0;
 }
 
-void CoreDevice::ReplaceWithShortMessage() {
-    InstallState(Make<ShortMessage>());
-}
-
 void CoreDevice::NormalState() {
     KeepCurrentState();
     SendWithMode("n", kTouchMode);
-    InstallState(Make<CoreNormal>());
+    Replace<CoreNormal>();
 }
 
 void CoreDevice::NormalFlagState() {
     SendWithMode("n", kTouchMode);
-    InstallState(Make<CoreNormalFlag>());
+    Replace<CoreNormalFlag>();
 }
 
 void CoreDevice::LinearityState() {
     KeepCurrentState();
     SendWithMode("n", kTouchMode);
-    InstallState(Make<CoreLinearity>());
+    Replace<CoreLinearity>();
 }
 
 void CoreDevice::BorderState() {
     KeepCurrentState();
     SendWithMode("n", kTouchMode);
-    InstallState(Make<CoreBorder>());
+    Replace<CoreBorder>();
 }
 
 void CoreDevice::PreciseState() {
     KeepCurrentState();
     SendWithMode("n", kTouchMode);
-    InstallState(Make<CorePrecise>());
+    Replace<CorePrecise>();
 }
 
 void CoreDevice::PictureViewState() {
     SendWithMode("n", kTouchMode);
-    InstallState(Make<PictureView>());
+    Replace<PictureView>();
 }
 
 void CoreDevice::PenState() {
     Send("n");
-    InstallState(Make<CorePenState>());
+    Replace<CorePenState>();
 }
 
 void CoreDevice::DebugState() {
     KeepCurrentState();
     SendWithMode("d", kRawDataMode);
-    InstallState(Make<CoreDebug>());
+    Replace<CoreDebug>();
 }
 
 void CoreDevice::JitterState() {
     KeepCurrentState();
     SendWithMode("d", kRawDataMode);
-    InstallState(Make<CoreDebug>());
+    Replace<CoreDebug>();
 }
 
 void CoreDevice::RasterXState() {
     KeepCurrentState();
     SendWithMode("d", kRasterXMode);
-    InstallState(Make<CoreRasterX>());
+    Replace<CoreRasterX>();
 }
 
 void CoreDevice::RasterYState() {
     KeepCurrentState();
     SendWithMode("d", kRasterYMode);
-    InstallState(Make<CoreRasterY>());
+    Replace<CoreRasterY>();
 }
 
 void CoreDevice::EnterOpenShortState() {
     KeepCurrentState();
     Send("d");
-    InstallState(Make<OpenShortState>());
+    Replace<OpenShortState>();
 }
 
 void CoreDevice::ResetState() {
@@ -147,7 +134,7 @@ void CoreDevice::ResetState() {
     if (_imp != nullptr) {
         _imp->StartTimer(0);
     }
-    InstallState(Make<CoreReset>());
+    Replace<CoreReset>();
 }
 
 void CoreDevice::AttbState() {
@@ -158,7 +145,7 @@ void CoreDevice::AttbState() {
     if (_imp != nullptr) {
         _imp->StartTimer(1);
     }
-    InstallState(Make<CoreAttb>());
+    Replace<CoreAttb>();
 }
 
 // The lift rasters send first and only then keep the replaced state.
@@ -168,7 +155,7 @@ void CoreDevice::LiftRasterSwitch(const char* command, int mode) {
     if (_imp != nullptr) {
         _imp->StartTimer(1);
     }
-    InstallState(Make<TuneMultiFingerLift>(mode));
+    Replace<TuneMultiFingerLift>(mode);
 }
 
 void CoreDevice::RasterState() {
@@ -194,83 +181,83 @@ void CoreDevice::ActiveState(bool rxMode) {
 void CoreDevice::RasterLiftYState() {
     KeepCurrentState();
     SendWithMode("rX", kRawDataMode);
-    InstallState(Make<CoreRaster>(0));
+    Replace<CoreRaster>(0);
 }
 
 void CoreDevice::SingleRawDataState() {
     KeepCurrentState();
     SendWithMode("r", kRawDataMode);
-    InstallState(Make<ReferenceDataState>(CountSetting("reference_electrodes"), 0));
+    Replace<ReferenceDataState>(CountSetting("reference_electrodes"), 0);
 }
 
 void CoreDevice::ButtonSingleRawDataState() {
     KeepCurrentState();
     SendWithMode("w", kRawDataMode);
-    InstallState(Make<ButtonReferenceDataState>(CountSetting("button_reference_electrodes"), 0));
+    Replace<ButtonReferenceDataState>(CountSetting("button_reference_electrodes"), 0);
 }
 
 void CoreDevice::MasterVersionState() {
     SendWithMode("v", kMasterVersionMode);
-    InstallState(Make<CoreMasterVersion>());
+    Replace<CoreMasterVersion>();
 }
 
 void CoreDevice::SlaveVersionState() {
     SendWithMode("a", kSlaveVersionMode);
-    InstallState(Make<CoreSlaveVersion>());
+    Replace<CoreSlaveVersion>();
 }
 
 void CoreDevice::InformationState() {
     SendWithMode("i", kInformationMode);
-    InstallState(Make<CoreInformation>());
+    Replace<CoreInformation>();
 }
 
 void CoreDevice::ButtonRawdataState() {
     KeepCurrentState();
     SendWithMode("b", kButtonRawDataMode);
-    InstallState(Make<CoreButtonRawdata>());
+    Replace<CoreButtonRawdata>();
 }
 
 void CoreDevice::UserReadButtons() {
     KeepCurrentState();
     Send("K");
-    InstallState(Make<ButtonState>());
+    Replace<ButtonState>();
 }
 
 void CoreDevice::UserReadButtonRawData() {
     KeepCurrentState();
     Send("b");
-    InstallState(Make<ButtonRawDataState>(kButtonCount, 0));
+    Replace<ButtonRawDataState>(kButtonCount, 0);
 }
 
 void CoreDevice::UserReadslaveCrc() {
     Send("m");
-    InstallState(Make<CoreSlaveCrc>());
+    Replace<CoreSlaveCrc>();
 }
 
 void CoreDevice::UserReadEeprom() {
     Send("e");
-    InstallState(Make<EepromState>());
+    Replace<EepromState>();
 }
 
 void CoreDevice::UserReadEepromStructVersion() {
     Send("&");
-    ReplaceWithShortMessage();
+    Replace<ShortMessage>();
 }
 
 void CoreDevice::ReadControlRegister() {
     Send("R");
-    InstallState(Make<CoreControlRegister>());
+    Replace<CoreControlRegister>();
 }
 
 void CoreDevice::ReadSlaveBootloaderInfo() {
     EnterSlaveBootloader();
     ExitSlaveBootloader();
-    ReplaceWithShortMessage();
+    Replace<ShortMessage>();
 }
 
 void CoreDevice::DeviceInfoState() {
     Send("$d");
-    InstallState(Make<OpenState>());
+    Replace<OpenState>();
 }
 
 void CoreDevice::UserSetRegister(const char* arg) {
@@ -287,32 +274,32 @@ void CoreDevice::UserClearRegister(const char* arg) {
 
 void CoreDevice::UserSetIntMode(const char* arg) {
     SendWithArgument("M", arg);
-    ReplaceWithShortMessage();
+    Replace<ShortMessage>();
 }
 
 void CoreDevice::UserSetPowerMode(const char* arg) {
     SendWithArgument("P", arg);
-    ReplaceWithShortMessage();
+    Replace<ShortMessage>();
 }
 
 void CoreDevice::UserSetIntWidth(const char* arg) {
     SendWithArgument("W", arg);
-    ReplaceWithShortMessage();
+    Replace<ShortMessage>();
 }
 
 void CoreDevice::UserSetSleepFrequency(const char* arg) {
     SendWithArgument("f", arg);
-    ReplaceWithShortMessage();
+    Replace<ShortMessage>();
 }
 
 void CoreDevice::UserSetSleepDelay(const char* arg) {
     SendWithArgument("I", arg);
-    ReplaceWithShortMessage();
+    Replace<ShortMessage>();
 }
 
 void CoreDevice::I2cReadSlave(const char* arg) {
     SendWithArgument("r", arg);
-    InstallState(Make<CoreReadSlave>());
+    Replace<CoreReadSlave>();
 }
 
 void CoreDevice::I2cWriteSlave(const char* arg) {

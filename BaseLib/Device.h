@@ -4,8 +4,8 @@
 #include <QStringList>
 #include <boost/make_shared.hpp>
 #include <boost/shared_ptr.hpp>
-#include <string>
 #include <cstdint>
+#include <string>
 
 #include "MasterPacket.h"
 #include "Win_QextSerialPort.h"
@@ -64,6 +64,16 @@ public:
     std::uint16_t _imageCrc;
 
 protected:
+    // Display modes that a switch announces before its command leaves.
+    static constexpr int kTouchMode = 0;
+    static constexpr int kRawDataMode = 1;
+    static constexpr int kMasterVersionMode = 3;
+    static constexpr int kSlaveVersionMode = 4;
+    static constexpr int kInformationMode = 5;
+    static constexpr int kButtonRawDataMode = 6;
+    // Channels of the bridge's button raw data.
+    static constexpr int kButtonCount = 8;
+
     // First step of a keeping switch: the current state lives on as the
     // previous state (the one kept before is released).
     void KeepCurrentState();
@@ -73,6 +83,11 @@ protected:
     template <class StateT, class... Args>
     boost::shared_ptr<State> Make(Args... args) const {
         return boost::make_shared<StateT>(_imp, args...);
+    }
+    // Makes a new StateT, built with `args`, the current state.
+    template <class StateT, class... Args>
+    void Replace(Args... args) {
+        InstallState(Make<StateT>(args...));
     }
     // Sends `letter` followed by `arg` as one command.
     void SendWithArgument(const char* letter, const char* arg);

@@ -9,6 +9,7 @@
 
 #include "CodePage.h"
 #include "OperationLog.h"
+#include "XmlLoader.h"
 
 namespace {
 
@@ -49,27 +50,6 @@ std::string SanitisedElementName(const std::string& key) {
     }
     return name;
 }
-
-// mxml reports parse errors through a process-wide callback without user data;
-// collect them for the duration of one load.
-thread_local std::string t_parseErrors;
-
-void CollectParseError(const char* message) {
-    if (!t_parseErrors.empty()) {
-        t_parseErrors += "; ";
-    }
-    t_parseErrors += message;
-}
-
-struct ParseErrorCapture {
-    ParseErrorCapture() {
-        t_parseErrors.clear();
-        mxmlSetErrorCallback(CollectParseError);
-    }
-    ~ParseErrorCapture() { mxmlSetErrorCallback(nullptr); }
-    ParseErrorCapture(const ParseErrorCapture&) = delete;
-    ParseErrorCapture& operator=(const ParseErrorCapture&) = delete;
-};
 
 void LogFailure(const char* action, const std::string& file, const std::string& reason) {
     LOG4CPLUS_WARN(OperationLogger(),
@@ -145,17 +125,6 @@ void ReadSettings(mxml_node_t* root, std::map<std::string, ConfigParameter>& par
     }
 }
 
-mxml_node_t* ParseFile(std::FILE* stream, std::string& errors) {
-    ParseErrorCapture capture;
-    mxml_node_t* document = mxmlLoadFile(nullptr, stream, MXML_OPAQUE_CALLBACK);
-    errors = t_parseErrors;
-    if (document != nullptr && !errors.empty()) {
-        mxmlDelete(document);
-        document = nullptr;
-    }
-    return document;
-}
-
 }  // namespace
 
 bool ParseXml::Save(std::string file, const std::map<std::string, ConfigParameter>& parameters) {
@@ -180,7 +149,7 @@ bool ParseXml::Load(std::string file, std::map<std::string, ConfigParameter>& pa
         return false;
     }
     std::string errors;
-    mxml_node_t* document = ParseFile(stream, errors);
+    mxml_node_t* document = LoadXmlDocument(stream, errors);
     std::fclose(stream);
     if (!errors.empty()) {
         std::cout << "error" << std::endl;

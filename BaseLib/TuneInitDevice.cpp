@@ -79,7 +79,7 @@ void TuneInitDevice::TuneInit() {
 
 void TuneInitDevice::DrawingState() {
     Send("G");
-    InstallState(Make<CoreNormal>());
+    Replace<CoreNormal>();
 }
 
 void TuneInitDevice::ReadDisplayData(int index) {
@@ -98,7 +98,7 @@ void TuneInitDevice::ScanParameter(int index) {
         return;
     }
     SendParameterQuery(code);
-    InstallState(Make<CoreScanParameters>());
+    Replace<CoreScanParameters>();
 }
 
 void TuneInitDevice::ReadParameterValue(int index) {
@@ -107,7 +107,7 @@ void TuneInitDevice::ReadParameterValue(int index) {
         return;
     }
     SendParameterQuery(code);
-    InstallState(Make<CoreParameterValue>());
+    Replace<CoreParameterValue>();
 }
 
 void TuneInitDevice::ChangeParameterValue(int index, int /*shownValue*/, bool increase, int step) {
@@ -123,7 +123,7 @@ void TuneInitDevice::ChangeParameterValue(int index, int /*shownValue*/, bool in
         Send(commands.fullChunk.c_str());
     }
     Send(commands.last.c_str());
-    InstallState(Make<CoreParameterValue>());
+    Replace<CoreParameterValue>();
 }
 
 int TuneInitDevice::RegisterCode(int index, const char* operation) const {

@@ -23,20 +23,6 @@
 
 namespace morvex_gui {
 
-namespace {
-
-// Display modes announced before a mode's command leaves.
-constexpr int kTouchMode = 0;
-constexpr int kRawDataMode = 1;
-constexpr int kMasterVersionMode = 3;
-constexpr int kSlaveVersionMode = 4;
-constexpr int kInformationMode = 5;
-constexpr int kButtonRawDataMode = 6;
-
-constexpr int kButtonCount = 8;
-
-}  // namespace
-
 ZeltoR_Device::ZeltoR_Device(WindowImp* imp, boost::shared_ptr<State>* current)
     : Device(imp, current) {}
 

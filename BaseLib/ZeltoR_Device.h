@@ -56,12 +56,6 @@ public:
     void I2cReadSlave(const char* arg);
     void I2cWriteSlave(const char* arg);
     void I2cSetTimeOut(const char* arg);
-
-private:
-    template <class StateT, class... Args>
-    void Replace(Args... args) {
-        InstallState(Make<StateT>(args...));
-    }
 };
 
 }  // namespace morvex_gui

@@ -2,23 +2,16 @@
 
 #include <algorithm>
 
-#include <QFileDialog>
 #include <QMessageBox>
 #include <QTableWidgetItem>
 
 #include "Settings.h"
 #include "ThresholdTable.h"
+#include "ThresholdTableForm.h"
 
 namespace {
 
 enum TableRow { kXLabels = 0, kXMax = 1, kXMin = 2, kYLabels = 3, kYMax = 4, kYMin = 5 };
-
-// A channel label: shown greyed, neither selectable nor editable.
-QTableWidgetItem* LabelItem(const QString& text) {
-    auto* item = new QTableWidgetItem(text);
-    item->setFlags(Qt::ItemIsEditable);
-    return item;
-}
 
 }  // namespace
 
@@ -45,10 +38,10 @@ void ThresholdSettingDialog::LayOutTable() {
     table->setVerticalHeaderLabels(
         {tr("XChannels"), tr("Max"), tr("Min"), tr("YChannels"), tr("Max"), tr("Min")});
     for (int c = 0; c < _xElectrodes; ++c) {
-        table->setItem(kXLabels, c, LabelItem(QStringLiteral("X%1").arg(c)));
+        table->setItem(kXLabels, c, ThresholdTableForm::FixedItem(QStringLiteral("X%1").arg(c)));
     }
     for (int c = 0; c < _yElectrodes; ++c) {
-        table->setItem(kYLabels, c, LabelItem(QStringLiteral("Y%1").arg(c)));
+        table->setItem(kYLabels, c, ThresholdTableForm::FixedItem(QStringLiteral("Y%1").arg(c)));
     }
 }
 
@@ -82,25 +75,12 @@ void ThresholdSettingDialog::showThresholdValues() {
 }
 
 bool ThresholdSettingDialog::saveThresholdValues() {
-    const QString file = ThresholdTable::FileName(_xElectrodes, _yElectrodes);
-    if (ThresholdTable::WriteFile(file, _thresholds)) {
-        return true;
-    }
-    // The edited limits exist nowhere else: say so rather than pretend they were kept.
-    QMessageBox::warning(this, tr("Save Error"),
-                         tr("The threshold file %1 cannot be written.").arg(file));
-    return false;
+    return ThresholdTableForm::Save(this, ThresholdTable::FileName(_xElectrodes, _yElectrodes),
+                                    _thresholds);
 }
 
-// A cell that is not a whole decimal number counts as 0.
 std::vector<int> ThresholdSettingDialog::CellRow(int tableRow, int count) const {
-    std::vector<int> row;
-    row.reserve(count);
-    for (int c = 0; c < count; ++c) {
-        const QTableWidgetItem* item = ui.rawdata_tableWidget->item(tableRow, c);
-        row.push_back(item == nullptr ? 0 : item->text().toInt(nullptr, 10));
-    }
-    return row;
+    return ThresholdTableForm::CellRow(ui.rawdata_tableWidget, tableRow, 0, count);
 }
 
 void ThresholdSettingDialog::changeThresholdValues() {
@@ -112,8 +92,7 @@ void ThresholdSettingDialog::changeThresholdValues() {
 }
 
 void ThresholdSettingDialog::importThresholdValues() {
-    const QString file = QFileDialog::getOpenFileName(this, tr("Select"), QStringLiteral("."),
-                                                      tr("Text files (*.txt)"));
+    const QString file = ThresholdTableForm::AskImportFile(this);
     if (file.isEmpty()) {
         return;
     }

@@ -2,13 +2,13 @@
 
 #include <algorithm>
 
-#include <QFileDialog>
 #include <QMessageBox>
 #include <QTableWidgetItem>
 
 #include "ProgramPaths.h"
 #include "Settings.h"
 #include "ThresholdTable.h"
+#include "ThresholdTableForm.h"
 
 namespace {
 
@@ -21,13 +21,6 @@ constexpr const char* kFileNameKey = "threshold_filename";
 constexpr int kDefaultBase = 0;
 constexpr int kDefaultFluctuation = 30;
 constexpr int kDefaultShift = 30;
-
-// Greyed: neither selectable nor editable.
-QTableWidgetItem* FixedItem(const QString& text) {
-    auto* item = new QTableWidgetItem(text);
-    item->setFlags(Qt::ItemIsEditable);
-    return item;
-}
 
 bool IsAllChannelsRow(int row) {
     return row == 2 || row == 3 || row == 6 || row == 7;
@@ -59,19 +52,20 @@ ZeltorThresholdSettingDialog::~ZeltorThresholdSettingDialog() = default;
 
 void ZeltorThresholdSettingDialog::LayOutTable() {
     QTableWidget* table = ui.rawdata_tableWidget;
+    const auto fixed = &ThresholdTableForm::FixedItem;
     table->setRowCount(8);
     table->setColumnCount(std::max(_xElectrodes, _yElectrodes) + 1);
     table->setVerticalHeaderLabels({tr("XChannels"), tr("Base"), tr("Fluctuation"), tr("Shift"),
                                     tr("YChannels"), tr("Base"), tr("Fluctuation"), tr("Shift")});
-    table->setItem(kXHeaderRow, kAllColumn, FixedItem(tr("All")));
-    table->setItem(kXHeaderRow + 1, kAllColumn, FixedItem(QString()));
-    table->setItem(kYHeaderRow, kAllColumn, FixedItem(tr("All")));
-    table->setItem(kYHeaderRow + 1, kAllColumn, FixedItem(QString()));
+    table->setItem(kXHeaderRow, kAllColumn, fixed(tr("All")));
+    table->setItem(kXHeaderRow + 1, kAllColumn, fixed(QString()));
+    table->setItem(kYHeaderRow, kAllColumn, fixed(tr("All")));
+    table->setItem(kYHeaderRow + 1, kAllColumn, fixed(QString()));
     for (int c = 0; c < _xElectrodes; ++c) {
-        table->setItem(kXHeaderRow, c + 1, FixedItem(QStringLiteral("X%1").arg(c)));
+        table->setItem(kXHeaderRow, c + 1, fixed(QStringLiteral("X%1").arg(c)));
     }
     for (int c = 0; c < _yElectrodes; ++c) {
-        table->setItem(kYHeaderRow, c + 1, FixedItem(QStringLiteral("Y%1").arg(c)));
+        table->setItem(kYHeaderRow, c + 1, fixed(QStringLiteral("Y%1").arg(c)));
     }
 }
 
@@ -135,23 +129,12 @@ void ZeltorThresholdSettingDialog::showThresholdValues() {
 }
 
 bool ZeltorThresholdSettingDialog::saveThresholdValues() {
-    const QString file = SaveFileName();
-    if (ThresholdTable::WriteFile(file, _thresholds)) {
-        return true;
-    }
-    QMessageBox::warning(this, tr("Save Error"),
-                         tr("The threshold file %1 cannot be written.").arg(file));
-    return false;
+    return ThresholdTableForm::Save(this, SaveFileName(), _thresholds);
 }
 
+// Column 0 is the all-channels column.
 std::vector<int> ZeltorThresholdSettingDialog::CellRow(int tableRow, int count) const {
-    std::vector<int> row;
-    row.reserve(count);
-    for (int c = 1; c <= count; ++c) {
-        const QTableWidgetItem* item = ui.rawdata_tableWidget->item(tableRow, c);
-        row.push_back(item == nullptr ? 0 : item->text().toInt(nullptr, 10));
-    }
-    return row;
+    return ThresholdTableForm::CellRow(ui.rawdata_tableWidget, tableRow, 1, count);
 }
 
 void ZeltorThresholdSettingDialog::changeThresholdValues() {
@@ -180,8 +163,7 @@ void ZeltorThresholdSettingDialog::changeContent(int row, int col) {
 }
 
 void ZeltorThresholdSettingDialog::importThresholdValues() {
-    const QString file = QFileDialog::getOpenFileName(this, tr("Select"), QStringLiteral("."),
-                                                      tr("Text files (*.txt)"));
+    const QString file = ThresholdTableForm::AskImportFile(this);
     if (file.isEmpty()) {
         return;
     }

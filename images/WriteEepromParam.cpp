@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "OperationLog.h"
+#include "XmlLoader.h"
 
 namespace {
 
@@ -17,28 +18,6 @@ const char kSection[] = "eprom_param";
 const char kNamePrefix[] = "EEP_";
 const char kUnset[] = "null";
 const char kIndent[] = "  ";
-
-// Mini-XML reports parse errors through a process-wide callback without user
-// data; collect them for the duration of one load.
-thread_local std::string t_parseErrors;
-
-void CollectParseError(const char* message) {
-    if (!t_parseErrors.empty()) {
-        t_parseErrors += "; ";
-    }
-    t_parseErrors += message;
-}
-
-class ParseErrorCapture {
-public:
-    ParseErrorCapture() {
-        t_parseErrors.clear();
-        mxmlSetErrorCallback(CollectParseError);
-    }
-    ~ParseErrorCapture() { mxmlSetErrorCallback(nullptr); }
-    ParseErrorCapture(const ParseErrorCapture&) = delete;
-    ParseErrorCapture& operator=(const ParseErrorCapture&) = delete;
-};
 
 // Owns a loaded document.
 class Document {
@@ -69,16 +48,10 @@ mxml_node_t* LoadDocument(const std::string& file, std::string& errors) {
         errors = std::strerror(errno);
         return nullptr;
     }
-    ParseErrorCapture capture;
-    mxml_node_t* top = mxmlLoadFile(nullptr, stream, MXML_OPAQUE_CALLBACK);
+    mxml_node_t* top = LoadXmlDocument(stream, errors);
     std::fclose(stream);
-    errors = t_parseErrors;
     if (top == nullptr && errors.empty()) {
         errors = "no XML content";
-    }
-    if (top != nullptr && !errors.empty()) {
-        mxmlDelete(top);
-        top = nullptr;
     }
     return top;
 }

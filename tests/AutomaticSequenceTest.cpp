@@ -60,12 +60,7 @@ protected:
     ZeltoMP& OpenOnAutomaticPage(const QByteArray& config = kConfig,
                                  const std::string& slaveVersion = "ZT-1.0") {
         mp.WriteConfig(config);
-        MassProductionFixture::AnswerVersions(peer, "ABC BV5.3", slaveVersion);
-        ZeltoMP& window = mp.Create();
-        EXPECT_TRUE(mp.OpenPort(peer));
-        EXPECT_TRUE(MassProductionFixture::WaitUntil(
-            [&] { return !window.Form().slave_label->text().isEmpty(); }));
-        EXPECT_TRUE(MassProductionFixture::WaitForInformationRequests(peer));
+        ZeltoMP& window = mp.OpenWithVersions(peer, slaveVersion);
         window.Form().actionAutoTest_Mode->trigger();
         return window;
     }

@@ -5,6 +5,7 @@
 #include <type_traits>
 #include <typeinfo>
 
+#include "BenchDevice.h"
 #include "BridgePeer.h"
 #include "ClassicDebug.h"
 #include "ClassicDevice.h"
@@ -22,13 +23,7 @@ namespace {
 static_assert(std::is_abstract_v<ClassicDevice>,
               "the bridge's quit and bootloader commands are left to a subclass");
 
-class BenchClassicDevice : public ClassicDevice {
-public:
-    using ClassicDevice::ClassicDevice;
-    void SendHashZ() override {}
-    void EnterMasterBootloader() override {}
-    void Quit() override {}
-};
+using BenchClassicDevice = BenchDevice<ClassicDevice>;
 
 class ClassicDeviceTest : public ::testing::Test {
 protected:

@@ -27,13 +27,7 @@ class CountdownVerdictTest : public ::testing::Test {
 protected:
     ZeltoMP& Open(const QByteArray& config) {
         mp.WriteConfig("[General]\nSlaveVersion=ZT-1.0\n" + config);
-        MassProductionFixture::AnswerVersions(peer, "ABC BV5.3", "ZT-1.0");
-        ZeltoMP& window = mp.Create();
-        EXPECT_TRUE(mp.OpenPort(peer));
-        EXPECT_TRUE(MassProductionFixture::WaitUntil(
-            [&] { return !window.Form().slave_label->text().isEmpty(); }));
-        EXPECT_TRUE(MassProductionFixture::WaitForInformationRequests(peer));
-        return window;
+        return mp.OpenWithVersions(peer);
     }
     void TearDown() override { mp.Destroy(); }
 

@@ -4,6 +4,7 @@
 #include <QTemporaryDir>
 #include <boost/make_shared.hpp>
 
+#include "BenchDevice.h"
 #include "BridgePeer.h"
 #include "CloseState.h"
 #include "Device.h"
@@ -20,13 +21,7 @@ using morvex_gui::State;
 namespace {
 
 // The base device with no start-up sequence of its own.
-class PlainDevice : public Device {
-public:
-    using Device::Device;
-    void SendHashZ() override {}
-    void EnterMasterBootloader() override {}
-    void Quit() override {}
-};
+using PlainDevice = BenchDevice<Device>;
 
 using TappedDevice = WireTap<PlainDevice>;
 

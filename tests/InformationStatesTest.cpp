@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <log4cplus/appender.h>
-#include <log4cplus/spi/loggingevent.h>
-
 #include <boost/make_shared.hpp>
 
 #include "ButtonState.h"
@@ -16,9 +13,9 @@
 #include "CoreSlaveCrc.h"
 #include "CoreSlaveVersion.h"
 #include "EepromState.h"
+#include "LogCapture.h"
 #include "MasterVersion.h"
 #include "OpenState.h"
-#include "OperationLog.h"
 #include "RecordingWindowImp.h"
 #include "ShortMessage.h"
 #include "TuneTableValue.h"
@@ -31,35 +28,6 @@ namespace {
 
 using Calls = std::vector<std::string>;
 const Calls kDisplayReset = {"StartCommon", "StopRecord", "ClearAll"};
-
-// Collects what reaches the operation log while it lives.
-class OperationLogCapture {
-public:
-    OperationLogCapture() : _appender(new Sink(_lines)) {
-        OperationLogger().addAppender(_appender);
-    }
-    ~OperationLogCapture() { OperationLogger().removeAppender(_appender); }
-    const std::vector<std::string>& Lines() const { return _lines; }
-
-private:
-    class Sink : public log4cplus::Appender {
-    public:
-        explicit Sink(std::vector<std::string>& lines) : _lines(lines) {}
-        ~Sink() override { destructorImpl(); }
-        void close() override { closed = true; }
-
-    protected:
-        void append(const log4cplus::spi::InternalLoggingEvent& event) override {
-            _lines.push_back(LOG4CPLUS_TSTRING_TO_STRING(event.getMessage()));
-        }
-
-    private:
-        std::vector<std::string>& _lines;
-    };
-
-    std::vector<std::string> _lines;
-    log4cplus::SharedAppenderPtr _appender;
-};
 
 template <typename StateT>
 boost::shared_ptr<StateT> Feed(RecordingWindowImp& imp, const Calls& lines) {
@@ -173,7 +141,7 @@ TEST(OpenStateTest, StructureVersionIsComparedWithTheRegisterReadBefore) {
 
 TEST(OpenStateTest, ZeroChannelCountsAreStoredAsZeroNotMinusOne) {
     RecordingWindowImp imp;
-    OperationLogCapture log;
+    LogCapture log;
     Feed<OpenState>(imp,
                     {"The number of x electrodes: 0x00", "The number of y electrodes: 0x00",
                      "the reference rawdata number: 0x00", "The number of x electrodes: 0x01"});
@@ -360,7 +328,7 @@ TEST(ButtonStateTest, MissingOrZeroButtonNumberIsAConfigurationError) {
         if (*value != '\0') {
             imp._settings.SetParameter(ConfigParameter("button_number", value));
         }
-        OperationLogCapture log;
+        LogCapture log;
         auto state = Feed<ButtonState>(imp, {"HThe button: 0,0,0,0,0,0,0,0"});
         EXPECT_EQ(state->ButtonNumber(), 0) << value;
         ASSERT_EQ(log.Lines().size(), 1u) << value;

@@ -147,13 +147,7 @@ class PanelsWithPortTest : public ::testing::Test {
 protected:
     ZeltoMP& Open(const QByteArray& config) {
         mp.WriteConfig(config);
-        MassProductionFixture::AnswerVersions(peer, "ABC BV5.3", "ZT-1.0");
-        ZeltoMP& window = mp.Create();
-        EXPECT_TRUE(mp.OpenPort(peer));
-        EXPECT_TRUE(MassProductionFixture::WaitUntil(
-            [&] { return !window.Form().slave_label->text().isEmpty(); }));
-        EXPECT_TRUE(MassProductionFixture::WaitForInformationRequests(peer));
-        return window;
+        return mp.OpenWithVersions(peer);
     }
     void TearDown() override { mp.Destroy(); }
 

@@ -34,16 +34,6 @@ class MassProductionWindowTest : public ::testing::Test {
 protected:
     void TearDown() override { mp.Destroy(); }
 
-    ZeltoMP& OpenWithVersions() {
-        MassProductionFixture::AnswerVersions(peer, "ABC BV5.3", "ZT-1.0");
-        ZeltoMP& window = mp.Create();
-        EXPECT_TRUE(mp.OpenPort(peer));
-        EXPECT_TRUE(MassProductionFixture::WaitUntil(
-            [&] { return !window.Form().slave_label->text().isEmpty(); }));
-        EXPECT_TRUE(MassProductionFixture::WaitForInformationRequests(peer));
-        return window;
-    }
-
     // Sends bytes and lets them all reach the port's input queue before the
     // window reads, so they come out of one read.
     void SendAsOneRead(ZeltoMP& window, const std::string& bytes) {
@@ -163,7 +153,7 @@ TEST_F(MassProductionWindowTest, OpeningSendsTheStartUpAndShowsTheOpenControls) 
 }
 
 TEST_F(MassProductionWindowTest, RepliesReachTheCurrentStateLineByLine) {
-    ZeltoMP& window = OpenWithVersions();
+    ZeltoMP& window = mp.OpenWithVersions(peer);
     Ui_ZeltoMP& ui = window.Form();
     EXPECT_EQ(ui.master_label->text(), "<FONT COLOR=Red SIZE=8>ABC BV5.3</FONT>");
 
@@ -192,7 +182,7 @@ TEST_F(MassProductionWindowTest, RepliesReachTheCurrentStateLineByLine) {
 }
 
 TEST_F(MassProductionWindowTest, LargeReadsAndEndlessLinesAreOverflowsNotOverruns) {
-    ZeltoMP& window = OpenWithVersions();
+    ZeltoMP& window = mp.OpenWithVersions(peer);
     QPushButton* overflow = window.OverflowButton();
 
     // 4095 bytes in one read are parsed.
@@ -226,7 +216,7 @@ TEST_F(MassProductionWindowTest, LargeReadsAndEndlessLinesAreOverflowsNotOverrun
 }
 
 TEST_F(MassProductionWindowTest, NackFromTheBridgePowersTheSlaveOff) {
-    ZeltoMP& window = OpenWithVersions();
+    ZeltoMP& window = mp.OpenWithVersions(peer);
     (void)window;
     peer.ClearReceived();
     peer.SendLine("I2C_MTX_NACK_DATA");
@@ -236,7 +226,7 @@ TEST_F(MassProductionWindowTest, NackFromTheBridgePowersTheSlaveOff) {
 
 TEST_F(MassProductionWindowTest, PullingTheAdapterClosesThePortWithTheRedMessage) {
     BridgePeer other;
-    ZeltoMP& window = OpenWithVersions();
+    ZeltoMP& window = mp.OpenWithVersions(peer);
     Ui_ZeltoMP& ui = window.Form();
     QSignalSpy disconnected(&window, &ZeltoMP::SignalDeviceDisconnect);
     ASSERT_EQ(window.PortCombo()->count(), 2);

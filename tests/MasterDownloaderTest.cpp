@@ -7,24 +7,16 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QTextBrowser>
-#include <boost/make_shared.hpp>
 #include <cstdio>
 
-#include "BridgePeer.h"
-#include "CloseState.h"
-#include "CoreDevice.h"
+#include "BridgeBench.h"
 #include "Crc16.h"
 #include "EventPump.h"
 #include "MasterDownloader.h"
 #include "ModalCloser.h"
-#include "RecordingWindowImp.h"
 #include "Settings.h"
-#include "SleepRecorder.h"
-#include "TempProgramDir.h"
 
-using morvex_gui::CoreDevice;
 using morvex_gui::MasterDownloader;
-using morvex_gui::State;
 
 namespace {
 
@@ -48,7 +40,7 @@ QByteArray HexImage(unsigned count) {
     return text + ":00000001FF\r\n";
 }
 
-class MasterDownloaderTest : public ::testing::Test {
+class MasterDownloaderTest : public ::testing::Test, protected BridgeBench {
 protected:
     void SetUp() override {
         ASSERT_TRUE(device.Open(peer.PortName(), "230400"));
@@ -107,12 +99,6 @@ protected:
                peer.ReceivedCount() == packets * kPacket;
     }
 
-    TempProgramDir programDir;
-    SleepRecorder sleeps;
-    RecordingWindowImp imp;
-    boost::shared_ptr<State> current = boost::make_shared<morvex_gui::CloseState>(&imp);
-    BridgePeer peer;
-    CoreDevice device{&imp, &current};
     Settings settings;
     ModalCloser closer;
     QString hexPath;

@@ -2,6 +2,7 @@
 
 #include <boost/make_shared.hpp>
 
+#include "BenchDevice.h"
 #include "BridgePeer.h"
 #include "CloseState.h"
 #include "Crc16.h"
@@ -15,13 +16,7 @@ using morvex_gui::State;
 
 namespace {
 
-class PlainDevice : public Device {
-public:
-    using Device::Device;
-    void SendHashZ() override {}
-    void EnterMasterBootloader() override {}
-    void Quit() override {}
-};
+using PlainDevice = BenchDevice<Device>;
 
 MasterPages Image(size_t pageCount) {
     MasterPages pages(pageCount, std::vector<unsigned char>(128));

@@ -5,6 +5,8 @@
 #include <boost/make_shared.hpp>
 #include <climits>
 
+#include "LogCapture.h"
+#include "OpenShortScene.h"
 #include "OpenShortState.h"
 #include "SceneWindowImp.h"
 #include "TempProgramDir.h"
@@ -37,8 +39,8 @@ class OpenShortTest : public ::testing::Test {
 protected:
     // A 3 x 2 grid: 4 open values (2 x 2), 3 short values (3 x 1).
     boost::shared_ptr<TableOpenShort> SmallGrid() {
-        Set("horizontal_squares", "3");
-        Set("vertical_squares", "2");
+        imp.Set("horizontal_squares", "3");
+        imp.Set("vertical_squares", "2");
         auto state = boost::make_shared<TableOpenShort>(&imp);
         // rows: open base, tolerance, shift tolerance; short base, tolerance, shift tolerance
         state->SetTable({{100, 100, 100, 195},
@@ -48,10 +50,6 @@ protected:
                          {5, 5, 5},
                          {20, 20, 20}});
         return state;
-    }
-
-    void Set(const char* key, const char* value) {
-        imp._settings.SetParameter(ConfigParameter(key, value));
     }
 
     static void Feed(OpenShortState& state, const std::vector<int>& open,
@@ -138,8 +136,8 @@ TEST_F(OpenShortTest, ShiftDetectionComparesSignsWithoutOverflow) {
 
 TEST_F(OpenShortTest, MissingLimitsCountAsDefectsAndAreLogged) {
     LogCapture log;
-    Set("horizontal_squares", "3");
-    Set("vertical_squares", "2");
+    imp.Set("horizontal_squares", "3");
+    imp.Set("vertical_squares", "2");
     OpenShortState state(&imp);  // the loaded table has no open/short rows
     Feed(state, {0, 0, 0, 0}, {0, 0, 0}, 5);
     EXPECT_EQ(state.GetOpenCells().size(), 4u);
@@ -155,7 +153,7 @@ TEST_F(OpenShortTest, MissingLimitsCountAsDefectsAndAreLogged) {
 TEST_F(OpenShortTest, SquaresFillTheGridInsideAThirtyMargin) {
     OpenShortState state(&imp);
     Feed(state, std::vector<int>(36, 0), std::vector<int>(35, 0), 4);
-    auto* scene = imp.Current<OpenShortScene>();
+    auto scene = imp.Current<OpenShortScene>();
     ASSERT_NE(scene, nullptr);
     ASSERT_EQ(scene->Cells().size(), 7u);
     ASSERT_EQ(scene->Cells()[0].size(), 6u);
@@ -171,7 +169,7 @@ TEST_F(OpenShortTest, DefectsAreMarkedAndTheFailureReportedOnce) {
     auto state = SmallGrid();
     fixture.Resize(360, 260);  // cells of 100 x 100
     Feed(*state, {100, 100, 100, 195}, {50, 50, 50}, 4);
-    auto* scene = imp.Current<OpenShortScene>();
+    auto scene = imp.Current<OpenShortScene>();
     ASSERT_NE(scene, nullptr);
 
     Feed(*state, {80, 100, 100, 195}, {50, 50, 56});

@@ -11,12 +11,12 @@
 #include <string>
 #include <vector>
 
-#include "ConfigParameter.h"
 #include "CoreRaster.h"
 #include "MultiFingerLiftScene.h"
 #include "MultiFingerScene.h"
 #include "QualificationScene.h"
 #include "RasterScene.h"
+#include "SceneWindowImp.h"
 #include "TuneMultiFinger.h"
 #include "TuneMultiFingerLift.h"
 #include "TuneQualification.h"
@@ -32,73 +32,9 @@ using morvex_gui_qtlib::MultiFingerLiftScene;
 using morvex_gui_qtlib::MultiFingerScene;
 using morvex_gui_qtlib::QualificationScene;
 using morvex_gui_qtlib::RasterScene;
-using morvex_gui_qtlib::Scene;
 using Frame = CoreRaster::Frame;
 
 namespace {
-
-// A recording GUI interface that, like the real one, puts each mode's scene
-// into the view and redraws the current scene.
-class SceneWindowImp : public RecordingWindowImp {
-public:
-    explicit SceneWindowImp(ViewFixture& fixture) : _fixture(fixture) {}
-
-    void Set(const char* key, const std::string& value) {
-        _settings.SetParameter(ConfigParameter(key, value));
-    }
-
-    void StartCommon() override {
-        RecordingWindowImp::StartCommon();
-        _fixture.View().SetScene(boost::make_shared<Scene>(_fixture.Graphics()));
-    }
-    void ClearAll() override {
-        RecordingWindowImp::ClearAll();
-        _fixture.Graphics()->clear();
-        _fixture.View().AddTextItem();
-    }
-    void UpdateScene() override {
-        RecordingWindowImp::UpdateScene();
-        if (auto scene = _fixture.View().GetScene()) {
-            scene->Update();
-        }
-    }
-    void StartRaster(CoreRaster* state) override {
-        RecordingWindowImp::StartRaster(state);
-        _fixture.Show<RasterScene>(state);
-    }
-    void StartMultiFingerLift(TuneMultiFingerLift* state) override {
-        RecordingWindowImp::StartMultiFingerLift(state);
-        _fixture.Show<MultiFingerLiftScene>(state, 0);
-    }
-    void StartMultiFingerLiftRX(TuneMultiFingerLift* state) override {
-        RecordingWindowImp::StartMultiFingerLiftRX(state);
-        _fixture.Show<MultiFingerLiftScene>(state, 1);
-    }
-    void StartMultiFingerLiftRY(TuneMultiFingerLift* state) override {
-        RecordingWindowImp::StartMultiFingerLiftRY(state);
-        _fixture.Show<MultiFingerLiftScene>(state, 2);
-    }
-    void StartMultiFingerLiftActive(TuneMultiFingerLift* state, int mode) override {
-        RecordingWindowImp::StartMultiFingerLiftActive(state, mode);
-        _fixture.Show<MultiFingerLiftScene>(state, mode);
-    }
-    void StartMultiFinger(TuneMultiFinger* state) override {
-        RecordingWindowImp::StartMultiFinger(state);
-        _fixture.Show<MultiFingerScene>(state);
-    }
-    void StartQualification(TuneQualification* state) override {
-        RecordingWindowImp::StartQualification(state);
-        _fixture.Show<QualificationScene>(state);
-    }
-
-    template <typename SceneT>
-    boost::shared_ptr<SceneT> Current() const {
-        return boost::dynamic_pointer_cast<SceneT>(_fixture.View().GetScene());
-    }
-
-private:
-    ViewFixture& _fixture;
-};
 
 void Feed(State& state, const Frame& frame) {
     for (size_t r = 0; r < frame.size(); ++r) {

@@ -5,11 +5,17 @@
 #include <boost/make_shared.hpp>
 #include <cstdint>
 
+#include "BendingDebugScene.h"
 #include "BendingRawData.h"
+#include "ChannelBars.h"
 #include "CoreDebug.h"
 #include "CoreRasterX.h"
 #include "CoreRasterY.h"
+#include "DebugScene.h"
+#include "LogCapture.h"
 #include "MeanAbsoluteDeviation.h"
+#include "RasterXScene.h"
+#include "RasterYScene.h"
 #include "SceneWindowImp.h"
 #include "TempProgramDir.h"
 #include "TestGlobals.h"
@@ -55,14 +61,10 @@ protected:
         g_disconnectTestPeriod = 0;
     }
 
-    void Set(const char* key, const std::string& value) {
-        imp._settings.SetParameter(ConfigParameter(key, value));
-    }
-
     // Every X channel limited to [xLower, xUpper], every Y channel likewise.
     void WriteThresholds(int x, int y, int upper, int lower) {
-        Set("x_electrodes", std::to_string(x));
-        Set("y_electrodes", std::to_string(y));
+        imp.Set("x_electrodes", std::to_string(x));
+        imp.Set("y_electrodes", std::to_string(y));
         auto row = [](int count, int value) {
             std::string text;
             for (int i = 0; i < count; ++i) {
@@ -149,7 +151,7 @@ TEST_F(RawDataScenesTest, DebugBarsAndLimitMarksSitAtHalfScaleEitherSideOfTheCen
 TEST_F(RawDataScenesTest, ChannelsWithoutLimitsFailAndTheLogSaysWhy) {
     LogCapture log;
     WriteThresholds(2, 1, 50, -50);
-    Set("x_electrodes", "0");  // the table then has no limits at all
+    imp.Set("x_electrodes", "0");  // the table then has no limits at all
     auto state = boost::make_shared<CoreDebug>(&imp);
     Feed(*state, {0, 0}, {0}, 4);
     const ChannelBars& bars = imp.Current<DebugScene>()->Bars();
@@ -251,7 +253,7 @@ TEST_F(RawDataScenesTest, RasterXReportsOnlyItsOwnAxisOnce) {
     WriteThresholds(3, 2, 50, -50);
     auto state = boost::make_shared<CoreRasterX>(&imp);
     Feed(*state, {0, 0, 0}, {0, 0}, 4);
-    auto* scene = imp.Current<morvex_gui_qtlib::RasterXScene>();
+    auto scene = imp.Current<morvex_gui_qtlib::RasterXScene>();
     ASSERT_NE(scene, nullptr);
 
     Feed(*state, {0, 0, 0}, {0, 51});
@@ -272,7 +274,7 @@ TEST_F(RawDataScenesTest, RasterYReportsOnlyItsOwnAxisOnce) {
     WriteThresholds(3, 2, 50, -50);
     auto state = boost::make_shared<CoreRasterY>(&imp);
     Feed(*state, {0, 0, 0}, {0, 0}, 4);
-    auto* scene = imp.Current<morvex_gui_qtlib::RasterYScene>();
+    auto scene = imp.Current<morvex_gui_qtlib::RasterYScene>();
     ASSERT_NE(scene, nullptr);
 
     Feed(*state, {0, 0, 51}, {0, 50});
@@ -319,8 +321,8 @@ TEST_F(RawDataScenesTest, RasterMarksNeedMoreThanFourUnitsPerChannel) {
 class BendingSceneTest : public RawDataScenesTest {
 protected:
     boost::shared_ptr<BendingRawData> StartBending() {
-        Set("x_electrodes", "3");
-        Set("y_electrodes", "2");
+        imp.Set("x_electrodes", "3");
+        imp.Set("y_electrodes", "2");
         auto state = boost::make_shared<BendingRawData>(&imp);
         FeedFrame(*state);
         return state;
@@ -335,7 +337,7 @@ protected:
 
 TEST_F(BendingSceneTest, RawAndBendingValuesAreDrawnSideBySide) {
     auto state = StartBending();
-    auto* scene = imp.Current<morvex_gui_qtlib::BendingDebugScene>();
+    auto scene = imp.Current<morvex_gui_qtlib::BendingDebugScene>();
     ASSERT_NE(scene, nullptr);
     ASSERT_EQ(scene->XLines().size(), 3u);
     ASSERT_EQ(scene->VLines().size(), 2u);
@@ -353,7 +355,7 @@ TEST_F(BendingSceneTest, RawAndBendingValuesAreDrawnSideBySide) {
 
 TEST_F(BendingSceneTest, FramesOfAnotherLengthAreClipped) {
     auto state = StartBending();
-    auto* scene = imp.Current<morvex_gui_qtlib::BendingDebugScene>();
+    auto scene = imp.Current<morvex_gui_qtlib::BendingDebugScene>();
     const QLineF u0 = scene->ULines()[0]->line();
     const QLineF x2 = scene->XLines()[2]->line();
 
@@ -369,7 +371,7 @@ TEST_F(BendingSceneTest, FramesOfAnotherLengthAreClipped) {
 TEST_F(BendingSceneTest, ANarrowRectangleShowsOnlyTheAxes) {
     fixture.Resize(20, 300);
     auto state = StartBending();
-    auto* scene = imp.Current<morvex_gui_qtlib::BendingDebugScene>();
+    auto scene = imp.Current<morvex_gui_qtlib::BendingDebugScene>();
     EXPECT_TRUE(scene->XLines().empty());
     EXPECT_EQ(fixture.CountItems(QGraphicsLineItem::Type), 2);
     FeedFrame(*state);

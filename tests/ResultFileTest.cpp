@@ -1,12 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <log4cplus/appender.h>
-#include <log4cplus/spi/loggingevent.h>
 #include <QDateTime>
 #include <QDir>
 #include <QTextEdit>
 
-#include "OperationLog.h"
+#include "LogCapture.h"
 #include "QtWindowImp.h"
 #include "TempProgramDir.h"
 #include "WidgetHolder.h"
@@ -16,28 +14,9 @@ using morvex_gui_qtlib::WidgetHolder;
 
 namespace {
 
-// Collects what reaches the operation log while a test runs.
-class CapturingAppender : public log4cplus::Appender {
-public:
-    ~CapturingAppender() override { destructorImpl(); }
-    void close() override {}
-    std::vector<std::string> messages;
-
-protected:
-    void append(const log4cplus::spi::InternalLoggingEvent& event) override {
-        messages.push_back(event.getMessage());
-    }
-};
-
 class ResultFileTest : public ::testing::Test {
 protected:
-    ResultFileTest() : imp(&holder), capture(new CapturingAppender) {
-        holder.SetLog(&log);
-        OperationLogger().addAppender(log4cplus::SharedAppenderPtr(capture));
-    }
-    ~ResultFileTest() override {
-        OperationLogger().removeAppender(log4cplus::SharedAppenderPtr(capture));
-    }
+    ResultFileTest() : imp(&holder) { holder.SetLog(&log); }
 
     QStringList ResultFiles() const {
         return QDir(dir.File("Results")).entryList(QDir::Files, QDir::Name);
@@ -47,7 +26,7 @@ protected:
     QTextEdit log;
     WidgetHolder holder;
     QtWindowImp imp;
-    CapturingAppender* capture;
+    LogCapture operationLog;
 };
 
 TEST_F(ResultFileTest, TheStampEndsInMinuteAndSecondWithoutLeadingZeros) {
@@ -120,8 +99,8 @@ TEST_F(ResultFileTest, AFileThatCannotBeWrittenIsReportedAndTheRecordsStay) {
     EXPECT_EQ(imp._results.size(), 1u);
     EXPECT_TRUE(log.toHtml().contains("#ff0000")) << log.toHtml().toStdString();
     EXPECT_TRUE(log.toPlainText().contains("Result file not saved"));
-    ASSERT_EQ(capture->messages.size(), 1u);
-    EXPECT_NE(capture->messages.front().find("Result file not saved"), std::string::npos);
+    ASSERT_EQ(operationLog.Lines().size(), 1u);
+    EXPECT_NE(operationLog.Lines().front().find("Result file not saved"), std::string::npos);
 
     // Once the folder can be made, the kept records are saved after all.
     QFile::remove(dir.File("Results"));

@@ -5,21 +5,14 @@
 #include <QRegularExpression>
 #include <QTextEdit>
 #include <QWidget>
-#include <boost/make_shared.hpp>
 
-#include "BridgePeer.h"
-#include "CloseState.h"
-#include "CoreDevice.h"
+#include "BridgeBench.h"
 #include "EventPump.h"
 #include "ModalCloser.h"
-#include "RecordingWindowImp.h"
 #include "SerialPortDialog.h"
-#include "SleepRecorder.h"
 #include "TempProgramDir.h"
 
-using morvex_gui::CoreDevice;
 using morvex_gui::SerialPortDialog;
-using morvex_gui::State;
 
 namespace {
 
@@ -46,18 +39,11 @@ protected:
     }
 };
 
-class SerialPortDialogTest : public ::testing::Test {
+class SerialPortDialogTest : public ::testing::Test, protected BridgeBench {
 protected:
     void SetUp() override { ASSERT_TRUE(device.Open(peer.PortName(), "230400")); }
 
     using Lines = std::vector<std::string>;
-
-    TempProgramDir programDir;
-    SleepRecorder sleeps;
-    RecordingWindowImp imp;
-    boost::shared_ptr<State> current = boost::make_shared<morvex_gui::CloseState>(&imp);
-    BridgePeer peer;
-    CoreDevice device{&imp, &current};
 };
 
 QStringList SessionLogs(const TempProgramDir& dir) {

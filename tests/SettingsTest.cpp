@@ -1,9 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <log4cplus/appender.h>
-#include <log4cplus/spi/loggingevent.h>
-
-#include "OperationLog.h"
+#include "LogCapture.h"
 #include "Settings.h"
 #include "StringConvert.h"
 #include "TempProgramDir.h"
@@ -14,33 +11,6 @@ namespace {
 std::string Path(const TempProgramDir& dir, const char* name) {
     return dir.File(name).toStdString();
 }
-
-// Collects the operation log's lines while it lives.
-class LogCapture {
-public:
-    LogCapture() : _appender(new Sink(_lines)) { OperationLogger().addAppender(_appender); }
-    ~LogCapture() { OperationLogger().removeAppender(_appender); }
-    const std::vector<std::string>& Lines() const { return _lines; }
-
-private:
-    class Sink : public log4cplus::Appender {
-    public:
-        explicit Sink(std::vector<std::string>& lines) : _lines(lines) {}
-        ~Sink() override { destructorImpl(); }
-        void close() override { closed = true; }
-
-    protected:
-        void append(const log4cplus::spi::InternalLoggingEvent& event) override {
-            _lines.push_back(LOG4CPLUS_TSTRING_TO_STRING(event.getMessage()));
-        }
-
-    private:
-        std::vector<std::string>& _lines;
-    };
-
-    std::vector<std::string> _lines;
-    log4cplus::SharedAppenderPtr _appender;
-};
 
 }  // namespace
 

@@ -5,9 +5,14 @@
 #include <boost/make_shared.hpp>
 
 #include "ButtonRawDataState.h"
+#include "ButtonReferenceDataScene.h"
 #include "ButtonReferenceDataState.h"
+#include "ReferenceDataScene.h"
 #include "ReferenceDataState.h"
 #include "SceneWindowImp.h"
+#include "SingleDebugScene.h"
+#include "SingleDebugThresholdScene.h"
+#include "SingleDebugZeroScene.h"
 #include "SingleRawDataX.h"
 #include "TempProgramDir.h"
 
@@ -25,10 +30,6 @@ QColor PenColour(const QGraphicsLineItem* item) {
 
 class SingleRawDataScenesTest : public ::testing::Test {
 protected:
-    void Set(const char* key, const char* value) {
-        imp._settings.SetParameter(ConfigParameter(key, value));
-    }
-
     // An X single raw-data state of `count` values in `mode`, started on a
     // line of zeros.
     boost::shared_ptr<SingleRawDataX> StartX(int count, int mode) {
@@ -51,10 +52,10 @@ protected:
 // ---- reference data ----------------------------------------------------------
 
 TEST_F(SingleRawDataScenesTest, ReferenceDataGivesTheVerdictOfItsFirstLineOnce) {
-    Set("singleraw_threshold", "100");
+    imp.Set("singleraw_threshold", "100");
     auto state = boost::make_shared<ReferenceDataState>(&imp, 4, 0);
     state->Parse("HR1,2,3,4");
-    auto* scene = imp.Current<ReferenceDataScene>();
+    auto scene = imp.Current<ReferenceDataScene>();
     ASSERT_NE(scene, nullptr);
     EXPECT_EQ(fixture.Verdicts().count(), 0);
 
@@ -71,7 +72,7 @@ TEST_F(SingleRawDataScenesTest, ReferenceDataGivesTheVerdictOfItsFirstLineOnce) 
 
 TEST_F(SingleRawDataScenesTest, AValueBelowTheThresholdFailsEvenWithoutRoomToDrawIt) {
     fixture.Resize(30, 600);
-    Set("singleraw_threshold", "100");
+    imp.Set("singleraw_threshold", "100");
     auto state = boost::make_shared<ReferenceDataState>(&imp, 4, 0);
     state->Parse("HR1,2,3,4");
     EXPECT_EQ(imp.Current<ReferenceDataScene>()->Bars().Size(), 0u);
@@ -81,10 +82,10 @@ TEST_F(SingleRawDataScenesTest, AValueBelowTheThresholdFailsEvenWithoutRoomToDra
 }
 
 TEST_F(SingleRawDataScenesTest, MarksLabelsAndTheThresholdLineAtHalfScale) {
-    Set("singleraw_threshold", "5");
+    imp.Set("singleraw_threshold", "5");
     auto state = boost::make_shared<ReferenceDataState>(&imp, 4, 0);
     state->Parse("HR10,20,30,41");
-    auto* scene = imp.Current<ReferenceDataScene>();
+    auto scene = imp.Current<ReferenceDataScene>();
     EXPECT_EQ(scene->ThresholdLine()->line(), QLineF(0, 298, 820, 298)) << "5 halved as integer";
     EXPECT_EQ(scene->Bars().Bar(3)->line(), QLineF(616, 280, 806, 280));
     EXPECT_EQ(scene->Bars().Label(3)->text(), "3");
@@ -103,11 +104,11 @@ TEST_F(SingleRawDataScenesTest, MarksLabelsAndTheThresholdLineAtHalfScale) {
 }
 
 TEST_F(SingleRawDataScenesTest, ButtonReferenceDataUsesTheButtonThresholdAndRecord) {
-    Set("singleraw_threshold", "1000");
-    Set("b_singleraw_threshold", "-10");
+    imp.Set("singleraw_threshold", "1000");
+    imp.Set("b_singleraw_threshold", "-10");
     auto state = boost::make_shared<ButtonReferenceDataState>(&imp, 2, 0);
     state->Parse("The button reference rawdata: 0,0");
-    auto* scene = imp.Current<ButtonReferenceDataScene>();
+    auto scene = imp.Current<ButtonReferenceDataScene>();
     ASSERT_NE(scene, nullptr);
     EXPECT_DOUBLE_EQ(scene->ThresholdLine()->line().y1(), 305) << "a negative threshold lies below";
     state->Parse("The button reference rawdata: -10,12");
@@ -119,11 +120,11 @@ TEST_F(SingleRawDataScenesTest, ButtonReferenceDataUsesTheButtonThresholdAndReco
 // ---- single-channel debug ------------------------------------------------------
 
 TEST_F(SingleRawDataScenesTest, ButtonRawDataFailsOnceOutsideTheButtonLimits) {
-    Set("b_rawdata_max", "100");
-    Set("b_rawdata_min", "-50");
+    imp.Set("b_rawdata_max", "100");
+    imp.Set("b_rawdata_min", "-50");
     auto state = boost::make_shared<ButtonRawDataState>(&imp, 8, 0);
     state->Parse("The button rawdata: 0,0,0,0,0,0,0,0");
-    auto* scene = imp.Current<SingleDebugScene>();
+    auto scene = imp.Current<SingleDebugScene>();
     ASSERT_NE(scene, nullptr);
     EXPECT_EQ(imp._results["Button Rawdata"], "Button Rawdata: ,Pass\r\n 0,0,0,0,0,0,0,0\r\n");
 
@@ -138,11 +139,11 @@ TEST_F(SingleRawDataScenesTest, ButtonRawDataFailsOnceOutsideTheButtonLimits) {
 }
 
 TEST_F(SingleRawDataScenesTest, ThresholdLinesColourTheMarksOnOneOrBothSides) {
-    Set("parameter_value", "40");
-    Set("b_rawdata_max", "1000");
-    Set("b_rawdata_min", "-1000");
+    imp.Set("parameter_value", "40");
+    imp.Set("b_rawdata_max", "1000");
+    imp.Set("b_rawdata_min", "-1000");
     auto upperOnly = StartX(4, 6);
-    auto* scene = imp.Current<SingleDebugThresholdScene>();
+    auto scene = imp.Current<SingleDebugThresholdScene>();
     ASSERT_NE(scene, nullptr);
     EXPECT_EQ(scene->UpperLine()->line(), QLineF(0, 280, 820, 280));
     EXPECT_EQ(scene->UpperLabel()->text(), "THR:40");
@@ -164,9 +165,9 @@ TEST_F(SingleRawDataScenesTest, ThresholdLinesColourTheMarksOnOneOrBothSides) {
 }
 
 TEST_F(SingleRawDataScenesTest, SumModeMarksThePeakChannelAboveTwenty) {
-    Set("parameter_value", "40");
+    imp.Set("parameter_value", "40");
     auto state = StartX(4, 4);
-    auto* scene = imp.Current<SingleDebugThresholdScene>();
+    auto scene = imp.Current<SingleDebugThresholdScene>();
     EXPECT_NEAR(scene->UpperLine()->line().y1(), 300 - 20 / 15.0, 1e-9);
     EXPECT_TRUE(scene->PeakLabel()->isVisible()) << "shown in mode 4 until the first frame";
 
@@ -183,9 +184,9 @@ TEST_F(SingleRawDataScenesTest, SumModeMarksThePeakChannelAboveTwenty) {
 }
 
 TEST_F(SingleRawDataScenesTest, ZeroSceneMarksUpToFiveCrossings) {
-    Set("parameter_value", "5");
+    imp.Set("parameter_value", "5");
     auto state = StartX(4, 2);
-    auto* scene = imp.Current<SingleDebugZeroScene>();
+    auto scene = imp.Current<SingleDebugZeroScene>();
     ASSERT_NE(scene, nullptr);
     ASSERT_EQ(scene->MarkerLines().size(), 5u);
 

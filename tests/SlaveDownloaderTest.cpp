@@ -8,22 +8,14 @@
 #include <QTextBrowser>
 #include <QThread>
 #include <QTimer>
-#include <boost/make_shared.hpp>
 
-#include "BridgePeer.h"
-#include "CloseState.h"
-#include "CoreDevice.h"
+#include "BridgeBench.h"
 #include "EventPump.h"
 #include "ModalCloser.h"
-#include "RecordingWindowImp.h"
 #include "Settings.h"
 #include "SlaveDownloader.h"
-#include "SleepRecorder.h"
-#include "TempProgramDir.h"
 
-using morvex_gui::CoreDevice;
 using morvex_gui::SlaveDownloader;
-using morvex_gui::State;
 
 namespace {
 
@@ -39,7 +31,7 @@ std::string CommandFor(const std::string& kind, char suffix) {
     return "w" + RecordLine(kind).substr(1) + suffix;
 }
 
-class SlaveDownloaderTest : public ::testing::Test {
+class SlaveDownloaderTest : public ::testing::Test, protected BridgeBench {
 protected:
     void SetUp() override {
         ASSERT_TRUE(device.Open(peer.PortName(), "230400"));
@@ -112,12 +104,6 @@ protected:
             .toStdString();
     }
 
-    TempProgramDir programDir;
-    SleepRecorder sleeps;
-    RecordingWindowImp imp;
-    boost::shared_ptr<State> current = boost::make_shared<morvex_gui::CloseState>(&imp);
-    BridgePeer peer;
-    CoreDevice device{&imp, &current};
     Settings settings;
     ModalCloser closer;
     QString vmxPath;

@@ -25,6 +25,7 @@
 #include "NormalScene.h"
 #include "PictureScene.h"
 #include "PictureView.h"
+#include "SceneWindowImp.h"
 #include "ViewFixture.h"
 
 using namespace morvex_gui;
@@ -38,60 +39,20 @@ static void LoadPictureResources() {
 
 namespace {
 
-// Plays the GUI interface's part for the touch modes: each start operation
-// shows the mode's scene bound to the state, each redraw updates the current
-// scene, and the common start blanks the display, as the Qt side does.
-class SceneDrivingImp : public RecordingWindowImp {
-public:
-    explicit SceneDrivingImp(ViewFixture& fixture) : _fixture(fixture) {}
-
-    void StartCommon() override {
-        RecordingWindowImp::StartCommon();
-        _fixture.View().SetScene(boost::make_shared<Scene>(_fixture.Graphics()));
-    }
-    void ClearAll() override {
-        RecordingWindowImp::ClearAll();
-        _fixture.Graphics()->clear();
-        _fixture.View().AddTextItem();
-    }
-    void UpdateScene() override {
-        RecordingWindowImp::UpdateScene();
-        if (auto scene = _fixture.View().GetScene()) {
-            scene->Update();
-        }
-    }
-    void StartNormal(Normal* state) override { _fixture.Show<NormalScene>(state); }
-    void StartNormalFlag(CoreNormalFlag* state) override { _fixture.Show<NormalFlagScene>(state); }
-    void StartNormalLinearity(CoreLinearity* state) override {
-        _fixture.Show<NormalLinearityScene>(state);
-    }
-    void StartNormalBorder(CoreBorder* state) override { _fixture.Show<NormalBorderScene>(state); }
-    void StartNormalPrecise(CorePrecise* state) override {
-        _fixture.Show<NormalPreciseScene>(state);
-    }
-    void StartPicture(PictureView* state) override { _fixture.Show<PictureScene>(state); }
-
-    // The current scene as the mode's class.
-    template <typename SceneT>
-    SceneT& Current() {
-        auto* scene = dynamic_cast<SceneT*>(_fixture.View().GetScene().get());
-        if (scene == nullptr) {
-            throw std::runtime_error("the mode's scene is not current");
-        }
-        return *scene;
-    }
-
-private:
-    ViewFixture& _fixture;
-};
-
 // A fixture of the usual 820 x 620 view, where the default 800 x 600 panel
 // gets scale 1 and offsets 10: scene = panel + 10.
 struct TouchView {
     explicit TouchView(int width = 820, int height = 620) : fixture(width, height), imp(fixture) {}
 
-    void Set(const char* key, const char* value) {
-        imp._settings.SetParameter(ConfigParameter(key, value));
+    void Set(const char* key, const char* value) { imp.Set(key, value); }
+    // The current scene as the mode's class.
+    template <typename SceneT>
+    SceneT& Current() {
+        SceneT* scene = imp.Current<SceneT>().get();
+        if (scene == nullptr) {
+            throw std::runtime_error("the mode's scene is not current");
+        }
+        return *scene;
     }
     void Feed(State& state, const std::string& line) { state.Parse(line.c_str()); }
     // One finger, id 0, at panel (x, y).
@@ -107,9 +68,45 @@ struct TouchView {
         Touch(state, x1, y1);
     }
 
+    // One finger at the panel point under scene point `point` of `geometry`.
+    void TouchAt(State& state, const TouchGeometry& geometry, const QPointF& point) {
+        Touch(state, static_cast<int>((point.x() - geometry.Left()) / geometry.Scale()),
+              static_cast<int>((point.y() - geometry.Top()) / geometry.Scale()));
+    }
+
     ViewFixture fixture;
-    SceneDrivingImp imp;
+    SceneWindowImp imp;
 };
+
+using Settings = std::initializer_list<std::pair<const char*, const char*>>;
+
+// A touch view showing the scene of a mode's state, made after `settings`.
+template <typename StateT, typename SceneT>
+struct ModeView : TouchView {
+    explicit ModeView(Settings settings = {}) {
+        for (const auto& setting : settings) {
+            Set(setting.first, setting.second);
+        }
+        state = boost::make_shared<StateT>(&imp);
+        Lift(*state);
+    }
+    SceneT& Scene() { return Current<SceneT>(); }
+    boost::shared_ptr<StateT> state;
+};
+
+// Holds finger 0 down and moves it by hand: from (x0, y0) to (x1, y1).
+void MoveFinger(Normal& state, int x0, int y0, int x1, int y1) {
+    state._touchings.set(0);
+    state._lastTouchings.set(0);
+    state._lastPos[0] = {x0, y0};
+    state._pos[0] = {x1, y1};
+}
+
+// Step `step` of a zigzag across the whole panel.
+void ZigzagStep(Normal& state, int step) {
+    MoveFinger(state, (step * 37) % 800, (step * 11) % 600, ((step + 1) * 37) % 800,
+               ((step + 1) * 11) % 600);
+}
 
 std::vector<QLineF> VisibleLines(const std::vector<QGraphicsLineItem*>& items) {
     std::vector<QLineF> lines;
@@ -148,6 +145,24 @@ int CountVisible(QGraphicsScene* scene, int type) {
     return n;
 }
 
+// Draws a zigzag, letting the view paint now and then, and expects the window
+// to equal a full repaint, before and after the scene clears its trails.
+template <typename StateT, typename SceneT>
+void ExpectClearedTrailsLeaveNothingOnScreen() {
+    ModeView<StateT, SceneT> view;
+    auto& scene = view.Scene();
+    for (int i = 0; i < 300; ++i) {
+        ZigzagStep(*view.state, i);
+        scene.Update();
+        if (i % 50 == 0) {
+            QCoreApplication::processEvents();
+        }
+    }
+    EXPECT_EQ(StalePixels(view.fixture.View()), 0);
+    scene.Clear();
+    EXPECT_EQ(StalePixels(view.fixture.View()), 0);
+}
+
 }  // namespace
 
 // ---- geometry ----
@@ -177,11 +192,9 @@ TEST(TouchScenesTest, GeometryFitsCentresAndMirrorsThePanel) {
 // ---- trails ----
 
 TEST(TouchScenesTest, TrailsJoinEachFingersPreviousAndNewPoint) {
-    TouchView view;
-    view.Set("x_reverse", "True");
-    auto state = boost::make_shared<CoreNormal>(&view.imp);
-    view.Lift(*state);
-    auto& scene = view.imp.Current<NormalScene>();
+    ModeView<CoreNormal, NormalScene> view({{"x_reverse", "True"}});
+    auto& state = view.state;
+    auto& scene = view.Scene();
     EXPECT_EQ(view.fixture.CountItems(QGraphicsLineItem::Type), 4 + 5 * NormalScene::kTrailLength);
     EXPECT_EQ(CountVisible(view.fixture.Graphics(), QGraphicsLineItem::Type), 4);
 
@@ -200,16 +213,11 @@ TEST(TouchScenesTest, TrailsJoinEachFingersPreviousAndNewPoint) {
 }
 
 TEST(TouchScenesTest, TrailIsARingThatReusesItsOldestSegment) {
-    TouchView view;
-    auto state = boost::make_shared<CoreNormal>(&view.imp);
-    view.Lift(*state);
-    auto& scene = view.imp.Current<NormalScene>();
+    ModeView<CoreNormal, NormalScene> view;
+    auto& scene = view.Scene();
     // Drive the scene directly: a steady finger moving one unit per report.
-    state->_touchings.set(0);
-    state->_lastTouchings.set(0);
     for (int i = 0; i <= NormalScene::kTrailLength; ++i) {
-        state->_lastPos[0] = {i % 700, 0};
-        state->_pos[0] = {i % 700 + 1, 0};
+        MoveFinger(*view.state, i % 700, 0, i % 700 + 1, 0);
         scene.Update();
     }
     EXPECT_EQ(VisibleLines(scene.Trail(0)).size(), size_t(NormalScene::kTrailLength));
@@ -221,16 +229,11 @@ TEST(TouchScenesTest, TrailIsARingThatReusesItsOldestSegment) {
 TEST(TouchScenesTest, GroupsReachEveryPlaceTheirSegmentsWereShown) {
     // The view repaints a trail segment only within its group's reach, also
     // where a reused segment was shown before.
-    TouchView view;
-    auto state = boost::make_shared<CoreNormal>(&view.imp);
-    view.Lift(*state);
-    auto& scene = view.imp.Current<NormalScene>();
-    state->_touchings.set(0);
-    state->_lastTouchings.set(0);
+    ModeView<CoreNormal, NormalScene> view;
+    auto& scene = view.Scene();
     std::vector<QRectF> shownAt(NormalScene::kTrailLength);
     for (int i = 0; i < NormalScene::kTrailLength + 120; ++i) {
-        state->_lastPos[0] = {(i * 37) % 800, (i * 11) % 600};
-        state->_pos[0] = {((i + 1) * 37) % 800, ((i + 1) * 11) % 600};
+        ZigzagStep(*view.state, i);
         scene.Update();
         const int index = i % NormalScene::kTrailLength;
         shownAt[index] |= scene.Trail(0)[index]->sceneBoundingRect();
@@ -246,23 +249,7 @@ TEST(TouchScenesTest, GroupsReachEveryPlaceTheirSegmentsWereShown) {
 }
 
 TEST(TouchScenesTest, ClearedTrailsLeaveNothingBehindOnScreen) {
-    TouchView view;
-    auto state = boost::make_shared<CoreNormal>(&view.imp);
-    view.Lift(*state);
-    auto& scene = view.imp.Current<NormalScene>();
-    state->_touchings.set(0);
-    state->_lastTouchings.set(0);
-    for (int i = 0; i < 300; ++i) {
-        state->_lastPos[0] = {(i * 37) % 800, (i * 11) % 600};
-        state->_pos[0] = {((i + 1) * 37) % 800, ((i + 1) * 11) % 600};
-        scene.Update();
-        if (i % 50 == 0) {
-            QCoreApplication::processEvents();
-        }
-    }
-    EXPECT_EQ(StalePixels(view.fixture.View()), 0);
-    scene.Clear();
-    EXPECT_EQ(StalePixels(view.fixture.View()), 0);
+    ExpectClearedTrailsLeaveNothingOnScreen<CoreNormal, NormalScene>();
 }
 
 TEST(TouchScenesTest, PenContactWipesTheFingerTrails) {
@@ -270,7 +257,7 @@ TEST(TouchScenesTest, PenContactWipesTheFingerTrails) {
     const std::string zeros = ",0,0,0,0,0,0,0,0,0";
     auto state = boost::make_shared<CorePenState>(&view.imp);
     view.Feed(*state, "( 0" + zeros + ",0,0,0,0,0,0");
-    auto& scene = view.imp.Current<NormalScene>();
+    auto& scene = view.Current<NormalScene>();
     view.Feed(*state, "( 2,0,10,10,1,20,20" + zeros);
     view.Feed(*state, "( 2,0,30,30,1,40,40" + zeros);
     EXPECT_EQ(VisibleLines(scene.Trail(1)).size(), 1u);
@@ -280,22 +267,18 @@ TEST(TouchScenesTest, PenContactWipesTheFingerTrails) {
 }
 
 TEST(TouchScenesTest, ZeroResolutionDrawsNothing) {
-    TouchView view;
-    view.Set("x_res", "0");
-    auto state = boost::make_shared<CoreNormal>(&view.imp);
-    view.Lift(*state);
-    view.Touch(*state, 10, 10);
-    view.Touch(*state, 20, 20);
+    ModeView<CoreNormal, NormalScene> view({{"x_res", "0"}});
+    view.Touch(*view.state, 10, 10);
+    view.Touch(*view.state, 20, 20);
     EXPECT_EQ(CountVisible(view.fixture.Graphics(), QGraphicsLineItem::Type), 0);
 }
 
 // ---- trails with flags ----
 
 TEST(TouchScenesTest, FlagLegendLightsTheStatusConditions) {
-    TouchView view;
-    auto state = boost::make_shared<CoreNormalFlag>(&view.imp);
-    view.Lift(*state);
-    auto& scene = view.imp.Current<NormalFlagScene>();
+    ModeView<CoreNormalFlag, NormalFlagScene> view;
+    auto& state = view.state;
+    auto& scene = view.Scene();
     ASSERT_EQ(scene.Legend().size(), 5u);
     EXPECT_EQ(scene.Legend()[0]->rect(), QRectF(15, 575, 60, 30));
     EXPECT_EQ(scene.Legend()[4]->rect(), QRectF(275, 575, 60, 30));
@@ -314,10 +297,9 @@ TEST(TouchScenesTest, FlagLegendLightsTheStatusConditions) {
 }
 
 TEST(TouchScenesTest, FlagTrailsDotNewPointsOnlyAndWrapAtTheirRingSize) {
-    TouchView view;
-    auto state = boost::make_shared<CoreNormalFlag>(&view.imp);
-    view.Lift(*state);
-    auto& scene = view.imp.Current<NormalFlagScene>();
+    ModeView<CoreNormalFlag, NormalFlagScene> view;
+    auto& state = view.state;
+    auto& scene = view.Scene();
     view.Touch(*state, 100, 100);
     view.Feed(*state, "( 1,0,110,100F01");  // trail on the first redraw, legend on the second
     EXPECT_EQ(VisibleLines(scene.Trail(0)), std::vector<QLineF>{QLineF(120, 110, 110, 110)});
@@ -336,18 +318,16 @@ TEST(TouchScenesTest, FlagTrailsDotNewPointsOnlyAndWrapAtTheirRingSize) {
     EXPECT_EQ(VisibleLines(scene.Trail(0)).size(), size_t(NormalFlagScene::kTrailLength));
 }
 
+TEST(TouchScenesTest, ClearedFlagTrailsAndDotsLeaveNothingBehindOnScreen) {
+    ExpectClearedTrailsLeaveNothingOnScreen<CoreNormalFlag, NormalFlagScene>();
+}
+
 // ---- linearity ----
 
 namespace {
 
-struct LinearityView : TouchView {
-    LinearityView() {
-        Set("line_width", "40");
-        state = boost::make_shared<CoreLinearity>(&imp);
-        Lift(*state);
-    }
-    NormalLinearityScene& Scene() { return imp.Current<NormalLinearityScene>(); }
-    boost::shared_ptr<CoreLinearity> state;
+struct LinearityView : ModeView<CoreLinearity, NormalLinearityScene> {
+    LinearityView() : ModeView({{"line_width", "40"}}) {}
 };
 
 }  // namespace
@@ -416,21 +396,12 @@ TEST(TouchScenesTest, LinearitySegmentsAreBounded) {
 
 namespace {
 
-struct BorderView : TouchView {
-    explicit BorderView(const char* width = "40") {
-        Set("border_width", width);
-        state = boost::make_shared<CoreBorder>(&imp);
-        Lift(*state);
-    }
-    NormalBorderScene& Scene() { return imp.Current<NormalBorderScene>(); }
-    // Touches cell i at its centre (the panel lies at offsets of the scene).
+struct BorderView : ModeView<CoreBorder, NormalBorderScene> {
+    explicit BorderView(const char* width = "40") : ModeView({{"border_width", width}}) {}
+    // Touches cell i at its centre.
     void TouchCell(size_t i) {
-        const QPointF centre = Scene().Cells().at(i)->rect().center();
-        const TouchGeometry& g = Scene().Geometry();
-        Touch(*state, static_cast<int>((centre.x() - g.Left()) / g.Scale()),
-              static_cast<int>((centre.y() - g.Top()) / g.Scale()));
+        TouchAt(*state, Scene().Geometry(), Scene().Cells().at(i)->rect().center());
     }
-    boost::shared_ptr<CoreBorder> state;
 };
 
 }  // namespace
@@ -497,20 +468,12 @@ TEST(TouchScenesTest, BorderMirrorsTouchesAndWithoutWidthMakesNoCells) {
 
 namespace {
 
-struct PreciseView : TouchView {
-    explicit PreciseView(const char* radius = "20") {
-        Set("circle_radius", radius);
-        state = boost::make_shared<CorePrecise>(&imp);
-        Lift(*state);
-    }
-    NormalPreciseScene& Scene() { return imp.Current<NormalPreciseScene>(); }
+struct PreciseView : ModeView<CorePrecise, NormalPreciseScene> {
+    explicit PreciseView(const char* radius = "20") : ModeView({{"circle_radius", radius}}) {}
+    // Touches target i at its centre.
     void TouchTarget(size_t i) {
-        const QPointF centre = Scene().Targets().at(i)->rect().center();
-        const TouchGeometry& g = Scene().Geometry();
-        Touch(*state, static_cast<int>((centre.x() - g.Left()) / g.Scale()),
-              static_cast<int>((centre.y() - g.Top()) / g.Scale()));
+        TouchAt(*state, Scene().Geometry(), Scene().Targets().at(i)->rect().center());
     }
-    boost::shared_ptr<CorePrecise> state;
 };
 
 }  // namespace
@@ -579,14 +542,13 @@ TEST(TouchScenesTest, OverlappingTargetsCountOnceEach) {
 
 namespace {
 
-struct PictureViewFixture : TouchView {
-    PictureViewFixture() {
-        LoadPictureResources();
-        Set("x_res", "800");
-        state = boost::make_shared<PictureView>(&imp);
-        Lift(*state);
-    }
-    PictureScene& Scene() { return imp.Current<PictureScene>(); }
+// Loads the pictures before the view's scene starts.
+struct PictureResources {
+    PictureResources() { LoadPictureResources(); }
+};
+
+struct PictureViewFixture : PictureResources, ModeView<PictureView, PictureScene> {
+    PictureViewFixture() : ModeView({{"x_res", "800"}}) {}
     int Shown() {
         int shown = -1;
         for (size_t i = 0; i < Scene().Pictures().size(); ++i) {
@@ -609,7 +571,6 @@ struct PictureViewFixture : TouchView {
         Feed(*state, "( 2,0,100,300,1," + std::to_string(100 + from) + ",301");
         Feed(*state, "( 2,0,100,300,1," + std::to_string(100 + to) + ",300");
     }
-    boost::shared_ptr<PictureView> state;
 };
 
 }  // namespace

@@ -16,7 +16,6 @@ constexpr int kDefaultXSquares = 7;
 constexpr int kDefaultYSquares = 6;
 // Above this a pair is broken whatever the table says.
 constexpr int kAbsoluteDefect = 200;
-constexpr int kStableFrames = 3;
 constexpr int kOpenPart = 0;
 constexpr int kShortPart = 1;
 
@@ -68,21 +67,7 @@ bool OpenShortState::FrameFitsGrid() const {
 }
 
 void OpenShortState::ChangeState() {
-    if (!ParseFrame()) {
-        return;
-    }
-    if (_checkTimes == 0) {
-        _xCount = static_cast<int>(_xData.size());
-        _yCount = static_cast<int>(_yData.size());
-        _checkTimes = 1;
-        return;
-    }
-    if (!FrameHasStoredCounts()) {
-        _checkTimes = 0;
-        return;
-    }
-    if (_checkTimes < kStableFrames) {
-        ++_checkTimes;
+    if (!ParseFrame() || !CountStableFrame()) {
         return;
     }
     if (!FrameFitsGrid()) {

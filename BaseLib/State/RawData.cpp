@@ -80,22 +80,26 @@ bool RawData::FrameHasStoredCounts() const {
            _yData.size() == static_cast<size_t>(_yCount);
 }
 
-void RawData::ChangeState() {
-    if (!ParseFrame()) {
-        return;
-    }
+bool RawData::CountStableFrame() {
     if (_checkTimes == 0) {
         _xCount = static_cast<int>(_xData.size());
         _yCount = static_cast<int>(_yData.size());
         _checkTimes = 1;
-        return;
+        return false;
     }
     if (!FrameHasStoredCounts()) {
         _checkTimes = 0;
-        return;
+        return false;
     }
     if (_checkTimes < kStableFrames) {
         ++_checkTimes;
+        return false;
+    }
+    return true;
+}
+
+void RawData::ChangeState() {
+    if (!ParseFrame() || !CountStableFrame()) {
         return;
     }
     logResult("Pass");

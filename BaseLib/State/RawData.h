@@ -55,6 +55,9 @@ protected:
     // Hands the frame's two lines to the recording of bridge data.
     void RecordFrameSegment();
     bool FrameHasStoredCounts() const;
+    // Counts a complete frame towards the start of the test: true on the
+    // fourth in a row whose channel counts did not change.
+    bool CountStableFrame();
 
     std::string _xRecord;
     std::string _yRecord;

@@ -7,9 +7,11 @@
 #include <QPen>
 #include <algorithm>
 
+#include "BarPens.h"
 #include "LabelItem.h"
 #include "OperationLog.h"
 #include "RawData.h"
+#include "SceneItems.h"
 #include "SegmentItem.h"
 #include "WindowImp.h"
 
@@ -24,20 +26,6 @@ constexpr double kMarkGap = 4.0;
 // Redrawn marks keep this much more room from the cell's inner edge.
 constexpr double kRedrawInset = 6.0;
 constexpr double kLabelRise = 20.0;
-
-QPen BarPen(const QColor& colour) {
-    return QPen(QBrush(colour, Qt::SolidPattern), 6, Qt::SolidLine, Qt::RoundCap, Qt::BevelJoin);
-}
-
-const QPen& PassPen() {
-    static const QPen pen = BarPen(QColor(0, 255, 0, 160));
-    return pen;
-}
-
-const QPen& FailPen() {
-    static const QPen pen = BarPen(QColor(255, 0, 0, 120));
-    return pen;
-}
 
 const QPen& AxisPen() {
     static const QPen pen(QBrush(Qt::white, Qt::SolidPattern), 1, Qt::DashDotLine, Qt::SquareCap,
@@ -171,10 +159,10 @@ void ChannelBars::CreateBars(const morvex_gui::RawData& state, Axis axis) {
         side.bars.push_back(SegmentItem::Add(
             _scene,
             QLineF(CellEdge(axis, cell), y, CellEdge(axis, cell + 1) - direction * kMarkGap, y),
-            PassPen()));
+            BarPens::Pass()));
         QGraphicsSimpleTextItem* label = LabelItem::Add(_scene, QString::number(i));
         label->setPos(CellEdge(axis, cell + 0.5) - direction * kMarkGap, y - kLabelRise);
-        label->setBrush(QBrush(Qt::green, Qt::SolidPattern));
+        label->setBrush(BarPens::Label());
         side.labels.push_back(label);
     }
 }
@@ -222,7 +210,7 @@ void ChannelBars::ShowChannel(Axis axis, size_t channel, double reading, bool fa
     const double cell = static_cast<double>(channel);
     const double y = _cy - reading * 0.5;
     QGraphicsLineItem* bar = side.bars[channel];
-    bar->setPen(failed ? FailPen() : PassPen());
+    bar->setPen(failed ? BarPens::Fail() : BarPens::Pass());
     bar->setLine(CellEdge(axis, cell) + direction * kRedrawInset, y,
                  CellEdge(axis, cell + 1) - direction * kMarkGap, y);
     QGraphicsSimpleTextItem* label = side.labels[channel];
@@ -231,15 +219,6 @@ void ChannelBars::ShowChannel(Axis axis, size_t channel, double reading, bool fa
     }
     label->setVisible(showLabel);
 }
-
-namespace {
-
-template <typename Item>
-Item* ItemAt(const std::vector<Item*>& items, size_t index) {
-    return index < items.size() ? items[index] : nullptr;
-}
-
-}  // namespace
 
 QGraphicsLineItem* ChannelBars::Bar(Axis axis, size_t channel) const {
     return ItemAt(_sides[axis].bars, channel);

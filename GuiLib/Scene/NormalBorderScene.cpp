@@ -6,6 +6,8 @@
 #include <algorithm>
 
 #include "CoreBorder.h"
+#include "SceneItems.h"
+#include "TouchPens.h"
 
 namespace morvex_gui_qtlib {
 
@@ -21,47 +23,22 @@ const QBrush& HitBrush() {
     return brush;
 }
 
-const QPen& CellPen() {
-    static const QPen pen(QBrush(Qt::darkGray), 1.0, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin);
-    return pen;
-}
-
 }  // namespace
 
 NormalBorderScene::NormalBorderScene(QGraphicsScene* scene, morvex_gui::CoreBorder* state)
-    : Scene(scene), _state(state), _done(false), _passed(false), _hitCount(0) {
-    HoldState(state);
-}
+    : TouchScene(scene, state), _done(false), _passed(false), _hitCount(0) {}
 
 NormalBorderScene::~NormalBorderScene() = default;
 
-void NormalBorderScene::Start() {
-    Layout(true);
-}
-
-void NormalBorderScene::Clear() {}
-
-void NormalBorderScene::OnResize() {
-    Layout(false);
-}
-
 void NormalBorderScene::Layout(bool) {
-    _geometry.Fit(_scene->sceneRect(), _state->_xRes, _state->_yRes);
+    FitPanel();
     const size_t previousCount = _cells.size();
-    RemoveCells();
+    RemoveItems(_scene, _cells);
     BuildCells();
     if (_cells.size() != previousCount) {
         _cellHit.assign(_cells.size(), false);
     }
     RestoreHits();
-}
-
-void NormalBorderScene::RemoveCells() {
-    for (QGraphicsRectItem* cell : _cells) {
-        _scene->removeItem(cell);
-        delete cell;
-    }
-    _cells.clear();
 }
 
 void NormalBorderScene::BuildCells() {
@@ -89,7 +66,8 @@ void NormalBorderScene::BuildCells() {
 }
 
 void NormalBorderScene::AddCell(double x, double y, double size) {
-    _cells.push_back(_scene->addRect(QRectF(x, y, size, size), CellPen(), FillBrush()));
+    _cells.push_back(
+        _scene->addRect(QRectF(x, y, size, size), TouchPens::SolidFrame(), FillBrush()));
 }
 
 void NormalBorderScene::RestoreHits() {
@@ -103,13 +81,7 @@ void NormalBorderScene::RestoreHits() {
 }
 
 void NormalBorderScene::Update() {
-    const boost::dynamic_bitset<>& touchings = _state->_touchings;
-    const size_t slotCount =
-        std::min(touchings.size(), static_cast<size_t>(std::max(0, _state->_maxTouches)));
-    for (size_t slot = 0; slot < slotCount; ++slot) {
-        if (!touchings[slot]) {
-            continue;
-        }
+    ForEachTouch([this](size_t slot) {
         if (_hitCount == static_cast<int>(_cells.size())) {
             // Every cell is white: this touch confirms the pass, once.
             if (_done) {
@@ -117,28 +89,18 @@ void NormalBorderScene::Update() {
                 _passed = true;
                 SendTestResult(true);
             }
-            return;
+            return false;
         }
-        HitCellsAt(_geometry.Map(_state->_pos[slot], _state->_xReverse, _state->_yReverse));
-    }
+        HitCellsAt(MapPosition(slot));
+        return true;
+    });
 }
 
 void NormalBorderScene::HitCellsAt(const QPointF& point) {
-    for (size_t i = 0; i < _cells.size(); ++i) {
-        QGraphicsRectItem* cell = _cells[i];
-        // The bounding rectangle rules out most cells before the exact shape test.
-        if (!cell->boundingRect().contains(point) || !cell->contains(point)) {
-            continue;
-        }
-        if (_cellHit[i]) {
-            return;
-        }
-        _cellHit[i] = true;
-        cell->setBrush(HitBrush());
-        ++_hitCount;
-        if (_hitCount == static_cast<int>(_cells.size()) && !_passed) {
-            _done = true;
-        }
+    const int hits = HitItemsAt(_cells, _cellHit, point, HitBrush());
+    _hitCount += hits;
+    if (hits > 0 && _hitCount == static_cast<int>(_cells.size()) && !_passed) {
+        _done = true;
     }
 }
 

@@ -1,18 +1,14 @@
 #include "NormalFlagScene.h"
 
-#include <QGraphicsEllipseItem>
-#include <QGraphicsLineItem>
 #include <QGraphicsRectItem>
 #include <QGraphicsScene>
 #include <QGraphicsSimpleTextItem>
 #include <QPen>
 #include <algorithm>
 
-#include "CircleItem.h"
 #include "CoreNormalFlag.h"
 #include "LabelItem.h"
-#include "NormalScene.h"
-#include "SegmentItem.h"
+#include "TouchPens.h"
 
 namespace morvex_gui_qtlib {
 
@@ -20,9 +16,6 @@ namespace {
 
 constexpr int kLineAlpha = 100;
 constexpr int kDotAlpha = 50;
-constexpr size_t kPenTipSlot = 8;
-constexpr size_t kPenEraserSlot = 9;
-constexpr size_t kFingerSlots = 5;
 constexpr double kDotSize = 6.0;
 
 // The legend: five boxes of 60 x 30 every 65 pixels, 35 above the panel's
@@ -39,22 +32,8 @@ constexpr double kLabelZ = 10001.0;
 // The controller's tool shows three spare labels that are never placed.
 const char* const kLabelTexts[] = {"noise", "bending", "buffer", "palm", "water", " ", " ", " "};
 
-QPen RoundPen(const QColor& colour) {
-    return QPen(QBrush(colour), 2, Qt::SolidLine, Qt::RoundCap, Qt::BevelJoin);
-}
-
-const QPen& FramePen() {
-    static const QPen pen(QBrush(Qt::darkGray), 1, Qt::DashDotLine, Qt::SquareCap, Qt::BevelJoin);
-    return pen;
-}
-
-QColor WithAlpha(QColor colour, int alpha) {
-    colour.setAlpha(alpha);
-    return colour;
-}
-
 QPen LinePen(size_t slot) {
-    return RoundPen(WithAlpha(NormalScene::SlotColour(slot), kLineAlpha));
+    return TouchPens::RoundPen(TouchPens::WithAlpha(TouchPens::SlotColour(slot), kLineAlpha));
 }
 
 // The first ten dot colours are the trail colours; the next ten are darker.
@@ -64,8 +43,8 @@ QColor DotColour(size_t slot) {
                                     QColor(150, 20, 20), QColor(20, 20, 150), QColor(20, 150, 20),
                                     QColor(20, 60, 120)};
     const size_t index = slot % 20;
-    const QColor colour = index < 10 ? NormalScene::SlotColour(index) : darker[index - 10];
-    return WithAlpha(colour, kDotAlpha);
+    const QColor colour = index < 10 ? TouchPens::SlotColour(index) : darker[index - 10];
+    return TouchPens::WithAlpha(colour, kDotAlpha);
 }
 
 const QBrush& ClearBrush() {
@@ -78,26 +57,20 @@ const QBrush& SetBrush() {
     return brush;
 }
 
-bool PenBits(const boost::dynamic_bitset<>& bits) {
-    return bits.size() > kPenEraserSlot && (bits[kPenTipSlot] || bits[kPenEraserSlot]);
-}
-
 }  // namespace
 
 NormalFlagScene::NormalFlagScene(QGraphicsScene* scene, morvex_gui::CoreNormalFlag* state)
-    : Scene(scene), _state(state) {
-    HoldState(state);
-}
+    : TouchScene(scene, state), _trails(kTrailLength) {}
 
 NormalFlagScene::~NormalFlagScene() = default;
 
 void NormalFlagScene::Layout(bool create) {
-    _geometry.Fit(_scene->sceneRect(), _state->_xRes, _state->_yRes);
+    FitPanel();
     if (create) {
         _frame.clear();
         CreateLegend();
     }
-    _geometry.PlaceFrame(_scene, _frame, FramePen());
+    _geometry.PlaceFrame(_scene, _frame, TouchPens::DashedFrame());
     PlaceLegend();
 }
 
@@ -108,8 +81,7 @@ void NormalFlagScene::CreateLegend() {
         _labels.push_back(LabelItem::Add(_scene, QString::fromLatin1(text)));
     }
     for (size_t i = 0; i < morvex_gui::CoreNormalFlag::kConditionCount; ++i) {
-        QGraphicsRectItem* box = _scene->addRect(
-            QRectF(), RoundPen(WithAlpha(NormalScene::SlotColour(0), kLineAlpha)), ClearBrush());
+        QGraphicsRectItem* box = _scene->addRect(QRectF(), LinePen(0), ClearBrush());
         box->setZValue(kBoxZ);
         _legend.push_back(box);
         _labels[i]->setBrush(QBrush(QColor(255, 0, 0, 255)));
@@ -131,31 +103,14 @@ void NormalFlagScene::PlaceLegend() {
 
 void NormalFlagScene::Start() {
     Layout(true);
-    const int slotCount = std::max(0, _state->_maxTouches);
-    _dots.assign(slotCount, {});
-    _trails.assign(slotCount, {});
-    _trailIndex.assign(slotCount, 0);
-    _trailUsed.assign(slotCount, 0);
-    for (int slot = 0; slot < slotCount; ++slot) {
-        const QPen dotPen = RoundPen(DotColour(slot));
-        const QBrush dotBrush(DotColour(slot));
-        const QPen linePen = LinePen(slot);
-        _dots[slot].reserve(kTrailLength);
-        _trails[slot].reserve(kTrailLength);
-        for (int i = 0; i < kTrailLength; ++i) {
-            auto* dot = new CircleItem();
-            dot->setPen(dotPen);
-            dot->setBrush(dotBrush);
-            dot->setVisible(false);
-            _scene->addItem(dot);
-            _dots[slot].push_back(dot);
-            auto* line = new SegmentItem();
-            line->setPen(linePen);
-            line->setVisible(false);
-            _scene->addItem(line);
-            _trails[slot].push_back(line);
-        }
+    std::vector<TrailRings::Style> styles(std::max(0, _state->_maxTouches));
+    for (size_t slot = 0; slot < styles.size(); ++slot) {
+        styles[slot].line = LinePen(slot);
+        styles[slot].dots = true;
+        styles[slot].dotPen = TouchPens::RoundPen(DotColour(slot));
+        styles[slot].dotBrush = QBrush(DotColour(slot));
     }
+    _trails.Create(_scene, styles);
 }
 
 void NormalFlagScene::Update() {
@@ -167,20 +122,13 @@ void NormalFlagScene::Update() {
     if (!_geometry.IsDrawable()) {
         return;
     }
-    const boost::dynamic_bitset<>& now = _state->_touchings;
-    const boost::dynamic_bitset<>& before = _state->_lastTouchings;
-    if (PenBits(now) && !PenBits(before)) {
-        for (size_t slot = 0; slot < kFingerSlots && slot < _trails.size(); ++slot) {
-            ClearTrail(slot);
-        }
+    if (PenContactBegins()) {
+        _trails.ClearBelow(kFingerSlots);
     }
-    const size_t slotCount = std::min({now.size(), before.size(), _trails.size(),
-                                       static_cast<size_t>(std::max(0, _state->_maxTouches))});
-    for (size_t slot = 0; slot < slotCount; ++slot) {
-        if (now[slot] && before[slot]) {
-            DrawSegment(slot);
-        }
-    }
+    ForEachMovingFinger(_trails.SlotCount(), [this](size_t slot) {
+        DrawSegment(slot);
+        return true;
+    });
 }
 
 void NormalFlagScene::ShowFlags() {
@@ -191,47 +139,20 @@ void NormalFlagScene::ShowFlags() {
 }
 
 void NormalFlagScene::DrawSegment(size_t slot) {
-    int& index = _trailIndex[slot];
-    if (index >= kTrailLength) {
-        index = 0;
-    }
-    const bool mirrorX = _state->_xReverse;
-    const bool mirrorY = _state->_yReverse;
-    const QPointF to = _geometry.Map(_state->_pos[slot], mirrorX, mirrorY);
-    const QPointF from = _geometry.Map(_state->_lastPos[slot], mirrorX, mirrorY);
-    _trails[slot][index]->setLine(QLineF(to, from));
-    _trails[slot][index]->setVisible(true);
-    QGraphicsEllipseItem* dot = _dots[slot][index];
+    const QPointF to = MapPosition(slot);
+    const QLineF segment(to, MapLastPosition(slot));
     const bool penSlot = slot == kPenTipSlot || slot == kPenEraserSlot;
     // A finger at rest leaves the dot where it was; only a move places it anew.
-    if (!penSlot && _state->_pos[slot] != _state->_lastPos[slot]) {
-        dot->setRect(to.x() - kDotSize / 2, to.y() - kDotSize / 2, kDotSize, kDotSize);
+    if (penSlot || _state->_pos[slot] == _state->_lastPos[slot]) {
+        _trails.Draw(slot, segment);
+        return;
     }
-    dot->setVisible(true);
-    ++index;
-    _trailUsed[slot] = std::max(_trailUsed[slot], index);
-}
-
-void NormalFlagScene::ClearTrail(size_t slot) {
-    for (int i = 0; i < _trailUsed[slot]; ++i) {
-        _dots[slot][i]->setRect(QRectF());
-        _dots[slot][i]->setVisible(false);
-        _trails[slot][i]->setLine(QLineF());
-        _trails[slot][i]->setVisible(false);
-    }
-    _trailIndex[slot] = 0;
-    _trailUsed[slot] = 0;
+    const QRectF dot(to.x() - kDotSize / 2, to.y() - kDotSize / 2, kDotSize, kDotSize);
+    _trails.Draw(slot, segment, &dot);
 }
 
 void NormalFlagScene::Clear() {
-    for (size_t slot = 0; slot < _trails.size(); ++slot) {
-        ClearTrail(slot);
-    }
-}
-
-void NormalFlagScene::OnResize() {
-    Clear();
-    Layout(false);
+    _trails.ClearAll();
 }
 
 }  // namespace morvex_gui_qtlib

@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "Scene.h"
-#include "TouchGeometry.h"
+#include "TouchScene.h"
+#include "TrailRings.h"
 
 class QGraphicsEllipseItem;
 class QGraphicsLineItem;
@@ -18,7 +18,7 @@ namespace morvex_gui_qtlib {
 
 // Finger trails with a dot at every new point, and along the bottom of the
 // panel a legend of the controller's five status conditions, lit while set.
-class NormalFlagScene : public Scene {
+class NormalFlagScene : public TouchScene<morvex_gui::CoreNormalFlag> {
 public:
     static constexpr int kTrailLength = 1000;
 
@@ -28,32 +28,24 @@ public:
     void Start() override;
     void Update() override;
     void Clear() override;
-    void OnResize() override;
     void Layout(bool create) override;
 
-    const TouchGeometry& Geometry() const { return _geometry; }
     // The rings of line and dot items of finger `slot`.
-    const std::vector<QGraphicsLineItem*>& Trail(size_t slot) const { return _trails.at(slot); }
-    const std::vector<QGraphicsEllipseItem*>& Dots(size_t slot) const { return _dots.at(slot); }
+    const std::vector<QGraphicsLineItem*>& Trail(size_t slot) const { return _trails.Lines(slot); }
+    const std::vector<QGraphicsEllipseItem*>& Dots(size_t slot) const { return _trails.Dots(slot); }
     const std::vector<QGraphicsRectItem*>& Legend() const { return _legend; }
 
 private:
     void CreateLegend();
     void PlaceLegend();
     void ShowFlags();
-    void ClearTrail(size_t slot);
     void DrawSegment(size_t slot);
 
-    morvex_gui::CoreNormalFlag* _state;
     std::vector<QGraphicsRectItem*> _legend;
     std::vector<QGraphicsSimpleTextItem*> _labels;
     std::vector<QGraphicsLineItem*> _frame;
-    std::vector<std::vector<QGraphicsEllipseItem*>> _dots;
-    std::vector<std::vector<QGraphicsLineItem*>> _trails;
-    TouchGeometry _geometry;
-    std::vector<int> _trailIndex;
-    // Items of each ring used since its last clear; the rest are still blank.
-    std::vector<int> _trailUsed;
+    // Per finger, a ring of segments with a dot at each.
+    TrailRings _trails;
 };
 
 }  // namespace morvex_gui_qtlib

@@ -6,16 +6,13 @@
 #include <algorithm>
 
 #include "CoreLinearity.h"
+#include "SceneItems.h"
 #include "SegmentItem.h"
+#include "TouchPens.h"
 
 namespace morvex_gui_qtlib {
 
 namespace {
-
-const QPen& FramePen() {
-    static const QPen pen(QBrush(Qt::darkGray), 1, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin);
-    return pen;
-}
 
 QPoint Truncated(double x, double y) {
     return QPoint(static_cast<int>(x), static_cast<int>(y));
@@ -24,8 +21,7 @@ QPoint Truncated(double x, double y) {
 }  // namespace
 
 NormalLinearityScene::NormalLinearityScene(QGraphicsScene* scene, morvex_gui::CoreLinearity* state)
-    : Scene(scene), _state(state), _cornerHit{}, _bandWidth(0), _decided(false) {
-    HoldState(state);
+    : TouchScene(scene, state), _cornerHit{}, _bandWidth(0), _decided(false) {
     _pen.setColor(Qt::red);
     _pen.setStyle(Qt::SolidLine);
     _pen.setCapStyle(Qt::RoundCap);
@@ -35,14 +31,10 @@ NormalLinearityScene::NormalLinearityScene(QGraphicsScene* scene, morvex_gui::Co
 NormalLinearityScene::~NormalLinearityScene() = default;
 
 void NormalLinearityScene::Layout(bool create) {
-    _geometry.Fit(_scene->sceneRect(), _state->_xRes, _state->_yRes);
+    FitPanel(create, _frame, TouchPens::SolidFrame());
     // The verdict is not reset here: a resize must not open a second one.
     _bandWidth = _state->GetLineWidth();
     BuildPolygons();
-    if (create) {
-        _frame.clear();
-    }
-    _geometry.PlaceFrame(_scene, _frame, FramePen());
     PlaceBands(create);
 }
 
@@ -84,22 +76,12 @@ void NormalLinearityScene::Update() {
     if (!_geometry.IsDrawable()) {
         return;
     }
-    const boost::dynamic_bitset<>& now = _state->_touchings;
-    const boost::dynamic_bitset<>& before = _state->_lastTouchings;
-    const size_t slotCount = std::min({now.size(), before.size(), _segments.size(),
-                                       static_cast<size_t>(std::max(0, _state->_maxTouches))});
-    for (size_t slot = 0; slot < slotCount; ++slot) {
-        if (now[slot] && before[slot] && !JudgePoint(slot)) {
-            return;
-        }
-    }
+    ForEachMovingFinger(_segments.size(), [this](size_t slot) { return JudgePoint(slot); });
 }
 
 bool NormalLinearityScene::JudgePoint(size_t slot) {
-    const bool mirrorX = _state->_xReverse;
-    const bool mirrorY = _state->_yReverse;
-    const QPointF to = _geometry.Map(_state->_pos[slot], mirrorX, mirrorY);
-    const QPointF from = _geometry.Map(_state->_lastPos[slot], mirrorX, mirrorY);
+    const QPointF to = MapPosition(slot);
+    const QPointF from = MapLastPosition(slot);
     const bool inside = InsideBand(to);
     _pen.setColor(inside ? Qt::green : Qt::red);
     if (inside) {
@@ -162,18 +144,9 @@ size_t NormalLinearityScene::SegmentCount(size_t slot) const {
 
 void NormalLinearityScene::Clear() {
     for (size_t slot = 0; slot < _segments.size(); ++slot) {
-        for (QGraphicsLineItem* item : _segments[slot]) {
-            _scene->removeItem(item);
-            delete item;
-        }
-        _segments[slot].clear();
+        RemoveItems(_scene, _segments[slot]);
         _nextSegment[slot] = 0;
     }
-}
-
-void NormalLinearityScene::OnResize() {
-    Clear();
-    Layout(false);
 }
 
 }  // namespace morvex_gui_qtlib

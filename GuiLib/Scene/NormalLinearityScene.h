@@ -6,8 +6,7 @@
 #include <array>
 #include <vector>
 
-#include "Scene.h"
-#include "TouchGeometry.h"
+#include "TouchScene.h"
 
 class QGraphicsLineItem;
 class QGraphicsPolygonItem;
@@ -21,7 +20,7 @@ namespace morvex_gui_qtlib {
 // The linearity test: two bands along the panel's diagonals. The first touch
 // point outside both fails the test; a finger that has reached all four
 // corner triangles inside the bands passes it. One verdict per scene.
-class NormalLinearityScene : public Scene {
+class NormalLinearityScene : public TouchScene<morvex_gui::CoreLinearity> {
 public:
     // Segments kept per finger; older ones are reused, as the trails do.
     static constexpr size_t kSegmentsPerSlot = 5000;
@@ -32,10 +31,8 @@ public:
     void Start() override;
     void Update() override;
     void Clear() override;
-    void OnResize() override;
     void Layout(bool create) override;
 
-    const TouchGeometry& Geometry() const { return _geometry; }
     const QPolygon& Band(int index) const { return index == 0 ? _band1 : _band2; }
     // Corner areas: top-left, bottom-left, bottom-right, top-right.
     const std::vector<QPolygon>& Corners() const { return _corners; }
@@ -52,7 +49,6 @@ private:
     void AddSegment(size_t slot, const QLineF& line);
     void Decide(bool pass);
 
-    morvex_gui::CoreLinearity* _state;
     std::vector<QGraphicsLineItem*> _frame;
     std::vector<std::vector<QGraphicsLineItem*>> _segments;
     std::vector<size_t> _nextSegment;
@@ -64,7 +60,6 @@ private:
     std::array<QPainterPath, 2> _bandShapes;
     std::vector<QPolygon> _corners;
     std::array<bool, 4> _cornerHit;
-    TouchGeometry _geometry;
     int _bandWidth;
     bool _decided;
     QPen _pen;

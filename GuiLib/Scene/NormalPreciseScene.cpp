@@ -8,15 +8,12 @@
 
 #include "CircleItem.h"
 #include "CorePrecise.h"
+#include "SceneItems.h"
+#include "TouchPens.h"
 
 namespace morvex_gui_qtlib {
 
 namespace {
-
-const QPen& OutlinePen() {
-    static const QPen pen(QBrush(Qt::darkGray), 1.0, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin);
-    return pen;
-}
 
 const QBrush& TargetBrush() {
     static const QBrush brush(Qt::green);
@@ -31,39 +28,14 @@ const QBrush& HitBrush() {
 }  // namespace
 
 NormalPreciseScene::NormalPreciseScene(QGraphicsScene* scene, morvex_gui::CorePrecise* state)
-    : Scene(scene), _state(state), _targetHit{}, _hitCount(0), _passed(false) {
-    HoldState(state);
-}
+    : TouchScene(scene, state), _targetHit{}, _hitCount(0), _passed(false) {}
 
 NormalPreciseScene::~NormalPreciseScene() = default;
 
-void NormalPreciseScene::Start() {
-    Layout(true);
-}
-
-void NormalPreciseScene::Clear() {}
-
-void NormalPreciseScene::OnResize() {
-    Clear();
-    Layout(false);
-}
-
 void NormalPreciseScene::Layout(bool create) {
-    _geometry.Fit(_scene->sceneRect(), _state->_xRes, _state->_yRes);
-    if (create) {
-        _outline.clear();
-    }
-    _geometry.PlaceFrame(_scene, _outline, OutlinePen());
-    RemoveTargets();
+    FitPanel(create, _outline, TouchPens::SolidFrame());
+    RemoveItems(_scene, _targets);
     BuildTargets();
-}
-
-void NormalPreciseScene::RemoveTargets() {
-    for (QGraphicsEllipseItem* target : _targets) {
-        _scene->removeItem(target);
-        delete target;
-    }
-    _targets.clear();
 }
 
 void NormalPreciseScene::BuildTargets() {
@@ -79,47 +51,30 @@ void NormalPreciseScene::BuildTargets() {
             const QRectF square(_geometry.Left() + column * columnStep,
                                 _geometry.Top() + row * rowStep, diameter, diameter);
             const bool hit = _targetHit[_targets.size()];
-            _targets.push_back(
-                CircleItem::Add(_scene, square, OutlinePen(), hit ? HitBrush() : TargetBrush()));
+            _targets.push_back(CircleItem::Add(_scene, square, TouchPens::SolidFrame(),
+                                               hit ? HitBrush() : TargetBrush()));
         }
     }
 }
 
 void NormalPreciseScene::Update() {
-    const boost::dynamic_bitset<>& touchings = _state->_touchings;
-    const size_t slotCount =
-        std::min(touchings.size(), static_cast<size_t>(std::max(0, _state->_maxTouches)));
-    for (size_t slot = 0; slot < slotCount; ++slot) {
-        if (!touchings[slot]) {
-            continue;
-        }
+    ForEachTouch([this](size_t slot) {
         if (_hitCount == kTargets) {
             // Every target is red: this touch confirms the pass, once.
             if (!_passed) {
                 _passed = true;
                 SendTestResult(true);
             }
-            return;
+            return false;
         }
         // The targets ignore the panel's mirroring.
         HitTargetsAt(_geometry.Map(_state->_pos[slot]));
-    }
+        return true;
+    });
 }
 
 void NormalPreciseScene::HitTargetsAt(const QPointF& point) {
-    for (size_t i = 0; i < _targets.size(); ++i) {
-        QGraphicsEllipseItem* target = _targets[i];
-        // The bounding rectangle rules out most targets before the exact shape test.
-        if (!target->boundingRect().contains(point) || !target->contains(point)) {
-            continue;
-        }
-        if (_targetHit[i]) {
-            return;
-        }
-        _targetHit[i] = true;
-        target->setBrush(HitBrush());
-        ++_hitCount;
-    }
+    _hitCount += HitItemsAt(_targets, _targetHit, point, HitBrush());
 }
 
 }  // namespace morvex_gui_qtlib

@@ -3,8 +3,7 @@
 #include <array>
 #include <vector>
 
-#include "Scene.h"
-#include "TouchGeometry.h"
+#include "TouchScene.h"
 
 class QGraphicsEllipseItem;
 class QGraphicsLineItem;
@@ -18,7 +17,7 @@ namespace morvex_gui_qtlib {
 // The precision test: twelve green target circles in four columns and three
 // rows across the panel, each turned red by a touch. Once all twelve are red,
 // the next touch passes the test.
-class NormalPreciseScene : public Scene {
+class NormalPreciseScene : public TouchScene<morvex_gui::CorePrecise> {
 public:
     static constexpr int kColumns = 4;
     static constexpr int kRows = 3;
@@ -27,27 +26,20 @@ public:
     NormalPreciseScene(QGraphicsScene* scene, morvex_gui::CorePrecise* state);
     ~NormalPreciseScene() override;
 
-    void Start() override;
     void Update() override;
-    void Clear() override;
-    void OnResize() override;
     void Layout(bool create) override;
 
-    const TouchGeometry& Geometry() const { return _geometry; }
     const std::vector<QGraphicsEllipseItem*>& Targets() const { return _targets; }
     int HitCount() const { return _hitCount; }
 
 private:
-    void RemoveTargets();
     void BuildTargets();
     void HitTargetsAt(const QPointF& point);
 
-    morvex_gui::CorePrecise* _state;
     std::vector<QGraphicsLineItem*> _outline;
     std::vector<QGraphicsEllipseItem*> _targets;
     // Per target, row by row: touched since the test began; survives rebuilds.
     std::array<bool, kTargets> _targetHit;
-    TouchGeometry _geometry;
     int _hitCount;
     bool _passed;
 };

@@ -1,10 +1,9 @@
 #pragma once
 
-#include <QColor>
 #include <vector>
 
-#include "Scene.h"
-#include "TouchGeometry.h"
+#include "TouchScene.h"
+#include "TrailRings.h"
 
 class QGraphicsLineItem;
 
@@ -14,16 +13,12 @@ class Normal;
 
 namespace morvex_gui_qtlib {
 
-class SegmentGroup;
-
 // Draws each finger of a touch report as a coloured trail inside the panel's
 // outline. Every trail is a ring of line items made once in Start, so a long
 // session never adds items.
-class NormalScene : public Scene {
+class NormalScene : public TouchScene<morvex_gui::Normal> {
 public:
     static constexpr int kTrailLength = 5000;
-    // Trail items per group; see SegmentGroup.
-    static constexpr int kGroupSize = 50;
 
     NormalScene(QGraphicsScene* scene, morvex_gui::Normal* state);
     ~NormalScene() override;
@@ -31,29 +26,14 @@ public:
     void Start() override;
     void Update() override;
     void Clear() override;
-    void OnResize() override;
     void Layout(bool create) override;
 
-    const TouchGeometry& Geometry() const { return _geometry; }
     // The ring of line items of finger `slot`.
-    const std::vector<QGraphicsLineItem*>& Trail(size_t slot) const { return _trails.at(slot); }
-    // The colour of finger `slot` in every touch scene (ten, repeating).
-    static QColor SlotColour(int slot);
+    const std::vector<QGraphicsLineItem*>& Trail(size_t slot) const { return _trails.Lines(slot); }
 
 private:
-    void ClearTrail(size_t slot);
-    void DrawSegment(size_t slot);
-    bool PenContactBegins() const;
-
-    morvex_gui::Normal* _state;
     std::vector<QGraphicsLineItem*> _frame;
-    std::vector<std::vector<QGraphicsLineItem*>> _trails;
-    // Per slot, the parents of each run of kGroupSize consecutive trail items.
-    std::vector<std::vector<SegmentGroup*>> _groups;
-    TouchGeometry _geometry;
-    std::vector<int> _trailIndex;
-    // Items of each trail shown since its last clear; the rest are still blank.
-    std::vector<int> _trailUsed;
+    TrailRings _trails;
 };
 
 }  // namespace morvex_gui_qtlib

@@ -7,7 +7,9 @@
 #include <QPen>
 #include <algorithm>
 
+#include "BarPens.h"
 #include "OpenShortState.h"
+#include "SceneItems.h"
 #include "SegmentItem.h"
 
 namespace morvex_gui_qtlib {
@@ -23,17 +25,8 @@ constexpr double kMarkerFrom = 0.8;
 constexpr double kMarkerTo = 1.2;
 constexpr double kMiddle = 0.5;
 
-QPen SquarePen(const QColor& colour) {
-    return QPen(QBrush(colour, Qt::SolidPattern), 6, Qt::SolidLine, Qt::RoundCap, Qt::BevelJoin);
-}
-
-const QPen& OutlinePen() {
-    static const QPen pen = SquarePen(QColor(0, 255, 0, 160));
-    return pen;
-}
-
 const QPen& MarkerPen() {
-    static const QPen pen = SquarePen(QColor(255, 0, 0, 200));
+    static const QPen pen = BarPens::Mark(QColor(255, 0, 0, 200));
     return pen;
 }
 
@@ -73,7 +66,8 @@ void OpenShortScene::Layout(bool create) {
         _cells.assign(columns, std::vector<QGraphicsRectItem*>(rows, nullptr));
         for (int x = 0; x < columns; ++x) {
             for (int y = 0; y < rows; ++y) {
-                _cells[x][y] = _scene->addRect(SquareRect(grid, x, y), OutlinePen(), SquareBrush());
+                _cells[x][y] =
+                    _scene->addRect(SquareRect(grid, x, y), BarPens::Pass(), SquareBrush());
             }
         }
         return;
@@ -84,15 +78,7 @@ void OpenShortScene::Layout(bool create) {
             _cells[x][y]->setBrush(SquareBrush());
         }
     }
-    RemoveMarkers();
-}
-
-void OpenShortScene::RemoveMarkers() {
-    for (QGraphicsLineItem* marker : _markers) {
-        _scene->removeItem(marker);
-        delete marker;
-    }
-    _markers.clear();
+    RemoveItems(_scene, _markers);
 }
 
 void OpenShortScene::AddMarker(double x1, double y1, double x2, double y2) {

@@ -40,7 +40,6 @@ private:
 
     Grid Measure() const;
     QRectF SquareRect(const Grid& grid, int x, int y) const;
-    void RemoveMarkers();
     void AddMarker(double x1, double y1, double x2, double y2);
 
     morvex_gui::OpenShortState* _state;

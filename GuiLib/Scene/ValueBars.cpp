@@ -1,5 +1,7 @@
 #include "ValueBars.h"
+#include "BarPens.h"
 #include "LabelItem.h"
+#include "SceneItems.h"
 #include "SegmentItem.h"
 
 #include <QBrush>
@@ -21,25 +23,6 @@ constexpr double kMarkStart = 16.0;
 constexpr double kMarkEnd = 6.0;
 constexpr double kLabelStart = 17.0;
 constexpr double kLabelRise = 20.0;
-
-QPen BarPen(const QColor& colour) {
-    return QPen(QBrush(colour, Qt::SolidPattern), 6, Qt::SolidLine, Qt::RoundCap, Qt::BevelJoin);
-}
-
-const QPen& PassPen() {
-    static const QPen pen = BarPen(QColor(0, 255, 0, 160));
-    return pen;
-}
-
-const QPen& FailPen() {
-    static const QPen pen = BarPen(QColor(255, 0, 0, 120));
-    return pen;
-}
-
-template <typename Item>
-Item* ItemAt(const std::vector<Item*>& items, size_t index) {
-    return index < items.size() ? items[index] : nullptr;
-}
 
 }  // namespace
 
@@ -71,10 +54,10 @@ void ValueBars::Create(const std::vector<int>& values, int count) {
         const double left = static_cast<double>(i) * _step;
         QGraphicsSimpleTextItem* label = LabelItem::Add(_scene, QString::number(i));
         label->setPos(left + kLabelStart, y - kLabelRise);
-        label->setBrush(QBrush(Qt::green, Qt::SolidPattern));
+        label->setBrush(BarPens::Label());
         _labels.push_back(label);
         _bars.push_back(SegmentItem::Add(
-            _scene, QLineF(left + kMarkStart, y, left + _step + kMarkEnd, y), PassPen()));
+            _scene, QLineF(left + kMarkStart, y, left + _step + kMarkEnd, y), BarPens::Pass()));
     }
 }
 
@@ -96,7 +79,7 @@ void ValueBars::Show(size_t index, int value, bool failed, bool showValue) {
 
 void ValueBars::Colour(size_t index, bool failed) {
     if (index < _bars.size()) {
-        _bars[index]->setPen(failed ? FailPen() : PassPen());
+        _bars[index]->setPen(failed ? BarPens::Fail() : BarPens::Pass());
     }
 }
 

@@ -10,10 +10,8 @@
 
 #include "BridgePeer.h"
 #include "Drovanel.h"
-#include "OperationLogSetup.h"
 
 namespace {
-const char* const kRegistryVariable = "MORVEX_REGISTRY_FILE";
 constexpr int kPollMs = 5;
 }  // namespace
 
@@ -49,26 +47,10 @@ void MessageBoxCatcher::Poll() {
     _busy = false;
 }
 
-DrovanelFixture::DrovanelFixture()
-    : _previousRegistry(qgetenv(kRegistryVariable)),
-      _hadRegistry(qEnvironmentVariableIsSet(kRegistryVariable)) {
-    _dir.Write(QStringLiteral("registry.ini"), QByteArray());
-    qputenv(kRegistryVariable, _dir.File(QStringLiteral("registry.ini")).toLocal8Bit());
-    _log = StartOperationLog();
-}
+DrovanelFixture::DrovanelFixture() = default;
 
 DrovanelFixture::~DrovanelFixture() {
     Destroy();
-    StopOperationLog(_log);
-    if (_hadRegistry) {
-        qputenv(kRegistryVariable, _previousRegistry);
-    } else {
-        qunsetenv(kRegistryVariable);
-    }
-}
-
-void DrovanelFixture::WriteConfig(const QByteArray& ini) {
-    _dir.Write(QStringLiteral("config.ini"), ini);
 }
 
 Drovanel& DrovanelFixture::Create() {
@@ -120,14 +102,6 @@ bool DrovanelFixture::WaitUntil(const std::function<bool()>& done, int timeoutMs
 
 void DrovanelFixture::Spin(int milliseconds) {
     WaitUntil([] { return false; }, milliseconds);
-}
-
-QString DrovanelFixture::Log() const {
-    return QString::fromLocal8Bit(_dir.Read(QStringLiteral("User.log")));
-}
-
-std::string DrovanelFixture::MasterLine(const std::string& master) {
-    return "Master version: I2C master for Q71 Morvex " + master;
 }
 
 void DrovanelFixture::AnswerStartUp(BridgePeer& peer, const std::string& master,

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <log4cplus/appender.h>
 #include <QByteArray>
 #include <QMessageBox>
 #include <QObject>
@@ -11,8 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "SleepRecorder.h"
-#include "TempProgramDir.h"
+#include "ProgramFolderFixture.h"
 
 class BridgePeer;
 class Drovanel;
@@ -46,20 +44,13 @@ private:
     bool _busy = false;
 };
 
-// What every test of the engineering window needs: a scratch program folder
-// with an empty port registry (a BridgePeer made afterwards lists its port
-// there), device pauses recorded instead of waited for, the operation log in
-// the folder's User.log, and the window itself.
-class DrovanelFixture {
+// What every test of the engineering window needs: the program folder of
+// ProgramFolderFixture and the window itself.
+class DrovanelFixture : public ProgramFolderFixture {
 public:
     DrovanelFixture();
     ~DrovanelFixture();
 
-    DrovanelFixture(const DrovanelFixture&) = delete;
-    DrovanelFixture& operator=(const DrovanelFixture&) = delete;
-
-    // config.ini as INI text; before Create.
-    void WriteConfig(const QByteArray& ini);
     Drovanel& Create();
     // Destroys the window as closing the program does (settings saved, log lines).
     void Destroy();
@@ -76,23 +67,13 @@ public:
     static bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 3000);
     static void Spin(int milliseconds);
 
-    QString Log() const;
-    TempProgramDir& Dir() { return _dir; }
-    SleepRecorder& Sleeps() { return _sleeps; }
-
     // The bridge's answers in the version check: the master version line to
     // "v", the slave version and electrode counts (5 and 4) to "a", and to
     // "r0000" the register content followed by the EEPROM structure version
     // 0x15 (a match when the register holds "15").
     static void AnswerStartUp(BridgePeer& peer, const std::string& master = "ABC BV5.3",
                               const std::string& registerContent = "15");
-    static std::string MasterLine(const std::string& master);
 
 private:
-    TempProgramDir _dir;
-    SleepRecorder _sleeps;
-    QByteArray _previousRegistry;
-    bool _hadRegistry;
-    log4cplus::SharedAppenderPtr _log;
     std::unique_ptr<Drovanel> _window;
 };

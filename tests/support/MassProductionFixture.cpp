@@ -1,42 +1,24 @@
 #include "MassProductionFixture.h"
 
+#include <gtest/gtest.h>
+
 #include "EventPump.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QThread>
 #include <algorithm>
 
 #include "BridgePeer.h"
-#include "OperationLogSetup.h"
 #include "ZeltoMP.h"
 
-namespace {
-const char* const kRegistryVariable = "MORVEX_REGISTRY_FILE";
-}
-
-MassProductionFixture::MassProductionFixture()
-    : _previousRegistry(qgetenv(kRegistryVariable)),
-      _hadRegistry(qEnvironmentVariableIsSet(kRegistryVariable)) {
-    _dir.Write(QStringLiteral("registry.ini"), QByteArray());
-    qputenv(kRegistryVariable, RegistryFile().toLocal8Bit());
-    _log = StartOperationLog();
-}
+MassProductionFixture::MassProductionFixture() = default;
 
 MassProductionFixture::~MassProductionFixture() {
     Destroy();
-    StopOperationLog(_log);
-    if (_hadRegistry) {
-        qputenv(kRegistryVariable, _previousRegistry);
-    } else {
-        qunsetenv(kRegistryVariable);
-    }
-}
-
-void MassProductionFixture::WriteConfig(const QByteArray& ini) {
-    _dir.Write(QStringLiteral("config.ini"), ini);
 }
 
 ZeltoMP& MassProductionFixture::Create() {
@@ -56,20 +38,22 @@ bool MassProductionFixture::OpenPort(BridgePeer& peer, const QString& bitRate) {
     return peer.WaitForText("v");
 }
 
+ZeltoMP& MassProductionFixture::OpenWithVersions(BridgePeer& peer,
+                                                 const std::string& slaveVersion) {
+    AnswerVersions(peer, "ABC BV5.3", slaveVersion);
+    ZeltoMP& window = Create();
+    EXPECT_TRUE(OpenPort(peer));
+    EXPECT_TRUE(WaitUntil([&] { return !window.Form().slave_label->text().isEmpty(); }));
+    EXPECT_TRUE(WaitForInformationRequests(peer));
+    return window;
+}
+
 bool MassProductionFixture::WaitUntil(const std::function<bool()>& done, int timeoutMs) {
     return PumpUntil(done, timeoutMs);
 }
 
 void MassProductionFixture::Spin(int milliseconds) {
     PumpFor(milliseconds);
-}
-
-QString MassProductionFixture::Log() const {
-    return QString::fromLocal8Bit(_dir.Read(QStringLiteral("User.log")));
-}
-
-std::string MassProductionFixture::MasterLine(const std::string& version) {
-    return "Master version: I2C master for Q71 Morvex " + version;
 }
 
 bool MassProductionFixture::WaitForInformationRequests(const BridgePeer& peer) {

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <mxml.h>
+
+#include <cstdio>
+#include <string>
+
+// Loads an XML document from `stream`, element content kept as opaque text
+// (whitespace included, so it writes back as it was laid out). Mini-XML's
+// parse errors are collected into `errors`, joined with "; "; a document
+// with errors is dropped and null comes back. The caller owns the stream
+// and the document.
+mxml_node_t* LoadXmlDocument(std::FILE* stream, std::string& errors);

@@ -1,0 +1,96 @@
+#include "TrailRings.h"
+
+#include <QGraphicsScene>
+#include <algorithm>
+
+#include "CircleItem.h"
+#include "SegmentGroup.h"
+#include "SegmentItem.h"
+
+namespace morvex_gui_qtlib {
+
+TrailRings::TrailRings(int length) : _length(length) {}
+
+void TrailRings::Create(QGraphicsScene* scene, const std::vector<Style>& styles) {
+    const size_t slotCount = styles.size();
+    _lines.assign(slotCount, {});
+    _dots.assign(slotCount, {});
+    _groups.assign(slotCount, {});
+    _trailIndex.assign(slotCount, 0);
+    _trailUsed.assign(slotCount, 0);
+    for (size_t slot = 0; slot < slotCount; ++slot) {
+        const Style& style = styles[slot];
+        _lines[slot].reserve(_length);
+        if (style.dots) {
+            _dots[slot].reserve(_length);
+        }
+        for (int i = 0; i < _length; ++i) {
+            if (i % kGroupSize == 0) {
+                _groups[slot].push_back(new SegmentGroup());
+            }
+            SegmentGroup* group = _groups[slot].back();
+            if (style.dots) {
+                auto* dot = new CircleItem(QRectF(), group);
+                dot->setPen(style.dotPen);
+                dot->setBrush(style.dotBrush);
+                dot->setVisible(false);
+                _dots[slot].push_back(dot);
+            }
+            auto* line = new SegmentItem(QLineF(), group);
+            line->setPen(style.line);
+            line->setVisible(false);
+            _lines[slot].push_back(line);
+        }
+        // Each group joins the scene with its items already made and hidden.
+        for (SegmentGroup* group : _groups[slot]) {
+            scene->addItem(group);
+        }
+    }
+}
+
+void TrailRings::Draw(size_t slot, const QLineF& line, const QRectF* dot) {
+    int& index = _trailIndex[slot];
+    if (index >= _length) {
+        index = 0;
+    }
+    SegmentGroup* group = _groups[slot][index / kGroupSize];
+    QGraphicsLineItem* segment = _lines[slot][index];
+    segment->setLine(line);
+    segment->setVisible(true);
+    group->Cover(segment->boundingRect());
+    if (!_dots[slot].empty()) {
+        QGraphicsEllipseItem* mark = _dots[slot][index];
+        if (dot != nullptr) {
+            mark->setRect(*dot);
+        }
+        mark->setVisible(true);
+        group->Cover(mark->boundingRect());
+    }
+    ++index;
+    _trailUsed[slot] = std::max(_trailUsed[slot], index);
+}
+
+void TrailRings::ClearBelow(size_t end) {
+    for (size_t slot = 0; slot < end && slot < SlotCount(); ++slot) {
+        Clear(slot);
+    }
+}
+
+void TrailRings::Clear(size_t slot) {
+    const bool dots = !_dots[slot].empty();
+    for (int i = 0; i < _trailUsed[slot]; ++i) {
+        if (dots) {
+            _dots[slot][i]->setRect(QRectF());
+            _dots[slot][i]->setVisible(false);
+        }
+        _lines[slot][i]->setLine(QLineF());
+        _lines[slot][i]->setVisible(false);
+    }
+    for (SegmentGroup* group : _groups[slot]) {
+        group->Forget();
+    }
+    _trailIndex[slot] = 0;
+    _trailUsed[slot] = 0;
+}
+
+}  // namespace morvex_gui_qtlib
