@@ -58,13 +58,13 @@ protected:
         EXPECT_TRUE(answer.answered());
     }
 
-    // Sends lines in pieces that the window reads well below its overflow
-    // size, each piece once the window has recorded the one before.
+    // Sends lines in batches that the window reads well below its overflow
+    // size, each batch once the window has recorded the one before.
     void SendRecorded(Drovanel& window, const std::vector<std::string>& lines, int expectedTotal) {
-        const size_t piece = 400;
-        for (size_t first = 0; first < lines.size(); first += piece) {
+        const size_t batch = 400;
+        for (size_t first = 0; first < lines.size(); first += batch) {
             std::string bytes;
-            const size_t last = std::min(lines.size(), first + piece);
+            const size_t last = std::min(lines.size(), first + batch);
             for (size_t i = first; i < last; ++i) {
                 bytes += lines[i] + "\r";
             }
