@@ -1,6 +1,8 @@
 #include "DisplayView.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
+#include <QEvent>
 #include <QFont>
 #include <QGraphicsScene>
 #include <QGraphicsTextItem>
@@ -27,10 +29,16 @@ DisplayView::DisplayView(QWidget* parent) : QGraphicsView(parent) {
     // Every item of the scenes sets the pen, brush and font it paints with, so
     // the view need not save and restore the painter around each of them.
     setOptimizationFlag(QGraphicsView::DontSavePainterState);
+    _refreshTimer.setSingleShot(true);
+    connect(&_refreshTimer, &QTimer::timeout, this, &DisplayView::RepaintNow);
     AddTextItem();
+    PaceWindow();
 }
 
 DisplayView::~DisplayView() {
+    if (_pacedWindow != nullptr) {
+        _pacedWindow->removeEventFilter(this);
+    }
     // The scene object may still reference items; drop it before the items go.
     _currentScene.reset();
 }
@@ -79,6 +87,55 @@ void DisplayView::closeEvent(QCloseEvent* event) {
 
 void DisplayView::Update() {
     viewport()->update();
+}
+
+bool DisplayView::event(QEvent* event) {
+    if (event->type() == QEvent::ParentChange || event->type() == QEvent::Show) {
+        PaceWindow();
+    }
+    return QGraphicsView::event(event);
+}
+
+void DisplayView::PaceWindow() {
+    QWidget* shownIn = window();
+    if (shownIn == _pacedWindow) {
+        return;
+    }
+    if (_pacedWindow != nullptr) {
+        _pacedWindow->removeEventFilter(this);
+    }
+    _pacedWindow = shownIn;
+    _pacedWindow->installEventFilter(this);
+}
+
+bool DisplayView::eventFilter(QObject* watched, QEvent* event) {
+    // Qt asks a window to paint what changed with an update request and keeps
+    // gathering changes until the request is handled; held back, it is sent
+    // again when the refresh interval is over.
+    if (watched == _pacedWindow && event->type() == QEvent::UpdateRequest && !_refreshing) {
+        const bool tooSoon =
+            _sinceRefresh.isValid() && _sinceRefresh.elapsed() < kRefreshIntervalMs;
+        if (tooSoon) {
+            if (!_refreshTimer.isActive()) {
+                _refreshTimer.start(kRefreshIntervalMs - static_cast<int>(_sinceRefresh.elapsed()));
+            }
+            return true;
+        }
+        _sinceRefresh.start();
+    }
+    return QGraphicsView::eventFilter(watched, event);
+}
+
+void DisplayView::RepaintNow() {
+    _refreshTimer.stop();
+    if (_pacedWindow == nullptr) {
+        return;
+    }
+    _sinceRefresh.start();
+    QEvent request(QEvent::UpdateRequest);
+    _refreshing = true;
+    QCoreApplication::sendEvent(_pacedWindow, &request);
+    _refreshing = false;
 }
 
 }  // namespace morvex_gui_qtlib

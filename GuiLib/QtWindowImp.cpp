@@ -8,7 +8,10 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QTableWidget>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QTextEdit>
+#include <algorithm>
 #include <cstring>
 
 #include "OperationLog.h"
@@ -54,7 +57,10 @@ QtWindowImp::SceneCall::~SceneCall() {
     }
 }
 
-QtWindowImp::QtWindowImp(WidgetHolder* widgets) : QObject(nullptr), _widgets(widgets) {}
+QtWindowImp::QtWindowImp(WidgetHolder* widgets) : QObject(nullptr), _widgets(widgets) {
+    _logTimer.setSingleShot(true);
+    connect(&_logTimer, &QTimer::timeout, this, &QtWindowImp::FlushLog);
+}
 
 QtWindowImp::~QtWindowImp() {
     if (_traceFile != nullptr) {
@@ -111,8 +117,11 @@ void QtWindowImp::Clear() {
 }
 
 void QtWindowImp::ClearLog() {
-    if (_widgets != nullptr && _widgets->_log != nullptr) {
-        _widgets->_log->clear();
+    _logTimer.stop();
+    _logWaiting = false;
+    _waitingLog.clear();
+    if (QTextEdit* log = LogBox()) {
+        log->clear();
     }
 }
 
@@ -123,15 +132,103 @@ void QtWindowImp::ClearScene() {
     }
 }
 
+QTextEdit* QtWindowImp::LogBox() const {
+    return _widgets != nullptr ? _widgets->_log : nullptr;
+}
+
 void QtWindowImp::Log(const std::string& data) {
-    if (_widgets != nullptr && _widgets->_log != nullptr) {
-        _widgets->_log->setText(FromAscii(data));
+    QTextEdit* log = LogBox();
+    if (log == nullptr) {
+        return;
+    }
+    // Each write parses the line's markup and lays the box out again: a line
+    // that comes within a refresh interval of the last write waits, and a
+    // later one takes its place.
+    const int interval = DisplayView::kRefreshIntervalMs;
+    const qint64 since = _sinceLogWrite.isValid() ? _sinceLogWrite.elapsed() : interval;
+    if (!_logWaiting && since >= interval) {
+        WriteLog(log, FromAscii(data));
+        return;
+    }
+    _waitingLog = FromAscii(data);
+    _logWaiting = true;
+    WatchLog(log);
+    if (!_logTimer.isActive()) {
+        _logTimer.start(static_cast<int>(std::max<qint64>(interval - since, 0)));
     }
 }
 
+void QtWindowImp::FlushLog() {
+    _logTimer.stop();
+    if (!_logWaiting) {
+        return;
+    }
+    _logWaiting = false;
+    if (QTextEdit* log = LogBox()) {
+        WriteLog(log, _waitingLog);
+    }
+    _waitingLog.clear();
+}
+
+void QtWindowImp::WriteLog(QTextEdit* log, const QString& text) {
+    _writingLog = true;
+    log->setText(text);
+    _writingLog = false;
+    _sinceLogWrite.start();
+}
+
+void QtWindowImp::WatchLog(QTextEdit* log) {
+    QTextDocument* document = log->document();
+    if (document == _watchedLog) {
+        return;
+    }
+    if (_watchedLog != nullptr) {
+        disconnect(_watchedLog, nullptr, this, nullptr);
+    }
+    _watchedLog = document;
+    connect(document, &QTextDocument::contentsChange, this, &QtWindowImp::LogChangedElsewhere);
+}
+
+void QtWindowImp::LogChangedElsewhere(int from, int removed, int added) {
+    if (!_logWaiting || _writingLog) {
+        return;
+    }
+    // The window wrote to the box after the waiting line came. Had the line
+    // been written first, a text the window set would have replaced it, and
+    // one it added at the end would follow it: keep the window's text, with
+    // the line before what was added.
+    _logTimer.stop();
+    _logWaiting = false;
+    const QString line = std::move(_waitingLog);
+    _waitingLog.clear();
+    QTextEdit* log = LogBox();
+    if (log == nullptr || log->document() != _watchedLog) {
+        return;
+    }
+    const bool addedAtEnd = removed == 0 && from + added == _watchedLog->characterCount() - 1;
+    if (!addedAtEnd) {
+        return;
+    }
+    QTextCursor before(_watchedLog);
+    before.setPosition(from, QTextCursor::KeepAnchor);
+    _writingLog = true;
+    if (Qt::mightBeRichText(line)) {
+        before.insertHtml(line);
+    } else {
+        before.insertText(line);
+    }
+    if (from == 0) {
+        // The box was empty: what was added becomes the line's next paragraph.
+        before.insertBlock();
+    }
+    _writingLog = false;
+    _sinceLogWrite.start();
+}
+
 void QtWindowImp::LogAppend(const std::string& data) {
-    if (_widgets != nullptr && _widgets->_log != nullptr) {
-        _widgets->_log->append(FromAscii(data));
+    FlushLog();
+    if (QTextEdit* log = LogBox()) {
+        log->append(FromAscii(data));
     }
 }
 
@@ -402,6 +499,7 @@ bool QtWindowImp::OpenNewResultFile(const QString& folder, const QString& stamp,
 
 void QtWindowImp::ReportResultFileFailure(const QString& error) {
     const QString message = QStringLiteral("Result file not saved, results kept: ") + error;
+    FlushLog();
     if (_widgets != nullptr && _widgets->_log != nullptr) {
         _widgets->_log->append(QStringLiteral("<FONT COLOR=red>") + message.toHtmlEscaped() +
                                QStringLiteral("</FONT>"));

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QGraphicsItem>
 #include <QObject>
+#include <QPointer>
 #include <QString>
+#include <QTimer>
 #include <boost/shared_ptr.hpp>
 #include <cstdio>
 #include <memory>
@@ -18,6 +21,8 @@ class QFile;
 class QGraphicsScene;
 class QListWidgetItem;
 class QTableWidget;
+class QTextDocument;
+class QTextEdit;
 
 namespace morvex_gui_qtlib {
 
@@ -95,6 +100,13 @@ public:
     virtual void StartRasterRX(morvex_gui::CoreRaster* state);
     virtual void StartRasterRY(morvex_gui::CoreRaster* state);
 
+    // Log shows one reply line after another, often hundreds a second, and the
+    // log box takes the latest at most once a refresh interval. A line that
+    // waits is written when the interval is over, or at once by FlushLog and
+    // before LogAppend; ClearLog drops it. What the window itself writes to the
+    // box meanwhile comes after the line, as it would have.
+    void FlushLog();
+
     // Writes the collected records to a new file in Results/ and empties them.
     // False when the file could not be written: the operator is told and the
     // records stay for another attempt. Nothing to save counts as success.
@@ -159,6 +171,10 @@ private:
     };
 
     void ClearGraphics(QGraphicsScene* graphics);
+    QTextEdit* LogBox() const;
+    void WriteLog(QTextEdit* log, const QString& text);
+    void WatchLog(QTextEdit* log);
+    void LogChangedElsewhere(int from, int removed, int added);
     void TraceRedraw(bool withView);
     QListWidgetItem* SelectedParameterRow() const;
     std::string RewriteParameterRow(QListWidgetItem* row, int value) const;
@@ -176,6 +192,13 @@ private:
     std::vector<std::unique_ptr<QGraphicsItem> > _detachedItems;
     std::FILE* _traceFile = nullptr;
     bool _traceOpenTried = false;
+    // The line that waits for the log box, and the state of the box it goes to.
+    QString _waitingLog;
+    bool _logWaiting = false;
+    QTimer _logTimer;
+    QElapsedTimer _sinceLogWrite;
+    QPointer<QTextDocument> _watchedLog;
+    bool _writingLog = false;
 };
 
 template <class SceneT, class... Args>

@@ -15,6 +15,7 @@
 #include <boost/weak_ptr.hpp>
 #include <functional>
 
+#include "EventPump.h"
 #include "QtWindowImp.h"
 #include "ViewFixture.h"
 #include "WidgetHolder.h"
@@ -105,6 +106,54 @@ TEST_F(QtWindowImpTest, LogAndVersionLabelsAreWritten) {
     imp.ShowMasterVersion("M1.07");
     EXPECT_EQ(caption.text(), "Master Version:");
     EXPECT_EQ(version.text(), "M1.07");
+}
+
+TEST_F(QtWindowImpTest, LogLinesInABurstReachTheBoxAtMostOnceARefreshEndingWithTheLast) {
+    QSignalSpy writes(&log, &QTextEdit::textChanged);
+    imp.Log("first");
+    EXPECT_EQ(log.toPlainText(), "first") << "nothing written lately: at once";
+    for (int i = 0; i < 200; ++i) {
+        imp.Log("<FONT COLOR=GREEN>line " + std::to_string(i) + "</FONT>");
+    }
+    EXPECT_LE(writes.count(), 2);
+    ASSERT_TRUE(PumpUntil([&] { return log.toPlainText() == "line 199"; }));
+    EXPECT_LE(writes.count(), 3);
+    EXPECT_TRUE(log.toHtml().contains("#008000"));
+
+    // What the GUI interface writes next comes after the waiting line, and a
+    // cleared box stays clear.
+    imp.Log("a");
+    imp.Log("b");
+    imp.LogAppend("c");
+    EXPECT_EQ(log.toPlainText(), "b\nc");
+    imp.Log("d");
+    imp.FlushLog();
+    EXPECT_EQ(log.toPlainText(), "d");
+    imp.Log("e");
+    imp.ClearLog();
+    PumpFor(3 * DisplayView::kRefreshIntervalMs);
+    EXPECT_TRUE(log.toPlainText().isEmpty());
+}
+
+TEST_F(QtWindowImpTest, AWaitingLogLineKeepsItsPlaceBeforeWhatTheWindowWritesLater) {
+    imp.Log("a");
+    imp.Log("b");
+    log.setText("<FONT COLOR=red>The device is gone</FONT>");
+    PumpFor(3 * DisplayView::kRefreshIntervalMs);
+    EXPECT_EQ(log.toPlainText(), "The device is gone") << "a set text replaces the line";
+
+    imp.Log("a");
+    imp.Log("<FONT COLOR=GREEN>b</FONT>");
+    log.append("tool output");
+    PumpFor(3 * DisplayView::kRefreshIntervalMs);
+    EXPECT_EQ(log.toPlainText(), "b\ntool output") << "an added text follows the line";
+    EXPECT_TRUE(log.toHtml().contains("#008000"));
+
+    imp.ClearLog();
+    imp.Log("x");
+    log.append("y");
+    PumpFor(3 * DisplayView::kRefreshIntervalMs);
+    EXPECT_EQ(log.toPlainText(), "x\ny") << "the same in a box cleared just before";
 }
 
 TEST_F(QtWindowImpTest, UnsetWidgetsAreSkipped) {

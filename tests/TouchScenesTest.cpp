@@ -18,6 +18,8 @@
 #include "CoreNormalFlag.h"
 #include "CorePenState.h"
 #include "CorePrecise.h"
+#include "DisplayView.h"
+#include "EventPump.h"
 #include "NormalBorderScene.h"
 #include "NormalFlagScene.h"
 #include "NormalLinearityScene.h"
@@ -119,9 +121,11 @@ std::vector<QLineF> VisibleLines(const std::vector<QGraphicsLineItem*>& items) {
 }
 
 // Pixels where the window, as painted change by change, differs from a full
-// new paint of the view.
-int StalePixels(QWidget& view) {
+// new paint of the view, once the view's refresh has painted the last changes.
+int StalePixels(morvex_gui_qtlib::DisplayView& view) {
     QCoreApplication::processEvents();
+    PumpFor(2 * morvex_gui_qtlib::DisplayView::kRefreshIntervalMs);
+    PumpUntil([&] { return !view.RepaintPending(); });
     const QImage shown =
         view.screen()->grabWindow(view.winId()).toImage().convertToFormat(QImage::Format_RGB32);
     const QImage fresh = view.grab().toImage().convertToFormat(QImage::Format_RGB32);

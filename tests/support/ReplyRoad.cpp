@@ -109,7 +109,8 @@ std::vector<bool> ReplyRoad::Verdicts() const {
     return list;
 }
 
-QString ReplyRoad::LogText() const {
+QString ReplyRoad::LogText() {
+    imp.FlushLog();
     return log->toPlainText();
 }
 

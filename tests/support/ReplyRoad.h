@@ -62,7 +62,8 @@ public:
     // --- what came out ---
     std::vector<bool> Verdicts() const;
     const std::map<std::string, std::string>& Results() const { return imp._results; }
-    QString LogText() const;
+    // The log box's text, with a line that waits for the box written first.
+    QString LogText();
     // The current scene as SceneT, or null when it is of another class.
     template <class SceneT>
     SceneT* Current() const {
