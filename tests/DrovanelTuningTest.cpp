@@ -114,6 +114,7 @@ protected:
     // Runs `act` and waits for the reply chain to end with the live display
     // command `display`; returns everything sent meanwhile.
     std::string Exchange(const std::function<void()>& act, const std::string& display) {
+        WaitForQuietWire();
         peer.ClearReceived();
         act();
         const bool ended = PumpUntil([&] {
@@ -126,6 +127,18 @@ protected:
         PumpFor(30);
         EXPECT_TRUE(ended) << peer.Received();
         return peer.Received();
+    }
+
+    // Lets the bytes of earlier steps reach the peer before it is cleared: the
+    // wire counts as quiet once nothing new has come for 50 ms (1 s at most).
+    void WaitForQuietWire() {
+        size_t seen = peer.ReceivedCount();
+        for (int quiet = 0, rounds = 0; quiet < 5 && rounds < 100; ++rounds) {
+            PumpFor(10);
+            const size_t now = peer.ReceivedCount();
+            quiet = now == seen ? quiet + 1 : 0;
+            seen = now;
+        }
     }
 
     DrovanelFixture fixture;

@@ -390,8 +390,7 @@ TEST_F(TuningDownloadTest, OnlyTheAnnouncementAnImageWaitsForStartsIt) {
     peer.SendRaw(twice);
     QElapsedTimer waited;
     waited.start();
-    while (device.bytesAvailable() < static_cast<qint64>(twice.size()) &&
-           waited.elapsed() < 3000) {
+    while (device.bytesAvailable() < static_cast<qint64>(twice.size()) && waited.elapsed() < 3000) {
         QThread::msleep(1);
     }
     ASSERT_TRUE(WaitForWire(kEnterBootloader + Joined(firmwareCommands) + kEnterBootloader));
