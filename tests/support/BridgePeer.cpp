@@ -176,9 +176,12 @@ void BridgePeer::PollOnce() {
 
 void BridgePeer::ReceiveAvailable() {
     char buffer[65536];
+    _reading = true;
     for (;;) {
         const ssize_t count = ::read(_master, buffer, sizeof(buffer));
         if (count <= 0) {
+            _reading = false;
+            _changed.notify_all();
             return;
         }
         std::lock_guard<std::mutex> lock(_mutex);
@@ -378,7 +381,18 @@ bool BridgePeer::WaitUntilSent(int timeoutMs) const {
 }
 
 std::string BridgePeer::Received() const {
-    std::lock_guard<std::mutex> lock(_mutex);
+    std::unique_lock<std::mutex> lock(_mutex);
+    // Bytes the device wrote before this call may still sit in the
+    // pseudo-terminal or in the reader's hands: let them land first.
+    const auto settled = [this] {
+        pollfd pending = {_master, POLLIN, 0};
+        return !_reading &&
+               (_master < 0 || poll(&pending, 1, 0) <= 0 || (pending.revents & POLLIN) == 0);
+    };
+    const Clock::time_point limit = Clock::now() + std::chrono::seconds(1);
+    while (!settled() && Clock::now() < limit) {
+        _changed.wait_for(lock, std::chrono::milliseconds(2));
+    }
     return _received;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <termios.h>
+#include <atomic>
 
 #include <QString>
 #include <QTemporaryDir>
@@ -124,6 +125,7 @@ private:
     bool _listed = false;
 
     int _master = -1;
+    std::atomic<bool> _reading{false};
     int _slave = -1;
     int _wakeFd = -1;
     QString _devicePath;
