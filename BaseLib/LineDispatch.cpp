@@ -31,13 +31,23 @@ void ForEachLine(std::vector<std::string>& lines,
             LogSkippedLine(line, error.what());
         }
     }
+    // Unless a nested read filled it meanwhile, the list gets its storage
+    // back, so the next read does not allocate it again.
+    if (lines.empty()) {
+        walk.clear();
+        lines.swap(walk);
+    }
 }
 
-void DispatchLines(std::vector<std::string>& lines, const boost::shared_ptr<State>& current) {
-    ForEachLine(lines, [&current](const std::string& line) {
+void DispatchLines(std::vector<std::string>& lines, const boost::shared_ptr<State>& current,
+                   const std::function<void(const std::string&)>& parsed) {
+    ForEachLine(lines, [&current, &parsed](const std::string& line) {
         const boost::shared_ptr<State> state = current;
         if (state) {
             state->Parse(line.c_str());
+        }
+        if (parsed) {
+            parsed(line);
         }
         return true;
     });

@@ -19,7 +19,9 @@ void ForEachLine(std::vector<std::string>& lines,
 
 // The state road: each line goes to the state that is current when the line
 // comes up (a line may switch the mode). The state parsing a line is held by a
-// local reference, so a switch from inside Parse never destroys it.
-void DispatchLines(std::vector<std::string>& lines, const boost::shared_ptr<State>& current);
+// local reference, so a switch from inside Parse never destroys it. `parsed`,
+// when given, runs after each line the state has taken.
+void DispatchLines(std::vector<std::string>& lines, const boost::shared_ptr<State>& current,
+                   const std::function<void(const std::string&)>& parsed = {});
 
 }  // namespace morvex_gui

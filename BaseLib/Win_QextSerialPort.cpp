@@ -5,6 +5,7 @@
 #include <QWriteLocker>
 #include <QtGlobal>
 
+#include "OperationLog.h"
 #include "Win_QextSerialThread.h"
 
 using namespace platform;
@@ -190,6 +191,9 @@ void Win_QextSerialPort::close() {
         _eventThread->stop();
         if (QThread::currentThread() != _eventThread) {
             _eventThread->wait();
+            // A thread that had already left its loop (after a hang-up) never
+            // saw this stop; left set, it would end the next open's thread at once.
+            _eventThread->_stop = false;
         }
     }
     if (CloseHandle(_handle)) {
@@ -514,8 +518,7 @@ void Win_QextSerialPort::watchCommEvent() {
     if (!WaitCommEvent(_handle, &events, &_overlap)) {
         const DWORD error = GetLastError();
         if (error != ERROR_IO_PENDING) {
-            qCritical("WaitCommEvent error %ld\n", static_cast<long>(error));
-            _eventThread->_stop = true;
+            endCommWatch("WaitCommEvent error ", error);
             return;
         }
     }
@@ -524,8 +527,7 @@ void Win_QextSerialPort::watchCommEvent() {
     }
     DWORD unused = 0;
     if (!GetOverlappedResult(_handle, &_overlap, &unused, 0)) {
-        qWarning("Comm event overlapped error %ld", static_cast<long>(GetLastError()));
-        _eventThread->_stop = true;
+        endCommWatch("Comm event overlapped error ", GetLastError());
         return;
     }
     if ((events & EV_RXCHAR) != 0) {
@@ -545,6 +547,15 @@ void Win_QextSerialPort::watchCommEvent() {
     }
     if ((events & EV_DSR) != 0) {
         emit dsrChanged((modemLines() & LS_DSR) != 0);
+    }
+}
+
+void Win_QextSerialPort::endCommWatch(const char* what, DWORD error) {
+    LOG4CPLUS_WARN(OperationLogger(), what << error << " on " << _port.toStdString());
+    const bool closing = _eventThread->_stop || error == ERROR_OPERATION_ABORTED;
+    _eventThread->_stop = true;
+    if (!closing) {
+        emit hungUp();
     }
 }
 

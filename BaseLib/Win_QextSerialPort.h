@@ -49,6 +49,11 @@ public:
     // Wakes a pending comm-event wait.
     void stopCommWait();
 
+signals:
+    // The line went away under the open port (adapter pulled, the other end
+    // of a pseudo-terminal closed); emitted by the event thread, which ends.
+    void hungUp();
+
 protected:
     qint64 readData(char* data, qint64 maxSize) override;
     qint64 writeData(const char* data, qint64 length) override;
@@ -59,6 +64,9 @@ private:
     void writeCommConfig();
     // Modem lines without the lock, for the event thread.
     unsigned long modemLines() const;
+    // A failed comm-event wait ends the event thread; unless the port is
+    // being closed, the line is gone.
+    void endCommWatch(const char* what, platform::DWORD error);
 
     platform::HANDLE _handle;
     platform::OVERLAPPED _overlap;

@@ -3,11 +3,10 @@
 #include <QMainWindow>
 #include <QStringList>
 #include <boost/shared_ptr.hpp>
-#include <string>
-#include <vector>
+
+#include "PortLink.h"
 
 class QIODevice;
-class QPushButton;
 
 namespace morvex_gui {
 class Device;
@@ -16,16 +15,14 @@ class State;
 
 namespace morvex_gui_qtlib {
 
-// Base of a main window that reads the bridge: owns the receive buffers, turns
-// the bytes of each read into complete reply lines and marks an overflow.
-// A derived window builds its working set in CreateDevice.
+class OverflowIndicator;
+
+// Base of a main window that reads the bridge: turns the bytes of each read
+// into complete reply lines and marks an overflow on its indicator. A derived
+// window builds its working set in CreateDevice.
 class QtSerialPortWindow : public QMainWindow {
     Q_OBJECT
 public:
-    static constexpr int kBufferSize = 8192;
-    // One read this large means the GUI fell behind the bridge.
-    static constexpr int kOverflowRead = 4096;
-
     explicit QtSerialPortWindow(QWidget* parent = nullptr, Qt::WindowFlags flags = {});
     ~QtSerialPortWindow() override;
 
@@ -34,12 +31,10 @@ public:
 
     // The stream the read slot reads. A derived window hands it the device it
     // created (a Device is a QIODevice); tests hand it any QIODevice.
-    void SetPortDevice(QIODevice* device) { _portDevice = device; }
-    QIODevice* PortDevice() const { return _portDevice; }
+    void SetPortDevice(QIODevice* device) { _link.SetPort(device); }
 
-    const std::vector<std::string>& Lines() const { return _lines; }
-    int PendingLength() const { return _pendingLength; }
-    int BytesAvailable() const { return _bytesAvailable; }
+    // The unfinished reply text kept for the next read.
+    int PendingLength() const { return _link.Reader().PendingLength(); }
 
 signals:
     void SignalsDeviceArrival(QStringList& portNames);
@@ -50,27 +45,18 @@ protected slots:
     virtual void ReadSerialPort();
 
 protected:
-    // One read of the port into _lines; true when it read anything.
-    bool ReadPort();
+    // One read of the port; true when it read anything.
+    bool ReadPort() { return _link.Read(); }
     // Gives every line of the last read to the state that is current when the
-    // line comes up. A line may switch the mode: the state parsing it is kept
-    // alive by a local reference, and a nested read (a modal box opened by a
-    // state) cannot pull lines from under the loop. Consumes _lines.
-    void ParseLines(const boost::shared_ptr<morvex_gui::State>& currentState);
+    // line comes up; `parsed` runs after each.
+    void ParseLines(const boost::shared_ptr<morvex_gui::State>& currentState,
+                    const std::function<void(const std::string&)>& parsed = {});
+    void SetOverflowIndicator(OverflowIndicator* indicator);
 
     QStringList _portNames;
     morvex_gui::Device* _port = nullptr;
-    char _pendingBuffer[kBufferSize];
-    char _readBuffer[kBufferSize];
-    int _pendingLength = 0;
-    std::vector<std::string> _lines;
-    int _bytesAvailable = 0;
-    QPushButton* _overflowButton = nullptr;
-
-private:
-    void MarkOverflow();
-
-    QIODevice* _portDevice = nullptr;
+    OverflowIndicator* _overflowButton = nullptr;
+    PortLink _link;
 };
 
 }  // namespace morvex_gui_qtlib

@@ -11,9 +11,12 @@
 #include <boost/make_shared.hpp>
 
 #include "CloseState.h"
-#include "DeviceWatcher.h"
 #include "DisplayView.h"
+#include "FullScreenSwitch.h"
 #include "OperationLog.h"
+#include "OverflowIndicator.h"
+#include "PortToolBar.h"
+#include "PortWatch.h"
 #include "ProgramPaths.h"
 #include "QtWindowImp.h"
 #include "Settings.h"
@@ -22,14 +25,11 @@
 
 namespace {
 
-constexpr int kPortComboMinimumWidth = 70;
-constexpr int kOverflowButtonMinimumWidth = 70;
 constexpr int kLineProgressMaximumHeight = 18;
 constexpr int kLineProgressMaximumWidth = 60;
 constexpr int kEngineeringListHeight = 360;
 constexpr int kEngineeringFrameHeight = 400;
 
-const char* const kSpeeds[] = {"230400", "460800"};
 const char* const kTitleSuffix = " with tune";
 
 struct UserFunction {
@@ -78,11 +78,8 @@ Drovanel::Drovanel(QWidget* parent, Qt::WindowFlags flags) : QMainWindow(parent,
     ConnectTools();
     SetCloseUI();
     StopCheckingUI();
-    _deviceWatcher = new platform::DeviceWatcher(this);
-    connect(_deviceWatcher, &platform::DeviceWatcher::SignalDeviceArrival, this,
-            &Drovanel::DeviceArrival);
-    connect(_deviceWatcher, &platform::DeviceWatcher::SignalDeviceRemoval, this,
-            &Drovanel::DeviceRemoval);
+    _portWatch = new morvex_gui_qtlib::PortWatch(_portBar, _device, this);
+    connect(_portWatch, &morvex_gui_qtlib::PortWatch::OpenPortLost, this, &Drovanel::LosePort);
     showMaximized();
     LOG4CPLUS_INFO(OperationLogger(), "GUI start");
 }
@@ -90,7 +87,7 @@ Drovanel::Drovanel(QWidget* parent, Qt::WindowFlags flags) : QMainWindow(parent,
 Drovanel::~Drovanel() {
     _settings->Save(ConfigFile().toLocal8Bit().constData());
     // A readyRead still on its way must not reach the freed port.
-    DisconnectReader();
+    _link.SetPort(nullptr);
     _device->close();
     delete _device;
     _device = nullptr;
@@ -100,7 +97,6 @@ Drovanel::~Drovanel() {
     _widgets = nullptr;
     LOG4CPLUS_INFO(OperationLogger(), "GUI exit");
     LOG4CPLUS_INFO(OperationLogger(), std::string(43, '*'));
-    _lines.clear();
     if (_recordFile.is_open()) {
         _recordFile.close();
     }
@@ -127,7 +123,8 @@ void Drovanel::CreateDevice() {
     _settings->Load(ConfigFile().toLocal8Bit().constData());
     _settings->SetParameter(ConfigParameter("normal_xml_file", ""));
     _device = new morvex_gui::TuneInitDevice(_imp, &_currentState);
-    ConnectReader();
+    _link.SetPort(_device);
+    _link.Attach();
 }
 
 // Recording waits for an open port; the direct switch and the segment and
@@ -141,25 +138,13 @@ void Drovanel::SetInitialActions() {
 }
 
 void Drovanel::InitToolBars() {
-    _portCombo = new QComboBox(this);
-    _portCombo->setMinimumWidth(kPortComboMinimumWidth);
-    ui.mainToolBar->addWidget(_portCombo);
-    _speedCombo = new QComboBox(this);
-    for (const char* speed : kSpeeds) {
-        _speedCombo->addItem(QString::fromLatin1(speed));
-    }
-    ui.mainToolBar->addWidget(_speedCombo);
+    _portBar = new morvex_gui_qtlib::PortToolBar(
+        ui.mainToolBar, ui.actionOpen, {QStringLiteral("230400"), QStringLiteral("460800")}, this);
     ConfigParameter speed;
-    if (_settings->GetParameter("port_bit_rate", speed) && speed.GetValue() == kSpeeds[1]) {
-        _speedCombo->setCurrentIndex(1);
+    if (_settings->GetParameter("port_bit_rate", speed)) {
+        _portBar->ChooseSpeed(QString::fromStdString(speed.GetValue()));
     }
     _openAction = ui.actionOpen;
-    ui.mainToolBar->addAction(_openAction);
-    _openAction->setCheckable(true);
-    FillPortCombo();
-    if (_portCombo->count() == 0) {
-        _openAction->setEnabled(false);
-    }
 
     auto* panels = new QActionGroup(this);
     panels->setExclusive(true);
@@ -207,13 +192,8 @@ void Drovanel::InitStatusLine() {
     _lineProgress->setMaximumHeight(kLineProgressMaximumHeight);
     _lineProgress->setMaximumWidth(kLineProgressMaximumWidth);
     ui.statusBar->addWidget(_lineProgress);
-    _overflowButton = new QPushButton(QStringLiteral("Overflow"), this);
-    _overflowButton->setMinimumWidth(kOverflowButtonMinimumWidth);
-    _overflowButton->setStyleSheet(QStringLiteral("color:green; border-style:flat"));
-    _overflowButton->setShortcut(QKeySequence(QStringLiteral("Ctrl+Alt+C")));
-    _overflowButton->setToolTip(
-        QStringLiteral("<FONT COLOR=GREEN>(Ctrl+Alt+C)</FONT>If it is green, reading fine;it is "
-                       "yellow, reading overflow!"));
+    _overflowButton = new morvex_gui_qtlib::OverflowIndicator(this);
+    _link.SetIndicator(_overflowButton);
     ui.statusBar->addWidget(_overflowButton);
     connect(_overflowButton, &QPushButton::clicked, this, &Drovanel::ClearOverflow);
 }
@@ -251,8 +231,8 @@ void Drovanel::ConnectControls() {
     for (const auto& [button, slot] : buttons) {
         connect(button, &QPushButton::clicked, this, slot);
     }
-    connect(ui.actionDisplayFullScreen, &QAction::toggled, this, &Drovanel::DisplayFullScreen);
-    connect(ui.actionFullScreen, &QAction::toggled, this, &Drovanel::SwitchFullScreen);
+    _fullScreen = new morvex_gui_qtlib::FullScreenSwitch(this, _view, ui.actionFullScreen,
+                                                         ui.actionDisplayFullScreen);
     connect(ui.actionClear, &QAction::triggered, this, &Drovanel::Clear);
     connect(ui.action_Stop, &QAction::triggered, this, &Drovanel::ViewStop);
     connect(ui.actionExtraDisplay, &QAction::triggered, this, &Drovanel::SetExtraDisplay);
@@ -262,9 +242,6 @@ void Drovanel::ConnectControls() {
             Qt::UniqueConnection);
     connect(ui.actionDrawing_Mode, &QAction::toggled, this, &Drovanel::EnterDrawingState,
             Qt::UniqueConnection);
-    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    escape->setContext(Qt::ApplicationShortcut);
-    connect(escape, &QShortcut::activated, this, &Drovanel::DisableFullScreen);
 }
 
 void Drovanel::ConnectImp() {
@@ -279,11 +256,4 @@ void Drovanel::ConnectImp() {
     connect(_imp, &QtWindowImp::SignalCheckInformationTimeOut, this,
             &Drovanel::CheckInformationTimeOut);
     connect(_imp, &QtWindowImp::SignalStopRecord, this, &Drovanel::StopRecord);
-}
-
-void Drovanel::FillPortCombo() {
-    _portCombo->clear();
-    QStringList ports;
-    ::EnumeratePorts(&ports);
-    _portCombo->addItems(ports);
 }

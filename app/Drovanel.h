@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "PortLink.h"
 #include "ui_Drovanel.h"
 
 class QComboBox;
@@ -24,13 +25,13 @@ class TuneInitDevice;
 
 namespace morvex_gui_qtlib {
 class DisplayView;
+class FullScreenSwitch;
+class OverflowIndicator;
+class PortToolBar;
+class PortWatch;
 class QtWindowImp;
 class WidgetHolder;
 }  // namespace morvex_gui_qtlib
-
-namespace platform {
-class DeviceWatcher;
-}
 
 // The engineer's bench window: opens the bridge's port, checks the bridge and
 // the controller's EEPROM structure version, and offers the display modes,
@@ -50,9 +51,6 @@ class DeviceWatcher;
 class Drovanel : public QMainWindow {
     Q_OBJECT
 public:
-    static constexpr int kBufferSize = 8192;
-    // One read this large means the GUI fell behind the bridge.
-    static constexpr int kOverflowRead = 4096;
     static constexpr int kCheckIntervalMs = 100;
     // The version check gives up on the tick after this many.
     static constexpr int kCheckTicks = 99;
@@ -69,8 +67,8 @@ public:
     morvex_gui_qtlib::DisplayView* View() const { return _view; }
     Settings* SettingsStore() const { return _settings; }
     const boost::shared_ptr<morvex_gui::State>& CurrentState() const { return _currentState; }
-    QComboBox* PortCombo() const { return _portCombo; }
-    QComboBox* SpeedCombo() const { return _speedCombo; }
+    QComboBox* PortCombo() const;
+    QComboBox* SpeedCombo() const;
     QLabel* ReadyLabel() const { return _readyLabel; }
     QLabel* MasterVersionLabel() const { return _masterVersionLabel; }
     QLabel* SlaveVersionLabel() const { return _slaveVersionLabel; }
@@ -78,10 +76,10 @@ public:
     QLabel* YChannelsLabel() const { return _yChannelsLabel; }
     QLabel* EepromVersionLabel() const { return _eepromVersionLabel; }
     QProgressBar* LineProgress() const { return _lineProgress; }
-    QPushButton* OverflowButton() const { return _overflowButton; }
+    QPushButton* OverflowButton() const;
     QTimer* CheckTimer() const { return _checkTimer; }
     int CheckTicks() const { return _checkTicks; }
-    int PendingLength() const { return _pendingLength; }
+    int PendingLength() const { return _link.Reader().PendingLength(); }
     int LineCount() const { return _lineCount; }
     int CurrentParameter() const { return _currentParameter; }
     bool TuningApplied() const { return _tuningApplied; }
@@ -227,18 +225,14 @@ private:
     void InitI2cFunctions();
     void ConnectControls();
     void ConnectImp();
-    void FillPortCombo();
     static QString ConfigFile();
 
     // Port and reading.
-    void ConnectReader();
-    void DisconnectReader();
     bool OpenDirect(const QString& port);
     void ShowOpenFailure();
-    void MarkOverflow();
-    bool AppendToPending(int count);
-    void DispatchLines();
-    void AdvanceLineProgress();
+    // The open port's adapter went away or the line hung up.
+    void LosePort();
+    void CountReplyLine(const std::string& line);
 
     // Layouts.
     void StartCheckingUI();
@@ -316,8 +310,9 @@ private:
     QAction* _normalAction = nullptr;
     QAction* _debugAction = nullptr;
     QAction* _rasterAction = nullptr;
-    QComboBox* _portCombo = nullptr;
-    QComboBox* _speedCombo = nullptr;
+    morvex_gui_qtlib::PortToolBar* _portBar = nullptr;
+    morvex_gui_qtlib::PortWatch* _portWatch = nullptr;
+    morvex_gui_qtlib::FullScreenSwitch* _fullScreen = nullptr;
     QLabel* _readyLabel = nullptr;
     QLabel* _masterVersionLabel = nullptr;
     QLabel* _slaveVersionLabel = nullptr;
@@ -332,13 +327,8 @@ private:
     int _checkTicks = 0;
     int _recordLines = 0;
     std::ofstream _recordFile;
-    char _pendingBuffer[kBufferSize];
-    char _readBuffer[kBufferSize];
-    int _pendingLength = 0;
-    std::vector<std::string> _lines;
-    int _bytesAvailable = 0;
-    QPushButton* _overflowButton = nullptr;
+    morvex_gui_qtlib::OverflowIndicator* _overflowButton = nullptr;
+    morvex_gui_qtlib::PortLink _link{this, [this] { ReadSerialPort(); }};
     bool _offsetPending = false;
     bool _segmentPending = false;
-    platform::DeviceWatcher* _deviceWatcher = nullptr;
 };

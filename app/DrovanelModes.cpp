@@ -5,6 +5,7 @@
 
 #include "DisplayView.h"
 #include "Drovanel.h"
+#include "FullScreenSwitch.h"
 #include "OperationLog.h"
 #include "QtWindowImp.h"
 #include "Settings.h"
@@ -167,33 +168,15 @@ void Drovanel::EnterTuningState(bool on) {
 }
 
 void Drovanel::SwitchFullScreen(bool on) {
-    LOG4CPLUS_INFO(OperationLogger(), "Full screen change");
-    if (on) {
-        showFullScreen();
-    } else {
-        showMaximized();
-    }
+    _fullScreen->SwitchWindow(on);
 }
 
 void Drovanel::DisplayFullScreen(bool on) {
-    if (on) {
-        LOG4CPLUS_INFO(OperationLogger(), "Full screen display");
-        _view->setWindowFlags(Qt::Dialog);
-        _view->showFullScreen();
-    } else {
-        LOG4CPLUS_INFO(OperationLogger(), "Normal display");
-        _view->setWindowFlags(Qt::SubWindow);
-        _view->showNormal();
-    }
+    _fullScreen->SwitchView(on);
 }
 
 void Drovanel::DisableFullScreen() {
-    if (ui.actionFullScreen->isChecked()) {
-        ui.actionFullScreen->setChecked(false);
-    }
-    if (ui.actionDisplayFullScreen->isChecked()) {
-        ui.actionDisplayFullScreen->setChecked(false);
-    }
+    _fullScreen->Leave();
 }
 
 void Drovanel::Clear() {
@@ -205,11 +188,11 @@ void Drovanel::Clear() {
 void Drovanel::ViewStop(bool on) {
     if (on) {
         LOG4CPLUS_INFO(OperationLogger(), "Pause start");
-        DisconnectReader();
+        _link.Detach();
     } else {
         LOG4CPLUS_INFO(OperationLogger(), "Pause stop");
         _device->flush();
-        ConnectReader();
+        _link.Attach();
     }
 }
 

@@ -2,14 +2,14 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
-#include <algorithm>
-#include <cstring>
-#include <limits>
 
 #include "DisplayView.h"
 #include "Drovanel.h"
-#include "LineSplitter.h"
+#include "LineDispatch.h"
 #include "OperationLog.h"
+#include "OverflowIndicator.h"
+#include "PortToolBar.h"
+#include "PortWatch.h"
 #include "Settings.h"
 #include "State.h"
 #include "TuneInitDevice.h"
@@ -22,23 +22,11 @@ constexpr int kProgressSteps = 100;
 
 }  // namespace
 
-void Drovanel::ConnectReader() {
-    // Connected once however often the port is switched on, so every
-    // readyRead reaches the reader exactly once.
-    connect(_device, &QIODevice::readyRead, this, &Drovanel::ReadSerialPort, Qt::UniqueConnection);
-}
-
-void Drovanel::DisconnectReader() {
-    disconnect(_device, &QIODevice::readyRead, this, &Drovanel::ReadSerialPort);
-}
-
 void Drovanel::SwitchPort(bool on) {
     if (!on) {
         _device->Close();
-        DisconnectReader();
-        _portCombo->setEnabled(true);
-        _speedCombo->setEnabled(true);
-        _openAction->setChecked(false);
+        _link.Detach();
+        _portBar->ShowOpen(false);
         ui.action_Record->setEnabled(false);
         SetCloseUI();
         StopCheckingUI();
@@ -47,26 +35,22 @@ void Drovanel::SwitchPort(bool on) {
         ui.action_Direct_Mode->setChecked(false);
         return;
     }
-    const QString port = _portCombo->currentText();
-    const QString speed = _speedCombo->currentText();
+    const QString port = _portBar->PortName();
+    const QString speed = _portBar->Speed();
     ui.action_Record->setEnabled(true);
     ::SetLatencyTimer(port, kLatencyTimer);
-    ConnectReader();
-    _pendingLength = 0;
-    std::memset(_pendingBuffer, 0, sizeof _pendingBuffer);
-    std::memset(_readBuffer, 0, sizeof _readBuffer);
+    _link.Attach();
+    _link.DropPending();
     if (!_device->Open(port, speed)) {
-        DisconnectReader();
+        _link.Detach();
         LOG4CPLUS_INFO(OperationLogger(), "Serialport open failed");
         ShowOpenFailure();
         return;
     }
     _settings->SetParameter(ConfigParameter("port_bit_rate", speed.toStdString()));
-    _portCombo->setEnabled(false);
-    _speedCombo->setEnabled(false);
+    _portBar->ShowOpen(true);
     LOG4CPLUS_INFO(OperationLogger(), "Serialport open successfully");
     ui.actionTuneMode->setChecked(false);
-    _openAction->setChecked(true);
     ui.action_Stop->setChecked(false);
     ui.action_Direct_Mode->setEnabled(false);
 }
@@ -82,8 +66,8 @@ void Drovanel::SwitchPortDirect(bool on) {
         return;
     }
     ui.action_Record->setEnabled(true);
-    _pendingLength = 0;
-    if (!OpenDirect(_portCombo->currentText())) {
+    _link.DropPending();
+    if (!OpenDirect(_portBar->PortName())) {
         LOG4CPLUS_INFO(OperationLogger(), "Serialport open failed");
         ShowOpenFailure();
         return;
@@ -91,7 +75,7 @@ void Drovanel::SwitchPortDirect(bool on) {
     LOG4CPLUS_INFO(OperationLogger(), "Serialport open successfully");
     ui.actionTuneMode->setChecked(false);
     _openAction->setChecked(true);
-    ConnectReader();
+    _link.Attach();
     ui.action_Stop->setChecked(false);
     SetOpenUI();
 }
@@ -111,7 +95,7 @@ bool Drovanel::OpenDirect(const QString& port) {
     if (!_device->open(QIODevice::ReadWrite)) {
         return false;
     }
-    _device->ApplyPortSettings(_speedCombo->currentText());
+    _device->ApplyPortSettings(_portBar->Speed());
     _device->flush();
     return true;
 }
@@ -126,91 +110,47 @@ void Drovanel::ShowOpenFailure() {
 }
 
 void Drovanel::ReadSerialPort() {
-    const qint64 available = _device->bytesAvailable();
-    _bytesAvailable =
-        static_cast<int>(std::min<qint64>(available, std::numeric_limits<int>::max()));
-    if (_bytesAvailable <= 0) {
-        return;
-    }
-    const qint64 read = _device->read(_readBuffer, kBufferSize);
-    const int count = read > 0 ? static_cast<int>(read) : 0;
-    _lines.clear();
-    if (!AppendToPending(count)) {
-        return;
-    }
-    SplitLines(_pendingBuffer, &_pendingLength, &_lines);
-    DispatchLines();
-}
-
-// A huge read means the GUI fell behind; text that would run past the
-// pending buffer's end means a line that never ends. Either way the half
-// line and this read are dropped and the indicator turns red.
-bool Drovanel::AppendToPending(int count) {
-    if (count >= kOverflowRead || count > kBufferSize - _pendingLength) {
-        MarkOverflow();
-        _pendingLength = 0;
-        return false;
-    }
-    std::memcpy(_pendingBuffer + _pendingLength, _readBuffer, static_cast<size_t>(count));
-    _pendingLength += count;
-    return true;
-}
-
-void Drovanel::MarkOverflow() {
-    _overflowButton->setStyleSheet(
-        QStringLiteral("background:red; color:yellow; border-style:flat"));
-}
-
-// A line may switch the mode (the device swaps the current state) or open a
-// modal box whose event loop reads the port again. So the state parsing a
-// line is held by a local reference, and the loop walks its own copy of the
-// lines; the member list is handed back emptied to keep its storage.
-void Drovanel::DispatchLines() {
-    std::vector<std::string> lines;
-    lines.swap(_lines);
-    for (const std::string& line : lines) {
-        const boost::shared_ptr<morvex_gui::State> state = _currentState;
-        if (state) {
-            state->Parse(line.c_str());
-        }
-        RecordReplyLine(line);
-        ++_lineCount;
-        AdvanceLineProgress();
-    }
-    if (_lines.empty()) {
-        lines.clear();
-        _lines.swap(lines);
+    if (_link.Read()) {
+        morvex_gui::DispatchLines(_link.Lines(), _currentState,
+                                  [this](const std::string& line) { CountReplyLine(line); });
     }
 }
 
-void Drovanel::AdvanceLineProgress() {
+void Drovanel::CountReplyLine(const std::string& line) {
+    RecordReplyLine(line);
+    ++_lineCount;
     _lineProgress->setValue((_lineProgress->value() + 1) % kProgressSteps);
 }
 
 void Drovanel::ClearOverflow() {
-    _overflowButton->setStyleSheet(QStringLiteral("color:green; border-style:flat"));
+    _overflowButton->Clear();
     _view->setFocus();
 }
 
 void Drovanel::DeviceArrival() {
-    FillPortCombo();
-    if (_portCombo->count() > 0) {
-        _openAction->setEnabled(true);
-    }
+    _portWatch->Arrival();
 }
 
 void Drovanel::DeviceRemoval() {
-    FillPortCombo();
-    if (_openAction->isChecked() && _portCombo->findText(_device->portName()) < 0) {
-        emit SignalDeviceDisconnect();
-        LOG4CPLUS_INFO(OperationLogger(), "Opened Device is Disconnected");
-        SwitchPort(false);
-        QMessageBox::warning(
-            this, tr("Missing Connection..."),
-            tr("The device maybe disconnect from the PC, please check it and retry."),
-            QMessageBox::Ok);
-    }
-    if (_portCombo->count() == 0) {
-        _openAction->setEnabled(false);
-    }
+    _portWatch->Removal();
+}
+
+void Drovanel::LosePort() {
+    emit SignalDeviceDisconnect();
+    SwitchPort(false);
+    QMessageBox::warning(this, tr("Missing Connection..."),
+                         tr("The device maybe disconnect from the PC, please check it and retry."),
+                         QMessageBox::Ok);
+}
+
+QComboBox* Drovanel::PortCombo() const {
+    return _portBar->PortCombo();
+}
+
+QComboBox* Drovanel::SpeedCombo() const {
+    return _portBar->SpeedCombo();
+}
+
+QPushButton* Drovanel::OverflowButton() const {
+    return _overflowButton;
 }

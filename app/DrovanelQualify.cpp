@@ -85,14 +85,14 @@ void Drovanel::Qualification() {
     LOG4CPLUS_INFO(OperationLogger(), "Start Qualification");
     _settings->SetParameter(
         ConfigParameter("qualification_lines", setup->Lines().toLocal8Bit().toStdString()));
-    DisconnectReader();
+    _link.Lend();
     auto* logger = new morvex_gui::QualifyLogDialog(_settings, _device, this);
     logger->exec();
     delete logger;
     if (WriteAnalysisScript(logFile)) {
         RunAnalysisScript();
     }
-    ConnectReader();
+    _link.TakeBack();
     LOG4CPLUS_INFO(OperationLogger(), "Exit Qualification");
     // An adapter pulled during the logging has closed the port: nothing to restore.
     if (_device->isOpen()) {

@@ -9,6 +9,7 @@
 #include "Drovanel.h"
 #include "MasterDownloader.h"
 #include "OperationLog.h"
+#include "PortToolBar.h"
 #include "ProgramPaths.h"
 #include "QtWindowImp.h"
 #include "SettingDialog.h"
@@ -72,11 +73,11 @@ void Drovanel::RestartAfterDownload() {
 }
 
 void Drovanel::MasterDownload() {
-    ::SetLatencyTimer(_portCombo->currentText(), kLatencyTimer);
+    ::SetLatencyTimer(_portBar->PortName(), kLatencyTimer);
     LOG4CPLUS_INFO(OperationLogger(), "Master download dialog start");
-    DisconnectReader();
+    _link.Lend();
     const bool done = RunDownloader<morvex_gui::MasterDownloader>(_settings, _device, this);
-    ConnectReader();
+    _link.TakeBack();
     if (done) {
         LOG4CPLUS_INFO(OperationLogger(), "Master download dialog accept");
         if (_device->isOpen()) {
@@ -88,14 +89,14 @@ void Drovanel::MasterDownload() {
             RestoreMode();
         }
     }
-    ::SetLatencyTimer(_portCombo->currentText(), kLatencyTimer);
+    ::SetLatencyTimer(_portBar->PortName(), kLatencyTimer);
 }
 
 void Drovanel::SlaveDownload() {
     LOG4CPLUS_INFO(OperationLogger(), "Slave download dialog start");
-    DisconnectReader();
+    _link.Lend();
     const bool done = RunDownloader<morvex_gui::SlaveDownloader>(_settings, _device, this);
-    ConnectReader();
+    _link.TakeBack();
     if (done) {
         LOG4CPLUS_INFO(OperationLogger(), "Slave download dialog accept");
         if (_device->isOpen()) {
@@ -121,9 +122,9 @@ void Drovanel::RequestMasterDownload() {
         return;
     }
     LOG4CPLUS_INFO(OperationLogger(), "Master empty download dialog start");
-    DisconnectReader();
+    _link.Lend();
     const bool done = RunDownloader<morvex_gui::MasterDownloader>(_settings, _device, this);
-    ConnectReader();
+    _link.TakeBack();
     if (done) {
         LOG4CPLUS_INFO(OperationLogger(), "Master empty download dialog accept");
         if (_device->isOpen()) {
@@ -142,9 +143,9 @@ void Drovanel::StartCalibrate() {
 }
 
 void Drovanel::RunCalibrateDialog(bool calibrate) {
-    ::SetLatencyTimer(_portCombo->currentText(), kLatencyTimer);
+    ::SetLatencyTimer(_portBar->PortName(), kLatencyTimer);
     LOG4CPLUS_INFO(OperationLogger(), "Calibrate dialog start");
-    DisconnectReader();
+    _link.Lend();
     if (!calibrate) {
         _device->UserMode();
     }
@@ -153,10 +154,10 @@ void Drovanel::RunCalibrateDialog(bool calibrate) {
         dialog->exec();
     }
     LOG4CPLUS_INFO(OperationLogger(), "Calibrate dialog exit");
-    ConnectReader();
+    _link.TakeBack();
     _device->Sleep(kCalibrateSettleMs);
     RestoreMode();
-    ::SetLatencyTimer(_portCombo->currentText(), kLatencyTimer);
+    ::SetLatencyTimer(_portBar->PortName(), kLatencyTimer);
 }
 
 void Drovanel::About() {

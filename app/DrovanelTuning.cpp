@@ -9,6 +9,7 @@
 
 #include "Drovanel.h"
 #include "OperationLog.h"
+#include "PortToolBar.h"
 #include "ProgramPaths.h"
 #include "QtWindowImp.h"
 #include "Settings.h"
@@ -157,14 +158,14 @@ bool Drovanel::RunTuneDownload() {
         return true;
     }
     LOG4CPLUS_INFO(OperationLogger(), "Tuning download dialog start");
-    DisconnectReader();
-    ::SetLatencyTimer(_portCombo->currentText(), kLatencyTimer);
+    _link.Lend();
+    ::SetLatencyTimer(_portBar->PortName(), kLatencyTimer);
     auto* download = new morvex_gui::SlaveDownloadProgress(_device, pattern.GetValue().c_str(),
                                                            firmware.GetValue().c_str(), this);
     const bool accepted = download->exec() == QDialog::Accepted;
     delete download;
-    ::SetLatencyTimer(_portCombo->currentText(), kLatencyTimer);
-    ConnectReader();
+    ::SetLatencyTimer(_portBar->PortName(), kLatencyTimer);
+    _link.TakeBack();
     if (!accepted) {
         ui.actionTuneMode->setChecked(false);
         if (_device->isOpen()) {
@@ -382,7 +383,7 @@ void Drovanel::FinishTuning() {
     if (!EnsureWorkingCopy()) {
         return;
     }
-    DisconnectReader();
+    _link.Lend();
     LOG4CPLUS_INFO(OperationLogger(), "Finish Tune");
     auto* download = new morvex_gui::SlaveDownloadProgress(
         _device, ProgramFile(kWorkingCopy).toLocal8Bit().constData(),
@@ -394,7 +395,7 @@ void Drovanel::FinishTuning() {
     ui.actionUserMode->setEnabled(true);
     ui.actionUserMode->setChecked(true);
     _device->Quit();
-    ConnectReader();
+    _link.TakeBack();
 }
 
 // The pattern to finish with: the working copy, or one the engineer picks now.

@@ -8,14 +8,14 @@
 #include <QTableWidget>
 #include <QToolBar>
 #include <algorithm>
-#include <cstring>
-#include <limits>
 
 #include "CloseState.h"
-#include "DeviceWatcher.h"
 #include "DisplayView.h"
-#include "LineSplitter.h"
+#include "LineDispatch.h"
 #include "OperationLog.h"
+#include "OverflowIndicator.h"
+#include "PortToolBar.h"
+#include "PortWatch.h"
 #include "ProgramPaths.h"
 #include "QtWindowImp.h"
 #include "Settings.h"
@@ -25,7 +25,6 @@
 
 namespace {
 
-constexpr int kPortBoxMinimumWidth = 70;
 constexpr int kCellWidth = 50;
 const char* const kBitRate = "230400";
 const char* const kThresholdKey = "open_threshold";
@@ -50,17 +49,14 @@ OpenShort::OpenShort(QWidget* parent) : QMainWindow(parent) {
     CreateToolWidgets();
     CreateStatusBar();
     ConnectSignals();
-    _deviceWatcher = new platform::DeviceWatcher(this);
-    connect(_deviceWatcher, &platform::DeviceWatcher::SignalDeviceArrival, this,
-            &OpenShort::DeviceArrival);
-    connect(_deviceWatcher, &platform::DeviceWatcher::SignalDeviceRemoval, this,
-            &OpenShort::DeviceRemoval);
+    _portWatch = new morvex_gui_qtlib::PortWatch(_portBar, _device, this);
+    connect(_portWatch, &morvex_gui_qtlib::PortWatch::OpenPortLost, this, &OpenShort::LosePort);
     showMaximized();
     ui.menu_Help->menuAction()->setVisible(false);
 }
 
 OpenShort::~OpenShort() {
-    disconnect(_device, &QIODevice::readyRead, this, &OpenShort::ReadSerialPort);
+    _link.SetPort(nullptr);
     _settings->Save(SettingsFile().toLocal8Bit().constData());
     // Closing the program leaves the bridge as it is: no quit command.
     _device->close();
@@ -92,14 +88,13 @@ void OpenShort::CreateDevice() {
     _settings = &_windowImp->_settings;
     _settings->Load(SettingsFile().toLocal8Bit().constData());
     _device = new morvex_gui::ZeltoR_Device(_windowImp, &_state);
-    connect(_device, &QIODevice::readyRead, this, &OpenShort::ReadSerialPort);
+    _link.SetPort(_device);
+    _link.Attach();
 }
 
 void OpenShort::CreateToolWidgets() {
-    _portBox = new QComboBox(this);
-    _portBox->setMinimumWidth(kPortBoxMinimumWidth);
-    ui.mainToolBar->addWidget(_portBox);
-    ui.mainToolBar->addAction(ui.actionOpen_Close_Device);
+    _portBar =
+        new morvex_gui_qtlib::PortToolBar(ui.mainToolBar, ui.actionOpen_Close_Device, {}, this);
     ui.mainToolBar->addSeparator();
     _thresholdLabel = new QLabel(QStringLiteral("Threshold:"), this);
     ui.mainToolBar->addWidget(_thresholdLabel);
@@ -109,10 +104,6 @@ void OpenShort::CreateToolWidgets() {
     _thresholdBox->setValue(StartThreshold());
     // Connected only now, so the start value is not written back.
     connect(_thresholdBox, qOverload<int>(&QSpinBox::valueChanged), this, &OpenShort::SetThreshold);
-    RefreshPortList();
-    if (_portBox->count() == 0) {
-        ui.actionOpen_Close_Device->setEnabled(false);
-    }
 }
 
 int OpenShort::StartThreshold() const {
@@ -139,6 +130,11 @@ void OpenShort::CreateStatusBar() {
     ui.statusBar->addWidget(_labelX, 0);
     _labelY = new QLabel(ChannelText("Y-Ch.: ", " "), this);
     ui.statusBar->addWidget(_labelY, 0);
+    _overflowButton = new morvex_gui_qtlib::OverflowIndicator(this);
+    _link.SetIndicator(_overflowButton);
+    ui.statusBar->addWidget(_overflowButton);
+    connect(_overflowButton, &QPushButton::clicked, _overflowButton,
+            &morvex_gui_qtlib::OverflowIndicator::Clear);
 }
 
 void OpenShort::ConnectSignals() {
@@ -159,8 +155,8 @@ void OpenShort::SwitchPort(bool checked) {
 
 void OpenShort::OpenPort() {
     // A half line left from an earlier session must not join the first reply.
-    _pendingLength = 0;
-    if (_device->Open(_portBox->currentText(), QString::fromLatin1(kBitRate))) {
+    _link.DropPending();
+    if (_device->Open(_portBar->PortName(), QString::fromLatin1(kBitRate))) {
         ui.actionOpen_Close_Device->setChecked(true);
         return;
     }
@@ -187,55 +183,8 @@ void OpenShort::EmptyTable(QTableWidget* table) {
 }
 
 void OpenShort::ReadSerialPort() {
-    if (ReadPort()) {
-        ParseLines();
-    }
-}
-
-bool OpenShort::ReadPort() {
-    const qint64 available = _device->bytesAvailable();
-    _bytesAvailable =
-        static_cast<int>(std::min<qint64>(available, std::numeric_limits<int>::max()));
-    if (_bytesAvailable <= 0) {
-        return false;
-    }
-    const qint64 read = _device->read(_readBuffer, kBufferSize);
-    _lines.clear();
-    if (read <= 0) {
-        return false;
-    }
-    const int count = static_cast<int>(read);
-    if (count >= kOverflowRead) {
-        // The GUI fell behind: the half line and this read are dropped.
-        _pendingLength = 0;
-        return false;
-    }
-    if (count > kBufferSize - _pendingLength) {
-        // Text without a line end for longer than the buffer holds: the
-        // unfinished line cannot be kept whole, so it goes with this read.
-        LOG4CPLUS_WARN(OperationLogger(), "Open/short: " << _pendingLength + count
-                                                         << " bytes without a line end dropped");
-        _pendingLength = 0;
-        return false;
-    }
-    std::memcpy(_pendingBuffer + _pendingLength, _readBuffer, static_cast<size_t>(count));
-    _pendingLength += count;
-    SplitLines(_pendingBuffer, &_pendingLength, &_lines);
-    return true;
-}
-
-void OpenShort::ParseLines() {
-    // A line may switch the mode (a Y electrode report starts the test): the
-    // state parsing it stays alive through the local reference and the next
-    // line goes to the new state. The lines are walked in a local list, so a
-    // nested read cannot pull them from under the loop.
-    std::vector<std::string> lines;
-    lines.swap(_lines);
-    for (const std::string& line : lines) {
-        const boost::shared_ptr<morvex_gui::State> state = _state;
-        if (state) {
-            state->Parse(line.c_str());
-        }
+    if (_link.Read()) {
+        morvex_gui::DispatchLines(_link.Lines(), _state);
     }
 }
 
@@ -274,30 +223,17 @@ void OpenShort::SetThreshold(int value) {
     _settings->SetParameter(ConfigParameter(kThresholdKey, std::to_string(value)));
 }
 
-void OpenShort::RefreshPortList() {
-    _portBox->clear();
-    QStringList ports;
-    ::EnumeratePorts(&ports);
-    _portBox->addItems(ports);
-}
-
 void OpenShort::DeviceArrival() {
-    RefreshPortList();
-    if (_portBox->count() > 0) {
-        ui.actionOpen_Close_Device->setEnabled(true);
-    }
+    _portWatch->Arrival();
 }
 
 void OpenShort::DeviceRemoval() {
-    RefreshPortList();
-    if (ui.actionOpen_Close_Device->isChecked() && _portBox->findText(_device->portName()) < 0) {
-        SwitchPort(false);
-        QMessageBox::warning(
-            this, tr("Missing Connection..."),
-            tr("The device maybe disconnect from the PC, please check it and retry."),
-            QMessageBox::Ok);
-    }
-    if (_portBox->count() == 0) {
-        ui.actionOpen_Close_Device->setEnabled(false);
-    }
+    _portWatch->Removal();
+}
+
+void OpenShort::LosePort() {
+    SwitchPort(false);
+    QMessageBox::warning(this, tr("Missing Connection..."),
+                         tr("The device maybe disconnect from the PC, please check it and retry."),
+                         QMessageBox::Ok);
 }

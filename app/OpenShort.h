@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "PortLink.h"
 #include "ui_OpenShort.h"
 
 class QComboBox;
@@ -21,13 +22,12 @@ class ZeltoR_Device;
 
 namespace morvex_gui_qtlib {
 class DisplayView;
+class OverflowIndicator;
+class PortToolBar;
+class PortWatch;
 class QtWindowImp;
 class WidgetHolder;
 }  // namespace morvex_gui_qtlib
-
-namespace platform {
-class DeviceWatcher;
-}
 
 // The stand-alone open/short test of a panel's electrode grid: opens the
 // bridge at 230400, lets the start-up sequence report the electrode counts and
@@ -37,9 +37,6 @@ class DeviceWatcher;
 class OpenShort : public QMainWindow {
     Q_OBJECT
 public:
-    static constexpr int kBufferSize = 8192;
-    // One read this large means the GUI fell behind the bridge.
-    static constexpr int kOverflowRead = 4096;
     static constexpr int kDefaultThreshold = 28;
     static constexpr int kMinimumThreshold = 10;
     static constexpr int kMaximumThreshold = 100;
@@ -60,12 +57,9 @@ public:
     morvex_gui_qtlib::DisplayView* View() const { return _view; }
     Settings* StoredSettings() const { return _settings; }
     const boost::shared_ptr<morvex_gui::State>& CurrentState() const { return _state; }
-    QComboBox* PortBox() const { return _portBox; }
     QSpinBox* ThresholdBox() const { return _thresholdBox; }
     QLabel* LabelX() const { return _labelX; }
     QLabel* LabelY() const { return _labelY; }
-    int PendingLength() const { return _pendingLength; }
-    int BytesAvailable() const { return _bytesAvailable; }
 
     // "openshort.ini" in the program's directory.
     static QString SettingsFile();
@@ -89,17 +83,17 @@ private:
     void ConnectSignals();
     void OpenPort();
     void ClosePort();
-    void RefreshPortList();
+    // The open port's adapter went away or the line hung up.
+    void LosePort();
     int StartThreshold() const;
-    // One read of the port into _lines; false when there is nothing to parse.
-    bool ReadPort();
-    void ParseLines();
     static void FillTable(QTableWidget* table, int rows, int columns);
     static void EmptyTable(QTableWidget* table);
 
     QLabel* _labelX = nullptr;
     QLabel* _labelY = nullptr;
-    QComboBox* _portBox = nullptr;
+    morvex_gui_qtlib::PortToolBar* _portBar = nullptr;
+    morvex_gui_qtlib::PortWatch* _portWatch = nullptr;
+    morvex_gui_qtlib::OverflowIndicator* _overflowButton = nullptr;
     QLabel* _thresholdLabel = nullptr;
     QSpinBox* _thresholdBox = nullptr;
     morvex_gui_qtlib::DisplayView* _view = nullptr;
@@ -108,11 +102,6 @@ private:
     morvex_gui_qtlib::WidgetHolder* _widgets = nullptr;
     morvex_gui::ZeltoR_Device* _device = nullptr;
     Settings* _settings = nullptr;
-    char _pendingBuffer[kBufferSize];
-    char _readBuffer[kBufferSize];
-    int _pendingLength = 0;
-    std::vector<std::string> _lines;
-    int _bytesAvailable = 0;
-    platform::DeviceWatcher* _deviceWatcher = nullptr;
+    morvex_gui_qtlib::PortLink _link{this, [this] { ReadSerialPort(); }};
     Ui_OpenShort ui;
 };

@@ -10,9 +10,12 @@
 
 #include "CloseState.h"
 #include "CoreDevice.h"
-#include "DeviceWatcher.h"
 #include "DisplayView.h"
+#include "FullScreenSwitch.h"
 #include "OperationLog.h"
+#include "OverflowIndicator.h"
+#include "PortToolBar.h"
+#include "PortWatch.h"
 #include "ProgramPaths.h"
 #include "QtWindowImp.h"
 #include "Settings.h"
@@ -22,12 +25,8 @@
 namespace {
 
 constexpr int kVersionCheckIntervalMs = 500;
-constexpr int kPortComboMinimumWidth = 70;
-constexpr int kOverflowButtonMinimumWidth = 70;
 constexpr int kProgressBarMaximumHeight = 18;
 constexpr int kProgressBarMaximumWidth = 60;
-
-const char* const kBitRates[] = {"230400", "460800"};
 
 }  // namespace
 
@@ -53,11 +52,8 @@ ZeltoMP::ZeltoMP(QWidget* parent) : QtSerialPortWindow(parent, Qt::WindowFlags()
     _noFirmware = false;
     _passwordAccepted = false;
     CreateTimers();
-    _deviceWatcher = new platform::DeviceWatcher(this);
-    connect(_deviceWatcher, &platform::DeviceWatcher::SignalDeviceArrival, this,
-            &ZeltoMP::DeviceArrival);
-    connect(_deviceWatcher, &platform::DeviceWatcher::SignalDeviceRemoval, this,
-            &ZeltoMP::DeviceRemoval);
+    _portWatch = new morvex_gui_qtlib::PortWatch(_portBar, _device, this);
+    connect(_portWatch, &morvex_gui_qtlib::PortWatch::OpenPortLost, this, &ZeltoMP::LosePort);
     showMaximized();
     LOG4CPLUS_INFO(OperationLogger(), "GUI start");
 }
@@ -100,20 +96,12 @@ void ZeltoMP::CreateDevice() {
 }
 
 void ZeltoMP::SetupControls() {
-    _portCombo = new QComboBox(this);
-    _portCombo->setMinimumWidth(kPortComboMinimumWidth);
-    ui.mainToolBar->addWidget(_portCombo);
-    _bitRateCombo = new QComboBox(this);
-    for (const char* rate : kBitRates) {
-        _bitRateCombo->addItem(QString::fromLatin1(rate));
-    }
-    ui.mainToolBar->addWidget(_bitRateCombo);
+    _portBar = new morvex_gui_qtlib::PortToolBar(
+        ui.mainToolBar, ui.actionOpen, {QStringLiteral("230400"), QStringLiteral("460800")}, this);
     ConfigParameter bitRate;
-    if (_settings->GetParameter("port_bit_rate", bitRate) && bitRate.GetValue() == kBitRates[1]) {
-        _bitRateCombo->setCurrentIndex(1);
+    if (_settings->GetParameter("port_bit_rate", bitRate)) {
+        _portBar->ChooseSpeed(QString::fromStdString(bitRate.GetValue()));
     }
-    _portAction = ui.actionOpen;
-    ui.mainToolBar->addAction(_portAction);
     auto* modes = new QActionGroup(this);
     modes->setExclusive(true);
     modes->addAction(ui.actionNormal_Mode);
@@ -129,10 +117,7 @@ void ZeltoMP::SetupControls() {
     connect(ui.actionCalibrate, &QAction::triggered, this, &ZeltoMP::StartCalibrate);
     connect(ui.actionSlaveDownload, &QAction::triggered, this, &ZeltoMP::SlaveDownload);
     connect(ui.actionMasterDownload, &QAction::triggered, this, &ZeltoMP::MasterDownload);
-    _portAction->setCheckable(true);
-    RefreshPortList();
-    _portAction->setEnabled(_portCombo->count() > 0);
-    connect(_portAction, &QAction::triggered, this, &ZeltoMP::SwitchPort);
+    connect(ui.actionOpen, &QAction::triggered, this, &ZeltoMP::SwitchPort);
 }
 
 void ZeltoMP::SetupStatusBar() {
@@ -157,13 +142,7 @@ void ZeltoMP::SetupStatusBar() {
     _progressBar->setMaximumHeight(kProgressBarMaximumHeight);
     _progressBar->setMaximumWidth(kProgressBarMaximumWidth);
     ui.statusBar->addWidget(_progressBar);
-    _overflowButton = new QPushButton(QStringLiteral("Overflow"), this);
-    _overflowButton->setMinimumWidth(kOverflowButtonMinimumWidth);
-    _overflowButton->setStyleSheet(QStringLiteral("color:green; border-style:flat"));
-    _overflowButton->setShortcut(QKeySequence(QStringLiteral("Ctrl+Alt+C")));
-    _overflowButton->setToolTip(
-        QStringLiteral("<FONT COLOR=GREEN>(Ctrl+Alt+C)</FONT>If it is green, reading fine;it is "
-                       "yellow, reading overflow!"));
+    SetOverflowIndicator(new morvex_gui_qtlib::OverflowIndicator(this));
     ui.statusBar->addWidget(_overflowButton);
     connect(_overflowButton, &QPushButton::clicked, this, &ZeltoMP::ClearOverflow);
 }
@@ -179,8 +158,8 @@ void ZeltoMP::ConnectImp() {
     connect(_imp, &QtWindowImp::SignalFlushButtonStatus, this, &ZeltoMP::initButtonStatus);
     connect(_imp, &QtWindowImp::SignalStartTimer, this, &ZeltoMP::startTimer);
     connect(_imp, &QtWindowImp::SignalDeviceOff, this, &ZeltoMP::DeviceOff);
-    connect(ui.actionDisplayFullScreen, &QAction::toggled, this, &ZeltoMP::DisplayFullScreen);
-    connect(ui.actionFullScreen, &QAction::toggled, this, &ZeltoMP::SwitchFullScreen);
+    _fullScreen = new morvex_gui_qtlib::FullScreenSwitch(this, _view, ui.actionFullScreen,
+                                                         ui.actionDisplayFullScreen);
     connect(ui.actionAbout, &QAction::triggered, this, &ZeltoMP::About);
     connect(ui.actionDefault, &QAction::triggered, this, &ZeltoMP::SetDefaultSettings);
     connect(ui.actionClear, &QAction::triggered, this, &ZeltoMP::Clear);
@@ -193,9 +172,6 @@ void ZeltoMP::ConnectImp() {
 }
 
 void ZeltoMP::CreateShortcuts() {
-    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    escape->setContext(Qt::ApplicationShortcut);
-    connect(escape, &QShortcut::activated, this, &ZeltoMP::DisableFullScreen);
     const std::pair<Qt::Key, ItemSlot> windowShortcuts[] = {
         {Qt::Key_D, &ZeltoMP::Debug}, {Qt::Key_N, &ZeltoMP::Normal}, {Qt::Key_R, &ZeltoMP::Raster}};
     for (const auto& entry : windowShortcuts) {
@@ -277,38 +253,32 @@ void ZeltoMP::Clear() {
 }
 
 void ZeltoMP::ClearOverflow() {
-    _overflowButton->setStyleSheet(QStringLiteral("color:green; border-style:flat"));
+    _overflowButton->Clear();
     _view->setFocus(Qt::OtherFocusReason);
 }
 
 void ZeltoMP::SwitchFullScreen(bool full) {
-    LOG4CPLUS_INFO(OperationLogger(), "Full screen change");
-    if (full) {
-        showFullScreen();
-    } else {
-        showMaximized();
-    }
+    _fullScreen->SwitchWindow(full);
 }
 
 void ZeltoMP::DisplayFullScreen(bool full) {
-    if (full) {
-        LOG4CPLUS_INFO(OperationLogger(), "Full screen display");
-        _view->setWindowFlags(Qt::Dialog);
-        _view->showFullScreen();
-    } else {
-        LOG4CPLUS_INFO(OperationLogger(), "Normal display");
-        _view->setWindowFlags(Qt::SubWindow);
-        _view->showNormal();
-    }
+    _fullScreen->SwitchView(full);
 }
 
 void ZeltoMP::DisableFullScreen() {
-    if (ui.actionFullScreen->isChecked()) {
-        ui.actionFullScreen->setChecked(false);
-    }
-    if (ui.actionDisplayFullScreen->isChecked()) {
-        ui.actionDisplayFullScreen->setChecked(false);
-    }
+    _fullScreen->Leave();
+}
+
+QComboBox* ZeltoMP::PortCombo() const {
+    return _portBar->PortCombo();
+}
+
+QComboBox* ZeltoMP::BitRateCombo() const {
+    return _portBar->SpeedCombo();
+}
+
+QPushButton* ZeltoMP::OverflowButton() const {
+    return _overflowButton;
 }
 
 void ZeltoMP::Normal() {
@@ -316,7 +286,7 @@ void ZeltoMP::Normal() {
         ui.dockWidget_2->hide();
     }
     const bool on = IntSetting("ModeSwitch/normal_mode") != 0;
-    if (!_portAction->isChecked() || !on || !FirmwareReady()) {
+    if (!_portBar->IsOpen() || !on || !FirmwareReady()) {
         return;
     }
     StopCountdown();

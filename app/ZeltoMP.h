@@ -25,13 +25,12 @@ class State;
 
 namespace morvex_gui_qtlib {
 class DisplayView;
+class FullScreenSwitch;
+class PortToolBar;
+class PortWatch;
 class QtWindowImp;
 class WidgetHolder;
 }  // namespace morvex_gui_qtlib
-
-namespace platform {
-class DeviceWatcher;
-}
 
 // The operator's main window: opens the bridge's port, checks the firmware
 // versions, runs the panel's test items by hand or as the automatic sequence,
@@ -76,14 +75,14 @@ public:
     morvex_gui_qtlib::QtWindowImp* Imp() const { return _imp; }
     morvex_gui_qtlib::DisplayView* View() const { return _view; }
     const boost::shared_ptr<morvex_gui::State>& CurrentState() const { return _currentState; }
-    QComboBox* PortCombo() const { return _portCombo; }
-    QComboBox* BitRateCombo() const { return _bitRateCombo; }
+    QComboBox* PortCombo() const;
+    QComboBox* BitRateCombo() const;
     QLabel* MasterVersionLabel() const { return _masterVersionLabel; }
     QLabel* SlaveVersionLabel() const { return _slaveVersionLabel; }
     QLabel* XChannelsLabel() const { return _xChannelsLabel; }
     QLabel* YChannelsLabel() const { return _yChannelsLabel; }
     QProgressBar* ProgressBar() const { return _progressBar; }
-    QPushButton* OverflowButton() const { return _overflowButton; }
+    QPushButton* OverflowButton() const;
     QTimer* CountdownTimer(int num) const { return num == 0 ? _timer0 : _timer1; }
     QTimer* VersionTimer() const { return _versionTimer; }
     QCheckBox* ItemCheckBox(int id) const;
@@ -181,8 +180,9 @@ private:
     void ClosePort();
     void ShowPortOpen();
     void ShowPortClosed();
-    void RefreshPortList();
-    void StepProgress(int lines);
+    // The open port's adapter went away or the line hung up.
+    void LosePort();
+    void StepProgress();
 
     // Test items.
     void RunItem(const TestItem& item, const std::function<void()>& operation);
@@ -242,9 +242,9 @@ private:
     morvex_gui::CoreDevice* _device = nullptr;
     boost::shared_ptr<morvex_gui::State> _currentState;
     Settings* _settings = nullptr;
-    QAction* _portAction = nullptr;
-    QComboBox* _portCombo = nullptr;
-    QComboBox* _bitRateCombo = nullptr;
+    morvex_gui_qtlib::PortToolBar* _portBar = nullptr;
+    morvex_gui_qtlib::PortWatch* _portWatch = nullptr;
+    morvex_gui_qtlib::FullScreenSwitch* _fullScreen = nullptr;
     QLabel* _statusLabel = nullptr;
     QLabel* _masterVersionLabel = nullptr;
     QLabel* _slaveVersionLabel = nullptr;
@@ -254,7 +254,6 @@ private:
     QTimer* _timer0 = nullptr;
     QTimer* _timer1 = nullptr;
     QTimer* _versionTimer = nullptr;
-    platform::DeviceWatcher* _deviceWatcher = nullptr;
     int _timeout = 0;
     int mode_flag = 0;
     int _versionTicks = 0;

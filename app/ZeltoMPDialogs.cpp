@@ -137,15 +137,11 @@ void ZeltoMP::LendLink() {
     // item while the dialog talks to the bridge.
     StopCountdown();
     StartNewRun();
-    disconnect(_device, &QIODevice::readyRead, this, &ZeltoMP::ReadSerialPort);
-    // A readyRead already queued for the window must not read the dialog's replies.
-    SetPortDevice(nullptr);
+    _link.Lend();
 }
 
 void ZeltoMP::TakeLinkBack() {
-    SetPortDevice(_device);
-    _pendingLength = 0;
-    connect(_device, &QIODevice::readyRead, this, &ZeltoMP::ReadSerialPort, Qt::UniqueConnection);
+    _link.TakeBack();
 }
 
 void ZeltoMP::RestartFromOpenPort() {

@@ -2,10 +2,11 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QTimer>
-#include <cstring>
 
 #include "CoreDevice.h"
 #include "OperationLog.h"
+#include "PortToolBar.h"
+#include "PortWatch.h"
 #include "QtWindowImp.h"
 #include "Settings.h"
 #include "ZeltoMP.h"
@@ -28,26 +29,22 @@ void ZeltoMP::SwitchPort(bool checked) {
 }
 
 void ZeltoMP::OpenPort() {
-    const QString port = _portCombo->currentText();
-    const QString bitRate = _bitRateCombo->currentText();
+    const QString port = _portBar->PortName();
+    const QString bitRate = _portBar->Speed();
     ::SetLatencyTimer(port, kLatencyTimer);
-    connect(_device, &QIODevice::readyRead, this, &ZeltoMP::ReadSerialPort, Qt::UniqueConnection);
-    _pendingLength = 0;
-    std::memset(_readBuffer, 0, sizeof _readBuffer);
-    std::memset(_pendingBuffer, 0, sizeof _pendingBuffer);
+    _link.Attach();
+    _link.DropPending();
     if (!_device->Open(port, bitRate)) {
-        disconnect(_device, &QIODevice::readyRead, this, &ZeltoMP::ReadSerialPort);
+        _link.Detach();
         LOG4CPLUS_INFO(OperationLogger(), "Serialport open failed");
-        _portAction->setChecked(false);
+        _portBar->ShowOpen(false);
         QMessageBox::critical(this, tr("Open Error"), tr("Open SerialPort Fail!"), QMessageBox::Ok,
                               QMessageBox::NoButton);
         ShowPortClosed();
         return;
     }
     _settings->SetParameter(ConfigParameter("port_bit_rate", bitRate.toStdString()));
-    _portCombo->setEnabled(false);
-    _bitRateCombo->setEnabled(false);
-    _portAction->setChecked(true);
+    _portBar->ShowOpen(true);
     LOG4CPLUS_INFO(OperationLogger(), "Serialport open successfully");
     ShowPortOpen();
 }
@@ -67,11 +64,9 @@ void ZeltoMP::ShowPortOpen() {
 void ZeltoMP::ClosePort() {
     _device->PowerOff();
     _device->Close();
-    disconnect(_device, &QIODevice::readyRead, this, &ZeltoMP::ReadSerialPort);
-    _portCombo->setEnabled(true);
-    _bitRateCombo->setEnabled(true);
+    _link.Detach();
     LOG4CPLUS_INFO(OperationLogger(), "Serialport close");
-    _portAction->setChecked(false);
+    _portBar->ShowOpen(false);
     ShowPortClosed();
 }
 
@@ -86,45 +81,27 @@ void ZeltoMP::ShowPortClosed() {
 }
 
 void ZeltoMP::ReadSerialPort() {
-    if (!ReadPort()) {
-        return;
+    if (ReadPort()) {
+        ParseLines(_currentState, [this](const std::string&) { StepProgress(); });
     }
-    const int lines = static_cast<int>(_lines.size());
-    // ParseLines re-reads _currentState for every line, so a line that makes
-    // the device swap states hands the next line to the new state.
-    ParseLines(_currentState);
-    StepProgress(lines);
 }
 
-void ZeltoMP::StepProgress(int lines) {
-    _progressBar->setValue((_progressBar->value() + lines % kProgressSteps) % kProgressSteps);
-}
-
-void ZeltoMP::RefreshPortList() {
-    _portCombo->clear();
-    QStringList ports;
-    ::EnumeratePorts(&ports);
-    _portCombo->addItems(ports);
+void ZeltoMP::StepProgress() {
+    _progressBar->setValue((_progressBar->value() + 1) % kProgressSteps);
 }
 
 void ZeltoMP::DeviceArrival() {
-    RefreshPortList();
-    if (_portCombo->count() > 0) {
-        _portAction->setEnabled(true);
-    }
+    _portWatch->Arrival();
 }
 
 void ZeltoMP::DeviceRemoval() {
-    RefreshPortList();
-    if (_portAction->isChecked() && _portCombo->findText(_device->portName()) < 0) {
-        LOG4CPLUS_INFO(OperationLogger(), "Opened Device is Disconnected");
-        SwitchPort(false);
-        emit SignalDeviceDisconnect();
-        ui.textBrowser->setText(
-            QStringLiteral("<FONT COLOR=red SIZE=8>The device maybe disconnect from the PC, please "
-                           "check it and retry. </FONT>"));
-    }
-    if (_portCombo->count() == 0) {
-        _portAction->setEnabled(false);
-    }
+    _portWatch->Removal();
+}
+
+void ZeltoMP::LosePort() {
+    SwitchPort(false);
+    emit SignalDeviceDisconnect();
+    ui.textBrowser->setText(
+        QStringLiteral("<FONT COLOR=red SIZE=8>The device maybe disconnect from the PC, please "
+                       "check it and retry. </FONT>"));
 }

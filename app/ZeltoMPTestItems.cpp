@@ -2,6 +2,7 @@
 
 #include "CoreDevice.h"
 #include "OperationLog.h"
+#include "PortToolBar.h"
 #include "QtWindowImp.h"
 #include "Settings.h"
 #include "TestGlobals.h"
@@ -172,7 +173,7 @@ void ZeltoMP::RunItem(const TestItem& item, const std::function<void()>& operati
         }
         return;
     }
-    if (item.switchKey != nullptr && (!_portAction->isChecked() || !on)) {
+    if (item.switchKey != nullptr && (!_portBar->IsOpen() || !on)) {
         return;
     }
     if (!FirmwareReady()) {

@@ -7,6 +7,7 @@
 #include <boost/regex.hpp>
 
 #include "CoreDevice.h"
+#include "LineDispatch.h"
 #include "OperationLog.h"
 #include "ui_CalibrateDialog.h"
 
@@ -110,12 +111,10 @@ void CalibrateDialog::ReadSerialPort() {
     if (_bytesAvailable < 1) {
         return;
     }
-    // Walk a copy: a line's handling must not see the list change under it.
-    const std::vector<std::string> lines = std::move(_lines);
-    _lines.clear();
-    for (const std::string& line : lines) {
+    ForEachLine(_lines, [this](const std::string& line) {
         HandleLine(line);
-    }
+        return true;
+    });
 }
 
 void CalibrateDialog::HandleLine(const std::string& line) {

@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <boost/regex.hpp>
 
+#include "LineDispatch.h"
 #include "Settings.h"
 #include "StringConvert.h"
 #include "TuneInitDevice.h"
@@ -96,13 +97,13 @@ void QualifyLogDialog::ReadSerialPort() {
     if (_bytesAvailable < 1 || _ended) {
         return;
     }
-    const std::vector<std::string> lines = _lines;
-    for (const std::string& line : lines) {
-        if (!LogLine(line)) {
-            close();
-            return;
+    ForEachLine(_lines, [this](const std::string& line) {
+        if (LogLine(line)) {
+            return true;
         }
-    }
+        close();
+        return false;
+    });
 }
 
 // False once the line limit is reached: the limit counts the lines logged.

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "ReplyReader.h"
+
 class QTextEdit;
 
 namespace morvex_gui {
@@ -19,8 +21,6 @@ class Device;
 class SerialPortDialog : public QDialog {
     Q_OBJECT
 public:
-    static constexpr int kBufferSize = 8192;
-
     // `parent` may carry the signal SignalDeviceDisconnect() (the main
     // windows do); it then closes the dialog.
     SerialPortDialog(Device* device, QWidget* parent);
@@ -34,17 +34,17 @@ public:
     bool DeviceDisconnected() const { return _deviceDisconnected; }
 
 protected slots:
-    // One read step: the complete lines of this read end up in _lines.
-    // Overrides call it first.
+    // One read step: the complete lines of this read end up in _lines; every
+    // reply counts, so a large read is cut into lines like any other.
+    // Overrides call it first and walk _lines with ForEachLine.
     virtual void ReadSerialPort();
     virtual void DeviceDisconnect();
 
 protected:
     Device* _device;
-    std::vector<std::string> _lines;
-    int _pendingLength;
-    char _pendingBuffer[kBufferSize];
-    char _readBuffer[kBufferSize];
+    ReplyReader _reader{OverflowRule::KeepBurst};
+    std::vector<std::string>& _lines = _reader.Lines();
+    // What the port reported waiting at the last read; below 1, nothing was read.
     int _bytesAvailable;
     bool _deviceDisconnected;
 };

@@ -14,6 +14,7 @@
 
 #include "CloseState.h"
 #include "ConfigParameter.h"
+#include "OverflowIndicator.h"
 #include "Scene.h"
 
 using morvex_gui_qtlib::DisplayView;
@@ -34,7 +35,7 @@ ReplyRoad::ReplyRoad(int width, int height)
     setCentralWidget(view);
     widgets.SetLog(log);
     widgets.SetView(view);
-    _overflowButton = new QPushButton(QStringLiteral("Overflow"), this);
+    SetOverflowIndicator(new morvex_gui_qtlib::OverflowIndicator(this));
     _overflowButton->hide();
     _verdicts = std::make_unique<QSignalSpy>(view, qOverload<bool>(&DisplayView::testResult));
 
@@ -139,18 +140,19 @@ void ReplyRoad::ReadSerialPort() {
     if (OverflowMarked()) {
         // The read was dropped whole; its size is what was waiting, up to a buffer.
         ++_overflows;
-        _bytesRead += static_cast<size_t>(std::min(BytesAvailable(), kBufferSize));
+        _bytesRead += static_cast<size_t>(
+            std::min(_link.Reader().BytesAvailable(), morvex_gui::ReplyReader::kBufferSize));
         ClearOverflowMark();
     } else {
         // Every byte of the read ended up in a line (plus its "\r") or pending.
         size_t consumed = 0;
-        for (const std::string& line : Lines()) {
+        for (const std::string& line : _link.Lines()) {
             consumed += line.size() + 1;
         }
         _bytesRead +=
             consumed + static_cast<size_t>(PendingLength()) - static_cast<size_t>(pendingBefore);
     }
-    _linesRead += Lines().size();
+    _linesRead += _link.Lines().size();
     ParseLines(current);
 }
 
@@ -159,5 +161,5 @@ bool ReplyRoad::OverflowMarked() const {
 }
 
 void ReplyRoad::ClearOverflowMark() {
-    _overflowButton->setStyleSheet(QString());
+    _overflowButton->Clear();
 }
