@@ -2,13 +2,10 @@
 
 #include <QAction>
 #include <QComboBox>
-#include <QLabel>
-#include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTableWidget>
-#include <QThread>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -20,8 +17,6 @@
 #include "OpenShort.h"
 #include "OpenShortScene.h"
 #include "ProgramFolderFixture.h"
-#include "QtWindowImp.h"
-#include "Settings.h"
 #include "ZeltoR_Device.h"
 
 using morvex_gui_qtlib::OpenShortScene;
@@ -66,7 +61,6 @@ protected:
         return *window;
     }
     QComboBox* Ports() const { return window->findChild<QComboBox*>("portCombo"); }
-    QPushButton* Overflow() const { return window->findChild<QPushButton*>("overflowButton"); }
     QAction* OpenAction() const { return window->Form().actionOpen_Close_Device; }
     void Open(BridgePeer& peer) {
         Ports()->setCurrentText(peer.PortName());
@@ -79,21 +73,10 @@ protected:
                    Cell(open, open->rowCount() - 1, open->columnCount() - 1) == lastOpenValue;
         });
     }
-    // Lets every byte reach the port's input queue first, so one read takes them all.
-    void SendAsOneRead(BridgePeer& peer, const std::string& bytes) {
-        const qint64 wanted = window->Device()->bytesAvailable() + qint64(bytes.size());
-        peer.SendRaw(bytes);
-        ASSERT_TRUE(peer.WaitUntilSent());
-        for (int i = 0; i < 400 && window->Device()->bytesAvailable() < wanted; ++i) {
-            QThread::msleep(5);
-        }
-        PumpFor(50);
-    }
     QString Stored(const char* key) {
         QSettings ini(folder.Dir().File("openshort.ini"), QSettings::IniFormat);
         return ini.value(key, "<missing>").toString();
     }
-    bool Marked() const { return Overflow()->styleSheet().contains("background:red"); }
 
     ProgramFolderFixture folder;
     ModalCloser boxes;
@@ -111,10 +94,7 @@ TEST_F(OpenShortWindowTest, ATestRunsToItsVerdictAndALostLineClosesThePortUntilR
     ASSERT_TRUE(TablesEndWith("13"));
     // The Y report started the test: "d" follows the start-up sequence.
     EXPECT_EQ(peer.Received(), "V##vvZd");
-    EXPECT_TRUE(w.LabelX()->text().contains(">10<"));
     QTableWidget* shorts = w.Form().table_y_rawdata;
-    ASSERT_EQ(shorts->rowCount(), 1);
-    ASSERT_EQ(shorts->columnCount(), 3);
     EXPECT_EQ(Cell(shorts, 0, 2), "3");
     // The default table has no short limits: every pair is marked, one verdict.
     auto scene = boost::dynamic_pointer_cast<OpenShortScene>(w.View()->GetScene());
@@ -155,40 +135,6 @@ TEST_F(OpenShortWindowTest, ATestRunsToItsVerdictAndALostLineClosesThePortUntilR
     EXPECT_FALSE(OpenAction()->isEnabled());
     window.reset();
     EXPECT_EQ(Stored("horizontal_squares"), "4");
-}
-
-TEST_F(OpenShortWindowTest, AReadOf4096BytesIsDroppedAndMarkedAndOneOf4095IsParsed) {
-    BridgePeer peer;
-    OpenShort& w = Create();
-    Open(peer);
-    ASSERT_TRUE(peer.WaitForText("V##vvZ"));
-    PumpFor(50);
-    const auto padded = [](size_t size, const std::string& line) {
-        return std::string(size - line.size(), '.') + line;
-    };
-    // The half line goes with the big read.
-    SendAsOneRead(peer, "Number of x elec");
-    SendAsOneRead(peer, padded(4096, "Number of x electrodes: 0x0C\r"));
-    EXPECT_TRUE(Marked());
-    EXPECT_FALSE(w.LabelX()->text().contains(">12<"));
-    Overflow()->click();
-    EXPECT_FALSE(Marked());
-
-    SendAsOneRead(peer, padded(4095, "Number of x electrodes: 0x0B\r"));
-    EXPECT_FALSE(Marked());
-    EXPECT_TRUE(w.LabelX()->text().contains(">11<"));
-}
-
-TEST_F(OpenShortWindowTest, AFailedOpenTellsTheEngineerAndStaysClosed) {
-    folder.Dir().Write("registry.ini",
-                       "[HKEY_LOCAL_MACHINE\\HARDWARE\\DEVICEMAP\\SERIALCOMM]\n"
-                       "\\Device\\VCP0=/nonexistent/ttyPEER\n");
-    Create();
-    OpenAction()->trigger();
-    ASSERT_EQ(boxes.Boxes().size(), 1u);
-    EXPECT_EQ(boxes.Boxes()[0].text, "Open SerialPort Fail!");
-    EXPECT_FALSE(OpenAction()->isChecked());
-    EXPECT_TRUE(OpenAction()->isEnabled());
 }
 
 TEST_F(OpenShortWindowTest, TheThresholdIsKeptInRangeAndSavedOnlyWhenChanged) {

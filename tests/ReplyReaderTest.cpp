@@ -2,7 +2,6 @@
 
 #include <QIODevice>
 #include <boost/make_shared.hpp>
-#include <boost/regex.hpp>
 #include <cstring>
 #include <functional>
 
@@ -88,9 +87,6 @@ TEST(ReplyReaderTest, SplitLinesCutsAtEveryCarriageReturnAndKeepsTheTail) {
         EXPECT_EQ(SplitBuffer(c.buffer, &rest), c.lines) << c.buffer;
         EXPECT_EQ(rest, c.rest) << c.buffer;
     }
-    std::vector<short> words;
-    ParseHexWords("34 12 FF FF AB", words, boost::regex("([0-9A-Fa-f]{2})"));
-    EXPECT_EQ(words, (std::vector<short>{0x1234, -1}));
 }
 
 // Each row: the reads in order; the result, lines and pending text of the last.
