@@ -91,6 +91,8 @@ protected:
     }
     // Sends `letter` followed by `arg` as one command.
     void SendWithArgument(const char* letter, const char* arg);
+    // Every write to the bridge goes through here; a closed port takes none.
+    qint64 WriteIfOpen(const char* data, qint64 length);
 
     boost::shared_ptr<State>* _currentState;
     boost::shared_ptr<State> _previousState;

@@ -12,55 +12,10 @@
 
 #include "BridgePeer.h"
 #include "EventPump.h"
+#include "MessageCapture.h"
 #include "Win_QextSerialPort.h"
 
 namespace {
-
-// Collects Qt messages from any thread while it lives.
-class MessageCapture {
-public:
-    MessageCapture() {
-        Instance() = this;
-        _previous = qInstallMessageHandler(&MessageCapture::Handle);
-    }
-    ~MessageCapture() {
-        qInstallMessageHandler(_previous);
-        Instance() = nullptr;
-    }
-
-    std::vector<std::string> Messages() const {
-        std::lock_guard<std::mutex> lock(_mutex);
-        return _messages;
-    }
-    bool Contains(const std::string& text) const {
-        for (const std::string& message : Messages()) {
-            if (message.find(text) != std::string::npos) {
-                return true;
-            }
-        }
-        return false;
-    }
-    void Clear() {
-        std::lock_guard<std::mutex> lock(_mutex);
-        _messages.clear();
-    }
-
-private:
-    static MessageCapture*& Instance() {
-        static MessageCapture* instance = nullptr;
-        return instance;
-    }
-    static void Handle(QtMsgType, const QMessageLogContext&, const QString& message) {
-        if (MessageCapture* capture = Instance()) {
-            std::lock_guard<std::mutex> lock(capture->_mutex);
-            capture->_messages.push_back(message.toStdString());
-        }
-    }
-
-    mutable std::mutex _mutex;
-    std::vector<std::string> _messages;
-    QtMessageHandler _previous = nullptr;
-};
 
 int OpenDescriptorCount() {
     int count = 0;
