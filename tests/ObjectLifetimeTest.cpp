@@ -40,18 +40,6 @@ private:
     int* _updates;
 };
 
-std::string Frame(const std::string& x, const std::string& y) {
-    return "X" + x + "\rY" + y + "\r";
-}
-
-std::string Repeat(const std::string& text, int times) {
-    std::string all;
-    for (int i = 0; i < times; ++i) {
-        all += text;
-    }
-    return all;
-}
-
 class ObjectLifetimeTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -124,7 +112,7 @@ TEST_F(ObjectLifetimeTest, ASceneStillShowingAReleasedStateResizesAndRedraws) {
     road.device.DebugState();
     // Four frames start the display, ten more only settle it; the last
     // settling frame is out of limits and not judged yet.
-    ASSERT_TRUE(road.Deliver(Repeat(Frame("0,0", "0"), 13) + Frame("999,0", "0")));
+    ASSERT_TRUE(road.Deliver(Repeat(Frame({0, 0}, {0}), 13) + Frame({999, 0}, {0})));
     ASSERT_NE(road.Current<morvex_gui_qtlib::DebugScene>(), nullptr);
     EXPECT_TRUE(road.Verdicts().empty());
 
