@@ -4,7 +4,6 @@
 #include <boost/make_shared.hpp>
 #include <map>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "BendingRawData.h"
@@ -206,16 +205,7 @@ struct Outcome {
     std::vector<std::string> notices;
     QString log;
     size_t lines = 0;
-
-    auto Tied() const { return std::tie(scene, verdicts, results, notices, log, lines); }
-    bool operator==(const Outcome& other) const { return Tied() == other.Tied(); }
 };
-
-void PrintTo(const Outcome& o, std::ostream* out) {
-    *out << o.scene << ", " << o.verdicts.size() << " verdicts, " << o.results.size()
-         << " records, " << o.notices.size() << " notices, " << o.lines << " lines, log \""
-         << o.log.toStdString() << "\"";
-}
 
 // Collects the GUI interface's signals that reach the main window as text.
 class NoticeRecorder {
@@ -302,6 +292,15 @@ protected:
 
 }  // namespace
 
+static void ExpectSame(const Outcome& a, const Outcome& b) {
+    EXPECT_EQ(a.scene, b.scene);
+    EXPECT_EQ(a.verdicts, b.verdicts);
+    EXPECT_EQ(a.results, b.results);
+    EXPECT_EQ(a.notices, b.notices);
+    EXPECT_EQ(a.log, b.log);
+    EXPECT_EQ(a.lines, b.lines);
+}
+
 TEST_P(ReplyRoadEndToEndTest, CommandReplySceneVerdictRecordAndTheSameWhenCut) {
     const Family& family = GetParam();
     const Outcome whole = Run(family, family.reply, 0);
@@ -309,7 +308,7 @@ TEST_P(ReplyRoadEndToEndTest, CommandReplySceneVerdictRecordAndTheSameWhenCut) {
     EXPECT_EQ(whole.verdicts, family.verdicts);
     EXPECT_EQ(whole.results, family.results);
     EXPECT_EQ(whole.notices, family.notices);
-    EXPECT_EQ(Run(family, family.reply, 2024), whole);
+    ExpectSame(Run(family, family.reply, 2024), whole);
 }
 
 INSTANTIATE_TEST_SUITE_P(Families, ReplyRoadEndToEndTest, ::testing::ValuesIn(Families()),
@@ -359,5 +358,5 @@ TEST_F(ReplyRoadNoiseTest, GarbageAndANackLineInMidStreamChangeNothingElse) {
     EXPECT_EQ(noisy.lines, plain.lines + 6) << "six noise lines; the last noise leads a line";
     noisy.notices = plain.notices;
     noisy.lines = plain.lines;
-    EXPECT_EQ(noisy, plain);
+    ExpectSame(noisy, plain);
 }

@@ -1,10 +1,7 @@
 #include <dirent.h>
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QTemporaryDir>
-#include <QThread>
-#include <atomic>
 #include <type_traits>
 
 #include "BridgePeer.h"
@@ -31,11 +28,6 @@ int OpenDescriptorCount() {
 // Reads everything a port announces, in the GUI thread, as the windows do.
 struct Reader {
     explicit Reader(Win_QextSerialPort& port) : _port(port) {
-        // The direct observer runs before the queued read can reach the GUI thread.
-        QObject::connect(
-            &port, &QIODevice::readyRead, &_context,
-            [this] { emittedOffGuiThread = QThread::currentThread() != qApp->thread(); },
-            Qt::DirectConnection);
         QObject::connect(&port, &QIODevice::readyRead, &_context, [this] {
             ++announcements;
             text += _port.readAll().toStdString();
@@ -46,7 +38,6 @@ struct Reader {
     QObject _context;
     std::string text;
     int announcements = 0;
-    std::atomic<bool> emittedOffGuiThread{false};
 };
 
 }  // namespace
@@ -73,23 +64,6 @@ TEST(SerialPortTest, UnusableNamesFailWithoutLeakingAndAPortOpensOnlyOnce) {
     EXPECT_TRUE(first.isOpen());
     first.close();
     EXPECT_TRUE(second.open(QIODevice::ReadWrite)) << "free again after close";
-}
-
-TEST(SerialPortTest, ReadyReadComesFromTheEventThreadAndBytesAreExact) {
-    BridgePeer peer;
-    Win_QextSerialPort port(peer.PortName(), QextSerialBase::EventDriven);
-    Reader reader(port);
-    ASSERT_TRUE(port.open(QIODevice::ReadWrite));
-
-    const std::string sent("Master version\r\nwith \r\n raw bytes\x01\xff");
-    peer.SendRaw(sent);
-    ASSERT_TRUE(PumpUntil([&] { return reader.text.size() >= sent.size(); }));
-    EXPECT_EQ(reader.text, sent);
-    EXPECT_TRUE(reader.emittedOffGuiThread);
-
-    EXPECT_EQ(port.write("#q", 2), 2);
-    ASSERT_TRUE(peer.WaitForBytes(2));
-    EXPECT_EQ(peer.Received(), "#q") << "no line end, no translation";
 }
 
 TEST(SerialPortTest, WriteOwnsNoCallerBytesAfterItReturns) {
