@@ -25,9 +25,9 @@
 #include "DialogScript.h"
 #include "Drovanel.h"
 #include "DrovanelFixture.h"
-#include "MassProductionFixture.h"
 #include "MasterDownloader.h"
 #include "OpenShort.h"
+#include "ProgramFolderFixture.h"
 #include "QualificationSetup.h"
 #include "QualifyLogDialog.h"
 #include "RecordSetFileName.h"
@@ -210,12 +210,16 @@ struct ClosedDevice {
     morvex_gui::CoreDevice device{nullptr, &state};
 };
 
-class FormFitTest : public ::testing::Test, public MassProductionFixture {};
+class FormFitTest : public ::testing::Test {
+protected:
+    ProgramFolderFixture folder;
+};
 
 }  // namespace
 
 TEST_F(FormFitTest, EveryTextOfTheMassProductionWindowFits) {
-    EXPECT_EQ(FaultsOf(&Create()), "");
+    ZeltoMP window;
+    EXPECT_EQ(FaultsOf(&window), "");
 }
 
 TEST(FormFitEngineeringTest, EveryTextOfTheEngineeringAndOpenShortWindowsFits) {
@@ -257,7 +261,8 @@ TEST_F(FormFitTest, ThePasswordBoxShowsItsWholeTitle) {
         faults = FaultsOf(&box);
         box.reject();
     })});
-    Create().findChild<QAction*>("actionDefault")->trigger();
+    ZeltoMP window;
+    window.findChild<QAction*>("actionDefault")->trigger();
     EXPECT_TRUE(script.Done());
     EXPECT_EQ(faults, "");
 }

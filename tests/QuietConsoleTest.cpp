@@ -1,12 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <QInputDialog>
+#include <memory>
 
 #include "DialogScript.h"
 #include "Drovanel.h"
 #include "DrovanelFixture.h"
-#include "MassProductionFixture.h"
 #include "MessageCapture.h"
+#include "ProgramFolderFixture.h"
 #include "SettingDialog.h"
 #include "ZeltoMP.h"
 
@@ -32,17 +33,18 @@ DialogScript::Step AcceptSettings() {
 // The commands that accepting the settings and closing the program send are
 // skipped while the port is closed, so the console stays quiet.
 TEST(QuietConsoleTest, MassProductionWindowWithThePortClosed) {
-    MassProductionFixture fixture;
+    ProgramFolderFixture folder;
     MessageCapture messages;
     DialogScript script({DialogScript::On<QInputDialog>([](QInputDialog& box) {
                              box.setTextValue("trevk");
                              box.accept();
                          }),
                          AcceptSettings()});
-    fixture.Create().Form().actionDefault->trigger();
+    auto window = std::make_unique<ZeltoMP>();
+    window->findChild<QAction*>("actionDefault")->trigger();
     EXPECT_TRUE(script.Done());
-    fixture.Destroy();
-    EXPECT_TRUE(fixture.Log().contains("Default settings accept"));
+    window.reset();
+    EXPECT_TRUE(folder.Log().contains("Default settings accept"));
     EXPECT_EQ(Printed(messages), "");
 }
 
