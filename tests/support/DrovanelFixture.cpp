@@ -102,19 +102,6 @@ QString DrovanelFixture::Status(const char* key) const {
     return QString();
 }
 
-QPushButton* DrovanelFixture::OverflowButton() const {
-    for (QPushButton* button : _window->statusBar()->findChildren<QPushButton*>()) {
-        if (button->text() == QLatin1String("Overflow")) {
-            return button;
-        }
-    }
-    return nullptr;
-}
-
-QProgressBar* DrovanelFixture::LineProgress() const {
-    return _window->statusBar()->findChild<QProgressBar*>();
-}
-
 QComboBox* DrovanelFixture::ToolBarList(bool speeds) const {
     for (QToolBar* bar : _window->findChildren<QToolBar*>()) {
         for (QComboBox* combo : bar->findChildren<QComboBox*>()) {

@@ -15,8 +15,6 @@
 
 class BridgePeer;
 class QComboBox;
-class QProgressBar;
-class QPushButton;
 namespace morvex_gui_qtlib {
 class Scene;
 }
@@ -74,8 +72,6 @@ public:
     QString Panel() const;
     // The status line's caption that holds `key` ("M-Ver", "X-Ch."...).
     QString Status(const char* key) const;
-    QPushButton* OverflowButton() const;
-    QProgressBar* LineProgress() const;
     // The port list, or with `speeds` the speed list.
     QComboBox* ToolBarList(bool speeds) const;
     boost::shared_ptr<morvex_gui_qtlib::Scene> Scene() const;
