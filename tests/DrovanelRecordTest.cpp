@@ -164,8 +164,6 @@ TEST_F(DrovanelRecordTest, TheNameDialogDecidesTheFile) {
     EXPECT_EQ(fixture.Log().count("Record stop"), 2);
 }
 
-// ---- offset files and record segments ---------------------------------------
-
 TEST_F(DrovanelRecordTest, ADisplayedFrameCompletesThePendingOffsetSaveAndSegmentRecord) {
     fixture.Dir().Write("segment.txt", "old segment that is longer");
     MessageBoxCatcher overwrite(QMessageBox::Yes);  // the save dialog asks before replacing
@@ -210,90 +208,50 @@ TEST(DrovanelOffsetTest, AnOffsetFileNeedsItsXLineThenItsYLineOfNumbers) {
     EXPECT_TRUE(fixture.SavedConfig().contains("offset1.txt\n"));
 }
 
-// ---- the record viewer --------------------------------------------------------
-
-class RecordViewTest : public ::testing::Test {
-protected:
-    void Record(const QString& name, const QByteArray& content) {
-        QDir().mkpath(dir.File("RecordFiles"));
-        dir.Write("RecordFiles/" + name, content);
-    }
-    QStringList Listed() {
-        QStringList names;
-        for (int row = 0; row < list->count(); ++row) {
-            names << list->item(row)->text();
-        }
-        return names;
-    }
-    QString Show(const QString& name) {
-        list->setCurrentRow(Listed().indexOf(name));
-        return text->toPlainText();
-    }
-    void Open() {
-        view = std::make_unique<RecordView>(nullptr);
-        list = view->findChild<QListWidget*>("listWidget");
-        text = view->findChild<QTextBrowser*>("textBrowser");
-    }
-
+TEST(RecordViewTest, ListsShowsWithoutEscapesAndRefusesBadFiles) {
     TempProgramDir dir;
-    std::unique_ptr<RecordView> view;
-    QListWidget* list = nullptr;
-    QTextBrowser* text = nullptr;
-};
-
-TEST_F(RecordViewTest, ListsTheRecordsByNameAndShowsThemWithoutEscapes) {
-    Open();
-    EXPECT_TRUE(Listed().isEmpty());  // no folder yet
+    QDir().mkpath(dir.File("RecordFiles/folder.log"));
     static const char kMixed[] = "first\x1B[0m line\r\n\nthird\n\x1B\x1B\nlast\x1B\x1B";
-    Record("b.log", QByteArray(kMixed, sizeof kMixed - 1));
-    Record("A.log", "a\n\x1B\x1B");
-    Record("c.txt", "not a record\n");
-    Open();
-    EXPECT_EQ(Listed(), (QStringList{"A.log", "b.log"}));
-    // The empty line stays, a line of escapes stays empty, escapes at the end leave nothing.
-    EXPECT_EQ(Show("b.log"), "first[0m line\n\nthird\n\nlast");
-    EXPECT_EQ(Show("A.log"), "a");
-    // Refresh picks up new files and shows none of them.
-    Record("0.log", "zero\n");
-    DrovanelFixture::Do(*view, "pushButton");
-    EXPECT_EQ(Listed(), (QStringList{"0.log", "A.log", "b.log"}));
-    EXPECT_TRUE(text->toPlainText().isEmpty());
-}
-
-TEST_F(RecordViewTest, BadFilesGetAClearMessage) {
+    dir.Write("RecordFiles/b.log", QByteArray(kMixed, sizeof kMixed - 1));
+    dir.Write("RecordFiles/c.txt", "not a record\n");
     // The largest file shown is one byte short of a mebibyte.
     const QByteArray largest = QByteArray(1023, 'x').append('\n').repeated(1024).chopped(1);
-    Record("largest.log", largest);
-    Record("too large.log", largest + "y");
-    Record("gone.log", "soon deleted\n");
-    QDir().mkpath(dir.File("RecordFiles/folder.log"));
-    Open();
-    EXPECT_EQ(Show("largest.log").size(), largest.size());
-    EXPECT_EQ(Show("too large.log"), "Error: This file's size is not support!");
+    dir.Write("RecordFiles/A.log", largest);
+    dir.Write("RecordFiles/too large.log", largest + "y");
+    dir.Write("RecordFiles/gone.log", "soon deleted\n");
+    RecordView view(nullptr);
+    auto* list = view.findChild<QListWidget*>("listWidget");
+    auto* text = view.findChild<QTextBrowser*>("textBrowser");
+    const auto show = [&](int row) {
+        list->setCurrentRow(row);
+        return text->toPlainText();
+    };
+    ASSERT_EQ(list->count(), 5);  // by name, case ignored: A, b, folder, gone, too large
+    EXPECT_EQ(list->item(1)->text(), "b.log");
+    // The empty line stays, a line of escapes stays empty, escapes at the end leave nothing.
+    EXPECT_EQ(show(1), "first[0m line\n\nthird\n\nlast");
+    EXPECT_EQ(show(0).size(), largest.size());
+    EXPECT_EQ(show(2), "Error: This file can't be read!");
     QFile::remove(dir.File("RecordFiles/gone.log"));
-    EXPECT_EQ(Show("gone.log"), "Error: This file is not exist!");
-    EXPECT_EQ(Show("folder.log"), "Error: This file can't be read!");
-}
+    EXPECT_EQ(show(3), "Error: This file is not exist!");
+    EXPECT_EQ(show(4), "Error: This file's size is not support!");
+    // Refresh picks up new files and shows none of them.
+    dir.Write("RecordFiles/0.log", "zero\n");
+    DrovanelFixture::Do(view, "pushButton");
+    EXPECT_EQ(list->item(0)->text(), "0.log");
+    EXPECT_TRUE(text->toPlainText().isEmpty());
 
-TEST_F(RecordViewTest, PickingAnotherFileWhileOneIsShownShowsOnlyTheOther) {
-    QByteArray many;
-    for (int i = 0; i < 20000; ++i) {
-        many += "long record line " + QByteArray::number(i) + "\n";
-    }
-    Record("long.log", many);
-    Record("short.log", "short\n");
-    Open();
-    // Pick the short one from inside the long one's showing.
+    // Picking another file from inside a long one's showing shows only the other.
     bool picked = false;
     QObject::connect(text, &QTextEdit::textChanged, [&] {
         if (!picked && text->document()->blockCount() > 10) {
             picked = true;
-            QTimer::singleShot(0, [&] { list->setCurrentRow(1); });
+            QTimer::singleShot(0, [&] { list->setCurrentRow(2); });
         }
     });
-    list->setCurrentRow(0);
+    list->setCurrentRow(1);  // the largest, now after "0.log"
     EXPECT_TRUE(picked);
-    EXPECT_EQ(text->toPlainText(), "short");
+    EXPECT_EQ(text->toPlainText(), "first[0m line\n\nthird\n\nlast");
 }
 
 }  // namespace

@@ -108,7 +108,6 @@ protected:
         return fixture.Find<QListWidget>("listTuneParametersInfo")->item(row)->text();
     }
 
-    // The panel shows; the tune panel once it has read the parameters.
     bool Shows(const QString& panel) {
         return PumpUntil([&] {
             return fixture.Panel() == panel &&
@@ -162,8 +161,6 @@ TEST_F(DrovanelTuningTest, TheTunePanelReadsSelectsAndStepsTheParameters) {
     EXPECT_TRUE(fixture.Log().contains("Select next parameter on tail"));
     EXPECT_TRUE(fixture.SavedConfig().contains("fingX_value=36"));
 }
-
-// ---- the tuning set-up --------------------------------------------------------------
 
 TEST_F(DrovanelTuningTest, AnUnfinishedSetupReturnsToTheUserPanel) {
     OpenUserPanel();
@@ -222,8 +219,6 @@ TEST_F(DrovanelTuningTest, AStartedTuningEndsInTheTunePanel) {
     EXPECT_LT(fixture.Log().indexOf("Tuning start dialog accept"),
               fixture.Log().indexOf("Enter tune mode"));
 }
-
-// ---- save and apply, finish ------------------------------------------------------------
 
 const QByteArray kPattern =
     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<system_environment_configuration>\n"
@@ -322,8 +317,6 @@ TEST_F(DrovanelTuningTest, FinishingNeedsTheImagesAndDownloadsThePattern) {
     EXPECT_TRUE(fixture.Log().contains("Finish Tune"));
 }
 
-// ---- qualification logging ---------------------------------------------------------------
-
 // A qualification reply: "Q:" and twelve fields starting at `first`; with
 // `labelled`, each field after its label, as the log keeps it.
 std::string QLine(int first, bool labelled = false) {
@@ -372,7 +365,6 @@ TEST_F(DrovanelQualifyTest, LogsTheLinesRunsTheAnalysisAndRestoresTheController)
     const QString logFile = fixture.Dir().File("q logs/run 1.log");
     QDir().mkpath(fixture.Dir().File("q logs"));
     EXPECT_TRUE(fixture.Run("buttonTuneQualify", Start(logFile, 3)));
-    // The third line ends the log.
     EXPECT_EQ(fixture.Dir().Read("q logs/run 1.log").toStdString(),
               QLine(0, true) + "\n" + QLine(100, true) + "\n" + QLine(200, true) + "\n");
     // The script names the analysis and the log as words of the shell.

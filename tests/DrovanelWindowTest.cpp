@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTextBrowser>
-#include <functional>
+
 #include <string>
 #include <vector>
 
@@ -171,7 +171,6 @@ TEST_F(DrovanelWindowTest, AMismatchWarnsAndTheCheckGivesUpOnItsHundredthTick) {
     const int given = checking->value();
     PumpFor(250);
     EXPECT_EQ(checking->value(), given);
-    // The engineer goes on without the check.
     EXPECT_EQ(Sent([&] { fixture.Do("buttonEnter"); }, "#"), "#");
 
     window.CheckInformationTimeOut();
@@ -277,8 +276,6 @@ TEST_F(DrovanelWindowTest, TheDirectSwitchOpensWithoutAnyCheck) {
     EXPECT_EQ(fixture.Panel(), "commonPanel");
     EXPECT_FALSE(fixture.SavedConfig().contains("port_bit_rate"));
 }
-
-// ---- display modes, panels ---------------------------------------------------------
 
 template <class SceneT>
 bool Is(const boost::shared_ptr<Scene>& scene) {
@@ -387,8 +384,6 @@ TEST_F(DrovanelWindowTest, ThePanelsSendTheirCommands) {
     EXPECT_TRUE(fixture.Log().contains("Enter i2C mode"));
 }
 
-// ---- dialogs that take the link over, external tools ------------------------------------
-
 TEST_F(DrovanelWindowTest, DownloadsTakeTheLinkAndGiveItBack) {
     OpenWindow();
     bool readDuring = true;
@@ -396,10 +391,8 @@ TEST_F(DrovanelWindowTest, DownloadsTakeTheLinkAndGiveItBack) {
     EXPECT_TRUE(fixture.Run("actionMasterDownload",
                             {End<morvex_gui::MasterDownloader>(QDialog::Rejected, &readDuring)}));
     EXPECT_FALSE(readDuring);
-    // After whatever the downloader sent, user mode again.
     EXPECT_TRUE(PumpUntil([&] { return EndsWith("#"); })) << peer.Received();
     EXPECT_TRUE(WindowReads("AFTER"));
-    // A finished slave download starts the bridge again.
     peer.ClearReceived();
     EXPECT_TRUE(
         fixture.Run("actionSlaveDownload", {End<morvex_gui::SlaveDownloader>(QDialog::Accepted)}));
