@@ -451,4 +451,21 @@ TEST_F(DrovanelQualifyTest, AMissingFolderOrShellIsReported) {
     EXPECT_FALSE(QFile::exists(Calls()));
 }
 
+TEST_F(DrovanelQualifyTest, AnAdapterPulledDuringTheLogLeavesNothingToRestore) {
+    OpenWindow(QLine(1) + "\r");
+    MessageBoxCatcher boxes;
+    std::deque<Step> steps = Start(fixture.Dir().File("q.log"), 5);
+    steps.push_back(DialogScript::On<morvex_gui::QualifyLogDialog>([&](QDialog& logger) {
+        peer.HangUp();
+        peer.Unlist();
+        EXPECT_TRUE(PumpUntil([&] { return !logger.isVisible(); }));  // the logger closes
+    }));
+    EXPECT_TRUE(fixture.Run("buttonTuneQualify", steps));
+    ASSERT_TRUE(PumpUntil([&] { return fixture.Log().contains("Exit Qualification"); }));
+    PumpFor(50);
+    const QString log = fixture.Log();
+    EXPECT_FALSE(log.mid(log.indexOf("Exit Qualification")).contains("Refresh all parameters"));
+    EXPECT_TRUE(boxes.Titles().contains("Missing Connection..."));
+}
+
 }  // namespace
