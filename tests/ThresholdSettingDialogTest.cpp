@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QHeaderView>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -60,52 +59,21 @@ protected:
     Settings settings;
 };
 
-TEST_F(ThresholdSettingDialogTest, FormShowsLabelsAndLimitsOfEveryChannel) {
+TEST_F(ThresholdSettingDialogTest, DefaultsComeFromTheRawDataLimitsAndSaveWritesThemExactly) {
     SetCounts(3, 2);
     auto dialog = Open();
-    EXPECT_EQ(dialog->windowTitle(), "ThresholdSettingDialog");
-    EXPECT_EQ(dialog->font().family(), "Tahoma");
-    EXPECT_EQ(dialog->locale(), QLocale(QLocale::English, QLocale::UnitedStates));
-    EXPECT_EQ(dialog->findChild<QPushButton*>("import_pushButton")->text(), "Import");
-    EXPECT_EQ(dialog->findChild<QPushButton*>("save_pushButton")->text(), "Save");
-    EXPECT_EQ(dialog->findChild<QTabWidget*>("tabWidget")->tabText(0), "Rawdata");
-
-    QTableWidget* table = TableOf(*dialog);
-    ASSERT_EQ(table->rowCount(), 6);
-    EXPECT_EQ(table->columnCount(), 3);
-    EXPECT_TRUE(table->horizontalHeader()->isHidden());
-    EXPECT_EQ(table->selectionMode(), QAbstractItemView::SingleSelection);
-    const QStringList headers = {"XChannels", "Max", "Min", "YChannels", "Max", "Min"};
-    for (int row = 0; row < 6; ++row) {
-        EXPECT_EQ(table->verticalHeaderItem(row)->text(), headers[row]);
-    }
     EXPECT_EQ(Cell(*dialog, 0, 2), "X2");
-    EXPECT_EQ(Cell(*dialog, 3, 1), "Y1");
     EXPECT_EQ(Cell(*dialog, 3, 2), "<none>");  // the shorter side stays empty
-    EXPECT_EQ(table->item(0, 0)->flags(), Qt::ItemIsEditable);
-    EXPECT_TRUE(table->item(1, 0)->flags() & Qt::ItemIsEnabled);
-    EXPECT_EQ(Cell(*dialog, 1, 2), "80");
-    EXPECT_EQ(Cell(*dialog, 2, 0), "-60");
     EXPECT_EQ(Cell(*dialog, 5, 1), "-60");
-    // Loading never creates the file.
-    EXPECT_FALSE(QFile::exists(dir.File("X3Y2.txt")));
-}
-
-TEST_F(ThresholdSettingDialogTest, DefaultsComeFromTheRawDataLimits) {
-    SetCounts(2, 1);
-    settings.SetParameter(ConfigParameter("rawdata_max", "120"));
-    settings.SetParameter(ConfigParameter("rawdata_min", "-7x"));
-    auto dialog = Open();
-    EXPECT_EQ(dialog->getThresholdValues(), (Table{{120, 120}, {-7, -7}, {120}, {-7}}));
-}
-
-TEST_F(ThresholdSettingDialogTest, SaveWritesTheFileExactlyAndAccepts) {
-    SetCounts(3, 2);
-    auto dialog = Open();
+    EXPECT_FALSE(QFile::exists(dir.File("X3Y2.txt"))) << "loading never creates the file";
     Click(*dialog, "save_pushButton");
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
     EXPECT_EQ(dir.Read("X3Y2.txt"), kDefaultFile);
-    EXPECT_EQ(kDefaultFile.size(), 41);
+
+    SetCounts(2, 1);
+    settings.SetParameter(ConfigParameter("rawdata_max", "120"));
+    settings.SetParameter(ConfigParameter("rawdata_min", "-7x"));
+    EXPECT_EQ(Open()->getThresholdValues(), (Table{{120, 120}, {-7, -7}, {120}, {-7}}));
 }
 
 TEST_F(ThresholdSettingDialogTest, EditedCellsAreSavedAsTypedAndReadBack) {
