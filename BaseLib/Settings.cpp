@@ -1,11 +1,10 @@
 #include "Settings.h"
 
 #include <QSaveFile>
-#include <algorithm>
-#include <cctype>
 
 #include "OperationLog.h"
 #include "SettingsIni.h"
+#include "StringConvert.h"
 #include "ThresholdTable.h"
 
 namespace {
@@ -19,7 +18,7 @@ bool IsSessionOnlyKey(const std::string& key) {
 // byte, so a larger number in the file is a typing error, not a panel.
 struct CountLimit {
     const char* key;
-    long long most;
+    int most;
 };
 
 constexpr CountLimit kCountLimits[] = {
@@ -38,43 +37,17 @@ const CountLimit* FindCountLimit(const std::string& key) {
     return nullptr;
 }
 
-// The leading decimal number of `text` held within 0..most, read the way the
-// readers read it (blanks, sign, digits); false when the text has no number
-// or its number is already in range, so such a text stays as it is.
-bool ClampedCount(const std::string& text, long long most, long long& clamped) {
-    size_t i = text.find_first_not_of(" \t\r\n");
-    if (i == std::string::npos) {
-        return false;
-    }
-    const bool negative = text[i] == '-';
-    if (text[i] == '-' || text[i] == '+') {
-        ++i;
-    }
-    if (i >= text.size() || !std::isdigit(static_cast<unsigned char>(text[i]))) {
-        return false;
-    }
-    long long value = 0;
-    for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i) {
-        value = std::min(value * 10 + (text[i] - '0'), most + 1);
-    }
-    if (negative && value > 0) {
-        clamped = 0;
-        return true;
-    }
-    clamped = std::min(value, most);
-    return value > most;
-}
-
+// A count above what the bridge can report is cut to that. Every other text
+// stays as it is: the readers take a negative or non-numeric count as none.
 void ClampCount(ConfigParameter& parameter) {
     const CountLimit* limit = FindCountLimit(parameter.GetName());
-    long long clamped = 0;
-    if (limit == nullptr || !ClampedCount(parameter.GetValue(), limit->most, clamped)) {
+    if (limit == nullptr || StringToInt(parameter.GetValue()) <= limit->most) {
         return;
     }
     LOG4CPLUS_WARN(OperationLogger(), "Setting " << parameter.GetName() << "="
                                                  << parameter.GetValue().substr(0, 40)
-                                                 << " is out of range; " << clamped << " used");
-    parameter.SetValue(std::to_string(clamped));
+                                                 << " is out of range; " << limit->most << " used");
+    parameter.SetValue(std::to_string(limit->most));
 }
 
 }  // namespace

@@ -195,50 +195,41 @@ boost::shared_ptr<State> Make(WindowImp* imp) {
 const std::string kBytes = "00 11 22 33 44 55 66 77 88 99 aa bb cc dd ee ff ";
 const std::string kCrc = "The CRC of the application of the slave: ";
 
+// clang-format off
 const Reply kReplies[] = {
-    {Make<CoreMasterVersion>,
-     {"> Master version: I2C master for Q71 Morvex ABC BV5.3",
-      "Master version: I2C master for Q71 Morvex ABC V6.0"},
-     "ReadMasterVersion(BV5.3)"},
-    {Make<CoreSlaveVersion>,
-     {"Slave version: ZT V8.2\x1b[0m", "Slave version: other"},
+    {Make<CoreMasterVersion>, {"> Master version: I2C master for Q71 Morvex ABC BV5.3",
+      "Master version: I2C master for Q71 Morvex ABC V6.0"}, "ReadMasterVersion(BV5.3)"},
+    {Make<CoreSlaveVersion>, {"Slave version: ZT V8.2\x1b[0m", "Slave version: other"},
      "DisplaySlaveVersion(ZT V8.2)"},
     {Make<MasterVersion>, {"Q71x Morvex bridge"}, "ShowMasterVersion(Q71x Morvex bridge)"},
     {Make<CoreSlaveCrc>, {kCrc + "0x EA C8 "}, "Log(EA C8 MP9.0)"},
     {Make<CoreSlaveCrc>, {kCrc + "0x 66 B8 "}, "Log(66 B8 ZT_MP7.0)"},
     {Make<CoreSlaveCrc>, {kCrc + "0x ea c8 "}, "Log(ea c8 )"},  // a name only when exact
-    {Make<CoreControlRegister>,
-     {"R H:00010010 L:10000001 end", "H:11111111 L:00000000"},
+    {Make<CoreControlRegister>, {"R H:00010010 L:10000001 end", "H:11111111 L:00000000"},
      "Log(H:00010010 L:10000001)"},
-    {Make<CoreReadSlave>,
-     {"Read register content: 0A 1F ", "Read register content: 0a "},
+    {Make<CoreReadSlave>, {"Read register content: 0A 1F ", "Read register content: 0a "},
      "Log(Read register content: 0A 1F )"},
     {Make<CoreParameterValue>, {"the data = 00 01 00"}, "ParameterValue(256)"},
     {Make<CoreParameterValue>, {"the data  = 5A 01 F4"}, "ParameterValue(500)"},
     {Make<CoreScanParameters>, {"the data = 5A 00 7F "}, "ScanParameters(127)"},
     {Make<CoreScanParameters>, {"the data = 5A 3C "}, "ScanParameters(60)"},
     // The blank before the line end is required.
-    {Make<TuneTableValue>,
-     {"Read register content: 1f", "Read register content: 1f "},
+    {Make<TuneTableValue>, {"Read register content: 1f", "Read register content: 1f "},
      "ParameterValue(31)"},
     {Make<XCrossValue>, {"Read register content: 0A "}, "SetXCross(10)"},
     {Make<YCrossValue>, {"Read register content: FF "}, "SetYCross(255)"},
-    {Make<ShortMessage>,
-     {"INT mode register: 0a", "Power mode register: 01"},
+    {Make<ShortMessage>, {"INT mode register: 0a", "Power mode register: 01"},
      "Log(INT mode register: 0a)"},
-    {Make<ShortMessage>,
-     {">> The eeprom structure version: 0x21 <<"},
+    {Make<ShortMessage>, {">> The eeprom structure version: 0x21 <<"},
      "Log(The eeprom structure version: 0x21)"},
-    {Make<ShortMessage>,
-     {"Bootloader information: 12 34 ab CD ", "Bootloader information: 12 34 AB CD \t"},
-     "Log(Bootloader information: 12 34 AB CD )"},
-    {Make<EepromState>,
-     {"+00000 : " + kBytes, "+00016 : " + kBytes, "+00032 : short row"},
+    {Make<ShortMessage>, {"Bootloader information: 12 34 ab CD ",
+      "Bootloader information: 12 34 AB CD \t"}, "Log(Bootloader information: 12 34 AB CD )"},
+    {Make<EepromState>, {"+00000 : " + kBytes, "+00016 : " + kBytes, "+00032 : short row"},
      "LogAppend(+00016 : " + kBytes + ")"},
-    {Make<CoreReset>,
-     {"Bootloader information: 12 34 ab CD ", "Bootloader information: 00 00 00 00 "},
-     "sendTestResult(true)"},
+    {Make<CoreReset>, {"Bootloader information: 12 34 ab CD ",
+      "Bootloader information: 00 00 00 00 "}, "sendTestResult(true)"},
 };
+// clang-format on
 
 }  // namespace
 

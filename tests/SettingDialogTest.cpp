@@ -194,15 +194,6 @@ TEST_F(SettingDialogTest, SwitchesAreOnForAnyNumberButZero) {
     EXPECT_EQ(Saved("ModeSwitch/b_singleRaw_mode"), "5");
 }
 
-TEST_F(SettingDialogTest, TooManyButtonsAreCutInTheStoreAtOnce) {
-    Store("button_number", "12");
-    auto dialog = Open();
-    EXPECT_EQ(settings.GetValue("button_number"), "8");
-    EXPECT_EQ(Find<QSpinBox>(*dialog, "buttonNumber_spinBox")->value(), 8);
-    dialog->reject();
-    EXPECT_EQ(settings.GetValue("button_number"), "8");
-}
-
 TEST_F(SettingDialogTest, RejectStoresAndSavesNothing) {
     Store("Debug_time", "5");
     Store("normal_xml_file", "panel.xml");
