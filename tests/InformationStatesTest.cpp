@@ -146,23 +146,6 @@ TEST(OpenStateTest, ZeroChannelCountsAreStoredAsZeroNotMinusOne) {
 
 // ---- ATTB and reset --------------------------------------------------------
 
-TEST(CoreAttbTest, TwentiethNotToggleLineFailsAndEveryLaterOne) {
-    CoreAttb::ResetNotToggleCount();
-    RecordingWindowImp imp;
-    auto state = boost::make_shared<CoreAttb>(&imp);
-    for (int line = 1; line <= 19; ++line) {
-        state->Parse("ATTb not toggle");
-        state->Parse("ATTb toggled");
-    }
-    EXPECT_EQ(CoreAttb::NotToggleCount(), 19);
-    EXPECT_EQ(imp.Count("sendTestResult"), 0);
-
-    state->Parse("xx ATTb not toggle xx");
-    EXPECT_EQ(imp.calls.back(), "sendTestResult(false)");
-    state->Parse("ATTb not toggle");
-    EXPECT_EQ(imp.Count("sendTestResult(false)"), 2);
-}
-
 TEST(CoreAttbTest, CountIsSharedUntilTheNextFirstLine) {
     CoreAttb::ResetNotToggleCount();
     RecordingWindowImp imp;
@@ -265,24 +248,4 @@ TEST(ButtonStateTest, MissingOrZeroButtonNumberIsAConfigurationError) {
         EXPECT_EQ(imp.Names().back(), "Log");
         EXPECT_NE(imp.calls.back().find("button_number"), std::string::npos);
     }
-}
-
-TEST(ButtonStateTest, StartsTimerAndSceneThenUpdatesOnlyOnChange) {
-    RecordingWindowImp imp;
-    imp._settings.SetParameter(ConfigParameter("button_number", "3"));
-    auto state = Feed<ButtonState>(imp, {"HThe button: 1,1,1,1,1,1,1,1"});
-    Calls expected = kDisplayReset;
-    expected.insert(expected.end(), {"StartTimer", "StartButtonNormal"});
-    EXPECT_EQ(imp.Names(), expected);
-    EXPECT_TRUE(imp.Has("StartTimer(0)"));
-    EXPECT_TRUE(state->Buttons().empty()) << "the first line only starts the scene";
-
-    imp.Reset();
-    for (const char* line : {"HThe button: 0,0,0,0,0,1,0,0", "HThe button: 0,0,0,0,0,1,0,0",
-                             "HThe button: 0,0,0,0,0,1,0,0", "HThe button: 0,0,0,0,0,1,1,0"}) {
-        state->Parse(line);
-    }
-    EXPECT_EQ(imp.calls, (Calls{"UpdateScene", "Log(0,0,0,0,0,1,0,0)", "UpdateScene",
-                                "Log(0,0,0,0,0,1,1,0)"}));
-    EXPECT_EQ(state->Buttons(), (std::vector<int>{0, 0, 0, 0, 0, 1, 1, 0}));
 }

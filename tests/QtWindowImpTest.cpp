@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QFile>
 #include <QGraphicsRectItem>
 #include <QGraphicsScene>
 #include <QGraphicsTextItem>
@@ -283,17 +282,6 @@ TEST_F(QtWindowImpTest, AVerdictFromASceneNoViewShowsIsDropped) {
     ItemScene detached(nullptr, &state);
     detached.Verdict(false);
     EXPECT_EQ(fixture.Verdicts().count(), 0);
-}
-
-TEST_F(QtWindowImpTest, EveryRedrawLeavesItsTraceLines) {
-    WidgetHolder noView;
-    QtWindowImp viewless(&noView);
-    viewless.UpdateScene();
-    imp.UpdateScene();
-    imp.UpdateScene();
-    QFile trace(workFolder.filePath("test.txt"));
-    ASSERT_TRUE(trace.open(QIODevice::ReadOnly));
-    EXPECT_EQ(trace.readAll(), "Step1\nStep1\nStep2\nStep1\nStep2\n");
 }
 
 }  // namespace

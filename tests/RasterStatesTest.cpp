@@ -7,7 +7,6 @@
 #include "ConfigParameter.h"
 #include "CoreRaster.h"
 #include "RecordingWindowImp.h"
-#include "ReplyRoad.h"
 #include "TuneMultiFinger.h"
 #include "TuneMultiFingerLift.h"
 #include "TuneQualification.h"
@@ -75,11 +74,6 @@ TEST_F(RasterStatesTest, FirstFrameWritesThePassRecordLaterFramesRedraw) {
     state->Parse(lines[3].c_str());
     EXPECT_EQ(imp.Names(), (Names{"SetResult", "StartTimer", "StartCommon", "StopRecord",
                                   "ClearAll", "StartRaster"}));
-    EXPECT_TRUE(imp.Has("StartTimer(1)"));
-    EXPECT_EQ(imp._results["raster"],
-              "Raster: ,Pass\r\n-12,-11,-10,-9,-8,\r\n-2,-1,0,1,2,\r\n8,9,10,11,12,\r\n"
-              "18,19,20,21,22,\r\n");
-
     imp.Reset();
     const std::vector<std::string> next = FrameLines(SmallFrame(100));
     Feed(*state, {"noise", next[0], next[1], next[2], "prefix " + next[3]});
@@ -87,24 +81,6 @@ TEST_F(RasterStatesTest, FirstFrameWritesThePassRecordLaterFramesRedraw) {
     EXPECT_EQ(imp.calls[0], "Log(<FONT COLOR=GREEN>" + next[0] + "</FONT>)");
     EXPECT_EQ(imp.calls[4], "Log(<FONT COLOR=BLUE>" + next[3] + "</FONT>)");
     EXPECT_EQ(state->GetBuffers(), SmallFrame(100));
-}
-
-TEST(RasterRoadTest, FramesAssembleFromABridgeStreamCutAnywhere) {
-    ReplyRoad road;
-    ASSERT_TRUE(road.Open());
-    road.Set("x_electrodes", "3");
-    road.Set("y_electrodes", "2");
-    const auto state = boost::make_shared<CoreRaster>(&road.imp, 0);
-    road.current = state;
-    std::string stream;
-    for (int base : {0, 40, -40}) {
-        for (const std::string& line : FrameLines(SmallFrame(base))) {
-            stream += line + "\r";
-        }
-    }
-    ASSERT_TRUE(road.DeliverInPieces(stream, 7, 9));
-    EXPECT_EQ(state->GetBuffers(), SmallFrame(-40));
-    EXPECT_EQ(road.Results().at("raster").substr(0, 14), "Raster: ,Pass\r");
 }
 
 TEST_F(RasterStatesTest, ALineCutShortAnywhereNeverCorruptsAFrame) {

@@ -5,12 +5,9 @@
 #include <vector>
 
 #include "BendingRawData.h"
-#include "ButtonRawDataState.h"
 #include "ButtonReferenceDataState.h"
 #include "ClassicDebug.h"
 #include "CoreDebug.h"
-#include "CoreRasterX.h"
-#include "CoreRasterY.h"
 #include "RecordingWindowImp.h"
 #include "ReferenceDataState.h"
 #include "SingleRawDataX.h"
@@ -95,17 +92,6 @@ TEST_F(RawDataStatesTest, AFrameNeedsAnXLineAndASecondYLineAppends) {
     EXPECT_TRUE(imp.Has("RecordSegment(X1,2,3\r\nY4,5)"));
 }
 
-TEST_F(RawDataStatesTest, RasterStatesStartTheirOwnAxisDisplay) {
-    CoreRasterX x(&imp);
-    CoreRasterY y(&imp);
-    FeedFrames(x, 4);
-    FeedFrames(y, 4);
-    EXPECT_EQ(imp.Count("StartRasterX"), 1);
-    EXPECT_EQ(imp.Count("StartRasterY"), 1);
-    EXPECT_EQ(imp.Count("StartDebug"), 0);
-    EXPECT_EQ(x.GetMode(), RawData::kRasterXMode);
-}
-
 TEST_F(RawDataStatesTest, JitterModeIsChosenAtConstructionAndWritesTheJitterRecord) {
     g_jitterTest = 1;
     CoreDebug jitter(&imp);
@@ -180,16 +166,6 @@ TEST_F(RawDataStatesTest, TuneDebugReadsWordsFromARegisterDump) {
 }
 
 // ---- single raw data -------------------------------------------------------
-
-TEST_F(RawDataStatesTest, ButtonRawDataStartsOnEightValuesWithItsRecord) {
-    ButtonRawDataState state(&imp, 8, 0);
-    state.Parse("The button rawdata: 1,2,3,4,5,6,7");
-    EXPECT_TRUE(imp.calls.empty());
-    state.Parse("The button rawdata: 1,2,3,4,5,6,7,-8");
-    EXPECT_EQ(imp.Names(), (std::vector<std::string>{"StartTimer", "StartCommon", "StopRecord",
-                                                     "ClearAll", "SetResult", "StartSingleDebug"}));
-    EXPECT_EQ(imp._results["Button Rawdata"], "Button Rawdata: ,Pass\r\n 1,2,3,4,5,6,7,-8\r\n");
-}
 
 TEST_F(RawDataStatesTest, SumModeCollapsesTheLineIntoItsPeakChannel) {
     Set(imp, "parameter_value", "100");

@@ -169,13 +169,9 @@ TEST_F(ThresholdSettingDialogTest, ImportShowsAndSavesAValidFileAndStaysOpen) {
         file.write(text);
     }
     auto dialog = Open();
-    QString caption;
-    QStringList filters;
-    ModalAnswer answer(ModalAnswer::ChooseFile(source, &caption, &filters));
+    ModalAnswer answer(ModalAnswer::ChooseFile(source));
     Click(*dialog, "import_pushButton");
     ASSERT_TRUE(answer.answered());
-    EXPECT_EQ(caption, "Select");
-    EXPECT_EQ(filters, QStringList{"Text files (*.txt)"});
     EXPECT_EQ(Cell(*dialog, 1, 2), "30");
     EXPECT_EQ(Cell(*dialog, 5, 1), "-5");
     EXPECT_EQ(dir.Read("X3Y2.txt"), text);
