@@ -9,7 +9,6 @@
 #include "ClassicDebug.h"
 #include "CoreDebug.h"
 #include "RecordingWindowImp.h"
-#include "ReferenceDataState.h"
 #include "SingleRawDataX.h"
 #include "TempProgramDir.h"
 #include "TestGlobals.h"
@@ -97,11 +96,6 @@ TEST_F(RawDataStatesTest, JitterModeIsChosenAtConstructionAndWritesTheJitterReco
     CoreDebug jitter(&imp);
     g_jitterTest = 0;
     EXPECT_EQ(jitter.GetMode(), RawData::kJitterMode);
-    FeedFrames(jitter, 4);
-    EXPECT_EQ(imp.Count("StartDebug"), 1);
-    EXPECT_EQ(imp._results.count("debug"), 0u);
-    EXPECT_EQ(imp._results["jitter"], "Jitter: ,Pass\r\n\r\n\r\n");
-
     jitter.XRecord() = "X,1";
     jitter.YRecord() = "Y,2";
     jitter.XOnOffRecord() = "X_ON/OFF,0";
@@ -200,14 +194,8 @@ TEST_F(RawDataStatesTest, RepeatedLinesAreNeitherRedrawnNorLogged) {
     EXPECT_EQ(imp.calls.back(), "Log(<FONT COLOR=lawngreen>X3,4</FONT>)");
 }
 
-TEST_F(RawDataStatesTest, ReferenceDataStartsTheReferenceDisplayAndRecordsTheNumbers) {
-    ReferenceDataState state(&imp, 3, 0);
-    state.Parse("HR10,20,30");
-    EXPECT_EQ(imp.Count("StartReferenceData"), 1);
-    EXPECT_EQ(imp.Count("SetResult"), 0) << "the display gives the verdict";
-    state.logResult("Fail", 1);
-    EXPECT_EQ(imp._results["Single Raw"], "Single Raw: ,Fail\r\n10,20,30\r\n");
-
+TEST_F(RawDataStatesTest, ButtonReferenceRecordsOnlyItsOwnStep) {
+    // Only the record of the button mode's own step counts.
     RecordingWindowImp other;
     ButtonReferenceDataState button(&other, 2, 7);
     button.Parse("The button reference rawdata: 4,5");

@@ -7,11 +7,9 @@
 #include "ClassicNormal.h"
 #include "ClearDrawState.h"
 #include "CoreBorder.h"
-#include "CoreLinearity.h"
 #include "CoreNormal.h"
 #include "CoreNormalFlag.h"
 #include "CorePenState.h"
-#include "CorePrecise.h"
 #include "PictureView.h"
 #include "QNormal.h"
 #include "RecordingWindowImp.h"
@@ -135,27 +133,6 @@ TEST(TouchStatesTest, SettingsGiveResolutionMirroringAndWidths) {
     EXPECT_TRUE(state._yReverse);
     EXPECT_EQ(state._borderWidth, 40);
     EXPECT_EQ(state.GetCircleRadius(), 25);
-}
-
-TEST(TouchStatesTest, TestItemStatesStartTheirCountdownAndSceneAndLogInTheirColour) {
-    RecordingWindowImp imp;
-    const std::tuple<boost::shared_ptr<Normal>, const char*, const char*> cases[] = {
-        {Make<CoreLinearity>(&imp), "StartNormalLinearity", "LAWNGREEN"},
-        {Make<CoreBorder>(&imp), "StartNormalBorder", "GREEN"},
-        {Make<CorePrecise>(&imp), "StartNormalPrecise", "LAWNGREEN"},
-    };
-    for (const auto& [state, scene, colour] : cases) {
-        SCOPED_TRACE(scene);
-        imp.Reset();
-        Feed(*state, {"( 1,0,5,5"});
-        EXPECT_EQ(imp.Names(), With(kBaseStart, {"StartTimer", scene}));
-        EXPECT_TRUE(imp.Has("StartTimer(0)"));
-        imp.Reset();
-        Feed(*state, {"( 1,0,5,5", "( 1,0,5,5"});
-        EXPECT_EQ(imp.calls,
-                  (std::vector<std::string>{"UpdateScene", std::string("Log(<FONT COLOR=") +
-                                                               colour + ">( 1,0,5,5</FONT>)"}));
-    }
 }
 
 TEST(TouchStatesTest, PatternlessStatesClearOrKeepTheDisplayOnce) {
