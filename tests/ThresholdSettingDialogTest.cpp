@@ -59,12 +59,16 @@ protected:
         dialog.template findChild<QPushButton*>(button)->click();
     }
 
-    // A file outside the program's folder, as an import picks it.
-    QString Elsewhere(const QString& name, const QByteArray& text) {
+    // Imports `text` from a file outside the program's folder, as the
+    // operator picks it in the file dialog.
+    void Import(Dialog& dialog, const QString& name, const QByteArray& text) {
         const QString path = _elsewhere.path() + '/' + name;
         QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
-        return path;
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
+        file.close();
+        ModalAnswer answer(ModalAnswer::ChooseFile(path));
+        Click(dialog, "import_pushButton");
+        ASSERT_TRUE(answer.answered());
     }
 
     static bool Read(Dialog& dialog, const QString& file) {
@@ -186,11 +190,8 @@ TEST_F(ThresholdSettingDialogTest, NewGeometryUsesItsOwnFile) {
 TEST_F(ThresholdSettingDialogTest, ImportShowsAndSavesAValidFileAndStaysOpen) {
     SetCounts(3, 2);
     const QByteArray text = "10,20,30,\r\n-1,-2,-3,\r\n40,50,\r\n-4,-5,";
-    const QString source = Elsewhere("limits.txt", text);
     auto dialog = Open();
-    ModalAnswer answer(ModalAnswer::ChooseFile(source));
-    Click(*dialog, "import_pushButton");
-    ASSERT_TRUE(answer.answered());
+    Import(*dialog, "limits.txt", text);
     EXPECT_EQ(Cell(*dialog, 1, 2), "30");
     EXPECT_EQ(Cell(*dialog, 5, 1), "-5");
     EXPECT_EQ(dir.Read("X3Y2.txt"), text);
@@ -293,11 +294,8 @@ TEST_F(ZeltorThresholdSettingDialogTest, NamedFileIsUsedAndFourLineFilesAreRefus
 TEST_F(ZeltorThresholdSettingDialogTest, ImportNamesTheFileAndCopiesIt) {
     SetCounts(2, 1);
     const QByteArray text = "1,2,\r\n3,4,\r\n5,6,\r\n7,\r\n8,\r\n9,";
-    const QString source = Elsewhere("line3.txt", text);
     auto dialog = Open();
-    ModalAnswer answer(ModalAnswer::ChooseFile(source));
-    Click(*dialog, "import_pushButton");
-    ASSERT_TRUE(answer.answered());
+    Import(*dialog, "line3.txt", text);
     EXPECT_EQ(settings.GetValue("threshold_filename"), "line3.txt");
     EXPECT_EQ(dir.Read("line3.txt"), text);
     EXPECT_EQ(Cell(*dialog, 1, 2), "2");
