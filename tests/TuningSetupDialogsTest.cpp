@@ -95,15 +95,31 @@ TEST_F(TunePathSettingsTest, DownloadNeedsThePatternAndLeavesAWorkingCopy) {
     EXPECT_TRUE(Log().contains("Download app&eep vmx files for tuning"));
 }
 
-TEST_F(TunePathSettingsTest, AlreadyDownloadedAcceptsWithoutAnyCheck) {
-    dir.Write("tune_xml.tmp", "stale copy");
+TEST_F(TunePathSettingsTest, TheWorkingCopyIsReplacedOnlyByAReadablePattern) {
+    dir.Write("tune_xml.tmp", "working copy");
     TunePathSettings dialog(&settings, nullptr);
+    // No pattern named: nothing to copy, the working copy stays.
     EXPECT_EQ(Run(dialog, [&] { dialog.Form().buttonEnter->click(); }), QDialog::Accepted);
     EXPECT_FALSE(dialog.DownloadChosen());
-    EXPECT_EQ(Stored("tune_xml_file"), "");
-    // No pattern to copy: the old working copy is gone all the same.
-    EXPECT_FALSE(QFile::exists(dir.File("tune_xml.tmp")));
+    EXPECT_EQ(dir.Read("tune_xml.tmp"), "working copy");
     EXPECT_TRUE(QFile::exists(dir.File("config.ini")));
+
+    const std::pair<QString, const char*> refused[] = {
+        {dir.File("missing.xml"), "cannot be read"},
+        {dir.File("tune_xml.tmp"), "the tuning working copy itself"},
+        {dir.Path() + "/./tune_xml.tmp", "the tuning working copy itself"}};
+    for (const auto& [pattern, reason] : refused) {
+        TunePathSettings again(&settings, nullptr);
+        MessageBoxCatcher boxes;
+        again.Form().lineXmlPath->setText(pattern);
+        again.show();
+        again.Form().buttonDownload->click();
+        ASSERT_TRUE(PumpUntil([&] { return !boxes.Boxes().empty(); }));
+        EXPECT_TRUE(boxes.Boxes()[0].text.contains(reason)) << boxes.Boxes()[0].text.toStdString();
+        EXPECT_TRUE(again.isVisible());
+        EXPECT_FALSE(again.DownloadChosen());
+        EXPECT_EQ(dir.Read("tune_xml.tmp"), "working copy");
+    }
 }
 
 TEST_F(TunePathSettingsTest, TheConfigurationToolGetsThePatternOrAClearFailure) {
@@ -131,12 +147,6 @@ TEST_F(TunePathSettingsTest, TheConfigurationToolGetsThePatternOrAClearFailure) 
     EXPECT_EQ(boxes.Boxes().size(), 2u);
 }
 
-QList<QCheckBox*> Conditions(TuningStart& dialog) {
-    Ui_TuningStart& ui = dialog.Form();
-    return {ui.checkConditionFirst,  ui.checkConditionSecond, ui.checkConditionThird,
-            ui.checkConditionFourth, ui.checkConditionFifth,  ui.checkConditionSixth};
-}
-
 QStringList LabelColours(TuningStart& dialog) {
     QStringList colours;
     for (QLabel* label : dialog.Form().frameConditions->findChildren<QLabel*>()) {
@@ -148,48 +158,28 @@ QStringList LabelColours(TuningStart& dialog) {
 TEST(TuningStartTest, StartIsPossibleOnlyWithEveryConditionTicked) {
     TuningStart dialog(nullptr);
     Ui_TuningStart& ui = dialog.Form();
-    EXPECT_EQ(dialog.windowTitle(), "TuningStart");
-    EXPECT_FALSE(ui.buttonStart->isEnabled());
     EXPECT_EQ(LabelColours(dialog), QStringList(7, "color:red;"));
-
     // Any order; the last tick enables the start and ticks "Everything ready".
-    QList<QCheckBox*> boxes = Conditions(dialog);
+    const QList<QCheckBox*> boxes = {ui.checkConditionFirst,  ui.checkConditionSecond,
+                                     ui.checkConditionThird,  ui.checkConditionFourth,
+                                     ui.checkConditionFifth,  ui.checkConditionSixth};
     for (int i : {4, 0, 5, 2, 1}) {
         boxes[i]->click();
         EXPECT_FALSE(ui.buttonStart->isEnabled());
     }
     EXPECT_EQ(ui.labelConditionFifth->styleSheet(), "color:green;");
-    EXPECT_EQ(ui.labelConditionFourth->styleSheet(), "color:red;");
     boxes[3]->click();
     EXPECT_TRUE(ui.buttonStart->isEnabled());
     EXPECT_TRUE(ui.checkReadyAll->isChecked());
     EXPECT_EQ(LabelColours(dialog), QStringList(7, "color:green;"));
-
-    // Unticking one takes it back.
+    // Unticking one takes it back; "Everything ready" sets them all.
     boxes[2]->click();
     EXPECT_FALSE(ui.buttonStart->isEnabled());
     EXPECT_FALSE(ui.checkReadyAll->isChecked());
-    EXPECT_EQ(ui.labelConditionThird->styleSheet(), "color:red;");
     EXPECT_EQ(ui.labelReadyAll->styleSheet(), "color:red;");
-
-    QTimer::singleShot(0, &dialog, [&] { ui.buttonCancel->click(); });
-    EXPECT_EQ(dialog.exec(), QDialog::Rejected);
-}
-
-TEST(TuningStartTest, EverythingReadyTicksAllConditions) {
-    TuningStart dialog(nullptr);
-    Ui_TuningStart& ui = dialog.Form();
     ui.checkReadyAll->click();
-    for (QCheckBox* box : Conditions(dialog)) {
-        EXPECT_TRUE(box->isChecked());
-    }
+    EXPECT_TRUE(boxes[2]->isChecked());
     EXPECT_TRUE(ui.buttonStart->isEnabled());
-    EXPECT_EQ(LabelColours(dialog), QStringList(7, "color:green;"));
-    ui.checkReadyAll->click();
-    EXPECT_FALSE(ui.buttonStart->isEnabled());
-    EXPECT_FALSE(ui.checkConditionSixth->isChecked());
-
-    ui.checkReadyAll->click();
     QTimer::singleShot(0, &dialog, [&] { ui.buttonStart->click(); });
     EXPECT_EQ(dialog.exec(), QDialog::Accepted);
 }

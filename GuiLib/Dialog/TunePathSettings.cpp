@@ -3,7 +3,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
+#include <QSaveFile>
 
 #include "OperationLog.h"
 #include "ProgramPaths.h"
@@ -141,13 +143,35 @@ void TunePathSettings::EnterTuneMode() {
 }
 
 void TunePathSettings::accept() {
-    StorePath("tune_xml_file", ui.lineXmlPath->text());
-    const QString copy = platform::ProgramFilePath(QStringLiteral("tune_xml.tmp"));
-    if (QFile::exists(copy)) {
-        QFile::remove(copy);
+    const QString pattern = ui.lineXmlPath->text();
+    if (!pattern.isEmpty() && !PlaceWorkingCopy(pattern)) {
+        _download = false;
+        return;
     }
-    if (!ui.lineXmlPath->text().isEmpty()) {
-        QFile::copy(ui.lineXmlPath->text(), copy);
-    }
+    StorePath("tune_xml_file", pattern);
     QDialog::accept();
+}
+
+// The working copy is replaced only by a complete new one: the pattern is
+// read whole, written beside it and renamed over it.
+bool TunePathSettings::PlaceWorkingCopy(const QString& pattern) {
+    const QString copy = platform::ProgramFilePath(QStringLiteral("tune_xml.tmp"));
+    const QFileInfo source(pattern);
+    if (source.exists() && source.canonicalFilePath() == QFileInfo(copy).canonicalFilePath()) {
+        QMessageBox::warning(this, tr("File Path set error..."),
+                             tr("The pattern file is the tuning working copy itself, please "
+                                "select the pattern xml file."),
+                             QMessageBox::Ok);
+        return false;
+    }
+    QFile in(pattern);
+    QSaveFile out(copy);
+    const bool placed = in.open(QIODevice::ReadOnly) && out.open(QIODevice::WriteOnly) &&
+                        out.write(in.readAll()) == in.size() && out.commit();
+    if (!placed) {
+        QMessageBox::warning(this, tr("File Path set error..."),
+                             tr("The pattern file %1 cannot be read.").arg(pattern),
+                             QMessageBox::Ok);
+    }
+    return placed;
 }
