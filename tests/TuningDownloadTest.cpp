@@ -12,25 +12,16 @@
 #include <QTextBrowser>
 #include <QThread>
 #include <QTimer>
-#include <boost/make_shared.hpp>
 #include <functional>
 
-#include "BridgePeer.h"
-#include "CloseState.h"
-#include "CoreDevice.h"
+#include "BridgeBench.h"
 #include "DrovanelFixture.h"
 #include "EventPump.h"
 #include "FakeProgram.h"
 #include "MorvexGenerator.h"
-#include "RecordingWindowImp.h"
 #include "SlaveDownloadProgress.h"
-#include "SleepRecorder.h"
-#include "TempProgramDir.h"
 
-using morvex_gui::CloseState;
-using morvex_gui::CoreDevice;
 using morvex_gui::SlaveDownloadProgress;
-using morvex_gui::State;
 
 namespace {
 
@@ -115,7 +106,6 @@ protected:
 };
 
 TEST_F(MorvexGeneratorTest, PlacesTheXmlRunsTheScriptAndShowsItsOutputEscaped) {
-    chain.InstallConverter("! VERSION 47\n");
     chain.Write("xml/MORVEX_customer_pinmap.tmp", "older pattern");
     programDir.Write("vmx_file/eeprom.vmx", "older image");
     chain.InstallShell(
@@ -178,13 +168,6 @@ TEST_F(MorvexGeneratorTest, RefusesWhatItCannotRunAndRunsOneAtATime) {
     EXPECT_FALSE(generator.Generate(programDir.File("pattern.xml"), &log)) << "one run at a time";
     ASSERT_TRUE(PumpUntil([&] { return finished.count() == 1; }, 5000));
     EXPECT_EQ(QFileInfo(chain.Path("xml/MORVEX_customer_pinmap.tmp")).size(), 2097152);
-
-    // The input folder is made when missing, but not a whole tool chain.
-    QDir(chain.Path("xml")).removeRecursively();
-    ASSERT_TRUE(RunToEnd(programDir.File("pattern.xml")));
-    qputenv("MORVEX_TOOLCHAIN_ROOT", chain.Path("not/installed").toLocal8Bit());
-    EXPECT_FALSE(generator.Generate(programDir.File("pattern.xml"), &log));
-    EXPECT_FALSE(QFileInfo::exists(chain.Path("not")));
 }
 
 // The engineering window as the dialog sees it: a parent with the removal signal.
@@ -192,13 +175,6 @@ class WindowStandIn : public QWidget {
     Q_OBJECT
 signals:
     void SignalDeviceDisconnect();
-};
-
-// The engineering device without its start-up sequence.
-class QuietDevice : public CoreDevice {
-public:
-    using CoreDevice::CoreDevice;
-    void EnterOpenState() override {}
 };
 
 std::string Record(const char* kind, char fill) {
@@ -217,7 +193,7 @@ std::string Joined(const std::vector<std::string>& commands) {
     return all;
 }
 
-class TuningDownloadTest : public ::testing::Test {
+class TuningDownloadTest : public ::testing::Test, protected BridgeBench {
 protected:
     void SetUp() override {
         const std::vector<std::string> fw = {Record("00", 'A'), Record("01", 'B'),
@@ -234,6 +210,8 @@ protected:
         everything =
             kEnterBootloader + Joined(firmwareCommands) + kEnterBootloader + Joined(eepromCommands);
         ASSERT_TRUE(device.Open(peer.PortName(), "460800"));
+        ASSERT_TRUE(peer.WaitForText("@o##v"));
+        peer.ClearReceived();
         sleeps.Clear();
     }
 
@@ -288,14 +266,8 @@ protected:
         return QDir(programDir.File("LogFiles")).entryList({"TuneDownload_*.log"}, QDir::Files);
     }
 
-    TempProgramDir programDir;
     FakeToolChain chain;
-    SleepRecorder sleeps;
-    BridgePeer peer;
     MessageBoxCatcher boxes;
-    RecordingWindowImp imp;
-    boost::shared_ptr<State> current = boost::make_shared<CloseState>(&imp);
-    QuietDevice device{&imp, &current};
     WindowStandIn window;
     std::unique_ptr<SlaveDownloadProgress> dialog;
     std::unique_ptr<QSignalSpy> finished;
@@ -337,16 +309,6 @@ TEST_F(TuningDownloadTest, GeneratesThenSendsFirmwareAndEepromImagesAtAFixedPace
 
     dialog.reset();
     EXPECT_TRUE(peer.WaitForText(everything + kExitBootloader)) << "deleting leaves the bootloader";
-}
-
-TEST_F(TuningDownloadTest, WithoutAutoCloseTheDialogWaitsForOk) {
-    peer.Expect("b", kAnnouncement);
-    Start(false);
-    ASSERT_TRUE(WaitForWire(eepromCommands.back()));
-    PumpFor(100);
-    EXPECT_EQ(finished->count(), 0);
-    dialog->findChild<QPushButton*>("buttonAccept")->click();
-    EXPECT_EQ(Result(), QDialog::Accepted);
 }
 
 TEST_F(TuningDownloadTest, AGenerationThatFailsIsReportedAndNothingIsDownloaded) {
@@ -461,25 +423,18 @@ TEST_F(TuningDownloadTest, ClosingAsksOnlyDuringTheSendAndAConfirmedCloseStopsIt
     EXPECT_FALSE(dialog->isVisible()) << "no confirmation while generating";
     EXPECT_TRUE(SessionLogs().isEmpty()) << "an allowed close writes no session log";
 
-    chain.InstallConverter("! VERSION 47\n" + QByteArray::fromStdString(Record("10", 'E')));
+    chain.InstallConverter("! VERSION 47\n");
     peer.Expect("b", kAnnouncement);
-    boxes.SetAnswer(QMessageBox::No);
-    Start();
-    WhenSent(1, [this] { dialog->close(); });
-    ASSERT_TRUE(WaitForWire(Joined(firmwareCommands) + kEnterBootloader));
-    EXPECT_EQ(boxes.Titles(), QStringList{"Warning..."}) << "a decline goes on";
-    EXPECT_EQ(Result(), QDialog::Accepted);
-
-    peer.ClearReceived();
-    dialog.reset();  // leaves the bootloader
-    ASSERT_TRUE(peer.WaitForText(kExitBootloader));
-    peer.ClearReceived();
-    boxes.SetAnswer(QMessageBox::Yes);
-    Start();
-    WhenSent(1, [this] { dialog->close(); });
-    EXPECT_EQ(Result(), QDialog::Rejected);
-    const std::string twoCommands = kEnterBootloader + firmwareCommands[0] + firmwareCommands[1];
-    EXPECT_EQ(ReceivedOnceAsLongAs(twoCommands + "w"), twoCommands);
+    for (auto answer : {QMessageBox::No, QMessageBox::Yes}) {
+        peer.ClearReceived();
+        boxes.SetAnswer(answer);
+        Start();
+        WhenSent(1, [this] { dialog->close(); });
+        EXPECT_EQ(Result(), answer == QMessageBox::No ? QDialog::Accepted : QDialog::Rejected);
+        EXPECT_EQ(boxes.Titles().last(), "Warning...");
+        const std::string wire = ReceivedOnceAsLongAs(kEnterBootloader + firmwareCommands[0]);
+        EXPECT_EQ(wire.find(firmwareCommands[3]) != std::string::npos, answer == QMessageBox::No);
+    }
 }
 
 TEST_F(TuningDownloadTest, RemovingTheAdapterStopsTheSend) {

@@ -36,8 +36,6 @@ public:
 
     // Set once an image has loaded and its download has begun; never cleared.
     bool DownloadStarted() const { return _downloadStarted; }
-    // True for a bridge below 5.9: records at a fixed pace, no handshake.
-    bool TimedMode() const { return _oldMaster; }
 
 public slots:
     // Every way out of the dialog (OK, Fail, the close button) ends the
