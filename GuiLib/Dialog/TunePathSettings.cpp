@@ -144,34 +144,40 @@ void TunePathSettings::EnterTuneMode() {
 
 void TunePathSettings::accept() {
     const QString pattern = ui.lineXmlPath->text();
-    if (!pattern.isEmpty() && !PlaceWorkingCopy(pattern)) {
-        _download = false;
-        return;
-    }
-    StorePath("tune_xml_file", pattern);
-    QDialog::accept();
-}
-
-// The working copy is replaced only by a complete new one: the pattern is
-// read whole, written beside it and renamed over it.
-bool TunePathSettings::PlaceWorkingCopy(const QString& pattern) {
-    const QString copy = platform::ProgramFilePath(QStringLiteral("tune_xml.tmp"));
-    const QFileInfo source(pattern);
-    if (source.exists() && source.canonicalFilePath() == QFileInfo(copy).canonicalFilePath()) {
+    if (IsWorkingCopy(pattern)) {
         QMessageBox::warning(this, tr("File Path set error..."),
                              tr("The pattern file is the tuning working copy itself, please "
                                 "select the pattern xml file."),
                              QMessageBox::Ok);
-        return false;
+        _download = false;
+        return;
+    }
+    StorePath("tune_xml_file", pattern);
+    PlaceWorkingCopy(pattern);
+    QDialog::accept();
+}
+
+bool TunePathSettings::IsWorkingCopy(const QString& pattern) const {
+    const QFileInfo source(pattern);
+    return !pattern.isEmpty() && source.exists() &&
+           source.canonicalFilePath() ==
+               QFileInfo(platform::ProgramFilePath(QStringLiteral("tune_xml.tmp")))
+                   .canonicalFilePath();
+}
+
+// The working copy is replaced only by a complete new one: the pattern is
+// read whole, written beside it and renamed over it. A pattern that cannot be
+// read leaves the working copy as it was.
+void TunePathSettings::PlaceWorkingCopy(const QString& pattern) {
+    if (pattern.isEmpty()) {
+        return;
     }
     QFile in(pattern);
-    QSaveFile out(copy);
+    QSaveFile out(platform::ProgramFilePath(QStringLiteral("tune_xml.tmp")));
     const bool placed = in.open(QIODevice::ReadOnly) && out.open(QIODevice::WriteOnly) &&
                         out.write(in.readAll()) == in.size() && out.commit();
     if (!placed) {
-        QMessageBox::warning(this, tr("File Path set error..."),
-                             tr("The pattern file %1 cannot be read.").arg(pattern),
-                             QMessageBox::Ok);
+        LOG4CPLUS_WARN(OperationLogger(),
+                       "Pattern xml not copied to tune_xml.tmp: " << pattern.toStdString());
     }
-    return placed;
 }

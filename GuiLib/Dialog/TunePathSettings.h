@@ -13,7 +13,7 @@ class Settings;
 // either with a download of the tuning images first or with the statement
 // that they are on the panel already. Leaves the pattern's working copy
 // "tune_xml.tmp" in the program's directory when accepted; a pattern that
-// cannot be read, or is that copy itself, keeps the dialog open.
+// cannot be read leaves the copy as it was, and the copy itself is refused.
 class TunePathSettings : public QDialog {
     Q_OBJECT
 public:
@@ -38,7 +38,8 @@ private slots:
 
 private:
     void SaveSettings();
-    bool PlaceWorkingCopy(const QString& pattern);
+    bool IsWorkingCopy(const QString& pattern) const;
+    void PlaceWorkingCopy(const QString& pattern);
     void StorePath(const char* key, const QString& path);
 
     bool _download = false;
