@@ -56,8 +56,6 @@ public:
     // Start-up sequence after the port opens; none for a plain device.
     virtual void EnterOpenState();
 
-    const boost::shared_ptr<State>& PreviousState() const { return _previousState; }
-
     // Index of the next master packet and check value of the whole image;
     // the download dialog reads them.
     int _packetIndex;
