@@ -221,13 +221,13 @@ protected:
         device.close();
     }
 
-    void Start(bool autoClose = true, const QString& xml = QString()) {
+    void Start(const QString& xml = QString()) {
         const QByteArray xmlPath =
             (xml.isEmpty() ? programDir.File("tune_xml.tmp") : xml).toLocal8Bit();
         const QByteArray firmware = programDir.File("vmx_file/normal.vmx").toLocal8Bit();
         dialog = std::make_unique<SlaveDownloadProgress>(&device, xmlPath.constData(),
                                                          firmware.constData(), &window);
-        dialog->findChild<QCheckBox*>("checkAutoClose")->setChecked(autoClose);
+        dialog->findChild<QCheckBox*>("checkAutoClose")->setChecked(true);
         finished = std::make_unique<QSignalSpy>(dialog.get(), &QDialog::finished);
         dialog->show();
     }
@@ -331,7 +331,7 @@ TEST_F(TuningDownloadTest, AGenerationThatFailsIsReportedAndNothingIsDownloaded)
     };
     for (const auto& c : cases) {
         c.prepare();
-        Start(true, programDir.File(c.xml));
+        Start(programDir.File(c.xml));
         EXPECT_EQ(Result(), QDialog::Rejected) << c.name;
         ASSERT_EQ(boxes.Titles(), QStringList{c.title}) << c.name;
         EXPECT_EQ(boxes.Boxes()[0].text, c.text);
