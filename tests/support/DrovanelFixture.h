@@ -34,6 +34,7 @@ public:
     void SetOnShown(std::function<void()> onShown) { _onShown = std::move(onShown); }
     const std::vector<Box>& Boxes() const { return _boxes; }
     QStringList Titles() const;
+    void Clear() { _boxes.clear(); }
 
 private:
     void Poll();
