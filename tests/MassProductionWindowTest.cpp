@@ -663,11 +663,11 @@ TEST_F(MassProductionWindowTest, WithoutFirmwareOnlyTheMasterDownloadRunsAndRest
                        return !dialog.findChild<QLineEdit*>("lineVersion")->text().isEmpty() &&
                               (dialog.reject(), true);
                    }),
-                   // A click on Download makes even a failed try count as a download.
+                   // A refused image file never counts as a download.
                    Script::Until<MasterDownloader>(
                        [](QDialog& dialog) { return ClickWhenEnabled(dialog, "buttonDownload"); }),
                    Script::Until<MasterDownloader>([](MasterDownloader& dialog) {
-                       return dialog.DownloadStarted() && (dialog.reject(), true);
+                       return !dialog.DownloadStarted() && (dialog.reject(), true);
                    }),
                    PullAdapter<MasterDownloader>()});
     Trigger("actionMasterDownload");
@@ -678,7 +678,8 @@ TEST_F(MassProductionWindowTest, WithoutFirmwareOnlyTheMasterDownloadRunsAndRest
     EXPECT_TRUE(Sent(kStartUp));
     EXPECT_TRUE(PumpUntil([&] { return Text("slave_label").contains("BACK"); }));
     Trigger("actionMasterDownload");
-    EXPECT_TRUE(folder.Log().contains("Master download dialog accept"));
+    EXPECT_FALSE(folder.Log().contains("Master download dialog accept"));
+    EXPECT_EQ(folder.Log().count("Master download dialog reject"), 2);
     Trigger("actionMasterDownload");
     EXPECT_TRUE(script.Done());
     EXPECT_TRUE(
