@@ -63,7 +63,7 @@ void Device::ApplyPortSettings(QString baud) {
 }
 
 void Device::Send(const char* command) {
-    QIODevice::write(command, static_cast<qint64>(std::strlen(command)));
+    WriteIfOpen(command, static_cast<qint64>(std::strlen(command)));
     Sleep(kCommandPause);
 }
 
@@ -72,12 +72,21 @@ void Device::SendWithMode(const char* command, int mode) {
         _imp->ClearAll();
         _imp->SetMode(mode);
     }
-    QIODevice::write(command, static_cast<qint64>(std::strlen(command)));
+    WriteIfOpen(command, static_cast<qint64>(std::strlen(command)));
     Sleep(kCommandPause);
 }
 
 void Device::Write(const char* text) {
-    QIODevice::write(text, static_cast<qint64>(std::strlen(text)));
+    WriteIfOpen(text, static_cast<qint64>(std::strlen(text)));
+}
+
+qint64 Device::WriteIfOpen(const char* data, qint64 length) {
+    // Closing the program or leaving a dialog sends its commands whether or
+    // not the port is open; with the port closed there is no one to tell.
+    if (!isOpen()) {
+        return -1;
+    }
+    return QIODevice::write(data, length);
 }
 
 void Device::Sleep(unsigned milliseconds) {
@@ -93,7 +102,7 @@ void Device::GetBootloaderVersion() {
 }
 
 void Device::Close() {
-    QIODevice::write("#q", 2);
+    WriteIfOpen("#q", 2);
     Sleep(kCommandPause);
     Sleep(100);
     flush();
@@ -118,8 +127,8 @@ bool Device::SendMasterPacket(const MasterPages& pages, int mode) {
     }
     const MasterPacket packet =
         BuildMasterPacket(pages, static_cast<size_t>(_packetIndex), _imageCrc);
-    const qint64 written = QIODevice::write(reinterpret_cast<const char*>(packet.data()),
-                                            static_cast<qint64>(packet.size()));
+    const qint64 written = WriteIfOpen(reinterpret_cast<const char*>(packet.data()),
+                                       static_cast<qint64>(packet.size()));
     Sleep(kCommandPause);
     ++_packetIndex;
     return written == static_cast<qint64>(packet.size());

@@ -56,8 +56,6 @@ public:
     // Start-up sequence after the port opens; none for a plain device.
     virtual void EnterOpenState();
 
-    const boost::shared_ptr<State>& PreviousState() const { return _previousState; }
-
     // Index of the next master packet and check value of the whole image;
     // the download dialog reads them.
     int _packetIndex;
@@ -91,6 +89,8 @@ protected:
     }
     // Sends `letter` followed by `arg` as one command.
     void SendWithArgument(const char* letter, const char* arg);
+    // Every write to the bridge goes through here; a closed port takes none.
+    qint64 WriteIfOpen(const char* data, qint64 length);
 
     boost::shared_ptr<State>* _currentState;
     boost::shared_ptr<State> _previousState;

@@ -2,6 +2,10 @@
 
 #include <mxml.h>
 
+#include <QByteArray>
+#include <QString>
+#include <algorithm>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -16,6 +20,9 @@ namespace {
 const char kRootName[] = "Device";
 const char kValueName[] = "value";
 const char kKeyAttribute[] = "key";
+// The key's bytes in hexadecimal, for a key that an attribute cannot carry.
+const char kKeyBytesAttribute[] = "keyhex";
+const char kHexDigits[] = "0123456789ABCDEF";
 
 bool IsAsciiLetter(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
@@ -51,6 +58,33 @@ std::string SanitisedElementName(const std::string& key) {
     return name;
 }
 
+// Text an attribute value carries unchanged: valid UTF-8 without control
+// characters (a reader would reject the first and normalise the second).
+bool IsAttributeSafe(const std::string& text) {
+    for (unsigned char c : text) {
+        if (c < 0x20) {
+            return false;
+        }
+    }
+    const QByteArray bytes = QByteArray::fromStdString(text);
+    return QString::fromUtf8(bytes).toUtf8() == bytes;
+}
+
+std::string HexBytes(const std::string& text) {
+    std::string hex;
+    hex.reserve(text.size() * 2);
+    for (unsigned char c : text) {
+        hex += kHexDigits[c >> 4];
+        hex += kHexDigits[c & 0x0F];
+    }
+    return hex;
+}
+
+std::string BytesFromHex(const char* hex) {
+    const QByteArray bytes = QByteArray::fromHex(QByteArray(hex));
+    return bytes.toStdString();
+}
+
 void LogFailure(const char* action, const std::string& file, const std::string& reason) {
     LOG4CPLUS_WARN(OperationLogger(),
                    "Parameter XML " << action << " failed: " << file << ": " << reason);
@@ -66,7 +100,11 @@ mxml_node_t* BuildDocument(const std::map<std::string, ConfigParameter>& paramet
             setting = mxmlNewElement(root, key.c_str());
         } else {
             setting = mxmlNewElement(root, SanitisedElementName(key).c_str());
-            mxmlElementSetAttr(setting, kKeyAttribute, key.c_str());
+            if (IsAttributeSafe(key)) {
+                mxmlElementSetAttr(setting, kKeyAttribute, key.c_str());
+            } else {
+                mxmlElementSetAttr(setting, kKeyBytesAttribute, HexBytes(key).c_str());
+            }
         }
         mxml_node_t* value = mxmlNewElement(setting, kValueName);
         mxmlNewText(value, 0, entry.second.GetValue().c_str());
@@ -82,6 +120,9 @@ bool WriteDocument(mxml_node_t* document, std::FILE* stream) {
 }
 
 std::string SettingKey(mxml_node_t* setting) {
+    if (const char* hex = mxmlElementGetAttr(setting, kKeyBytesAttribute)) {
+        return BytesFromHex(hex);
+    }
     const char* key = mxmlElementGetAttr(setting, kKeyAttribute);
     return key != nullptr ? std::string(key) : std::string(mxmlGetElement(setting));
 }
@@ -127,8 +168,27 @@ void ReadSettings(mxml_node_t* root, std::map<std::string, ConfigParameter>& par
 
 }  // namespace
 
+namespace {
+
+bool ReadsBackAs(const std::string& file,
+                 const std::map<std::string, ConfigParameter>& parameters) {
+    std::map<std::string, ConfigParameter> loaded;
+    if (!ParseXml::Load(file, loaded) || loaded.size() != parameters.size()) {
+        return false;
+    }
+    return std::equal(
+        loaded.begin(), loaded.end(), parameters.begin(), [](const auto& read, const auto& saved) {
+            return read.first == saved.first && read.second.GetValue() == saved.second.GetValue();
+        });
+}
+
+}  // namespace
+
 bool ParseXml::Save(std::string file, const std::map<std::string, ConfigParameter>& parameters) {
-    std::FILE* stream = std::fopen(file.c_str(), "w");
+    // The old file is replaced only by one that is known to read back to the
+    // same settings, so a failed save never costs the settings saved before.
+    const std::string temporary = file + ".tmp";
+    std::FILE* stream = std::fopen(temporary.c_str(), "w");
     if (stream == nullptr) {
         LogFailure("save", file, std::strerror(errno));
         return false;
@@ -138,8 +198,15 @@ bool ParseXml::Save(std::string file, const std::map<std::string, ConfigParamete
     mxmlDelete(document);
     if (!written) {
         LogFailure("save", file, "write error");
+    } else if (!ReadsBackAs(temporary, parameters)) {
+        LogFailure("save", file, "the written file does not read back to the same settings");
+    } else if (std::rename(temporary.c_str(), file.c_str()) != 0) {
+        LogFailure("save", file, std::strerror(errno));
+    } else {
+        return true;
     }
-    return written;
+    std::remove(temporary.c_str());
+    return false;
 }
 
 bool ParseXml::Load(std::string file, std::map<std::string, ConfigParameter>& parameters) {

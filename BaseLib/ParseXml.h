@@ -10,12 +10,16 @@
 //
 // A key that is not a valid XML element name (such as "ModeSwitch/debug_mode")
 // is written under a sanitised element name with the exact key in its "key"
-// attribute, so the file stays well-formed and reads back to the same key.
+// attribute (or, when the key is not UTF-8 text an attribute can carry, its
+// bytes in hexadecimal in a "keyhex" attribute), so the file stays well-formed
+// and reads back to the same key.
 class ParseXml {
 public:
     virtual ~ParseXml() = default;
 
-    // False when the file cannot be written completely.
+    // Writes a temporary file beside `file` and renames it over `file` only
+    // once it reads back to the same settings. False, with `file` untouched,
+    // when that cannot be done.
     static bool Save(std::string file, const std::map<std::string, ConfigParameter>& parameters);
 
     // Adds one setting per element of "Device"; a key already in the map keeps

@@ -1,30 +1,59 @@
 #include "Settings.h"
 
-#include <QSettings>
-#include <QStringList>
-#include <QVariant>
+#include <QSaveFile>
 
+#include "OperationLog.h"
+#include "SettingsIni.h"
+#include "StringConvert.h"
 #include "ThresholdTable.h"
 
 namespace {
-
-// Qt's INI reader turns an unquoted value with commas into a list; the store
-// keeps every value as the text the file held.
-QString VariantToText(const QVariant& value) {
-    if (value.typeId() == QMetaType::QStringList) {
-        return value.toStringList().join(QLatin1Char(','));
-    }
-    return value.toString();
-}
 
 // Kept in memory but never written: they describe this session, not the station.
 bool IsSessionOnlyKey(const std::string& key) {
     return key == "Master_version" || key == "normal_xml_file" || key == "master_hex_file";
 }
 
+// Counts that size tables, frames and grids. The bridge reports them in one
+// byte, so a larger number in the file is a typing error, not a panel.
+struct CountLimit {
+    const char* key;
+    int most;
+};
+
+constexpr CountLimit kCountLimits[] = {
+    {"x_electrodes", 255},         {"y_electrodes", 255},
+    {"reference_electrodes", 255}, {"button_reference_electrodes", 255},
+    {"vertical_squares", 255},     {"horizontal_squares", 255},
+    {"button_number", 8},
+};
+
+const CountLimit* FindCountLimit(const std::string& key) {
+    for (const CountLimit& limit : kCountLimits) {
+        if (key == limit.key) {
+            return &limit;
+        }
+    }
+    return nullptr;
+}
+
+// A count above what the bridge can report is cut to that. Every other text
+// stays as it is: the readers take a negative or non-numeric count as none.
+void ClampCount(ConfigParameter& parameter) {
+    const CountLimit* limit = FindCountLimit(parameter.GetName());
+    if (limit == nullptr || StringToInt(parameter.GetValue()) <= limit->most) {
+        return;
+    }
+    LOG4CPLUS_WARN(OperationLogger(), "Setting " << parameter.GetName() << "="
+                                                 << parameter.GetValue().substr(0, 40)
+                                                 << " is out of range; " << limit->most << " used");
+    parameter.SetValue(std::to_string(limit->most));
+}
+
 }  // namespace
 
 bool Settings::SetParameter(ConfigParameter parameter) {
+    ClampCount(parameter);
     const std::string name = parameter.GetName();
     _parameters.erase(name);
     _parameters.emplace(name, std::move(parameter));
@@ -55,30 +84,41 @@ bool Settings::SetValue(std::string name, std::string value) {
 }
 
 void Settings::Load(const char* file) {
-    QSettings ini(QString::fromLocal8Bit(file), QSettings::IniFormat);
-    const QStringList keys = ini.allKeys();
-    for (const QString& key : keys) {
-        const std::string value = VariantToText(ini.value(key)).toLocal8Bit().toStdString();
-        SetParameter(ConfigParameter(key.toLocal8Bit().toStdString(), value));
+    SettingsIni ini;
+    if (!ini.Read(QString::fromLocal8Bit(file))) {
+        LOG4CPLUS_WARN(OperationLogger(), "Settings file cannot be read: " << file);
+        return;
+    }
+    for (const auto& entry : ini.Entries()) {
+        SetParameter(ConfigParameter(entry.first, entry.second));
     }
 }
 
-void Settings::Save(const char* file) {
-    QSettings ini(QString::fromLocal8Bit(file), QSettings::IniFormat);
-    for (const auto& entry : _parameters) {
-        if (IsSessionOnlyKey(entry.first)) {
-            continue;
-        }
-        const QString key = QString::fromLocal8Bit(entry.first.c_str());
-        const QString value = QString::fromLocal8Bit(entry.second.GetValue().c_str());
-        // Only changed keys are written, so a key the store did not change keeps
-        // the exact form the file gave it.
-        if (ini.contains(key) && VariantToText(ini.value(key)) == value) {
-            continue;
-        }
-        ini.setValue(key, value);
+bool Settings::Save(const char* file) {
+    // Keys the store does not hold, and values it did not change, keep the
+    // exact text the file gave them; a file that cannot be read is not
+    // replaced, since its other keys would be lost.
+    const QString path = QString::fromLocal8Bit(file);
+    SettingsIni ini;
+    if (!ini.Read(path)) {
+        LOG4CPLUS_WARN(OperationLogger(), "Settings file cannot be read: " << file);
+        return false;
     }
-    ini.sync();
+    for (const auto& entry : _parameters) {
+        if (!IsSessionOnlyKey(entry.first)) {
+            ini.Set(entry.first, entry.second.GetValue());
+        }
+    }
+    QSaveFile output(path);
+    const QByteArray text = ini.Text();
+    if (!output.open(QIODevice::WriteOnly) || output.write(text) != text.size() ||
+        !output.commit()) {
+        LOG4CPLUS_WARN(OperationLogger(),
+                       "Settings file cannot be written: " << file << ": "
+                                                           << output.errorString().toStdString());
+        return false;
+    }
+    return true;
 }
 
 std::vector<std::vector<int> > Settings::LoadThresholds() {

@@ -7,6 +7,8 @@
 #include "ConfigParameter.h"
 
 // The settings store: key -> setting, every value text. A missing key reads "0".
+// The counts that size tables ("x_electrodes", "button_number", ...) are held
+// within what the bridge can report whatever text they are given.
 class Settings {
 public:
     Settings() = default;
@@ -19,7 +21,8 @@ public:
     std::map<std::string, ConfigParameter> GetParameters() const { return _parameters; }
 
     void Load(const char* file);
-    void Save(const char* file);
+    // False, with the file as it was, when it cannot be read or written.
+    bool Save(const char* file);
     bool LoadXml(std::string file);
     bool SaveXml(std::string file);
 

@@ -1,6 +1,7 @@
 #include "ThresholdTable.h"
 
 #include <QFile>
+#include <QSaveFile>
 #include <QStringList>
 #include <QTextStream>
 
@@ -117,12 +118,10 @@ Table Load(const Settings& settings) {
 }
 
 bool WriteFile(const QString& file, const Table& table) {
-    QFile output(file);
-    // A file that cannot be removed may still be truncated; opening decides.
-    if (output.exists()) {
-        output.remove();
-    }
-    if (!output.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    // Written beside the old table and renamed over it, so a failed write
+    // leaves the old limits in place.
+    QSaveFile output(file);
+    if (!output.open(QIODevice::WriteOnly)) {
         return false;
     }
     QByteArray text;
@@ -135,7 +134,7 @@ bool WriteFile(const QString& file, const Table& table) {
             text += "\r\n";
         }
     }
-    return output.write(text) == text.size() && output.flush();
+    return output.write(text) == text.size() && output.commit();
 }
 
 }  // namespace ThresholdTable

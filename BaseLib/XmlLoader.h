@@ -8,6 +8,7 @@
 // Loads an XML document from `stream`, element content kept as opaque text
 // (whitespace included, so it writes back as it was laid out). Mini-XML's
 // parse errors are collected into `errors`, joined with "; "; a document
-// with errors is dropped and null comes back. The caller owns the stream
+// with errors, or one that ends inside its first element, is dropped and null
+// comes back with a reason in `errors`. The caller owns the stream
 // and the document.
 mxml_node_t* LoadXmlDocument(std::FILE* stream, std::string& errors);

@@ -38,6 +38,12 @@ void PortWatch::Removal(bool hungUp) {
 
 void PortWatch::HangUp() {
     // A hang-up reported by a port that was closed meanwhile is old news.
+    if (!_port->isOpen()) {
+        return;
+    }
+    // The watcher learns of a removal that came with it, so a later arrival
+    // under the same name is seen as one.
+    _watcher->Check();
     if (_port->isOpen()) {
         Removal(true);
     }

@@ -22,6 +22,23 @@ namespace morvex_gui_qtlib {
 
 namespace {
 
+// A short write carries no reason; writing the rest makes the system say why
+// (a full disk, a file size limit) in the file's error text. The file is
+// unbuffered, so the writes reach the system here and not in a later flush.
+bool WriteAll(QFile& file, const std::string& text) {
+    const char* data = text.data();
+    qint64 left = static_cast<qint64>(text.size());
+    while (left > 0) {
+        const qint64 written = file.write(data, left);
+        if (written <= 0) {
+            return false;
+        }
+        data += written;
+        left -= written;
+    }
+    return true;
+}
+
 // A parameter row and the text is as wide as this, unless the number is longer.
 constexpr int kParameterRowWidth = 30;
 
@@ -459,17 +476,21 @@ QString QtWindowImp::WriteResultFile(QString* error) const {
     }
     bool written = true;
     for (const auto& record : _results) {
-        const std::string& value = record.second;
-        const qint64 size = static_cast<qint64>(value.size());
-        if (file.write(value.data(), size) != size) {
+        if (!WriteAll(file, record.second)) {
             written = false;
             break;
         }
     }
     written = written && file.flush();
+    // Closing resets the file's error, so the system's reason is taken first.
+    QString reason = written ? QString() : file.errorString();
     file.close();
-    if (!written || file.error() != QFileDevice::NoError) {
-        *error = file.fileName() + QStringLiteral(": ") + file.errorString();
+    if (written && file.error() != QFileDevice::NoError) {
+        written = false;
+        reason = file.errorString();
+    }
+    if (!written) {
+        *error = file.fileName() + QStringLiteral(": ") + reason;
         file.remove();
         return QString();
     }
@@ -487,7 +508,7 @@ bool QtWindowImp::OpenNewResultFile(const QString& folder, const QString& stamp,
     for (int suffix = 0; suffix <= kMaxSuffix; ++suffix) {
         const QString tail = suffix == 0 ? QString() : QStringLiteral("_%1").arg(suffix);
         file.setFileName(folder + QLatin1Char('/') + stamp + tail + QStringLiteral(".csv"));
-        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)) {
             return true;
         }
         if (!file.exists()) {

@@ -5,8 +5,10 @@
 #include <QDoubleSpinBox>
 #include <QLineEdit>
 #include <QListWidgetItem>
+#include <QMessageBox>
 #include <QSpinBox>
 
+#include "OperationLog.h"
 #include "ProgramPaths.h"
 #include "Settings.h"
 #include "StringConvert.h"
@@ -195,8 +197,15 @@ void SettingDialog::accept() {
         const std::string text = WidgetText(binding).toLocal8Bit().toStdString();
         _settings->SetParameter(ConfigParameter(binding.key, text));
     }
-    _settings->Save(
-        platform::ProgramFilePath(QStringLiteral("config.ini")).toLocal8Bit().constData());
+    const QString file = platform::ProgramFilePath(QStringLiteral("config.ini"));
+    if (!_settings->Save(file.toLocal8Bit().constData())) {
+        // The store holds the changes; the dialog stays open so the operator
+        // can free the file and press Set again, or cancel knowingly.
+        LOG4CPLUS_WARN(OperationLogger(), "Settings not saved: " << file.toStdString());
+        QMessageBox::critical(this, QStringLiteral("Save Error"),
+                              QStringLiteral("The settings could not be saved to %1.").arg(file));
+        return;
+    }
     QDialog::accept();
 }
 

@@ -21,6 +21,7 @@
 namespace {
 
 const char* const kSettingsPassword = "trevk";
+constexpr int kPasswordBoxWidth = 260;
 // The bridge settles in user mode before it is powered for a download.
 constexpr unsigned kDownloadSettleMs = 200;
 // The bridge settles after a calibration before the test mode is entered again.
@@ -83,13 +84,16 @@ bool ZeltoMP::PasswordGiven() {
     if (_passwordAccepted) {
         return true;
     }
-    bool entered = false;
-    const QString password =
-        QInputDialog::getText(nullptr, tr("Input Password"), tr("Please input the password: "),
-                              QLineEdit::Password, QString(), &entered);
-    if (!entered) {
+    QInputDialog box;
+    box.setWindowTitle(tr("Input Password"));
+    box.setLabelText(tr("Please input the password: "));
+    box.setTextEchoMode(QLineEdit::Password);
+    // Its layout decides the smallest size; a wider box keeps the whole title.
+    box.resize(kPasswordBoxWidth, box.sizeHint().height());
+    if (box.exec() != QDialog::Accepted) {
         return false;
     }
+    const QString password = box.textValue();
     if (password != QLatin1String(kSettingsPassword)) {
         QMessageBox::critical(this, tr("Error"), tr("Password Error!"), QMessageBox::Ok);
         return false;

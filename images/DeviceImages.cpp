@@ -24,14 +24,18 @@ bool DeviceImages::Load(const char* file) {
     }
     stream.imbue(std::locale::classic());
     std::string line;
+    bool ended = false;
     while (std::getline(stream, line)) {
         if (!line.empty() && line.back() == '\r') {
             line.pop_back();
         }
-        if (IsEnd(line.c_str())) {
-            break;
+        if (ended) {
+            _afterEnd.push_back(line);
+        } else if (IsEnd(line.c_str())) {
+            ended = true;
+        } else {
+            _lines.push_back(line);
         }
-        _lines.push_back(line);
     }
     if (_lines.empty()) {
         _error = "The file holds no image lines.";

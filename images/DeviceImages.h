@@ -27,6 +27,9 @@ public:
 
 protected:
     std::vector<std::string> _lines;
+    // The lines after the end line, for readers that must refuse what stands
+    // there; the end line itself is line _lines.size() + 1 of the file.
+    std::vector<std::string> _afterEnd;
     std::string _error;
 };
 

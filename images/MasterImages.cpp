@@ -1,7 +1,6 @@
 #include "MasterImages.h"
 
 #include <boost/regex.hpp>
-#include <cstdlib>
 #include <string>
 
 namespace morvex_gui {
@@ -21,58 +20,63 @@ const boost::regex& DataRecordPattern() {
     return pattern;
 }
 
-const char* At(const std::string& text, std::string::const_iterator position) {
-    return text.data() + (position - text.begin());
+int HexDigit(char c) {
+    return (c <= '9') ? c - '0' : (c | 0x20) - 'a' + 10;
 }
 
-long HexValue(const char* first, const char* last) {
-    long value = 0;
-    for (const char* c = first; c != last; ++c) {
-        const int digit = (*c <= '9') ? *c - '0' : (*c | 0x20) - 'a' + 10;
-        value = value * 16 + digit;
-    }
-    return value;
+unsigned char HexByte(const std::string& line, size_t at) {
+    return static_cast<unsigned char>(HexDigit(line[at]) * 16 + HexDigit(line[at + 1]));
 }
 
-// Fills pages byte by byte; a page is stored once the byte after it arrives,
-// so an image ending on a page boundary leaves that page current.
-class PageFiller {
+// The image being assembled: every byte knows whether a record has set it, so
+// records may come in any order but never overlap.
+class ImageBuffer {
 public:
-    PageFiller(MasterPages& pages, int pageCount)
-        : _pages(pages), _first(pages.size()), _pageCount(pageCount) {
-        _page.reserve(kMasterPageSize);
-    }
+    explicit ImageBuffer(int pageCount)
+        : _bytes(pageCount > 0 ? static_cast<size_t>(pageCount) * kMasterPageSize : 0, kBlank),
+          _set(_bytes.size(), false) {}
 
-    // False once the image has outgrown the page count.
-    bool Add(unsigned char byte) {
-        if (_page.size() == kMasterPageSize) {
-            _pages.push_back(_page);
-            _page.clear();
+    // Why the record cannot be placed, or nullptr once it is.
+    const char* Place(const std::string& line) {
+        // ":" count(2) address(4) type(2) data checksum(2)
+        const size_t dataLength = (line.size() - 11) / 2;
+        const size_t count = HexByte(line, 1);
+        if (count != dataLength) {
+            return " has a byte count that does not match its data.";
         }
-        _page.push_back(byte);
-        return !Overflowed();
+        unsigned sum = 0;
+        for (size_t at = 1; at < line.size(); at += 2) {
+            sum += HexByte(line, at);
+        }
+        if ((sum & 0xFF) != 0) {
+            return " has a wrong checksum.";
+        }
+        const size_t address = HexByte(line, 3) * 256u + HexByte(line, 5);
+        if (address + count > _bytes.size()) {
+            return " lies outside the image.";
+        }
+        for (size_t i = 0; i < count; ++i) {
+            if (_set[address + i]) {
+                return " overlaps an earlier record.";
+            }
+        }
+        for (size_t i = 0; i < count; ++i) {
+            _bytes[address + i] = HexByte(line, 9 + 2 * i);
+            _set[address + i] = true;
+        }
+        return nullptr;
     }
 
-    bool Overflowed() const { return Stored() >= static_cast<long>(_pageCount); }
-
-    void Finish() {
-        _page.resize(kMasterPageSize, kBlank);
-        _pages.push_back(_page);
-        const std::vector<unsigned char> blankPage(kMasterPageSize, kBlank);
-        while (Stored() < static_cast<long>(_pageCount)) {
-            _pages.push_back(blankPage);
+    void AppendPages(MasterPages& pages) const {
+        for (size_t at = 0; at < _bytes.size(); at += kMasterPageSize) {
+            pages.emplace_back(_bytes.begin() + static_cast<long>(at),
+                               _bytes.begin() + static_cast<long>(at + kMasterPageSize));
         }
     }
-
-    void Discard() { _pages.resize(_first); }
 
 private:
-    long Stored() const { return static_cast<long>(_pages.size() - _first); }
-
-    MasterPages& _pages;
-    const size_t _first;
-    const int _pageCount;
-    std::vector<unsigned char> _page;
+    std::vector<unsigned char> _bytes;
+    std::vector<bool> _set;
 };
 
 }  // namespace
@@ -85,41 +89,18 @@ bool MasterImages::IsEnd(const char* line) {
 
 bool MasterImages::Parse(MasterPages& pages) {
     _error.clear();
-    PageFiller filler(pages, _pageCount);
-    long runningAddress = 0;
-    boost::smatch record;
+    ImageBuffer image(_pageCount);
     for (size_t index = 0; index < _lines.size(); ++index) {
         const std::string& line = _lines[index];
-        if (!boost::regex_match(line, record, DataRecordPattern())) {
-            _error = "Line " + std::to_string(index + 1) +
-                     " is not a data record with a 16-bit address.";
-            filler.Discard();
+        const char* refusal = boost::regex_match(line, DataRecordPattern())
+                                  ? image.Place(line)
+                                  : " is not a data record with a 16-bit address.";
+        if (refusal != nullptr) {
+            _error = "Line " + std::to_string(index + 1) + refusal;
             return false;
         }
-        const long address = HexValue(At(line, record[2].first), At(line, record[2].second));
-        // The fill bytes take the image up to the record's address.
-        for (; runningAddress < address; ++runningAddress) {
-            if (!filler.Add(kBlank)) {
-                break;
-            }
-        }
-        const char* data = At(line, record[3].first);
-        const char* dataEnd = At(line, record[3].second);
-        for (; data != dataEnd && !filler.Overflowed(); data += 2) {
-            filler.Add(static_cast<unsigned char>(HexValue(data, data + 2)));
-        }
-        if (filler.Overflowed()) {
-            break;
-        }
-        runningAddress += HexValue(At(line, record[1].first), At(line, record[1].second));
     }
-    if (filler.Overflowed()) {
-        _error =
-            "The image does not fit into " + std::to_string(_pageCount) + " pages of 128 bytes.";
-        filler.Discard();
-        return false;
-    }
-    filler.Finish();
+    image.AppendPages(pages);
     return true;
 }
 

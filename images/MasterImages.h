@@ -9,7 +9,8 @@ using ::MasterPages;
 
 // The bridge board's own firmware as an Intel HEX file (data records with
 // 16-bit addresses and the end record only), cut into a fixed number of
-// 128-byte pages; bytes that no record supplies are 0xFF.
+// 128-byte pages; bytes that no record supplies are 0xFF. A flashed panel
+// must never get a damaged image, so every record is checked whole.
 class MasterImages : public DeviceImages {
 public:
     explicit MasterImages(int pageCount);
@@ -17,10 +18,11 @@ public:
     // True for the end record.
     bool IsEnd(const char* line) override;
 
-    // Appends exactly pageCount pages of 128 bytes for the loaded lines.
-    // Records are taken in file order; a record below the running address is
-    // appended after what came before. False when a line is not a data record
-    // or the data needs more pages; the vector is then as it was before.
+    // Appends exactly pageCount pages of 128 bytes for the loaded lines; each
+    // record lands at its own address, whatever the record order. False, with
+    // ErrorText naming the line, for a line that is not a data record, a wrong
+    // checksum or byte count, a record outside the pages or over an earlier
+    // one; the vector is then as it was before.
     bool Parse(MasterPages& pages);
 
     int PageCount() const { return _pageCount; }

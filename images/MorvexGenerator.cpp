@@ -30,12 +30,13 @@ QString WithoutLineEnd(QString text) {
     return text;
 }
 
-// The shell takes the script path as one command line, so blanks in the
-// program's folder must be escaped for it.
-QString EscapedProgramDirectory() {
-    QString directory = platform::ProgramDirectory();
-    directory.replace(QLatin1Char(' '), QStringLiteral("\\ "));
-    return directory;
+// The shell takes the script path as a command line: the whole path goes in
+// single quotes (a quote inside as '\''), so no character of the program's
+// folder name can end the word or start a command.
+QString QuotedScriptPath() {
+    QString path = platform::ProgramDirectory() + QString::fromLatin1(kScript);
+    path.replace(QLatin1Char('\''), QStringLiteral("'\\''"));
+    return QLatin1Char('\'') + path + QLatin1Char('\'');
 }
 
 }  // namespace
@@ -91,8 +92,13 @@ bool MorvexGenerator::Generate(QString xmlFile, QObject* log) {
                        "Pattern xml not placed in the tool chain: " << xmlFile.toStdString());
         return false;
     }
-    const QStringList arguments{QStringLiteral("-l"), QStringLiteral("-c"),
-                                EscapedProgramDirectory() + QString::fromLatin1(kScript)};
+    // An image left by an earlier run must never pass for this run's.
+    if (QFile::exists(ToolChainImage()) && !QFile::remove(ToolChainImage())) {
+        LOG4CPLUS_WARN(OperationLogger(), "Old eeprom image cannot be removed");
+        return false;
+    }
+    _outcomeGiven = false;
+    const QStringList arguments{QStringLiteral("-l"), QStringLiteral("-c"), QuotedScriptPath()};
     _process->start(ToolChainPath(QString::fromLatin1(kShell)), arguments, QIODevice::ReadWrite);
     return true;
 }
@@ -140,7 +146,7 @@ void MorvexGenerator::ShowLine(QString line) {
     if (line.contains(QLatin1String("ERROR"), Qt::CaseInsensitive)) {
         ShowError(line);
     } else {
-        AppendToLog(line);
+        AppendToLog(line.toHtmlEscaped());
     }
 }
 
@@ -155,7 +161,7 @@ void MorvexGenerator::AppendToLog(const QString& paragraph) {
     }
 }
 
-void MorvexGenerator::ProcessFinish(int, QProcess::ExitStatus) {
+void MorvexGenerator::ProcessFinish(int, QProcess::ExitStatus exitStatus) {
     // A last line without its line end is still the script's to show.
     redFromStdOut();
     const QByteArray tail = _process->readAllStandardOutput();
@@ -163,8 +169,26 @@ void MorvexGenerator::ProcessFinish(int, QProcess::ExitStatus) {
         ShowLine(QString::fromLocal8Bit(tail));
     }
     redFromStdErr();
+    // A crash has been reported as the run's failure already.
+    if (exitStatus == QProcess::CrashExit) {
+        ReportOutcome(false);
+        return;
+    }
     CopyImageBesideProgram();
-    emit Finish();
+    ReportOutcome(true);
+}
+
+// Exactly one outcome per run, whatever the process reports after it.
+void MorvexGenerator::ReportOutcome(bool finished) {
+    if (_outcomeGiven) {
+        return;
+    }
+    _outcomeGiven = true;
+    if (finished) {
+        emit Finish();
+    } else {
+        emit Fail();
+    }
 }
 
 // The copy is for the operator only; its failure changes nothing for the run.
@@ -182,5 +206,5 @@ void MorvexGenerator::ProcessFail(QProcess::ProcessError error) {
     LOG4CPLUS_WARN(OperationLogger(), "Tool chain process error "
                                           << static_cast<int>(error) << ": "
                                           << _process->errorString().toStdString());
-    emit Fail();
+    ReportOutcome(false);
 }

@@ -9,9 +9,10 @@
 // Turns a pattern XML into an EEPROM image with the external tool chain: the
 // XML goes into the chain's input folder, the chain's script runs through its
 // own shell, the script's output goes to the caller's log, and when the
-// process ends the image it left is copied beside the program. The outcome
-// arrives as Finish() (every end of the process, whatever its exit code) or
-// Fail() (the shell could not be run, crashed, or its pipes failed).
+// process ends the image it left is copied beside the program. Each run has
+// exactly one outcome: Finish() (the process ended, whatever its exit code)
+// or Fail() (the shell could not be run, crashed, or its pipes failed). The
+// image of an earlier run is removed before a run starts.
 //
 // The chain lives under MORVEX_TOOLCHAIN_ROOT when that is set, else in its
 // usual installation folder; below the root its own layout ("bin/bash.exe",
@@ -55,6 +56,7 @@ private:
     void ShowError(const QString& text);
     void AppendToLog(const QString& paragraph);
     void CopyImageBesideProgram();
+    void ReportOutcome(bool finished);
 
     QProcess* _process;
     QPointer<QObject> _log;
@@ -62,4 +64,5 @@ private:
     QDir _targetDir;
     QString _sourceName;
     QString _targetName;
+    bool _outcomeGiven = false;
 };

@@ -12,7 +12,7 @@ struct SlavePatterns {
     boost::regex end{"\\s+"};
     boost::regex plainVersion{"! VERSION (\\d{2})[^_]*"};
     boost::regex upgradeVersion{"! VERSION (\\d{2})_to_(\\d{2})"};
-    boost::regex record{"^\\$([A-Z0-9]{286})"};
+    boost::regex record{"^\\$([0-9A-F]{286})$"};
     boost::regex recordKind{"^\\$([A-Z0-9]{2})[A-Z0-9]{284}"};
 };
 
@@ -37,12 +37,39 @@ bool SlaveImages::IsEnd(const char* line) {
 }
 
 bool SlaveImages::BuildCommands(std::vector<std::string>* commands) {
+    _error.clear();
     if (_lines.empty()) {
         return true;
+    }
+    if (!CheckRecords()) {
+        return false;
     }
     ReadVersion(_lines.front());
     for (const std::string& line : _lines) {
         AddCommand(line, commands);
+    }
+    return true;
+}
+
+// A damaged record must not vanish from the image unnoticed, nor may records
+// hide behind the end line.
+bool SlaveImages::CheckRecords() {
+    for (size_t index = 0; index < _lines.size(); ++index) {
+        const std::string& line = _lines[index];
+        if (!line.empty() && line[0] == '$' && !boost::regex_match(line, Patterns().record)) {
+            _error = "Line " + std::to_string(index + 1) +
+                     " is not a record of 286 upper-case hex digits.";
+            return false;
+        }
+    }
+    for (size_t index = 0; index < _afterEnd.size(); ++index) {
+        const std::string& line = _afterEnd[index];
+        const size_t first = line.find_first_not_of(" \t");
+        if (first != std::string::npos && line[first] == '$') {
+            _error = "Line " + std::to_string(_lines.size() + 2 + index) +
+                     " holds a record after the end of the image.";
+            return false;
+        }
     }
     return true;
 }

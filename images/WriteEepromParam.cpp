@@ -70,31 +70,35 @@ mxml_node_t* TextChild(mxml_node_t* element) {
     return text != nullptr && *text != '\0' ? child : nullptr;
 }
 
+// Gives a "value" element the text `value`; false when it had it already.
+bool SetValue(mxml_node_t* valueElement, const std::string& value) {
+    mxml_node_t* child = mxmlGetFirstChild(valueElement);
+    if (child == nullptr || mxmlGetType(child) != MXML_OPAQUE) {
+        mxmlNewOpaque(valueElement, value.c_str());
+        return true;
+    }
+    if (value == mxmlGetOpaque(child)) {
+        return false;
+    }
+    mxmlSetOpaque(child, value.c_str());
+    return true;
+}
+
 // Walks the section in document order, as a reader of "name"/"value" pairs
-// would: a name starts a new parameter, the value that follows belongs to it.
-// A parameter counts once both texts are seen; "null" stands for not seen.
+// would: a name starts a new parameter, the "value" element that follows
+// belongs to it. A stored value that is empty or "null" (not seen yet) is
+// filled in place, so the parameter never stands in the file twice.
 bool UpdateExisting(mxml_node_t* section, const std::string& fullName, const std::string& value) {
     std::string currentName = kUnset;
-    std::string currentValue = kUnset;
-    mxml_node_t* valueNode = nullptr;
     bool found = false;
     for (mxml_node_t* node = section; node != nullptr;
          node = mxmlWalkNext(node, section, MXML_DESCEND)) {
         if (IsElementNamed(node, "name")) {
-            if (mxml_node_t* text = TextChild(node)) {
-                currentName = mxmlGetOpaque(text);
-                currentValue = kUnset;
-            }
-        } else if (IsElementNamed(node, "value")) {
-            if (mxml_node_t* text = TextChild(node)) {
-                currentValue = mxmlGetOpaque(text);
-                valueNode = text;
-            }
-        }
-        if (currentName != kUnset && currentValue != kUnset && currentName == fullName) {
+            mxml_node_t* text = TextChild(node);
+            currentName = text != nullptr ? mxmlGetOpaque(text) : kUnset;
+        } else if (IsElementNamed(node, "value") && currentName == fullName) {
             found = true;
-            if (currentValue != value) {
-                mxmlSetOpaque(valueNode, value.c_str());
+            if (SetValue(node, value)) {
                 break;
             }
         }

@@ -14,8 +14,6 @@ class DeviceWatcher : public QObject {
 public:
     explicit DeviceWatcher(QObject* parent = nullptr, int intervalMs = 1000);
 
-    QStringList Ports() const { return _ports; }
-
 public slots:
     // Compares now; emits at most one arrival and one removal.
     void Check();

@@ -16,8 +16,6 @@ public:
     void WriteValue(const QString& key, const QString& name, const QString& data) override;
     void RemoveValue(const QString& key, const QString& name);
 
-    const QString& Path() const { return _path; }
-
 private:
     struct Section {
         QString key;

@@ -131,34 +131,3 @@ TEST_F(CommApiTest, AFullBufferHoldsTheSenderBackAndLosesNothing) {
     }
     EXPECT_TRUE(received == sent);
 }
-
-TEST_F(CommApiTest, WritesCompleteAtOnceAndReportTransmitEmpty) {
-    OVERLAPPED write{};
-    write.hEvent = CreateEventA(nullptr, 1, 0, nullptr);
-    DWORD written = 0;
-    ASSERT_TRUE(StartWait());
-    ASSERT_TRUE(WriteFile(handle, "#q", 2, &written, &write));
-    EXPECT_EQ(written, 2u);
-    DWORD transferred = 0;
-    EXPECT_TRUE(GetOverlappedResult(handle, &write, &transferred, 0)) << "nothing is left pending";
-    EXPECT_EQ(transferred, 2u);
-    ASSERT_TRUE(Signaled(2000));
-    EXPECT_EQ(events, EV_TXEMPTY);
-    CloseHandle(write.hEvent);
-    EXPECT_TRUE(peer.WaitForText("#q"));
-}
-
-TEST(CommApiHandleTest, UnknownHandlesAreRefused) {
-    EXPECT_FALSE(CloseHandle(INVALID_HANDLE_VALUE));
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
-    DWORD mask = 0;
-    EXPECT_FALSE(GetCommMask(nullptr, &mask));
-    HANDLE event = CreateEventA(nullptr, 1, 0, nullptr);
-    EXPECT_FALSE(SetCommMask(event, 0)) << "an event is no comm port";
-    EXPECT_EQ(WaitForSingleObject(event, 0), WAIT_TIMEOUT);
-    SetEvent(event);
-    EXPECT_EQ(WaitForSingleObject(event, 0), WAIT_OBJECT_0);
-    EXPECT_EQ(WaitForSingleObject(event, 0), WAIT_OBJECT_0) << "manual reset";
-    EXPECT_TRUE(CloseHandle(event));
-    EXPECT_FALSE(CloseHandle(event));
-}

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QTemporaryDir>
 #include <boost/make_shared.hpp>
 
@@ -8,49 +7,48 @@
 #include "BridgePeer.h"
 #include "CloseState.h"
 #include "Device.h"
-#include "EventPump.h"
+#include "EngineeringDevice.h"
 #include "FileRegistry.h"
 #include "RecordingWindowImp.h"
 #include "RegistryView.h"
 #include "SleepRecorder.h"
 
 using morvex_gui::CloseState;
-using morvex_gui::Device;
+using morvex_gui::EngineeringDevice;
 using morvex_gui::State;
 
 namespace {
 
 // The base device with no start-up sequence of its own.
-using PlainDevice = BenchDevice<Device>;
+using PlainDevice = BenchDevice<morvex_gui::Device>;
 
-using TappedDevice = WireTap<PlainDevice>;
-
-struct LineFormat {
-    speed_t speed;
-    bool eightBits;
-    bool parity;
-    bool twoStopBits;
-    bool raw;
-};
-
-LineFormat ReadLine(const BridgePeer& peer) {
-    termios settings{};
-    peer.LineSettings(&settings);
-    return LineFormat{cfgetospeed(&settings), (settings.c_cflag & CSIZE) == CS8,
-                      (settings.c_cflag & PARENB) != 0, (settings.c_cflag & CSTOPB) != 0,
-                      (settings.c_lflag & (ICANON | ECHO)) == 0 && (settings.c_oflag & OPOST) == 0};
+// Speed, then 8 data bits, no parity, two stop bits, raw, as one text.
+std::string LineFormat(const BridgePeer& peer) {
+    termios line{};
+    peer.LineSettings(&line);
+    const bool raw = (line.c_lflag & (ICANON | ECHO | ISIG)) == 0 && (line.c_oflag & OPOST) == 0 &&
+                     (line.c_iflag & (ICRNL | INLCR | IGNCR | IXON | IXOFF)) == 0;
+    return std::to_string(cfgetospeed(&line)) + ((line.c_cflag & CSIZE) == CS8 ? " 8" : " ?") +
+           ((line.c_cflag & PARENB) ? "E" : "N") + ((line.c_cflag & CSTOPB) ? "2" : "1") +
+           (raw ? " raw" : " cooked");
 }
 
-// Sets the pty to 9600 baud, one stop bit, cooked, as a port left by another program.
+std::string Format(speed_t speed) {
+    return std::to_string(speed) + " 8N2 raw";
+}
+
+// 9600 baud, one stop bit, cooked: a port left so by another program. The
+// device's own speed setting before open must not reach the line.
 void MakeForeign(BridgePeer& peer) {
-    termios settings{};
-    peer.LineSettings(&settings);
-    settings.c_cflag &= ~CSTOPB;
-    settings.c_lflag |= ICANON | ECHO;
-    settings.c_oflag |= OPOST;
-    cfsetospeed(&settings, B9600);
-    cfsetispeed(&settings, B9600);
-    peer.SetLineSettings(settings);
+    termios line{};
+    peer.LineSettings(&line);
+    line.c_cflag &= ~CSTOPB;
+    line.c_lflag |= ICANON | ECHO;
+    line.c_iflag |= ICRNL;
+    line.c_oflag |= OPOST | ONLCR;
+    cfsetospeed(&line, B9600);
+    cfsetispeed(&line, B9600);
+    peer.SetLineSettings(line);
 }
 
 class DeviceTest : public ::testing::Test {
@@ -62,35 +60,18 @@ protected:
 
 }  // namespace
 
-TEST_F(DeviceTest, OpensAtTheChosenSpeedWithEightDataBitsNoParityTwoStopBits) {
-    for (const auto& [text, speed] : {std::pair{"230400", B230400}, std::pair{"460800", B460800}}) {
+TEST_F(DeviceTest, OpenSetsTheBridgeFormatAndOnlyTheTwoKnownSpeeds) {
+    for (const auto& [text, speed] :
+         {std::pair{"230400", B230400}, std::pair{"460800", B460800}, std::pair{"115200", B9600}}) {
         BridgePeer peer;
         MakeForeign(peer);
         PlainDevice device(&imp, &current);
+        sleeps.Clear();
         ASSERT_TRUE(device.Open(peer.PortName(), text));
-        EXPECT_TRUE(device.isOpen());
-        EXPECT_EQ(device.portName(), peer.PortName());
-        EXPECT_EQ(device.queryMode(), Win_QextSerialPort::EventDriven);
-        const LineFormat line = ReadLine(peer);
-        EXPECT_EQ(line.speed, speed) << text;
-        EXPECT_TRUE(line.eightBits);
-        EXPECT_FALSE(line.parity);
-        EXPECT_TRUE(line.twoStopBits);
-        EXPECT_TRUE(line.raw);
+        EXPECT_EQ(LineFormat(peer), Format(speed)) << text;
         EXPECT_EQ(device.flowControl(), FLOW_HARDWARE) << "flow control is never set";
+        EXPECT_EQ(sleeps.Pauses(), std::vector<unsigned>{100});
     }
-    EXPECT_EQ(sleeps.Pauses(), (std::vector<unsigned>{100, 100}));
-}
-
-TEST_F(DeviceTest, OtherSpeedTextsKeepTheCurrentSpeedButSetTheFormat) {
-    BridgePeer peer;
-    MakeForeign(peer);
-    PlainDevice device(&imp, &current);
-    ASSERT_TRUE(device.Open(peer.PortName(), "115200"));
-    const LineFormat line = ReadLine(peer);
-    EXPECT_EQ(line.speed, B9600);
-    EXPECT_TRUE(line.twoStopBits);
-    EXPECT_TRUE(line.raw);
 }
 
 TEST_F(DeviceTest, MissingPortFailsAndLeavesTheStateAlone) {
@@ -101,33 +82,12 @@ TEST_F(DeviceTest, MissingPortFailsAndLeavesTheStateAlone) {
     EXPECT_FALSE(device.isOpen());
     EXPECT_EQ(current, before);
     EXPECT_TRUE(sleeps.Pauses().empty()) << "nothing happens after a failed open";
-    EXPECT_FALSE(device.OpenDirect("COM1"));
-}
-
-TEST_F(DeviceTest, CommandsLeaveAsTheirBytesWithTheirPause) {
-    BridgePeer peer;
-    TappedDevice device(sleeps, &imp, &current);
-    ASSERT_TRUE(device.Open(peer.PortName(), "230400"));
-    sleeps.Clear();
-
-    device.Send("n");
-    device.NormalMode();
-    device.GetBootloaderVersion();
-    device.Write("w3A0100");
-    device.SendWithMode("d", 12);
-    EXPECT_EQ(sleeps.Transcript(), (std::vector<std::string>{
-                                       "Write(n)", "Sleep(20)", "Write(n)", "Sleep(20)", "Write(V)",
-                                       "Sleep(20)", "Write(w3A0100)", "Write(d)", "Sleep(20)"}));
-    EXPECT_EQ(imp.Names(), (std::vector<std::string>{"ClearAll", "SetMode"}));
-    EXPECT_EQ(imp.lastMode, 12);
-    ASSERT_TRUE(peer.WaitForBytes(11));
-    EXPECT_EQ(peer.Received(), "nnVw3A0100d");
 }
 
 TEST_F(DeviceTest, CloseSendsQuitCommandAndDestructorDoesNot) {
     BridgePeer peer;
     {
-        TappedDevice device(sleeps, &imp, &current);
+        WireTap<PlainDevice> device(sleeps, &imp, &current);
         ASSERT_TRUE(device.Open(peer.PortName(), "230400"));
         sleeps.Clear();
         device.Close();
@@ -150,24 +110,7 @@ TEST_F(DeviceTest, CloseSendsQuitCommandAndDestructorDoesNot) {
     EXPECT_FALSE(peer.WaitForBytes(1, 100)) << "the destructor sends nothing";
 }
 
-TEST_F(DeviceTest, RepliesRaiseReadyReadAfterOpen) {
-    BridgePeer peer;
-    peer.Expect("V", "Master_Bootloader_V12\r");
-    PlainDevice device(&imp, &current);
-    int announced = 0;
-    QObject::connect(&device, &QIODevice::readyRead, &device, [&] { ++announced; });
-    ASSERT_TRUE(device.Open(peer.PortName(), "460800"));
-    device.GetBootloaderVersion();
-    QByteArray reply;
-    PumpUntil([&] {
-        reply += device.readAll();
-        return reply.endsWith('\r') && announced > 0;
-    });
-    EXPECT_EQ(reply, QByteArray("Master_Bootloader_V12\r"));
-    EXPECT_GE(announced, 1);
-}
-
-TEST(EnumeratePortsTest, ListsOnlyTheDriversVirtualPortsAndAppends) {
+TEST(PortDiscoveryTest, ListsOnlyTheDriversVirtualPortsAndSetsTheirLatency) {
     QTemporaryDir dir;
     const QString file = dir.filePath("registry.ini");
     qputenv("MORVEX_REGISTRY_FILE", file.toLocal8Bit());
@@ -177,7 +120,6 @@ TEST(EnumeratePortsTest, ListsOnlyTheDriversVirtualPortsAndAppends) {
     registry.WriteValue(platform::kSerialCommKey, "\\Device\\VCP12", "/dev/ttyUSB3");
     registry.WriteValue(platform::kSerialCommKey, "\\Device\\VCP3x", "COM9");
     registry.WriteValue(platform::kSerialCommKey, "\\Device\\VCP", "COM10");
-
     QStringList ports{"kept"};
     EnumeratePorts(&ports);
     EXPECT_EQ(ports, (QStringList{"kept", "COM5", "/dev/ttyUSB3"}));
@@ -187,20 +129,7 @@ TEST(EnumeratePortsTest, ListsOnlyTheDriversVirtualPortsAndAppends) {
     EnumeratePorts(&none);
     EXPECT_EQ(none, QStringList{"kept"});
     qunsetenv("MORVEX_REGISTRY_FILE");
-}
 
-TEST(EnumeratePortsTest, SeesTheBridgePeer) {
-    BridgePeer peer;
-    QStringList ports;
-    EnumeratePorts(&ports);
-    EXPECT_EQ(ports, QStringList{peer.PortName()});
-    peer.Unlist();
-    ports.clear();
-    EnumeratePorts(&ports);
-    EXPECT_TRUE(ports.isEmpty());
-}
-
-TEST(SetLatencyTimerTest, SetsTheMatchingDeviceOnly) {
     BridgePeer first(QStringLiteral("COM7"));
     BridgePeer second(QStringLiteral("COM8"));
     SetLatencyTimer("COM7", 3);
@@ -208,4 +137,44 @@ TEST(SetLatencyTimerTest, SetsTheMatchingDeviceOnly) {
     EXPECT_EQ(second.LatencyTimer(), "16");
     SetLatencyTimer("COM40", 3);
     EXPECT_EQ(second.LatencyTimer(), "16");
+}
+
+// --- the bare 921600-baud port ---
+
+TEST(EngineeringPortTest, OpensAt921600BothWaysAndClosesSilently) {
+    BridgePeer peer;
+    EngineeringDevice port;
+    ASSERT_TRUE(port.Open(peer.PortName().toLatin1().constData()));
+    EXPECT_EQ(port.openMode(), QIODevice::ReadWrite);
+    EXPECT_EQ(LineFormat(peer), Format(B921600));
+
+    port.write("ping", 4);
+    EXPECT_TRUE(peer.WaitForText("ping"));
+    peer.ClearReceived();
+    port.Close();
+    EXPECT_FALSE(port.isOpen());
+    EXPECT_EQ(peer.Received(), "") << "nothing is said to the bridge";
+
+    ASSERT_TRUE(port.Open(peer.PortName()));
+    EXPECT_EQ(port.openMode(), QIODevice::ReadOnly) << "the QString form only reads";
+}
+
+TEST(EngineeringPortTest, FailedOpenLeavesTheLineSettingsAlone) {
+    EngineeringDevice missing;
+    const int baudBefore = missing.baudRate();
+    EXPECT_FALSE(missing.Open("/dev/pts/does-not-exist"));
+    EXPECT_FALSE(missing.Open(QStringLiteral("COM77")));
+    EXPECT_EQ(missing.baudRate(), baudBefore);
+
+    // A port that another device holds keeps that device's speed.
+    BridgePeer peer;
+    SleepRecorder sleeps;
+    RecordingWindowImp imp;
+    boost::shared_ptr<State> current = boost::make_shared<CloseState>(&imp);
+    PlainDevice holder(&imp, &current);
+    ASSERT_TRUE(holder.Open(peer.PortName(), "230400"));
+    EngineeringDevice second;
+    EXPECT_FALSE(second.Open(peer.PortName()));
+    EXPECT_EQ(second.baudRate(), baudBefore);
+    EXPECT_EQ(LineFormat(peer), Format(B230400));
 }

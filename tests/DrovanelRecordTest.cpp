@@ -1,325 +1,257 @@
 #include <gtest/gtest.h>
 
-#include <QAction>
-#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QRegularExpression>
 #include <QTextBrowser>
+#include <QTimer>
 #include <string>
 #include <vector>
 
 #include "BridgePeer.h"
-#include "Drovanel.h"
 #include "DrovanelFixture.h"
 #include "EventPump.h"
-#include "ModalAnswer.h"
-#include "QtWindowImp.h"
 #include "RecordSetFileName.h"
 #include "RecordView.h"
-#include "Settings.h"
+#include "TempProgramDir.h"
 
 namespace {
 
-// Types `name` into the record name dialog and presses OK; with a null name
-// closes the dialog instead. Keeps the preset it found.
-ModalAnswer::Answer NameRecord(const QString& name, QString* preset = nullptr) {
-    return [=](QWidget* modal) {
-        auto* dialog = qobject_cast<RecordSetFileName*>(modal);
-        if (dialog == nullptr) {
-            return false;
-        }
+using Step = DialogScript::Step;
+
+// Names the record in its dialog (a null name closes the dialog), keeping the preset.
+Step NameRecord(const QString& name, QString* preset = nullptr) {
+    return DialogScript::On<RecordSetFileName>([=](RecordSetFileName& dialog) {
         if (preset != nullptr) {
-            *preset = dialog->Form().lineEdit->text();
+            *preset = dialog.findChild<QLineEdit*>("lineEdit")->text();
         }
         if (name.isNull()) {
-            dialog->reject();
+            dialog.reject();
         } else {
-            dialog->Form().lineEdit->setText(name);
-            dialog->Form().pushButton->click();
+            DrovanelFixture::Do(dialog, "lineEdit=" + name);
+            DrovanelFixture::Do(dialog, "pushButton");
         }
-        return true;
-    };
+    });
+}
+
+// Picks `file` in a file dialog and keeps its caption.
+Step Pick(const QString& file, QString* caption) {
+    return DialogScript::On<QFileDialog>([=](QFileDialog& dialog) {
+        *caption = dialog.windowTitle();
+        dialog.selectFile(file);
+        static_cast<QDialog&>(dialog).accept();
+    });
 }
 
 class DrovanelRecordTest : public ::testing::Test {
 protected:
-    Drovanel& OpenWindow() {
-        Drovanel& window = fixture.Create();
-        EXPECT_TRUE(fixture.OpenChecked(peer));
-        return window;
+    void SetUp() override {
+        fixture.Create();
+        ASSERT_TRUE(fixture.OpenChecked(peer));
+        record = fixture.Action("action_Record");
     }
 
-    // Starts a record under `name` through the action, as the engineer does.
-    void StartRecord(Drovanel& window, const QString& name) {
-        ModalAnswer answer(NameRecord(name));
-        window.Form().action_Record->setChecked(true);
-        EXPECT_TRUE(answer.answered());
+    QByteArray Recorded(const QString& name) {
+        return fixture.Dir().Read("RecordFiles/" + name + ".log");
     }
 
     // Sends lines in batches that the window reads well below its overflow
-    // size, each batch once the window has recorded the one before.
-    void SendRecorded(Drovanel& window, const std::vector<std::string>& lines, int expectedTotal) {
-        const size_t batch = 400;
-        for (size_t first = 0; first < lines.size(); first += batch) {
+    // size, each batch once the record holds the one before.
+    void SendRecorded(const QString& name, const std::vector<std::string>& lines, int total) {
+        for (size_t first = 0; first < lines.size(); first += 400) {
             std::string bytes;
-            const size_t last = std::min(lines.size(), first + batch);
+            const size_t last = std::min(lines.size(), first + 400);
             for (size_t i = first; i < last; ++i) {
                 bytes += lines[i] + "\r";
             }
             peer.SendRaw(bytes);
-            const int target = std::min<int>(expectedTotal, static_cast<int>(last));
-            ASSERT_TRUE(PumpUntil([&] { return window.RecordLines() >= target; }, 5000))
-                << window.RecordLines() << " of " << target;
+            const int target = std::min<int>(total, static_cast<int>(last));
+            ASSERT_TRUE(PumpUntil([&] { return Recorded(name).count('\n') >= target; }, 5000));
         }
-        PumpFor(30);
     }
 
-    QString RecordFile(const QString& name) {
-        return fixture.Dir().File("RecordFiles/" + name + ".log");
+    // Frames of the debug mode; its display starts once their counts have held.
+    std::vector<std::string> DebugFrames() {
+        std::vector<std::string> frames;
+        for (int i = 0; i < 8; ++i) {
+            frames.push_back("X5,5,5,5," + std::to_string(i));
+            frames.push_back("Y5,5,5," + std::to_string(i));
+        }
+        fixture.Action("actionDebug")->trigger();
+        EXPECT_TRUE(peer.WaitForText("d"));
+        return frames;
     }
 
     DrovanelFixture fixture;
     BridgePeer peer;
+    QAction* record = nullptr;
 };
 
 TEST_F(DrovanelRecordTest, ARecordKeepsTheRepliesUpToItsLimitAndTheViewerShowsThem) {
-    Drovanel& window = OpenWindow();
-    QAction* record = window.Form().action_Record;
-    ASSERT_TRUE(record->isEnabled());
-    ASSERT_FALSE(QDir(fixture.Dir().File("RecordFiles")).exists());
-
-    StartRecord(window, "bench run");
-    ASSERT_TRUE(record->isChecked());
+    ASSERT_TRUE(fixture.Run("action_Record", {NameRecord("bench run")}));
     EXPECT_EQ(record->text(), "Stop Record");
-    EXPECT_EQ(record->toolTip(), "Stop Record");
-    EXPECT_TRUE(window.RecordOpen());
-
     std::vector<std::string> lines;
+    std::string expected;
     for (int i = 0; i <= Drovanel::kRecordLineLimit; ++i) {
         lines.push_back("L" + std::to_string(i) + (i % 7 == 0 ? " \t;x" : ""));
+        expected += i < Drovanel::kRecordLineLimit ? lines.back() + "\n" : "";
     }
-    SendRecorded(window, lines, Drovanel::kRecordLineLimit);
-    ASSERT_TRUE(PumpUntil([&] { return !record->isChecked(); }));
-
+    SendRecorded("bench run", lines, Drovanel::kRecordLineLimit);
     // Line 10000 is the last one kept; the next one ended the record.
-    EXPECT_EQ(window.RecordLines(), Drovanel::kRecordLineLimit);
-    EXPECT_FALSE(window.RecordOpen());
+    ASSERT_TRUE(PumpUntil([&] { return !record->isChecked(); }));
     EXPECT_EQ(record->text(), "Record");
-    std::string expected;
-    for (int i = 0; i < Drovanel::kRecordLineLimit; ++i) {
-        expected += lines[i] + "\n";
-    }
-    EXPECT_EQ(fixture.Dir().Read("RecordFiles/bench run.log").toStdString(), expected);
+    EXPECT_EQ(Recorded("bench run").toStdString(), expected);
+
+    QString shown;
+    ASSERT_TRUE(fixture.Run("actionRecord_View", {DialogScript::On<RecordView>([&](QDialog& view) {
+                                DrovanelFixture::Do(view, "listWidget=0");
+                                shown = view.findChild<QTextBrowser*>("textBrowser")->toPlainText();
+                                view.reject();
+                            })}));
+    EXPECT_EQ(shown + "\n", QString::fromStdString(expected));
     const QString log = fixture.Log();
     EXPECT_EQ(log.count("Record start"), 1);
     EXPECT_EQ(log.count("Record stop"), 1);
-
-    // The viewer lists the record and shows it line by line.
-    QString shown;
-    int rows = -1;
-    ModalAnswer viewer([&](QWidget* modal) {
-        auto* view = qobject_cast<RecordView*>(modal);
-        if (view == nullptr) {
-            return false;
-        }
-        rows = view->Form().listWidget->count();
-        view->Form().listWidget->setCurrentRow(0);
-        shown = view->Form().textBrowser->toPlainText();
-        view->reject();
-        return true;
-    });
-    window.Form().actionRecord_View->trigger();
-    ASSERT_TRUE(viewer.answered());
-    EXPECT_EQ(rows, 1);
-    EXPECT_EQ(shown + "\n", QString::fromStdString(expected));
-    EXPECT_LT(fixture.Log().indexOf("Record view start"),
-              fixture.Log().indexOf("Record view exit"));
+    EXPECT_LT(log.indexOf("Record view start"), log.indexOf("Record view exit"));
 }
 
 TEST_F(DrovanelRecordTest, AModeChangeEndsTheRecordBeforeTheLineThatStartedIt) {
-    Drovanel& window = OpenWindow();
-    StartRecord(window, "modes");
-    SendRecorded(window, {"plain line 1", "plain line 2"}, 2);
-
-    // The debug state starts its display on the Y line of a frame once the
-    // counts have held for a few frames.
-    window.Form().actionDebug->trigger();
-    ASSERT_TRUE(peer.WaitForText("d"));
-    std::vector<std::string> frames;
-    for (int i = 0; i < 8; ++i) {
-        frames.push_back("X5,5,5,5," + std::to_string(i));
-        frames.push_back("Y5,5,5," + std::to_string(i));
-    }
+    ASSERT_TRUE(fixture.Run("action_Record", {NameRecord("modes")}));
+    SendRecorded("modes", {"plain line"}, 1);
+    const std::vector<std::string> frames = DebugFrames();
     peer.Stream(frames);
-    ASSERT_TRUE(PumpUntil([&] { return !window.Form().action_Record->isChecked(); }));
+    ASSERT_TRUE(PumpUntil([&] { return !record->isChecked(); }));
     PumpFor(50);
-    EXPECT_FALSE(window.RecordOpen());
-    const QStringList kept =
-        QString::fromLatin1(fixture.Dir().Read("RecordFiles/modes.log")).split('\n');
-    ASSERT_GE(kept.size(), 4);
-    EXPECT_EQ(kept.mid(0, 2), (QStringList{"plain line 1", "plain line 2"}));
-    EXPECT_EQ(kept.last(), "");
     // The frames up to the one whose Y line started the display; that line is not kept.
-    const int frameLines = static_cast<int>(kept.size()) - 3;
-    ASSERT_LT(frameLines, static_cast<int>(frames.size()));
+    const QStringList kept = QString::fromLatin1(Recorded("modes")).split('\n');
+    ASSERT_GE(kept.size(), 4);
+    ASSERT_LT(kept.size(), 2 + static_cast<int>(frames.size()));
+    EXPECT_EQ(kept.first(), "plain line");
     EXPECT_TRUE(kept[kept.size() - 2].startsWith("X"));
-    for (int i = 0; i < frameLines; ++i) {
-        EXPECT_EQ(kept[2 + i].toStdString(), frames[i]);
+    for (int i = 1; i < kept.size() - 1; ++i) {
+        EXPECT_EQ(kept[i].toStdString(), frames[i - 1]);
     }
 }
 
 TEST_F(DrovanelRecordTest, TheNameDialogDecidesTheFile) {
-    Drovanel& window = OpenWindow();
-    QAction* record = window.Form().action_Record;
-
-    // The preset is the time stamp, all of it selected.
+    // The preset is the time stamp; closing the dialog records nothing.
     QString preset;
-    {
-        ModalAnswer answer(NameRecord(QString(), &preset));
-        record->setChecked(true);
-        ASSERT_TRUE(answer.answered());
-    }
-    EXPECT_TRUE(QRegularExpression("^\\d{4}-\\d{2}-\\d{2}-\\d{2}-\\d{2}-\\d{2}-\\d{2,4}$")
-                    .match(preset)
-                    .hasMatch())
-        << preset.toStdString();
-    // Closing the dialog records nothing.
+    ASSERT_TRUE(fixture.Run("action_Record", {NameRecord(QString(), &preset)}));
+    EXPECT_TRUE(QRegularExpression("^\\d{4}(-\\d{2}){5}-\\d{2,4}$").match(preset).hasMatch());
     EXPECT_FALSE(record->isChecked());
-    EXPECT_EQ(record->text(), "Record");
-    EXPECT_FALSE(window.RecordOpen());
-    EXPECT_FALSE(fixture.Log().contains("Record start"));
-
     // An empty name makes ".log"; an existing name is replaced.
     fixture.Dir().Write("RecordFiles/old.log", "previous content\n");
-    StartRecord(window, "");
-    EXPECT_TRUE(QFile::exists(RecordFile("")));
+    ASSERT_TRUE(fixture.Run("action_Record", {NameRecord("")}));
+    EXPECT_TRUE(QFile::exists(fixture.Dir().File("RecordFiles/.log")));
     record->setChecked(false);
-    StartRecord(window, "old");
-    SendRecorded(window, {"new"}, 1);
+    ASSERT_TRUE(fixture.Run("action_Record", {NameRecord("old")}));
+    SendRecorded("old", {"new"}, 1);
     record->setChecked(false);
-    EXPECT_EQ(fixture.Dir().Read("RecordFiles/old.log"), "new\n");
+    record->setChecked(false);  // with no record open: no second stop
+    EXPECT_EQ(Recorded("old"), "new\n");
 
-    // Unchecking with no record open logs nothing more.
-    const int stops = fixture.Log().count("Record stop");
-    record->setChecked(false);
-    EXPECT_EQ(fixture.Log().count("Record stop"), stops);
-}
-
-TEST_F(DrovanelRecordTest, ARecordThatCannotBeOpenedIsReported) {
-    Drovanel& window = OpenWindow();
+    // A record that cannot be opened is reported and not started.
     MessageBoxCatcher boxes;
-    StartRecord(window, "no/such/folder/name");
-    PumpFor(20);
-    EXPECT_FALSE(window.Form().action_Record->isChecked());
-    EXPECT_EQ(window.Form().action_Record->text(), "Record");
-    EXPECT_FALSE(window.RecordOpen());
-    ASSERT_EQ(boxes.Titles(), QStringList{"Record Error"});
+    ASSERT_TRUE(fixture.Run("action_Record", {NameRecord("no/such/folder/name")}));
+    ASSERT_TRUE(PumpUntil([&] { return !boxes.Boxes().empty(); }));
+    EXPECT_FALSE(record->isChecked());
+    EXPECT_EQ(record->text(), "Record");
+    EXPECT_EQ(boxes.Titles(), QStringList{"Record Error"});
     EXPECT_TRUE(boxes.Boxes()[0].text.contains("no/such/folder/name.log"));
-    EXPECT_FALSE(fixture.Log().contains("Record start"));
+    EXPECT_EQ(fixture.Log().count("Record start"), 2);
+    EXPECT_EQ(fixture.Log().count("Record stop"), 2);
 }
 
-// ---- offset files and record segments ---------------------------------------
-
-class DrovanelOffsetTest : public ::testing::Test {
-protected:
-    void SetUp() override { fixture.Create(); }
-
-    // Checks an action whose slot asks for a file, and picks `file`.
-    void CheckWithFile(QAction* action, const QString& file, QString* caption = nullptr) {
-        ModalAnswer answer(ModalAnswer::ChooseFile(file, caption));
-        action->setChecked(true);
-        EXPECT_TRUE(answer.answered());
-    }
-
-    Drovanel& Window() { return fixture.Window(); }
-    // The GUI interface as the states see it.
-    morvex_gui::WindowImp& Interface() { return *Window().Imp(); }
-    std::vector<int>& XOffsets() { return Window().Imp()->_xOffsets; }
-    std::vector<int>& YOffsets() { return Window().Imp()->_yOffsets; }
-
-    DrovanelFixture fixture;
-};
-
-TEST_F(DrovanelOffsetTest, OneSegmentCompletesThePendingOffsetSaveAndSegmentRecord) {
-    Ui::DrovanelClass& ui = Window().Form();
-    const QString offsets = fixture.Dir().File("offsets.txt");
-    const QString segments = fixture.Dir().File("segment.txt");
+TEST_F(DrovanelRecordTest, ADisplayedFrameCompletesThePendingOffsetSaveAndSegmentRecord) {
     fixture.Dir().Write("segment.txt", "old segment that is longer");
-    // The save dialog asks before it names an existing file.
-    MessageBoxCatcher overwrite(QMessageBox::Yes);
-
+    MessageBoxCatcher overwrite(QMessageBox::Yes);  // the save dialog asks before replacing
     QString caption;
-    CheckWithFile(ui.actionSave_Offset, offsets, &caption);
+    ASSERT_TRUE(
+        fixture.Run("actionSave_Offset", {Pick(fixture.Dir().File("offsets.txt"), &caption)}));
     EXPECT_EQ(caption, "Select offset File...");
-    CheckWithFile(ui.actionRecord_Segment, segments, &caption);
+    ASSERT_TRUE(
+        fixture.Run("actionRecord_Segment", {Pick(fixture.Dir().File("segment.txt"), &caption)}));
     EXPECT_EQ(caption, "Select record File...");
-    EXPECT_TRUE(Window().OffsetPending());
-    EXPECT_TRUE(Window().SegmentPending());
-    EXPECT_EQ(Window().SettingsStore()->GetValue("offset_file"), offsets.toStdString());
-    EXPECT_EQ(Window().SettingsStore()->GetValue("segment_file"), segments.toStdString());
-
-    Interface().RecordSegment("X1,2,3\nY4,5\n");
-    EXPECT_EQ(fixture.Dir().Read("offsets.txt"), "X1,2,3\nY4,5\n");
-    EXPECT_EQ(fixture.Dir().Read("segment.txt"), "X1,2,3\nY4,5\n");
-    EXPECT_FALSE(Window().OffsetPending());
-    EXPECT_FALSE(Window().SegmentPending());
-    EXPECT_FALSE(ui.actionSave_Offset->isChecked());
-    EXPECT_FALSE(ui.actionRecord_Segment->isChecked());
-
-    // Nothing pending: the next segment goes nowhere.
-    Interface().RecordSegment("X9\nY9\n");
-    EXPECT_EQ(fixture.Dir().Read("offsets.txt"), "X1,2,3\nY4,5\n");
-
+    // Each frame the debug display shows is a segment: the first completes both.
+    peer.Stream(DebugFrames());
+    ASSERT_TRUE(PumpUntil([&] { return !fixture.Action("actionRecord_Segment")->isChecked(); }));
+    PumpFor(100);
+    const QString segment = QString::fromLatin1(fixture.Dir().Read("segment.txt"));
+    EXPECT_TRUE(QRegularExpression("^X5,5,5,5,\\d\r\nY5,5,5,\\d$").match(segment).hasMatch());
+    EXPECT_EQ(QString::fromLatin1(fixture.Dir().Read("offsets.txt")), segment);
+    EXPECT_FALSE(fixture.Action("actionSave_Offset")->isChecked());
     // A cancelled file dialog arms nothing; a closed port disarms.
-    CheckWithFile(ui.actionSave_Offset, QString());
-    EXPECT_FALSE(ui.actionSave_Offset->isChecked());
-    EXPECT_FALSE(Window().OffsetPending());
-    CheckWithFile(ui.actionRecord_Segment, segments);
-    Window().SwitchPort(false);
-    EXPECT_FALSE(Window().SegmentPending());
-    EXPECT_FALSE(ui.actionRecord_Segment->isChecked());
+    EXPECT_TRUE(fixture.Run("actionSave_Offset", {DialogScript::PickFile(QString())}));
+    EXPECT_FALSE(fixture.Action("actionSave_Offset")->isChecked());
+    ASSERT_TRUE(fixture.Run("actionRecord_Segment", {Pick(fixture.Dir().File("s.txt"), &caption)}));
+    fixture.Action("actionOpen")->trigger();
+    EXPECT_FALSE(fixture.Action("actionRecord_Segment")->isChecked());
 }
 
-TEST_F(DrovanelOffsetTest, OffsetFilesLoadTheXAndYLists) {
-    QAction* load = Window().Form().actionRead_Offset;
-    fixture.Dir().Write("a.txt", "offsets X1,-2,30, tail 99\nnoise Y-4,5\nX7\n");
-    fixture.Dir().Write("b.txt", "X8\r\nY9\r\n");
-    fixture.Dir().Write("swapped.txt", "Y1,2\nX3,4\n");
-    fixture.Dir().Write("huge.txt", "X1,99999999999\nY2\n");
-
-    CheckWithFile(load, fixture.Dir().File("a.txt"));
-    EXPECT_TRUE(load->isChecked());
-    EXPECT_EQ(XOffsets(), (std::vector<int>{1, -2, 30}));
-    EXPECT_EQ(YOffsets(), (std::vector<int>{-4, 5}));
-    EXPECT_EQ(Window().SettingsStore()->GetValue("offset_file"),
-              fixture.Dir().File("a.txt").toStdString());
-
-    // A second load adds to the first; unchecking clears.
-    load->setChecked(false);
-    EXPECT_TRUE(XOffsets().empty());
-    CheckWithFile(load, fixture.Dir().File("a.txt"));
-    load->blockSignals(true);
-    load->setChecked(false);
-    load->blockSignals(false);
-    CheckWithFile(load, fixture.Dir().File("b.txt"));
-    EXPECT_EQ(XOffsets(), (std::vector<int>{1, -2, 30, 8}));
-    EXPECT_EQ(YOffsets(), (std::vector<int>{-4, 5, 9}));
-
-    // Lines in the wrong order or a number too large: nothing loaded, the
-    // lists cleared, the stored file kept.
-    for (const char* bad : {"swapped.txt", "huge.txt"}) {
-        load->blockSignals(true);
-        load->setChecked(false);
-        load->blockSignals(false);
-        CheckWithFile(load, fixture.Dir().File(bad));
-        EXPECT_FALSE(load->isChecked()) << bad;
-        EXPECT_TRUE(XOffsets().empty()) << bad;
-        EXPECT_TRUE(YOffsets().empty()) << bad;
-        EXPECT_EQ(Window().SettingsStore()->GetValue("offset_file"),
-                  fixture.Dir().File("b.txt").toStdString());
+TEST(DrovanelOffsetTest, AnOffsetFileNeedsItsXLineThenItsYLineOfNumbers) {
+    DrovanelFixture fixture;
+    fixture.Create();
+    // Two that load, then the wrong order and a number too large: rejected,
+    // the stored file kept.
+    const char* const files[] = {"offsets X1,-2,30, tail 99\nnoise Y-4,5\nX7\n", "X8\r\nY9\r\n",
+                                 "Y1,2\nX3,4\n", "X1,99999999999\nY2\n"};
+    for (int i = 0; i < 4; ++i) {
+        const QString name = QString("offset%1.txt").arg(i);
+        fixture.Dir().Write(name, files[i]);
+        EXPECT_TRUE(
+            fixture.Run("actionRead_Offset", {DialogScript::PickFile(fixture.Dir().File(name))}));
+        EXPECT_EQ(fixture.Action("actionRead_Offset")->isChecked(), i < 2) << files[i];
+        fixture.Action("actionRead_Offset")->setChecked(false);
     }
+    EXPECT_TRUE(fixture.SavedConfig().contains("offset1.txt\n"));
+}
+
+TEST(RecordViewTest, ListsShowsWithoutEscapesAndRefusesBadFiles) {
+    TempProgramDir dir;
+    QDir().mkpath(dir.File("RecordFiles/folder.log"));
+    static const char kMixed[] = "first\x1B[0m line\r\n\nthird\n\x1B\x1B\nlast\x1B\x1B";
+    dir.Write("RecordFiles/b.log", QByteArray(kMixed, sizeof kMixed - 1));
+    dir.Write("RecordFiles/c.txt", "not a record\n");
+    // The largest file shown is one byte short of a mebibyte.
+    const QByteArray largest = QByteArray(1023, 'x').append('\n').repeated(1024).chopped(1);
+    dir.Write("RecordFiles/A.log", largest);
+    dir.Write("RecordFiles/too large.log", largest + "y");
+    dir.Write("RecordFiles/gone.log", "soon deleted\n");
+    RecordView view(nullptr);
+    auto* list = view.findChild<QListWidget*>("listWidget");
+    auto* text = view.findChild<QTextBrowser*>("textBrowser");
+    const auto show = [&](int row) {
+        list->setCurrentRow(row);
+        return text->toPlainText();
+    };
+    ASSERT_EQ(list->count(), 5);  // by name, case ignored: A, b, folder, gone, too large
+    EXPECT_EQ(list->item(1)->text(), "b.log");
+    // The empty line stays, a line of escapes stays empty, escapes at the end leave nothing.
+    EXPECT_EQ(show(1), "first[0m line\n\nthird\n\nlast");
+    EXPECT_EQ(show(0).size(), largest.size());
+    EXPECT_EQ(show(2), "Error: This file can't be read!");
+    QFile::remove(dir.File("RecordFiles/gone.log"));
+    EXPECT_EQ(show(3), "Error: This file is not exist!");
+    EXPECT_EQ(show(4), "Error: This file's size is not support!");
+    // Refresh picks up new files and shows none of them.
+    dir.Write("RecordFiles/0.log", "zero\n");
+    DrovanelFixture::Do(view, "pushButton");
+    EXPECT_EQ(list->item(0)->text(), "0.log");
+    EXPECT_TRUE(text->toPlainText().isEmpty());
+
+    // Picking another file from inside a long one's showing shows only the other.
+    bool picked = false;
+    QObject::connect(text, &QTextEdit::textChanged, [&] {
+        if (!picked && text->document()->blockCount() > 10) {
+            picked = true;
+            QTimer::singleShot(0, [&] { list->setCurrentRow(2); });
+        }
+    });
+    list->setCurrentRow(1);  // the largest, now after "0.log"
+    EXPECT_TRUE(picked);
+    EXPECT_EQ(text->toPlainText(), "first[0m line\n\nthird\n\nlast");
 }
 
 }  // namespace

@@ -1,29 +1,22 @@
 #include <gtest/gtest.h>
 
-#include <QAction>
-#include <QActionGroup>
-#include <QApplication>
-#include <QDockWidget>
+#include <QDir>
 #include <QFile>
-#include <QFileDialog>
 #include <QLCDNumber>
-#include <QLineEdit>
 #include <QListWidget>
-#include <QPushButton>
+#include <QProcess>
+#include <QProgressBar>
+#include <QTemporaryDir>
 #include <QTextBrowser>
-#include <QTimer>
 #include <cstdio>
-#include <deque>
-#include <functional>
-#include <map>
 #include <string>
 
 #include "BridgePeer.h"
-#include "DialogScript.h"
-#include "Drovanel.h"
 #include "DrovanelFixture.h"
 #include "EventPump.h"
-#include "Settings.h"
+#include "FakeProgram.h"
+#include "QualificationSetup.h"
+#include "QualifyLogDialog.h"
 #include "SlaveDownloadProgress.h"
 #include "TunePathSettings.h"
 #include "TuneRegisterTable.h"
@@ -31,21 +24,13 @@
 
 namespace {
 
-using morvex_gui::TuneRegisterTable;
-
 using Step = DialogScript::Step;
-Step PickFile(const QString& file) {
-    return DialogScript::PickFile(file);
-}
+const auto PickFile = DialogScript::PickFile;
 
 Step Answer(QMessageBox::StandardButton button, QString* seen = nullptr) {
     return DialogScript::Answer(button, seen);
 }
-
-template <class DialogT>
-Step On(std::function<void(DialogT&)> act) {
-    return DialogScript::On<DialogT>(std::move(act));
-}
+const Step kYes = Answer(QMessageBox::Yes);
 
 std::string Hex(int value) {
     char text[8];
@@ -53,462 +38,434 @@ std::string Hex(int value) {
     return text;
 }
 
+// Quit, tuning initialisation, one read of each row, row 0 again with its display.
+std::string Scan() {
+    std::string commands = "#q%";
+    for (int row = 0; row < morvex_gui::kTuneParameterCount; ++row) {
+        commands += "i" + Hex(morvex_gui::TuneRegisterTable[row]) + "00";
+    }
+    return commands + "i6100d";
+}
+
 // The controller's reply to a read of a register: two bytes of value.
 std::string ValueLine(int code, int value) {
     return "the data = " + Hex(code) + " " + Hex(value >> 8) + " " + Hex(value & 0xFF) + "\r";
 }
 
-std::string ReadCommand(int row) {
-    return "i" + Hex(TuneRegisterTable[row]) + "00";
+QString ValueRow(const QString& name, int value) {
+    return name + ":" + QString::number(value).rightJustified(29 - name.size(), ' ');
 }
 
-// The controller's values by row; rows not listed hold 10 + row.
-const std::map<int, int> kValues = {{13, 5}, {15, 20}};
-
-int ValueOf(int row) {
-    const auto it = kValues.find(row);
-    return it != kValues.end() ? it->second : 10 + row;
-}
-
-std::string ScanCommands() {
-    std::string commands;
-    for (int row = 0; row < morvex_gui::kTuneParameterCount; ++row) {
-        commands += ReadCommand(row);
-    }
-    return commands;
-}
-
-QString ValueRow(const char* name, int value) {
-    const QString key = QString::fromLatin1(name) + ":";
-    return key + QString::number(value).rightJustified(30 - key.size(), ' ');
+// Takes the steps of DrovanelFixture::Do in a dialog of class DialogT.
+template <class DialogT>
+Step Press(const QStringList& steps) {
+    return DialogScript::On<DialogT>([=](DialogT& dialog) {
+        for (const QString& step : steps) {
+            DrovanelFixture::Do(dialog, step);
+        }
+    });
 }
 
 class DrovanelTuningTest : public ::testing::Test {
 protected:
+    // The controller's values: row 13 holds 5, row 15 holds 20, others 10 + row.
     DrovanelTuningTest() {
         for (int row = 0; row < morvex_gui::kTuneParameterCount; ++row) {
-            peer.Expect(ReadCommand(row), ValueLine(TuneRegisterTable[row], ValueOf(row)));
+            const int code = morvex_gui::TuneRegisterTable[row];
+            peer.Expect("i" + Hex(code) + "00", ValueLine(code, row == 13   ? 5
+                                                                : row == 15 ? 20
+                                                                            : 10 + row));
         }
     }
 
-    // Opens the port with the tune mode chosen: the version check ends in
-    // the tune panel, which reads every parameter.
-    Drovanel& OpenTunePanel() {
-        peer.Expect("v", DrovanelFixture::MasterLine("ABC BV5.3") + "\r");
-        Drovanel& window = fixture.Create();
-        Ui::DrovanelClass& ui = window.Form();
-        EXPECT_TRUE(fixture.OpenPort(peer));
-        EXPECT_TRUE(PumpUntil([&] { return window.CheckTimer()->isActive(); }));
-        ui.actionTuneMode->setChecked(true);
-        peer.SendLine("Read register content: 15");
-        peer.SendLine("The eeprom structure version: 0x15");
-        EXPECT_TRUE(PumpUntil([&] {
-            return ui.controlPanel->currentWidget() == ui.engineeringPanel &&
-                   ui.buttonRefreshParameters->isEnabled() &&
-                   peer.Received().find("i6100d") != std::string::npos;
-        }));
-        PumpFor(30);
-        return window;
+    void OpenUserPanel() {
+        fixture.Create();
+        ASSERT_TRUE(fixture.OpenChecked(peer));
+        PumpFor(50);
+        peer.ClearReceived();
     }
 
-    // Runs `act` and waits for the reply chain to end with the live display
-    // command `display`; returns everything sent meanwhile.
-    std::string Exchange(const std::function<void()>& act, const std::string& display) {
-        WaitForQuietWire();
+    // What `step` sent, once as much as `expected` has come and the step
+    // buttons are usable again; earlier bytes first reach the peer (the wire
+    // counts as quiet after 50 ms without a byte).
+    std::string Exchange(const QString& step, const std::string& expected) {
+        for (size_t seen = 0, quiet = 0; quiet < 5;
+             quiet = seen == peer.ReceivedCount() ? quiet + 1 : 0) {
+            seen = peer.ReceivedCount();
+            PumpFor(10);
+        }
         peer.ClearReceived();
-        act();
-        const bool ended = PumpUntil([&] {
-            const std::string received = peer.Received();
-            return received.size() >= display.size() &&
-                   received.compare(received.size() - display.size(), display.size(), display) ==
-                       0 &&
-                   fixture.Window().Form().buttonTuneIncrease->isEnabled();
+        fixture.Do(step);
+        PumpUntil([&] {
+            return peer.ReceivedCount() >= expected.size() &&
+                   fixture.Find("buttonTuneIncrease")->isEnabled();
         });
         PumpFor(30);
-        EXPECT_TRUE(ended) << peer.Received();
         return peer.Received();
     }
 
-    // Lets the bytes of earlier steps reach the peer before it is cleared: the
-    // wire counts as quiet once nothing new has come for 50 ms (1 s at most).
-    void WaitForQuietWire() {
-        size_t seen = peer.ReceivedCount();
-        for (int quiet = 0, rounds = 0; quiet < 5 && rounds < 100; ++rounds) {
-            PumpFor(10);
-            const size_t now = peer.ReceivedCount();
-            quiet = now == seen ? quiet + 1 : 0;
-            seen = now;
-        }
+    QString ValueShown(int row) {
+        return fixture.Find<QListWidget>("listTuneParametersInfo")->item(row)->text();
+    }
+
+    bool Shows(const QString& panel) {
+        return PumpUntil([&] {
+            return fixture.Panel() == panel &&
+                   (panel == "userPanel" || fixture.Find("buttonRefreshParameters")->isEnabled());
+        });
     }
 
     DrovanelFixture fixture;
     BridgePeer peer;
 };
 
-TEST_F(DrovanelTuningTest, TheTunePanelReadsEveryParameterInRowOrder) {
-    Drovanel& window = OpenTunePanel();
-    Ui::DrovanelClass& ui = window.Form();
-    const std::string received = peer.Received();
-    // Quit, tuning initialisation, one read per row, then row 0 again with its display.
-    EXPECT_NE(received.find("#q%" + ScanCommands() + "i6100d"), std::string::npos) << received;
-    EXPECT_EQ(ui.listTuneParametersInfo->item(0)->text(), ValueRow("SPI_SPEED_ME0_X", 10));
-    EXPECT_EQ(ui.listTuneParametersInfo->item(15)->text(), ValueRow("BENDING_AVG", 20));
-    EXPECT_EQ(ui.listTuneParametersInfo->item(29)->text(), ValueRow("noiseY", 39));
-    EXPECT_EQ(window.SettingsStore()->GetValue("fingX_value"), "36");
-    EXPECT_EQ(window.SettingsStore()->GetValue("SPI_SPEED_ME1_LY"), "20");
-    EXPECT_EQ(ui.lcdNumber->intValue(), 10);
-    EXPECT_EQ(window.CurrentParameter(), 0);
-    EXPECT_TRUE(ui.textInformation->toPlainText().startsWith("The M0 SPI speed is set"));
-    EXPECT_FALSE(ui.tuneToolBar->isHidden());
-    EXPECT_EQ(ui.tuneToolBar->actions().size(), 5);
-    EXPECT_TRUE(ui.actionTuning_Mode->actionGroup()->isExclusive());
-
-    // Refreshing from another row reads all again and selects row 0.
-    ui.listTuneParameters->setCurrentRow(3);
-    PumpUntil([&] { return ui.buttonTuneIncrease->isEnabled(); });
-    EXPECT_EQ(Exchange([&] { ui.buttonRefreshParameters->click(); }, "i6100d"),
-              "#q%" + ScanCommands() + "i6100d");
-    EXPECT_EQ(ui.listTuneParameters->currentRow(), 0);
-    EXPECT_TRUE(fixture.Log().contains("Refresh all parameters"));
-}
-
-TEST_F(DrovanelTuningTest, SelectingAndSteppingSendTheirCommands) {
-    // The steps' replies: BENDING_AVG down by ten, DICHO_MEDIANE one rung up.
+TEST_F(DrovanelTuningTest, TheTunePanelReadsSelectsAndStepsTheParameters) {
     peer.Expect("e700A", ValueLine(0x70, 10));
     peer.Expect("i6E02", ValueLine(0x6E, 7));
-    Drovanel& window = OpenTunePanel();
-    Ui::DrovanelClass& ui = window.Form();
+    // The version check ends in the tune panel when the tune mode is chosen.
+    peer.Expect("v", DrovanelFixture::MasterLine("ABC BV5.3") + "\r");
+    fixture.Create();
+    ASSERT_TRUE(fixture.OpenPort(peer));
+    ASSERT_TRUE(PumpUntil([&] { return !fixture.Find("labelChecking")->isHidden(); }));
+    fixture.Action("actionTuneMode")->setChecked(true);
+    peer.SendRaw("Read register content: 15\rThe eeprom structure version: 0x15\r");
+    ASSERT_TRUE(Shows("engineeringPanel"));
+    ASSERT_TRUE(peer.WaitForText(Scan()));
+    EXPECT_EQ(ValueShown(29), ValueRow("noiseY", 39));
+    EXPECT_EQ(fixture.Find<QLCDNumber>("lcdNumber")->intValue(), 10);
 
-    EXPECT_EQ(Exchange([&] { ui.listTuneParameters->setCurrentRow(15); }, "b"), "i7000b");
-    EXPECT_EQ(window.CurrentParameter(), 15);
-    EXPECT_EQ(ui.lcdNumber->intValue(), 20);
-    EXPECT_TRUE(ui.textInformation->toPlainText().contains("BENDING_AVG"));
-
-    // At the top of its range a step up asks for nothing more.
-    EXPECT_EQ(Exchange(
-                  [&] {
-                      ui.buttonTuneIncrease->click();
-                      EXPECT_FALSE(ui.buttonTuneIncrease->isEnabled());
-                      EXPECT_FALSE(ui.buttonTuneDecreaseMore->isEnabled());
-                  },
-                  "b"),
-              "i7000b");
-    EXPECT_EQ(Exchange([&] { ui.buttonTuneDecreaseMore->click(); }, "b"), "e700Ab");
-    EXPECT_EQ(ui.lcdNumber->intValue(), 10);
-    EXPECT_EQ(window.SettingsStore()->GetValue("parameter_value"), "10");
-    EXPECT_EQ(ui.listTuneParametersInfo->item(15)->text(), ValueRow("BENDING_AVG", 10));
-
-    // A ladder moves one rung whatever the step.
-    EXPECT_EQ(Exchange([&] { ui.listTuneParameters->setCurrentRow(13); }, "a"), "i6E00a");
-    EXPECT_EQ(Exchange([&] { ui.buttonTuneIncreaseMore->click(); }, "a"), "i6E02a");
-    EXPECT_EQ(ui.lcdNumber->intValue(), 7);
-
-    const QString log = fixture.Log();
-    EXPECT_TRUE(log.contains("IncreaseParameter parameter\n"));
-    EXPECT_TRUE(log.contains("DecreaseParameter parameter by 10 steps"));
-    EXPECT_TRUE(log.contains("IncreaseParameter parameter by 10 steps"));
-}
-
-TEST_F(DrovanelTuningTest, PreviousAndNextStopAtTheEnds) {
-    Drovanel& window = OpenTunePanel();
-    Ui::DrovanelClass& ui = window.Form();
-
-    peer.ClearReceived();
-    ui.buttonTunePrev->click();
-    EXPECT_EQ(window.CurrentParameter(), 0);
-    EXPECT_EQ(ui.listTuneParameters->currentRow(), 0);
-    EXPECT_TRUE(fixture.Log().contains("Select previous parameter on head"));
-    EXPECT_EQ(Exchange([&] { ui.buttonTuneNext->click(); }, "o"), "i6200o");
-    EXPECT_EQ(window.CurrentParameter(), 1);
-    EXPECT_TRUE(fixture.Log().contains("Select next parameter\n"));
-
-    EXPECT_EQ(Exchange([&] { ui.listTuneParameters->setCurrentRow(29); }, "n"), "i7600n");
-    peer.ClearReceived();
-    ui.buttonTuneNext->click();
-    PumpFor(50);
-    EXPECT_EQ(window.CurrentParameter(), 29);
-    EXPECT_EQ(ui.listTuneParameters->currentRow(), 29);
+    // A selection reads the row and sends its display command, a step writes
+    // the new value; at the top of its range a step up only reads, a ladder
+    // moves one rung whatever the step, and the ends stop the walk.
+    const char* const steps[] = {"listTuneParameters=15>i7000b",
+                                 "buttonTuneIncrease>i7000b",
+                                 "buttonTuneDecreaseMore>e700Ab",
+                                 "listTuneParameters=13>i6E00a",
+                                 "buttonTuneIncreaseMore>i6E02a",
+                                 "listTuneParameters=0>i6100d",
+                                 "buttonTunePrev>",
+                                 "buttonTuneNext>i6200o",
+                                 "listTuneParameters=29>i7600n",
+                                 "buttonTuneNext>",
+                                 "buttonTunePrev>i7500n"};
+    for (const QString step : steps) {
+        SCOPED_TRACE(step.toStdString());
+        const std::string sent = step.section('>', 1).toStdString();
+        EXPECT_EQ(Exchange(step.section('>', 0, 0), sent), sent);
+    }
+    EXPECT_EQ(ValueShown(15), ValueRow("BENDING_AVG", 10));
+    EXPECT_EQ(ValueShown(13), ValueRow("DICHO_MEDIANE", 7));
+    // Refreshing from another row reads all again and selects row 0.
+    EXPECT_EQ(Exchange("buttonRefreshParameters", Scan()), Scan());
+    EXPECT_EQ(fixture.Find<QListWidget>("listTuneParameters")->currentRow(), 0);
     EXPECT_TRUE(fixture.Log().contains("Select next parameter on tail"));
-    EXPECT_EQ(peer.Received(), "");
-    EXPECT_EQ(Exchange([&] { ui.buttonTunePrev->click(); }, "n"), "i7500n");
+    EXPECT_TRUE(fixture.SavedConfig().contains("fingX_value=36"));
 }
 
-TEST_F(DrovanelTuningTest, OutsideTheTunePanelSelectingOnlyRemembersTheRow) {
-    Drovanel& window = fixture.Create();
-    ASSERT_TRUE(fixture.OpenChecked(peer));
-    peer.ClearReceived();
-    window.Form().listTuneParameters->setCurrentRow(5);
-    PumpFor(50);
-    EXPECT_EQ(window.CurrentParameter(), 5);
-    EXPECT_EQ(peer.Received(), "");
-}
-
-// ---- the tuning set-up --------------------------------------------------------------
-
-class DrovanelTuneSetupTest : public DrovanelTuningTest {
-protected:
-    Drovanel& OpenUserPanel() {
-        Drovanel& window = fixture.Create();
-        EXPECT_TRUE(fixture.OpenChecked(peer));
-        return window;
-    }
-
-    static Step Setup(const QString& line, QPushButton* Ui::TunePathSettings::*button,
-                      const QString& pattern = QString()) {
-        return On<TunePathSettings>([=](TunePathSettings& dialog) {
-            dialog.Form().comboVersion->setCurrentText(line);
-            if (!pattern.isNull()) {
-                dialog.Form().lineXmlPath->setText(pattern);
-            }
-            (dialog.Form().*button)->click();
-        });
-    }
-
-    bool BackInUserPanel() {
-        Ui::DrovanelClass& ui = fixture.Window().Form();
-        return PumpUntil([&] {
-            return ui.actionUserMode->isChecked() &&
-                   ui.controlPanel->currentWidget() == ui.userPanel;
-        });
-    }
-};
-
-TEST_F(DrovanelTuneSetupTest, ARejectedSetupReturnsToTheUserPanel) {
-    Drovanel& window = OpenUserPanel();
-    DialogScript script({Setup("MP8.0", &Ui::TunePathSettings::buttonCancel)});
-    window.Form().actionTuneMode->trigger();
-    EXPECT_TRUE(script.Done());
-    EXPECT_TRUE(BackInUserPanel());
-    EXPECT_TRUE(fixture.Log().contains("Tuning setup reject"));
-}
-
-TEST_F(DrovanelTuneSetupTest, ADownloadNeedsTheImagesOfTheChosenLine) {
-    Drovanel& window = OpenUserPanel();
+TEST_F(DrovanelTuningTest, AnUnfinishedSetupReturnsToTheUserPanel) {
+    OpenUserPanel();
+    fixture.Do("listTuneParameters=5");  // outside the tune panel: nothing sent
     QString warning;
-    DialogScript script({Setup("MP8.2", &Ui::TunePathSettings::buttonDownload, "p.xml"),
-                         Answer(QMessageBox::Ok, &warning)});
-    window.Form().actionTuneMode->trigger();
-    EXPECT_TRUE(script.Done());
+    const std::deque<Step> setups[] = {
+        {Press<TunePathSettings>({"buttonCancel"})},
+        {Press<TunePathSettings>({"comboVersion=MP8.0", "buttonEnter"}),
+         Press<TuningStart>({"buttonCancel"})},
+        // A download needs the images of the chosen line.
+        {Press<TunePathSettings>({"comboVersion=MP8.2", "lineXmlPath=p.xml", "buttonDownload"}),
+         Answer(QMessageBox::Ok, &warning)},
+    };
+    for (const std::deque<Step>& setup : setups) {
+        EXPECT_TRUE(fixture.Run("actionTuneMode", setup));
+        EXPECT_TRUE(Shows("userPanel"));
+    }
     EXPECT_EQ(warning, "Missing file!: Can't find the MP8.2 FW. files in the vmx_file folder.");
-    EXPECT_TRUE(BackInUserPanel());
-    EXPECT_TRUE(fixture.Log().contains("Tuning start dialog reject"));
+    EXPECT_EQ(peer.Received().find('i'), std::string::npos);
+    EXPECT_EQ(fixture.Log().count("Tuning start dialog reject"), 2);
 }
 
-TEST_F(DrovanelTuneSetupTest, ABrokenOffDownloadRestartsTheBridgeInTheUserPanel) {
-    Drovanel& window = OpenUserPanel();
+TEST_F(DrovanelTuningTest, ABrokenOffDownloadRestartsTheBridgeInTheUserPanel) {
+    OpenUserPanel();
     for (const char* image : {"normal_90", "zeltotune_90", "normal", "zeltotune"}) {
         fixture.Dir().Write(QString("vmx_file/%1.vmx").arg(image), image);
     }
     fixture.Dir().Write("p.xml", "<pattern/>");
     bool readerWasOff = false;
-    DialogScript script(
-        {Setup("MP9.0", &Ui::TunePathSettings::buttonDownload, fixture.Dir().File("p.xml")),
-         On<morvex_gui::SlaveDownloadProgress>([&](morvex_gui::SlaveDownloadProgress& dialog) {
-             // The dialog owns the replies meanwhile.
-             peer.SendLine("Slave version: DURING-DOWNLOAD");
+    EXPECT_TRUE(fixture.Run(
+        "actionTuneMode",
+        {Press<TunePathSettings>({"comboVersion=MP9.0",
+                                  "lineXmlPath=" + fixture.Dir().File("p.xml"), "buttonDownload"}),
+         DialogScript::On<morvex_gui::SlaveDownloadProgress>([&](QDialog& dialog) {
+             // The download dialog owns the replies meanwhile.
+             peer.SendLine("Slave version: DURING");
              PumpFor(50);
-             readerWasOff = !window.SlaveVersionLabel()->text().contains("DURING-DOWNLOAD");
+             readerWasOff = !fixture.Status("S-Ver").contains("DURING");
              dialog.reject();
-         })});
-    peer.ClearReceived();
-    window.Form().actionTuneMode->trigger();
-    EXPECT_TRUE(script.Done());
+         })}));
     EXPECT_TRUE(readerWasOff);
-    EXPECT_EQ(fixture.Dir().Read("vmx_file/normal.vmx"), "normal_90");
     EXPECT_EQ(fixture.Dir().Read("vmx_file/zeltotune.vmx"), "zeltotune_90");
-    EXPECT_EQ(window.SettingsStore()->GetValue("mp_version"), "2");
-    EXPECT_FALSE(window.Form().actionTuneMode->isChecked());
     // The bridge starts up again and the check ends in the user panel.
     EXPECT_TRUE(peer.WaitForText("##q##q@o##v"));
-    EXPECT_TRUE(BackInUserPanel());
-    EXPECT_TRUE(fixture.Log().contains("Tuning download dialog start"));
+    EXPECT_TRUE(Shows("userPanel"));
+    EXPECT_TRUE(fixture.SavedConfig().contains("mp_version=2"));
 }
 
-TEST_F(DrovanelTuneSetupTest, AStartedTuningEndsInTheTunePanel) {
-    Drovanel& window = OpenUserPanel();
-    Ui::DrovanelClass& ui = window.Form();
-    DialogScript script({Setup("MP8.0", &Ui::TunePathSettings::buttonEnter),
-                         On<TuningStart>([](TuningStart& dialog) {
-                             dialog.Form().checkReadyAll->click();
-                             dialog.Form().buttonStart->click();
-                         })});
-    peer.ClearReceived();
-    ui.actionTuneMode->trigger();
-    EXPECT_TRUE(script.Done());
+TEST_F(DrovanelTuningTest, AStartedTuningEndsInTheTunePanel) {
+    OpenUserPanel();
+    EXPECT_TRUE(fixture.Run("actionTuneMode",
+                            {Press<TunePathSettings>({"comboVersion=MP8.0", "buttonEnter"}),
+                             Press<TuningStart>({"checkReadyAll", "buttonStart"})}));
     EXPECT_TRUE(peer.WaitForText("##q##q@o##v"));
-    EXPECT_TRUE(PumpUntil([&] {
-        return ui.controlPanel->currentWidget() == ui.engineeringPanel &&
-               ui.buttonRefreshParameters->isEnabled();
-    }));
-    EXPECT_FALSE(window.TuningApplied());
-    const QString log = fixture.Log();
-    EXPECT_LT(log.indexOf("Tuning start dialog start"), log.indexOf("Tuning start dialog accept"));
-    EXPECT_LT(log.indexOf("Tuning start dialog accept"), log.indexOf("Enter tune mode"));
+    EXPECT_TRUE(Shows("engineeringPanel"));
+    EXPECT_LT(fixture.Log().indexOf("Tuning start dialog accept"),
+              fixture.Log().indexOf("Enter tune mode"));
 }
-
-TEST_F(DrovanelTuneSetupTest, ARejectedChecklistReturnsToTheUserPanel) {
-    Drovanel& window = OpenUserPanel();
-    DialogScript script({Setup("MP8.0", &Ui::TunePathSettings::buttonEnter),
-                         On<TuningStart>([](TuningStart& dialog) { dialog.reject(); })});
-    window.Form().actionTuneMode->trigger();
-    EXPECT_TRUE(script.Done());
-    EXPECT_TRUE(BackInUserPanel());
-    EXPECT_TRUE(fixture.Log().contains("Tuning start dialog reject"));
-}
-
-// ---- save and apply, finish ------------------------------------------------------------
 
 const QByteArray kPattern =
-    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-    "<system_environment_configuration>\n"
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<system_environment_configuration>\n"
     "\t<eprom_param>\n"
-    "\t\t<option>\n"
-    "\t\t\t<name>EEP_BEND_THR_X</name>\n"
-    "\t\t\t<value>77</value>\n"
-    "\t\t</option>\n"
-    "\t\t<option>\n"
-    "\t\t\t<name>EEP_SPI_SPEED_ME0_X</name>\n"
-    "\t\t\t<value>1</value>\n"
-    "\t\t</option>\n"
-    "\t</eprom_param>\n"
-    "</system_environment_configuration>\n";
+    "\t\t<option>\n\t\t\t<name>EEP_BEND_THR_X</name>\n\t\t\t<value>77</value>\n\t\t</option>\n"
+    "\t\t<option>\n\t\t\t<name>EEP_SPI_SPEED_ME0_X</name>\n\t\t\t<value>1</value>\n\t\t</option>\n"
+    "\t</eprom_param>\n</system_environment_configuration>\n";
 
-class DrovanelApplyTest : public ::testing::Test {
+class DrovanelApplyTest : public DrovanelTuningTest {
 protected:
-    // Value rows as the scan leaves them; BEND_THR_X (row 16) never read.
-    Drovanel& CreateWithValues() {
-        Drovanel& window = fixture.Create();
-        QListWidget* values = window.Form().listTuneParametersInfo;
+    // Value rows as a scan leaves them; BEND_THR_X (row 16) never read.
+    void CreateWithValues(const QString& pattern) {
+        fixture.WriteConfig("[General]\ntune_xml_file=" + pattern.toUtf8() + "\n");
+        fixture.Create();
+        auto* values = fixture.Find<QListWidget>("listTuneParametersInfo");
         for (int row = 0; row < values->count(); ++row) {
-            if (row != 16) {
-                const QString name = values->item(row)->text().section(':', 0, 0);
-                values->item(row)->setText(ValueRow(name.toLatin1().constData(), 100 + row));
-            }
+            const QString name = values->item(row)->text().section(':', 0, 0);
+            values->item(row)->setText(row == 16 ? name + ":" : ValueRow(name, 100 + row));
         }
-        return window;
     }
 
-    void Apply(Drovanel& window, std::deque<Step> steps) {
-        DialogScript script(std::move(steps));
-        window.Form().buttonTuneApply->click();
-        EXPECT_TRUE(script.Done());
+    // Finishing asks first for "Save and Apply" unless that succeeded.
+    QString FinishQuestion() {
+        QString question;
+        EXPECT_TRUE(fixture.Run("buttonTuneFinish", {Answer(QMessageBox::No, &question)}));
+        return question.section(':', 0, 0);
     }
-
-    std::string Setting(const char* key) { return fixture.Window().SettingsStore()->GetValue(key); }
-    QString File(const char* name) { return fixture.Dir().File(name); }
-
-    DrovanelFixture fixture;
 };
 
 TEST_F(DrovanelApplyTest, SavingWritesTheReadValuesIntoThePattern) {
-    Drovanel& window = CreateWithValues();
     fixture.Dir().Write("pattern.xml", kPattern);
-    window.SettingsStore()->SetParameter(
-        ConfigParameter("tune_xml_file", File("pattern.xml").toStdString()));
+    CreateWithValues(fixture.Dir().File("pattern.xml"));
+    EXPECT_TRUE(fixture.Run("buttonTuneApply", {PickFile(QString())}));
+    EXPECT_FALSE(QFile::exists(fixture.Dir().File("tune_xml.tmp")));
+    EXPECT_EQ(FinishQuestion(), "Apply");
 
-    Apply(window, {PickFile(QString())});
-    EXPECT_FALSE(QFile::exists(File("tune_xml.tmp")));
-    EXPECT_FALSE(fixture.Log().contains("Apply and save"));
-
-    Apply(window, {PickFile(File("tuned.xml"))});
-    EXPECT_TRUE(window.TuningApplied());
+    EXPECT_TRUE(fixture.Run("buttonTuneApply", {PickFile(fixture.Dir().File("tuned.xml"))}));
+    EXPECT_EQ(FinishQuestion(), "Finish Tuning?");
     const QByteArray tuned = fixture.Dir().Read("tuned.xml");
     EXPECT_TRUE(tuned.contains("<name>EEP_SPI_SPEED_ME0_X</name>\n\t\t\t<value>100</value>"));
     EXPECT_TRUE(tuned.contains("EEP_WATER_THR_Y"));
     // The unread row keeps the pattern's value; the positions stay out.
     EXPECT_TRUE(tuned.contains("<name>EEP_BEND_THR_X</name>\n\t\t\t<value>77</value>"));
     EXPECT_FALSE(tuned.contains("fingX"));
-    EXPECT_FALSE(tuned.contains("noiseY"));
-    EXPECT_EQ(Setting("tune_xml_file"), File("tuned.xml").toStdString());
     EXPECT_EQ(fixture.Dir().Read("tune_xml.tmp"), tuned);
     EXPECT_EQ(fixture.Dir().Read("pattern.xml"), kPattern);
-    EXPECT_TRUE(fixture.Log().contains("Apply and save"));
+    EXPECT_TRUE(fixture.SavedConfig().contains("tuned.xml"));
 }
 
 TEST_F(DrovanelApplyTest, AFailedSaveOffersTheOriginalPattern) {
-    Drovanel& window = CreateWithValues();
+    CreateWithValues("/missing.xml");  // no pattern to start from: the save fails
     fixture.Dir().Write("original.xml", kPattern);
-    fixture.Dir().Write("tune_xml.tmp", "old working copy");
-    // No pattern to start from: the save fails.
+    const QString out = fixture.Dir().File("out.xml");
+    // Cancelling the choice of the original changes nothing; "No" keeps the
+    // failed destination as the pattern, so there is no working copy.
+    EXPECT_TRUE(fixture.Run("buttonTuneApply", {PickFile(out), kYes, PickFile(QString())}));
+    EXPECT_TRUE(fixture.Run("buttonTuneApply", {PickFile(out), Answer(QMessageBox::No)}));
+    EXPECT_FALSE(QFile::exists(fixture.Dir().File("tune_xml.tmp")));
+    // Choosing the original makes it the pattern and the working copy.
     QString warning;
-    Apply(window, {PickFile(File("out.xml")), Answer(QMessageBox::Yes, &warning),
-                   PickFile(File("original.xml"))});
+    const QString original = fixture.Dir().File("original.xml");
+    EXPECT_TRUE(fixture.Run("buttonTuneApply", {PickFile(out), Answer(QMessageBox::Yes, &warning),
+                                                PickFile(original)}));
     EXPECT_EQ(warning,
               "Apply failed...: Apply failed, do you want reset original xml file? and then you "
               "can retry to apply");
-    EXPECT_FALSE(window.TuningApplied());
-    EXPECT_EQ(Setting("tune_xml_file"), File("original.xml").toStdString());
+    EXPECT_EQ(FinishQuestion(), "Apply");
     EXPECT_EQ(fixture.Dir().Read("tune_xml.tmp"), kPattern);
-
-    // Cancelling the choice of the original changes nothing.
-    window.SettingsStore()->SetParameter(ConfigParameter("tune_xml_file", "/missing.xml"));
-    Apply(window, {PickFile(File("out.xml")), Answer(QMessageBox::Yes), PickFile(QString())});
-    EXPECT_EQ(Setting("tune_xml_file"), "/missing.xml");
-    EXPECT_EQ(fixture.Dir().Read("tune_xml.tmp"), kPattern);
-
-    // "No" keeps the failed destination as the pattern; it does not exist,
-    // so neither does the working copy.
-    Apply(window, {PickFile(File("out.xml")), Answer(QMessageBox::No)});
-    EXPECT_EQ(Setting("tune_xml_file"), File("out.xml").toStdString());
-    EXPECT_FALSE(QFile::exists(File("tune_xml.tmp")));
+    EXPECT_TRUE(fixture.SavedConfig().contains("tune_xml_file=" + original.toUtf8()));
 }
 
-class DrovanelFinishTest : public DrovanelTuningTest {
-protected:
-    Drovanel& OpenUserPanel() {
-        Drovanel& window = fixture.Create();
-        EXPECT_TRUE(fixture.OpenChecked(peer));
-        peer.ClearReceived();
-        return window;
-    }
-
-    void Finish(std::deque<Step> steps) {
-        DialogScript script(std::move(steps));
-        fixture.Window().Form().buttonTuneFinish->click();
-        EXPECT_TRUE(script.Done());
-    }
-};
-
-TEST_F(DrovanelFinishTest, FinishingAsksFirstAndNeedsTheNormalImage) {
+TEST_F(DrovanelTuningTest, FinishingNeedsTheImagesAndDownloadsThePattern) {
     OpenUserPanel();
-    QString question;
-    Finish({Answer(QMessageBox::No, &question)});
-    EXPECT_TRUE(question.startsWith("Apply: Current values of eeprom parameters havn't been"));
-    Finish({Answer(QMessageBox::Yes), Answer(QMessageBox::No, &question)});
-    EXPECT_TRUE(question.startsWith("Finish Tuning?: Do you want to finish tuning mode?"));
-
     QString warning;
-    Finish({Answer(QMessageBox::Yes), Answer(QMessageBox::Yes), Answer(QMessageBox::Ok, &warning)});
-    EXPECT_EQ(warning,
-              "Warning...: Can't find the normal.vmx file in the GUI folder, please check and "
-              "retry");
+    EXPECT_TRUE(fixture.Run("buttonTuneFinish", {kYes, kYes, Answer(QMessageBox::Ok, &warning)}));
+    EXPECT_TRUE(warning.startsWith("Warning...: Can't find the normal.vmx file in the GUI folder"));
     fixture.Dir().Write("vmx_file/normal.vmx", "image");
-    Finish(
-        {Answer(QMessageBox::Yes), Answer(QMessageBox::Yes), Answer(QMessageBox::No, &question)});
-    EXPECT_TRUE(question.startsWith("Warning...: Can'f find the pattern xml file"));
+    EXPECT_TRUE(fixture.Run("buttonTuneFinish", {kYes, kYes, Answer(QMessageBox::No, &warning)}));
+    EXPECT_TRUE(warning.startsWith("Warning...: Can'f find the pattern xml file"));
     PumpFor(30);
     EXPECT_EQ(peer.Received(), "");
-    EXPECT_FALSE(fixture.Log().contains("Finish Tune"));
-}
 
-TEST_F(DrovanelFinishTest, FinishingDownloadsThePatternAndRestartsTheBridge) {
-    Drovanel& window = OpenUserPanel();
-    fixture.Dir().Write("vmx_file/normal.vmx", "image");
     fixture.Dir().Write("picked.xml", kPattern);
-    std::string sentDuringDownload;
-    Finish({Answer(QMessageBox::Yes), Answer(QMessageBox::Yes), Answer(QMessageBox::Yes),
-            PickFile(fixture.Dir().File("picked.xml")),
-            On<morvex_gui::SlaveDownloadProgress>([&](morvex_gui::SlaveDownloadProgress& dialog) {
-                sentDuringDownload = peer.Received();
-                dialog.reject();
-            })});
+    std::string sentDuringDownload = "-";
+    EXPECT_TRUE(
+        fixture.Run("buttonTuneFinish",
+                    {kYes, kYes, kYes, PickFile(fixture.Dir().File("picked.xml")),
+                     DialogScript::On<morvex_gui::SlaveDownloadProgress>([&](QDialog& dialog) {
+                         sentDuringDownload = peer.Received();
+                         dialog.reject();
+                     })}));
     EXPECT_EQ(fixture.Dir().Read("tune_xml.tmp"), kPattern);
     EXPECT_EQ(sentDuringDownload, "");
     // Leaving the bootloader, the start-up, quit (the user panel was shown already).
     EXPECT_TRUE(peer.WaitForText("m5Ck##q##q@o##v#q")) << peer.Received();
-    EXPECT_TRUE(window.Form().actionUserMode->isChecked());
-    EXPECT_TRUE(window.Form().actionI2CMode->isEnabled());
     EXPECT_TRUE(fixture.Log().contains("Finish Tune"));
+}
+
+// A qualification reply: "Q:" and twelve fields starting at `first`; with
+// `labelled`, each field after its label, as the log keeps it.
+std::string QLine(int first, bool labelled = false) {
+    static const char* const kLabels[] = {"spiME1x",  "spiME1y",  "M1_fingY", "M1_fingX",
+                                          "M1_noisY", "M1_noisX", "spiME0x",  "spiME0y",
+                                          "M0_fingY", "M0_fingX", "M0_noisY", "M0_noisX"};
+    std::string line = labelled ? "" : "Q:";
+    for (int i = 0; i < 12; ++i) {
+        char field[16];
+        std::snprintf(field, sizeof field, "%c%05d %s", i % 2 == 0 ? '+' : '-', first + i,
+                      i < 11 ? "," : "");
+        line += (labelled ? std::string(kLabels[i]) + "," : "") + field;
+    }
+    return line;
+}
+
+class DrovanelQualifyTest : public DrovanelTuningTest {
+protected:
+    DrovanelQualifyTest() { qputenv("MORVEX_TOOLCHAIN_ROOT", toolChain.path().toLocal8Bit()); }
+    ~DrovanelQualifyTest() override { qunsetenv("MORVEX_TOOLCHAIN_ROOT"); }
+
+    void OpenWindow(const std::string& replies) {
+        peer.Expect("N", replies);
+        QDir().mkpath(fixture.Dir().File("script_files"));
+        fixture.WriteConfig("[General]\nSPI_SPEED_ME0_X=10\nSPI_SPEED_ME1_LX=300\n");
+        OpenUserPanel();
+    }
+
+    // Chooses the log file, sets the number of lines and starts.
+    static std::deque<Step> Start(const QString& logFile, int lines) {
+        return {PickFile(logFile),
+                Press<QualificationSetup>({QString("spinBox=%1").arg(lines), "buttonEnter"})};
+    }
+
+    QString Shell() const { return toolChain.path() + "/bin/bash.exe"; }
+    QString Calls() const { return toolChain.path() + "/calls.txt"; }
+
+    QTemporaryDir toolChain;
+};
+
+TEST_F(DrovanelQualifyTest, LogsTheLinesRunsTheAnalysisAndRestoresTheController) {
+    ASSERT_TRUE(FakeProgram::WriteRecorder(Shell(), Calls()));
+    // Only whole Q lines are logged, whatever comes before "Q:".
+    OpenWindow("noise\r" + QLine(0) + "\rQ:+1 ,\r" + QLine(1).substr(0, 80) + "\rx " + QLine(100) +
+               "\r" + QLine(200) + "\r" + QLine(300) + "\r");
+    const QString logFile = fixture.Dir().File("q logs/run 1.log");
+    QDir().mkpath(fixture.Dir().File("q logs"));
+    EXPECT_TRUE(fixture.Run("buttonTuneQualify", Start(logFile, 3)));
+    EXPECT_EQ(fixture.Dir().Read("q logs/run 1.log").toStdString(),
+              QLine(0, true) + "\n" + QLine(100, true) + "\n" + QLine(200, true) + "\n");
+    // The script names the analysis and the log as words of the shell.
+    const QString program = fixture.Dir().Path();
+    QString analysis = program + "/qualification/finger_vs_noise.pl";
+    EXPECT_EQ(
+        QString::fromLocal8Bit(fixture.Dir().Read("script_files/ScriptLog.sh")),
+        "perl.exe " + analysis.replace(".", "\\.") + " " + QString(logFile).replace(" ", "\\ "));
+    ASSERT_TRUE(PumpUntil([&] { return QFile::exists(Calls()); }));
+    QFile calls(Calls());
+    ASSERT_TRUE(calls.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromLocal8Bit(calls.readAll()),
+              "-l|-c|" + program + "/script_files/ScriptLog.sh\n");
+    // Logging mode, normal mode, I2C mode, the four SPI speeds, tuning
+    // initialisation, then the parameters are read again.
+    EXPECT_TRUE(peer.WaitForText("Nn@w610Asw6300sw6912Csw6B00s%#q%i6100")) << peer.Received();
+    EXPECT_LT(fixture.Log().indexOf("Start Qualification"),
+              fixture.Log().indexOf("Exit Qualification"));
+    auto* shell = fixture.Window().findChild<QProcess*>();
+    EXPECT_TRUE(PumpUntil([&] { return shell->state() == QProcess::NotRunning; }));
+    const QByteArray config = fixture.SavedConfig();
+    EXPECT_TRUE(config.contains("qualification_lines=3"));
+    EXPECT_TRUE(config.contains("qualify_log_file=" + logFile.toUtf8()));
+}
+
+TEST_F(DrovanelQualifyTest, AFinishedLogWithACrashingAnalysisIsReported) {
+    ASSERT_TRUE(FakeProgram::Write(Shell(), "kill -9 $$"));
+    OpenWindow(QLine(1) + "\r");
+    // Cancelling the file or the set-up logs nothing and sends nothing.
+    EXPECT_TRUE(fixture.Run("buttonTuneQualify", {PickFile(QString())}));
+    EXPECT_TRUE(fixture.Run("buttonTuneQualify", {PickFile(fixture.Dir().File("q.log")),
+                                                  Press<QualificationSetup>({"buttonCancel"})}));
+    EXPECT_EQ(fixture.Find<QListWidget>("listTuneParameters")->currentRow(), 26);  // fingX
+    PumpFor(50);
+    EXPECT_EQ(peer.Received(), "");
+
+    QString failure;
+    std::deque<Step> steps = Start(fixture.Dir().File("q.log"), 111000);
+    steps.push_back(DialogScript::On<morvex_gui::QualifyLogDialog>([&](QDialog& logger) {
+        auto* progress = logger.findChild<QProgressBar*>("progressDownload");
+        EXPECT_TRUE(PumpUntil([&] { return progress->value() == 1; }));
+        EXPECT_EQ(progress->maximum(), 111000);
+        EXPECT_EQ(logger.findChild<QTextBrowser*>("textBrowserLog")->toPlainText().toStdString(),
+                  QLine(1, true));
+        DrovanelFixture::Do(logger, "buttonFinish");
+    }));
+    steps.push_back(Answer(QMessageBox::Ok, &failure));
+    EXPECT_TRUE(fixture.Run("buttonTuneQualify", steps));
+    EXPECT_EQ(failure, "Qualification error!: Run script file fail!");
+    EXPECT_EQ(fixture.Dir().Read("q.log").toStdString(), QLine(1, true) + "\n");
+}
+
+TEST_F(DrovanelQualifyTest, AMissingFolderOrShellIsReported) {
+    OpenWindow(QLine(1) + "\r");
+    // No shell in the tool chain, and the log's folder goes between the choice and the logging.
+    QDir().mkpath(fixture.Dir().File("sub"));
+    QString logFailure;
+    QString shellFailure;
+    EXPECT_TRUE(fixture.Run(
+        "buttonTuneQualify",
+        {PickFile(fixture.Dir().File("sub/q.log")),
+         DialogScript::On<QualificationSetup>([&](QualificationSetup& setup) {
+             QDir(fixture.Dir().File("sub")).removeRecursively();
+             DrovanelFixture::Do(setup, "buttonEnter");
+         }),
+         Answer(QMessageBox::Ok, &logFailure), Answer(QMessageBox::Ok, &shellFailure)}));
+    EXPECT_EQ(logFailure, "Logging fail!: Open logging file error!");
+    EXPECT_EQ(shellFailure, "Qualification error!: Run script file fail!");
+    // The controller is put back all the same, without the logging mode.
+    EXPECT_TRUE(peer.WaitForText("@w610Asw6300sw6912Csw6B00s%")) << peer.Received();
+    EXPECT_EQ(peer.Received().find('N'), std::string::npos);
+
+    // A script that cannot be written is not run; a limit of one logs one line.
+    ASSERT_TRUE(FakeProgram::WriteRecorder(Shell(), Calls()));
+    QDir(fixture.Dir().File("script_files")).removeRecursively();
+    QString failure;
+    std::deque<Step> steps = Start(fixture.Dir().File("q.log"), 1);
+    steps.push_back(Answer(QMessageBox::Ok, &failure));
+    EXPECT_TRUE(fixture.Run("buttonTuneQualify", steps));
+    EXPECT_EQ(fixture.Dir().Read("q.log").toStdString(), QLine(1, true) + "\n");
+    EXPECT_EQ(failure, "Qualification error!: Can't write the script file " +
+                           fixture.Dir().File("script_files/ScriptLog.sh") + "!");
+    PumpFor(100);
+    EXPECT_FALSE(QFile::exists(Calls()));
+}
+
+TEST_F(DrovanelQualifyTest, AnAdapterPulledDuringTheLogLeavesNothingToRestore) {
+    OpenWindow(QLine(1) + "\r");
+    MessageBoxCatcher boxes;
+    std::deque<Step> steps = Start(fixture.Dir().File("q.log"), 5);
+    steps.push_back(DialogScript::On<morvex_gui::QualifyLogDialog>([&](QDialog& logger) {
+        peer.HangUp();
+        peer.Unlist();
+        EXPECT_TRUE(PumpUntil([&] { return !logger.isVisible(); }));  // the logger closes
+    }));
+    EXPECT_TRUE(fixture.Run("buttonTuneQualify", steps));
+    ASSERT_TRUE(PumpUntil([&] { return fixture.Log().contains("Exit Qualification"); }));
+    PumpFor(50);
+    const QString log = fixture.Log();
+    EXPECT_FALSE(log.mid(log.indexOf("Exit Qualification")).contains("Refresh all parameters"));
+    EXPECT_TRUE(boxes.Titles().contains("Missing Connection..."));
 }
 
 }  // namespace

@@ -2,515 +2,496 @@
 
 #include <termios.h>
 
-#include <QAction>
 #include <QComboBox>
 #include <QDockWidget>
-#include <QFile>
-#include <QGraphicsTextItem>
-#include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QStatusBar>
-#include <QTableWidget>
 #include <QTextBrowser>
-#include <QThread>
-#include <QTimer>
-#include <QToolBar>
+
+#include <string>
+#include <vector>
 
 #include "BridgePeer.h"
-#include "CloseState.h"
-#include "CoreMasterVersion.h"
-#include "DisplayView.h"
-#include "Drovanel.h"
+#include "CalibrateDialog.h"
+#include "DebugScene.h"
+#include "DialogScript.h"
 #include "DrovanelFixture.h"
-#include "OpenState.h"
+#include "EventPump.h"
+#include "FakeProgram.h"
+#include "MasterDownloader.h"
+#include "MultiFingerLiftScene.h"
+#include "NormalFlagScene.h"
+#include "NormalScene.h"
 #include "PictureScene.h"
-#include "PictureView.h"
-#include "QtWindowImp.h"
-#include "Settings.h"
-#include "TuneInitDevice.h"
+#include "RasterScene.h"
+#include "SettingDialog.h"
+#include "SlaveDownloader.h"
 
 namespace {
+
+using namespace morvex_gui_qtlib;
+using Step = DialogScript::Step;
 
 const char* const kOverflowStyle = "background:red; color:yellow; border-style:flat";
 const char* const kNormalStyle = "color:green; border-style:flat";
 // "#", quit, "#", quit, power on ("@o#"), "#", master version request.
 const char* const kStartUp = "##q##q@o##v";
-const char* const kMismatchText =
-    "The version of firmware and eeprom not matched, Please download a correct vmx file.";
 
-QStringList ButtonTexts(QTableWidget* table) {
-    QStringList texts;
-    for (int row = 0; row < table->rowCount(); ++row) {
-        auto* button = qobject_cast<QPushButton*>(table->cellWidget(row, 0));
-        texts << (button != nullptr ? button->text() : QString());
-    }
-    return texts;
-}
-
-bool UserPanelShown(Drovanel& window) {
-    return window.Form().controlPanel->currentWidget() == window.Form().userPanel;
+QString Caption(const char* key, const QString& value) {
+    return QString("<FONT COLOR=green>%1: </FONT><FONT COLOR=steelblue>%2</FONT>").arg(key, value);
 }
 
 class DrovanelWindowTest : public ::testing::Test {
 protected:
-    // Sends bytes and lets them all reach the port's input queue before the
-    // window reads, so they come out of one read.
-    void SendAsOneRead(Drovanel& window, const std::string& bytes) {
-        const qint64 before = window.Device()->bytesAvailable();
-        peer.SendRaw(bytes);
-        ASSERT_TRUE(peer.WaitUntilSent());
-        for (int i = 0; i < 300 && window.Device()->bytesAvailable() <
-                                       before + static_cast<qint64>(bytes.size());
-             ++i) {
-            QThread::msleep(5);
+    Drovanel& OpenWindow(const std::string& master = "ABC BV5.3") {
+        Drovanel& window = fixture.Create();
+        EXPECT_TRUE(fixture.OpenChecked(peer, master));
+        return window;
+    }
+
+    // What the bridge received for `act`, once `expected` (if any) has come and a little longer.
+    std::string Sent(const std::function<void()>& act, const std::string& expected = "") {
+        PumpFor(20);
+        peer.ClearReceived();
+        act();
+        if (!expected.empty()) {
+            peer.WaitForText(expected);
         }
-        DrovanelFixture::Spin(50);
+        PumpFor(30);
+        return peer.Received();
+    }
+
+    // Whether a reply reaches the window's own reader now.
+    bool WindowReads(const std::string& version) {
+        peer.SendLine("Slave version: " + version);
+        return PumpUntil([&] { return fixture.Status("S-Ver").contains(version.c_str()); }, 300);
+    }
+
+    // Ends a dialog with `result`, noting whether the window still read the bridge meanwhile.
+    template <class DialogT>
+    Step End(int result, bool* windowRead = nullptr) {
+        return DialogScript::On<DialogT>([=](DialogT& dialog) {
+            if (windowRead != nullptr) {
+                *windowRead = WindowReads("DURING");
+            }
+            dialog.done(result);
+        });
+    }
+
+    bool EndsWith(const std::string& tail) {
+        const std::string received = peer.Received();
+        return received.size() >= tail.size() &&
+               received.compare(received.size() - tail.size(), tail.size(), tail) == 0;
     }
 
     DrovanelFixture fixture;
     BridgePeer peer;
 };
 
-TEST(DrovanelStartTest, WithoutPortsTheWindowStartsClosed) {
+TEST(DrovanelStartTest, WithoutAPortTheWindowStaysClosedAndSavesItsSettings) {
     DrovanelFixture fixture;
-    fixture.WriteConfig("[General]\nDebug_time=7\nnormal_xml_file=old.xml\n");
-    Drovanel& window = fixture.Create();
-    Ui::DrovanelClass& ui = window.Form();
-
-    EXPECT_EQ(window.windowTitle(), "Drovanel");
-    EXPECT_EQ(window.PortCombo()->count(), 0);
-    EXPECT_FALSE(ui.actionOpen->isEnabled());
-    EXPECT_TRUE(ui.actionOpen->isCheckable());
-    EXPECT_EQ(window.SpeedCombo()->currentText(), "230400");
-    EXPECT_EQ(ui.controlPanel->currentWidget(), ui.commonPanel);
-    EXPECT_EQ(ui.dockWidget->windowTitle(), "Contral Panel");
-    EXPECT_TRUE(ui.modeToolBar->isHidden());
-    EXPECT_TRUE(ui.userToolBar->isHidden());
-    EXPECT_TRUE(ui.dockWidgetInformation->isHidden());
-    EXPECT_TRUE(ui.comboFlags->isHidden());
-    EXPECT_TRUE(ui.frame_backup->isHidden());
-    EXPECT_TRUE(ui.labelChecking->isHidden());
-    EXPECT_TRUE(ui.buttonEnter->isHidden());
-    EXPECT_FALSE(ui.menuMode->menuAction()->isVisible());
-    EXPECT_FALSE(ui.actionUserMode->isEnabled());
-    EXPECT_FALSE(ui.action_Record->isEnabled());
-    EXPECT_FALSE(ui.action_Stop->isChecked());
-    EXPECT_FALSE(ui.action_Direct_Mode->isVisible());
-    EXPECT_FALSE(window.CheckTimer()->isActive());
-    EXPECT_EQ(window.CheckTimer()->interval(), 100);
-    EXPECT_TRUE(boost::dynamic_pointer_cast<morvex_gui::CloseState>(window.CurrentState()));
-    EXPECT_EQ(window.SettingsStore()->GetValue("normal_xml_file"), "");
-
-    // The status line: closed-port captions, the indicator green.
-    EXPECT_EQ(window.ReadyLabel()->text(), "Ready");
-    EXPECT_EQ(window.MasterVersionLabel()->text(),
-              "<FONT COLOR=green>M-Version: </FONT><FONT COLOR=steelblue> </FONT>");
-    EXPECT_EQ(window.XChannelsLabel()->text(),
-              "<FONT COLOR=green>X-Ch.: </FONT><FONT COLOR=steelblue>");
-    EXPECT_EQ(window.OverflowButton()->styleSheet(), kNormalStyle);
-    EXPECT_EQ(window.OverflowButton()->shortcut(), QKeySequence("Ctrl+Alt+C"));
-
-    EXPECT_EQ(
-        ButtonTexts(ui.tableUserFunctions),
-        (QStringList{"Read EEPRom", "Read Buttons", "Read Button Raw Data", "Check Master Version",
-                     "Check Slave Customer Version", "Check Slave FW CRC / FW Version",
-                     "Read EEPRom Structure Version From App."}));
-    EXPECT_EQ(ButtonTexts(ui.tableI2cFunctions),
-              (QStringList{"Reset Polarity", "Read RAW_CTRL Register", "Read Bootloader Info",
-                           "Send Reset"}));
-
+    fixture.WriteConfig("[General]\nDebug_time=7\nnormal_xml_file=a.xml\nport_bit_rate=460800\n");
+    fixture.Dir().Write("registry.ini",
+                        "[HKEY_LOCAL_MACHINE\\HARDWARE\\DEVICEMAP\\SERIALCOMM]\n"
+                        "\\Device\\VCP0=/nonexistent/ttyPEER\n");
+    MessageBoxCatcher boxes;
+    fixture.Create().SwitchPortDirect(true);
+    EXPECT_EQ(fixture.ToolBarList(true)->currentText(), "460800");
+    fixture.Action("actionOpen")->trigger();
+    EXPECT_EQ(boxes.Titles(), (QStringList{"Open Error", "Open Error"}));
+    EXPECT_EQ(boxes.Boxes()[1].text, "Open SerialPort Fail!");
+    EXPECT_FALSE(fixture.Action("actionOpen")->isChecked());
     QFile::remove(fixture.Dir().File("config.ini"));
-    fixture.Destroy();
-    const QString log = fixture.Log();
-    EXPECT_TRUE(log.contains(" GUI start\n"));
-    EXPECT_LT(log.indexOf("GUI exit"), log.indexOf(QString(43, '*') + "\n"));
-    const QByteArray config = fixture.Dir().Read("config.ini");
+    const QByteArray config = fixture.SavedConfig();
     EXPECT_TRUE(config.contains("Debug_time=7"));
     EXPECT_FALSE(config.contains("normal_xml_file"));
-}
-
-TEST(DrovanelStartTest, SpeedStartsAtTheStoredSetting) {
-    for (const auto& [stored, shown] :
-         {std::pair<QByteArray, QString>{"460800", "460800"}, {"9600", "230400"}, {"", "230400"}}) {
-        DrovanelFixture fixture;
-        if (!stored.isEmpty()) {
-            fixture.WriteConfig("[General]\nport_bit_rate=" + stored + "\n");
-        }
-        EXPECT_EQ(fixture.Create().SpeedCombo()->currentText(), shown) << stored.constData();
-    }
+    const QString log = fixture.Log();
+    EXPECT_LT(log.indexOf(" GUI start\n"), log.indexOf("Serialport open failed"));
+    EXPECT_LT(log.indexOf("GUI exit"), log.indexOf(QString(43, '*') + "\n"));
 }
 
 TEST_F(DrovanelWindowTest, OpeningRunsTheStartUpAndPassesTheVersionCheck) {
     DrovanelFixture::AnswerStartUp(peer, "ABC BV5.9");
-    Drovanel& window = fixture.Create();
-    Ui::DrovanelClass& ui = window.Form();
-    ASSERT_EQ(window.PortCombo()->findText(peer.PortName()), 0);
-    EXPECT_TRUE(ui.actionOpen->isEnabled());
-
+    fixture.Create();
     ASSERT_TRUE(fixture.OpenPort(peer, "460800"));
     EXPECT_EQ(peer.Received().substr(0, std::strlen(kStartUp)), kStartUp);
     EXPECT_EQ(peer.LatencyTimer(), "3");
     termios line{};
     ASSERT_TRUE(peer.LineSettings(&line));
     EXPECT_EQ(cfgetospeed(&line), B460800);
-    EXPECT_TRUE(ui.actionOpen->isChecked());
-    EXPECT_FALSE(window.PortCombo()->isEnabled());
-    EXPECT_FALSE(window.SpeedCombo()->isEnabled());
-    EXPECT_TRUE(ui.action_Record->isEnabled());
-    EXPECT_TRUE(boost::dynamic_pointer_cast<morvex_gui::OpenState>(window.CurrentState()));
-
+    EXPECT_FALSE(fixture.ToolBarList(false)->isEnabled());
     // The master's version asks for the EEPROM information (twice, each
     // ending in "Z"); the matching structure version opens the user panel.
-    ASSERT_TRUE(DrovanelFixture::WaitUntil([&] { return UserPanelShown(window); }));
-    EXPECT_TRUE(peer.WaitForText("Z"));
-    const std::string received = peer.Received();
-    const std::string eepromBlock = "am@w3A010000sw3Asr0000#Z";
-    EXPECT_NE(received.find(eepromBlock + eepromBlock), std::string::npos) << received;
-    EXPECT_TRUE(DrovanelFixture::WaitUntil([&] {
-        return window.EepromVersionLabel()->text() ==
-               "<FONT COLOR=green>E-Version: </FONT><FONT COLOR=steelblue>v2.1</FONT>";
-    }));
-    EXPECT_EQ(window.MasterVersionLabel()->text(),
-              "<FONT COLOR=green>M-Version: </FONT><FONT COLOR=steelblue>ABC BV5.9</FONT>");
-    EXPECT_EQ(window.SlaveVersionLabel()->text(),
-              "<FONT COLOR=green>S-Version: </FONT><FONT COLOR=steelblue>ZT-1.0</FONT>");
-    EXPECT_EQ(window.XChannelsLabel()->text(),
-              "<FONT COLOR=green>X-Ch.: </FONT><FONT COLOR=steelblue>5</FONT>");
-    EXPECT_EQ(window.YChannelsLabel()->text(),
-              "<FONT COLOR=green>Y-Ch.: </FONT><FONT COLOR=steelblue>4</FONT>");
-    // The number, not the whole text: the display modes compare it with 5.9.
-    EXPECT_EQ(window.SettingsStore()->GetValue("Master_version"), "5.9");
-    EXPECT_FALSE(window.CheckTimer()->isActive());
-    EXPECT_TRUE(ui.labelChecking->isHidden());
-    EXPECT_TRUE(ui.actionUserMode->isChecked());
-    EXPECT_EQ(ui.dockWidget->windowTitle(), "User Panel");
-    EXPECT_FALSE(ui.userToolBar->isHidden());
-    EXPECT_FALSE(ui.modeToolBar->isHidden());
-    EXPECT_TRUE(ui.menuControl->menuAction()->isVisible());
-    EXPECT_TRUE(ui.actionNormal->isEnabled());
-    EXPECT_TRUE(ui.actionCalibrate->isEnabled());
-    EXPECT_EQ(ui.listTuneParameters->currentRow(), 0);
+    ASSERT_TRUE(PumpUntil([&] { return fixture.Status("E-Ver") == Caption("E-Version", "v2.1"); }));
+    EXPECT_NE(peer.Received().find("am@w3A010000sw3Asr0000#Zam@w3A010000sw3Asr0000#Z"),
+              std::string::npos);
+    EXPECT_EQ(fixture.Status("M-Ver"), Caption("M-Version", "ABC BV5.9"));
+    EXPECT_EQ(fixture.Status("S-Ver"), Caption("S-Version", "ZT-1.0"));
+    EXPECT_EQ(fixture.Status("X-Ch."), Caption("X-Ch.", "5"));
+    EXPECT_EQ(fixture.Status("Y-Ch."), Caption("Y-Ch.", "4"));
+    EXPECT_EQ(fixture.Find<QDockWidget>("dockWidget")->windowTitle(), "User Panel");
 
-    // Closing: "#q", the closed layout, lists usable again.
-    peer.ClearReceived();
-    ui.actionOpen->trigger();
-    EXPECT_TRUE(peer.WaitForText("#q"));
-    EXPECT_FALSE(ui.actionOpen->isChecked());
-    EXPECT_TRUE(window.PortCombo()->isEnabled());
-    EXPECT_TRUE(window.SpeedCombo()->isEnabled());
-    EXPECT_FALSE(ui.action_Record->isEnabled());
-    EXPECT_EQ(ui.controlPanel->currentWidget(), ui.commonPanel);
-    EXPECT_TRUE(ui.userToolBar->isHidden());
-    EXPECT_EQ(window.MasterVersionLabel()->text(),
-              "<FONT COLOR=green>M-Version: </FONT><FONT COLOR=steelblue> </FONT>");
+    // From bridge version 5.9 the normal mode reports flags: "Master_version"
+    // keeps the number, which the modes compare with 5.9.
+    EXPECT_EQ(Sent([&] { fixture.Action("actionNormal")->trigger(); }, "u3uBuC"), "nu3uBuC");
+    peer.SendLine("( 1,0,1,1F00");
+    EXPECT_TRUE(PumpUntil([&] { return fixture.Shows<NormalFlagScene>(); }));
 
-    fixture.Destroy();
+    EXPECT_EQ(Sent([&] { fixture.Action("actionOpen")->trigger(); }, "#q"), "#q");
+    EXPECT_EQ(fixture.Panel(), "commonPanel");
+    EXPECT_EQ(fixture.Status("M-Ver"), Caption("M-Version", " "));
+    EXPECT_TRUE(fixture.SavedConfig().contains("port_bit_rate=460800"));
     const QString log = fixture.Log();
     EXPECT_LT(log.indexOf("Serialport open successfully"), log.indexOf("Enter user mode"));
     EXPECT_LT(log.indexOf("Enter user mode"), log.indexOf("Serialport close"));
-    EXPECT_TRUE(fixture.Dir().Read("config.ini").contains("port_bit_rate=460800"));
-}
-
-TEST_F(DrovanelWindowTest, AMatchWithTheTuneModeCheckedEntersTheTunePanel) {
-    // The structure version comes when the test sends it.
-    peer.Expect("v", DrovanelFixture::MasterLine("ABC BV5.3") + "\r");
-    Drovanel& window = fixture.Create();
-    Ui::DrovanelClass& ui = window.Form();
-    ASSERT_TRUE(fixture.OpenPort(peer));
-    ASSERT_TRUE(DrovanelFixture::WaitUntil([&] { return window.CheckTimer()->isActive(); }));
-    ui.actionTuneMode->setChecked(true);
-
-    peer.SendLine("Read register content: 15");
-    peer.SendLine("The eeprom structure version: 0x15");
-    ASSERT_TRUE(DrovanelFixture::WaitUntil(
-        [&] { return ui.controlPanel->currentWidget() == ui.engineeringPanel; }));
-    EXPECT_FALSE(window.TuningApplied());
-    EXPECT_TRUE(ui.actionTuneMode->isChecked());
-    EXPECT_TRUE(ui.actionTuning_Mode->isChecked());
-    EXPECT_FALSE(ui.actionUserMode->isEnabled());
-    EXPECT_FALSE(ui.actionI2CMode->isEnabled());
-    EXPECT_EQ(ui.dockWidget->windowTitle(), "Tune Panel");
-    EXPECT_FALSE(ui.tuneToolBar->isHidden());
-    EXPECT_FALSE(ui.dockWidgetInformation->isHidden());
-    EXPECT_TRUE(ui.userToolBar->isHidden());
-    EXPECT_FALSE(window.CheckTimer()->isActive());
-    EXPECT_TRUE(fixture.Log().contains("Enter tune mode"));
 }
 
 TEST_F(DrovanelWindowTest, AMismatchWarnsAndTheCheckGivesUpOnItsHundredthTick) {
     DrovanelFixture::AnswerStartUp(peer, "ABC BV5.3", "14");
     MessageBoxCatcher boxes;
     Drovanel& window = fixture.Create();
-    Ui::DrovanelClass& ui = window.Form();
     ASSERT_TRUE(fixture.OpenPort(peer));
-    ASSERT_TRUE(DrovanelFixture::WaitUntil([&] { return boxes.Boxes().size() == 2; }));
-    EXPECT_EQ(boxes.Boxes()[0].title, "Error...");
-    EXPECT_EQ(boxes.Boxes()[0].text, kMismatchText);
-    EXPECT_EQ(boxes.Boxes()[0].icon, QMessageBox::Warning);
-    EXPECT_FALSE(boxes.Boxes()[0].hasParent);
-    EXPECT_EQ(window.EepromVersionLabel()->text(),
+    ASSERT_TRUE(PumpUntil([&] { return boxes.Boxes().size() == 2; }));
+    EXPECT_EQ(boxes.Boxes()[0].text,
+              "The version of firmware and eeprom not matched, Please "
+              "download a correct vmx file.");
+    EXPECT_EQ(fixture.Status("E-Ver"),
               "<FONT COLOR=green>E-Version: </FONT><FONT COLOR=red>error</FONT>");
-    EXPECT_FALSE(ui.actionNormal->isEnabled());
-    EXPECT_FALSE(ui.action_Picture_View->isEnabled());
-    EXPECT_TRUE(fixture.Log().contains("Eeprom version checking exit"));
-    EXPECT_EQ(ui.controlPanel->currentWidget(), ui.commonPanel);
+    EXPECT_FALSE(fixture.Action("actionNormal")->isEnabled());
 
-    // The check goes on until it has counted 99 ticks; the next one gives up.
-    ASSERT_TRUE(window.CheckTimer()->isActive());
-    while (window.CheckTicks() < Drovanel::kCheckTicks) {
-        EXPECT_TRUE(ui.buttonEnter->isHidden());
+    // The checking bar counts the ticks; after 99 the next gives up.
+    auto* checking = fixture.Find<QProgressBar>("progressChecking");
+    for (int tick = checking->value(); tick < Drovanel::kCheckTicks; ++tick) {
         window.StartReadPort();
     }
-    EXPECT_TRUE(window.CheckTimer()->isActive());
+    EXPECT_TRUE(fixture.Find("buttonEnter")->isHidden());
     window.StartReadPort();
-    EXPECT_FALSE(window.CheckTimer()->isActive());
-    EXPECT_FALSE(ui.buttonEnter->isHidden());
-    EXPECT_FALSE(ui.labelEnter->isHidden());
-    EXPECT_FALSE(ui.buttonMasterDownload->isHidden());
-    EXPECT_FALSE(ui.buttonSlaveDownload->isHidden());
+    EXPECT_FALSE(fixture.Find("buttonEnter")->isHidden());
+    const int given = checking->value();
+    PumpFor(250);
+    EXPECT_EQ(checking->value(), given);
+    EXPECT_EQ(Sent([&] { fixture.Do("buttonEnter"); }, "#"), "#");
 
-    // The engineer goes on without the check.
-    peer.ClearReceived();
-    ui.buttonEnter->click();
-    EXPECT_TRUE(UserPanelShown(window));
-    EXPECT_TRUE(ui.labelChecking->isHidden());
-    EXPECT_TRUE(peer.WaitForText("#"));
+    window.CheckInformationTimeOut();
+    ASSERT_EQ(boxes.Boxes().size(), 3u);
+    EXPECT_TRUE(boxes.Boxes()[2].text.startsWith("Can't read EEPROM information"));
 }
 
-TEST_F(DrovanelWindowTest, MissingEepromInformationWarns) {
-    MessageBoxCatcher boxes;
-    Drovanel& window = fixture.Create();
-    window.Imp()->CheckInformationTimeOut();
-    ASSERT_EQ(boxes.Boxes().size(), 1u);
-    EXPECT_EQ(boxes.Boxes()[0].title, "Error...");
-    EXPECT_EQ(boxes.Boxes()[0].text,
-              "Can't read EEPROM information, please check the connection of slave and download "
-              "the correct vmx file.");
-}
-
-TEST_F(DrovanelWindowTest, RepliesReachTheStateThatIsCurrentLineByLine) {
-    Drovanel& window = fixture.Create();
-    ASSERT_TRUE(fixture.OpenChecked(peer));
-
-    // A line cut across reads is parsed once it is complete (the information
-    // state is still current and shows every slave version line).
+TEST_F(DrovanelWindowTest, RepliesAreReadLineByLineAndOverflowsAreDropped) {
+    OpenWindow();
+    // A line cut across reads is parsed once it is complete.
     peer.SendRaw("Slave ver");
-    DrovanelFixture::Spin(50);
-    EXPECT_EQ(window.PendingLength(), 9);
+    PumpFor(50);
     peer.SendRaw("sion: NEXT-2\r");
-    ASSERT_TRUE(DrovanelFixture::WaitUntil(
-        [&] { return window.SlaveVersionLabel()->text().contains("NEXT-2"); }));
-    EXPECT_EQ(window.PendingLength(), 0);
+    EXPECT_TRUE(PumpUntil([&] { return fixture.Status("S-Ver").contains("NEXT-2"); }));
+    // The activity bar moves one step per line, empty lines included.
+    auto* progress = fixture.Window().statusBar()->findChild<QProgressBar*>();
+    const int before = progress->value();
+    peer.SendRaw("z\r\r");
+    EXPECT_TRUE(PumpUntil([&] { return progress->value() == (before + 2) % 100; }));
+    // 4095 bytes in one read are parsed; 4096 are marked and dropped.
+    auto* overflow = fixture.Window().statusBar()->findChild<QPushButton*>();
+    fixture.SendAsOneRead(peer, std::string(4094, 'q') + "\r");
+    EXPECT_EQ(overflow->styleSheet(), kNormalStyle);
+    EXPECT_EQ(progress->value(), (before + 3) % 100);
+    fixture.SendAsOneRead(peer, "Slave version: LOST\r" + std::string(4075, 'q') + "\r");
+    EXPECT_EQ(overflow->styleSheet(), kOverflowStyle);
+    EXPECT_EQ(progress->value(), (before + 3) % 100);
+    overflow->click();
+    EXPECT_EQ(overflow->styleSheet(), kNormalStyle);
 
-    // The activity bar moves one step per line, empty lines included, and wraps at 100.
-    const int before = window.LineProgress()->value();
-    std::string lines;
-    for (int i = 0; i < 98; ++i) {
-        lines += "z\r";
-    }
-    lines += "\r\r";
-    peer.SendRaw(lines);
-    DrovanelFixture::Spin(200);
-    EXPECT_EQ(window.LineProgress()->value(), before);
-    peer.SendRaw("z\rz\rz\r");
-    ASSERT_TRUE(DrovanelFixture::WaitUntil(
-        [&] { return window.LineProgress()->value() == (before + 3) % 100; }));
-
-    // A readyRead with nothing to read moves nothing.
-    window.ReadSerialPort();
-    EXPECT_EQ(window.LineProgress()->value(), (before + 3) % 100);
-
-    // The user's version check makes the master version state current; its
-    // reply goes there and reaches the status line; the setting keeps the number.
-    peer.ClearReceived();
-    window.UserCheckMasterVersion();
-    EXPECT_TRUE(peer.WaitForText("v"));
-    EXPECT_TRUE(boost::dynamic_pointer_cast<morvex_gui::CoreMasterVersion>(window.CurrentState()));
-    EXPECT_TRUE(DrovanelFixture::WaitUntil([&] {
-        return window.MasterVersionLabel()->text() ==
-               "<FONT COLOR=green>M-Version: </FONT><FONT COLOR=steelblue>BV5.3</FONT>";
-    }));
-    EXPECT_EQ(window.SettingsStore()->GetValue("Master_version"), "5.3");
-
-    // The caption rate shows the lines since its last call.
-    window.Rate();
-    window.Rate();
-    EXPECT_EQ(window.LineCount(), 0);
-    EXPECT_EQ(window.View()->TextItem()->toPlainText(), "0");
+    // Text without a line end never runs past the pending buffer: what would
+    // pass 8192 bytes is an overflow, and the pending text goes with it.
+    fixture.SendAsOneRead(peer, std::string(4000, 'y'));
+    fixture.SendAsOneRead(peer, std::string(4000, 'y'));
+    EXPECT_EQ(overflow->styleSheet(), kNormalStyle);
+    fixture.SendAsOneRead(peer, std::string(193, 'y'));
+    EXPECT_EQ(overflow->styleSheet(), kOverflowStyle);
+    peer.SendLine("Slave version: AFTER");
+    EXPECT_TRUE(
+        PumpUntil([&] { return fixture.Status("S-Ver") == Caption("S-Version", "AFTER"); }));
+    fixture.Action("actionClear")->trigger();
+    EXPECT_EQ(overflow->styleSheet(), kNormalStyle);
+    EXPECT_LT(fixture.Log().indexOf("Pause start"), fixture.Log().indexOf("Pause stop"));
 }
 
 TEST_F(DrovanelWindowTest, AModeSwitchInsideAReplyKeepsTheRunningStateAlive) {
     MessageBoxCatcher boxes;
     Drovanel& window = fixture.Create();
-    // The information state's first line is a structure version that does not
-    // match: its box opens while the state is still starting. There the
-    // engineer picks the picture view, so the window no longer holds the
-    // information state, and new lines are read by the box's event loop.
+    // The mismatch box opens while the information state handles its line;
+    // there the engineer picks the picture view, whose first reply the box's
+    // event loop reads. The information state must outlive its own line.
     bool switched = false;
     boxes.SetOnShown([&] {
-        if (switched) {
-            return;
-        }
-        switched = true;
         window.PictureView();
         peer.SendLine("( 1,2,3");
-        DrovanelFixture::WaitUntil([&] {
-            return boost::dynamic_pointer_cast<morvex_gui_qtlib::PictureScene>(
-                       window.View()->GetScene()) != nullptr;
-        });
+        switched = PumpUntil([&] { return fixture.Shows<PictureScene>(); });
     });
     ASSERT_TRUE(fixture.OpenPort(peer));
     peer.SendRaw("The eeprom structure version: 0x15\r( 4,5,6\r");
-    ASSERT_TRUE(DrovanelFixture::WaitUntil([&] { return switched; }));
-    DrovanelFixture::Spin(100);
-    ASSERT_EQ(boxes.Boxes().size(), 1u);
-    EXPECT_EQ(boxes.Boxes()[0].text, kMismatchText);
-    // The line after the one that switched went to the new state.
-    EXPECT_TRUE(boost::dynamic_pointer_cast<morvex_gui::PictureView>(window.CurrentState()));
+    ASSERT_TRUE(PumpUntil([&] { return !boxes.Boxes().empty(); }));
     peer.SendLine("( 7,8,9");
-    DrovanelFixture::Spin(50);
-}
-
-TEST_F(DrovanelWindowTest, LargeReadsAndEndlessLinesAreOverflowsNotOverruns) {
-    Drovanel& window = fixture.Create();
-    ASSERT_TRUE(fixture.OpenChecked(peer));
-    QPushButton* overflow = window.OverflowButton();
-
-    // 4095 bytes in one read are parsed.
-    SendAsOneRead(window, std::string(4094, 'q') + "\r");
-    EXPECT_EQ(overflow->styleSheet(), kNormalStyle);
-
-    // 4096 bytes in one read: marked, dropped, nothing parsed from them.
-    const int progress = window.LineProgress()->value();
-    SendAsOneRead(window, std::string(4095, 'q') + "\r");
-    EXPECT_EQ(overflow->styleSheet(), kOverflowStyle);
-    EXPECT_EQ(window.PendingLength(), 0);
-    EXPECT_EQ(window.LineProgress()->value(), progress);
-    overflow->click();
-    EXPECT_EQ(overflow->styleSheet(), kNormalStyle);
-
-    // Text without a line end never runs past the pending buffer.
-    for (int i = 0; i < 2; ++i) {
-        SendAsOneRead(window, std::string(4000, 'y'));
-        EXPECT_EQ(overflow->styleSheet(), kNormalStyle);
-    }
-    EXPECT_EQ(window.PendingLength(), 8000);
-    SendAsOneRead(window, std::string(193, 'y'));
-    EXPECT_EQ(overflow->styleSheet(), kOverflowStyle);
-    EXPECT_EQ(window.PendingLength(), 0);
-
-    // Reading goes on afterwards; the Clear action also clears the mark.
-    peer.SendLine("Slave version: AFTER");
-    EXPECT_TRUE(DrovanelFixture::WaitUntil(
-        [&] { return window.SlaveVersionLabel()->text().contains("AFTER"); }));
-    window.Form().actionClear->trigger();
-    EXPECT_EQ(overflow->styleSheet(), kNormalStyle);
-    EXPECT_TRUE(fixture.Log().contains("Display clear"));
+    PumpFor(100);
+    EXPECT_TRUE(switched);
+    EXPECT_EQ(boxes.Titles(), QStringList{"Error..."});
 }
 
 TEST_F(DrovanelWindowTest, PullingTheOpenAdapterClosesThePortAndWarns) {
     BridgePeer other;
     MessageBoxCatcher boxes;
-    Drovanel& window = fixture.Create();
-    Ui::DrovanelClass& ui = window.Form();
-    ASSERT_TRUE(fixture.OpenChecked(peer));
-    ASSERT_EQ(window.PortCombo()->count(), 2);
-    std::vector<bool> openWhenSignalled;
-    QObject::connect(&window, &Drovanel::SignalDeviceDisconnect,
-                     [&] { openWhenSignalled.push_back(window.Device()->isOpen()); });
-
+    Drovanel& window = OpenWindow();
+    int signalled = 0;
+    QObject::connect(&window, &Drovanel::SignalDeviceDisconnect, [&] { ++signalled; });
     // Another adapter going away only refreshes the list.
     other.Unlist();
-    ASSERT_TRUE(DrovanelFixture::WaitUntil([&] { return window.PortCombo()->count() == 1; }));
-    EXPECT_TRUE(ui.actionOpen->isChecked());
-    EXPECT_TRUE(openWhenSignalled.empty());
-    EXPECT_TRUE(boxes.Boxes().empty());
+    ASSERT_TRUE(PumpUntil([&] { return fixture.ToolBarList(false)->count() == 1; }));
+    EXPECT_TRUE(fixture.Action("actionOpen")->isChecked());
+    EXPECT_EQ(signalled, 0);
 
-    // The open one: the signal first (the port still open), then the close, then the box.
     peer.HangUp();
     peer.Unlist();
-    ASSERT_TRUE(DrovanelFixture::WaitUntil([&] { return boxes.Boxes().size() == 1; }));
-    EXPECT_EQ(openWhenSignalled, std::vector<bool>{true});
-    EXPECT_FALSE(ui.actionOpen->isChecked());
-    EXPECT_FALSE(ui.actionOpen->isEnabled());
-    EXPECT_EQ(window.PortCombo()->count(), 0);
-    EXPECT_EQ(boxes.Boxes()[0].title, "Missing Connection...");
-    EXPECT_EQ(boxes.Boxes()[0].text,
-              "The device maybe disconnect from the PC, please check it and retry.");
-    EXPECT_TRUE(boxes.Boxes()[0].hasParent);
-    EXPECT_EQ(ui.controlPanel->currentWidget(), ui.commonPanel);
+    ASSERT_TRUE(PumpUntil([&] { return boxes.Boxes().size() == 1; }));
+    EXPECT_EQ(signalled, 1);
+    EXPECT_FALSE(fixture.Action("actionOpen")->isEnabled());
+    EXPECT_EQ(boxes.Titles(), QStringList{"Missing Connection..."});
+    EXPECT_EQ(fixture.Panel(), "commonPanel");
     const QString log = fixture.Log();
     EXPECT_LT(log.indexOf("Opened Device is Disconnected"), log.indexOf("Serialport close"));
-
-    // An arrival enables opening again.
     other.List();
-    EXPECT_TRUE(DrovanelFixture::WaitUntil([&] { return ui.actionOpen->isEnabled(); }));
-    EXPECT_EQ(window.PortCombo()->count(), 1);
-}
-
-TEST(DrovanelOpenTest, AFailedOpenTellsTheEngineerAndStaysClosed) {
-    DrovanelFixture fixture;
-    fixture.Dir().Write("registry.ini",
-                        "[HKEY_LOCAL_MACHINE\\HARDWARE\\DEVICEMAP\\SERIALCOMM]\n"
-                        "\\Device\\VCP0=/nonexistent/ttyPEER\n");
-    MessageBoxCatcher boxes;
-    Drovanel& window = fixture.Create();
-    ASSERT_EQ(window.PortCombo()->currentText(), "/nonexistent/ttyPEER");
-    window.Form().actionOpen->trigger();
-    ASSERT_EQ(boxes.Boxes().size(), 1u);
-    EXPECT_EQ(boxes.Boxes()[0].title, "Open Error");
-    EXPECT_EQ(boxes.Boxes()[0].text, "Open SerialPort Fail!");
-    EXPECT_EQ(boxes.Boxes()[0].icon, QMessageBox::Critical);
-    EXPECT_FALSE(window.Form().actionOpen->isChecked());
-    EXPECT_FALSE(window.Form().action_Record->isEnabled());
-    EXPECT_TRUE(window.PortCombo()->isEnabled());
-    EXPECT_TRUE(fixture.Log().contains("Serialport open failed"));
-
-    // The direct switch fails the same way.
-    window.SwitchPortDirect(true);
-    ASSERT_EQ(boxes.Boxes().size(), 2u);
-    EXPECT_EQ(boxes.Boxes()[1].text, "Open SerialPort Fail!");
-    fixture.Destroy();
-    EXPECT_FALSE(fixture.Dir().Read("config.ini").contains("port_bit_rate"));
+    EXPECT_TRUE(PumpUntil([&] { return fixture.Action("actionOpen")->isEnabled(); }));
 }
 
 TEST_F(DrovanelWindowTest, TheDirectSwitchOpensWithoutAnyCheck) {
     Drovanel& window = fixture.Create();
-    Ui::DrovanelClass& ui = window.Form();
-    window.PortCombo()->setCurrentText(peer.PortName());
-    window.SpeedCombo()->setCurrentText("460800");
-
-    window.SwitchPortDirect(true);
-    EXPECT_TRUE(window.Device()->isOpen());
-    EXPECT_TRUE(ui.actionOpen->isChecked());
-    EXPECT_TRUE(UserPanelShown(window));
-    EXPECT_TRUE(window.SpeedCombo()->isEnabled());
-    EXPECT_TRUE(window.PortCombo()->isEnabled());
+    fixture.ToolBarList(false)->setCurrentText(peer.PortName());
     // No start-up sequence: only the user panel's "#".
-    EXPECT_TRUE(peer.WaitForText("#"));
-    DrovanelFixture::Spin(50);
-    EXPECT_EQ(peer.Received(), "#");
-    termios line{};
-    ASSERT_TRUE(peer.LineSettings(&line));
-    EXPECT_EQ(cfgetospeed(&line), B460800);
-
+    EXPECT_EQ(Sent([&] { window.SwitchPortDirect(true); }, "#"), "#");
+    EXPECT_EQ(fixture.Panel(), "userPanel");
+    EXPECT_TRUE(fixture.ToolBarList(true)->isEnabled());
     // Lines before any mode reach the idle state harmlessly; a mode then works.
     peer.SendLine("stray text");
-    DrovanelFixture::Spin(50);
-    peer.ClearReceived();
-    ui.actionDebug->trigger();
-    EXPECT_TRUE(peer.WaitForText("d"));
+    EXPECT_EQ(Sent([&] { fixture.Action("actionDebug")->trigger(); }, "u3uBuC"), "du3uBuC");
+    EXPECT_EQ(Sent([&] { window.SwitchPortDirect(false); }, "#q"), "#q");
+    EXPECT_EQ(fixture.Panel(), "commonPanel");
+    EXPECT_FALSE(fixture.SavedConfig().contains("port_bit_rate"));
+}
 
-    window.SwitchPortDirect(false);
-    EXPECT_TRUE(peer.WaitForText("#q"));
-    EXPECT_FALSE(window.Device()->isOpen());
-    EXPECT_FALSE(ui.actionOpen->isChecked());
-    EXPECT_EQ(ui.controlPanel->currentWidget(), ui.commonPanel);
-    fixture.Destroy();
-    EXPECT_FALSE(fixture.Dir().Read("config.ini").contains("port_bit_rate"));
-    EXPECT_TRUE(fixture.Log().contains("Serialport open successfully"));
+template <class SceneT>
+bool Is(const boost::shared_ptr<Scene>& scene) {
+    return boost::dynamic_pointer_cast<SceneT>(scene) != nullptr;
+}
+
+TEST_F(DrovanelWindowTest, EachModeSendsItsCommandAndShowsItsScene) {
+    std::vector<std::string> debug;
+    for (int i = 0; i < 6; ++i) {
+        debug.insert(debug.end(), {"X5,5,5,5,5", "Y5,5,5,5"});
+    }
+    // One raster frame for the counts of the check (5 X and 4 Y electrodes).
+    std::vector<std::string> raster{"S1,1,1,1,1,1,"};
+    raster.insert(raster.end(), 4, "R2,2,2,2,2,2,");
+    const std::tuple<const char*, std::string, std::vector<std::string>,
+                     bool (*)(const boost::shared_ptr<Scene>&), int>
+        modes[] = {
+            {"actionNormal", "n", {"( 1,3,99,99"}, Is<NormalScene>, 0},
+            {"actionDebug", "d", debug, Is<DebugScene>, 4},
+            {"actionRaster", "r", raster, Is<MultiFingerLiftScene>, 2},
+            {"actionRaster_LiftY", "rX", raster, Is<RasterScene>, 2},
+            {"action_Picture_View", "n", {"( 1,2,3"}, Is<PictureScene>, 0},
+        };
+    OpenWindow();
+    auto* flags = fixture.Find<QComboBox>("comboFlags");
+    for (const auto& [action, command, replies, isModeScene, levels] : modes) {
+        SCOPED_TRACE(action);
+        // The first correction level clears all three flags.
+        EXPECT_EQ(Sent([&] { fixture.Action(action)->trigger(); }, command + "u3uBuC"),
+                  command + "u3uBuC");
+        EXPECT_EQ(flags->isHidden() ? 0 : flags->count(), levels);
+        EXPECT_FALSE(isModeScene(fixture.Scene()));  // until the first reply
+        peer.Stream(replies);
+        EXPECT_TRUE(PumpUntil([&] { return isModeScene(fixture.Scene()); }));
+    }
+    fixture.Action("actionExtraDisplay")->trigger();
+    EXPECT_FALSE(fixture.Scene()->GetExtraDisplay());
+    // The show-values switch reaches the scene; a correction level sends its flags.
+    Sent([&] { fixture.Action("actionDebug")->trigger(); }, "d");
+    EXPECT_EQ(Sent([&] { flags->setCurrentIndex(2); }, "sB"), "u3uBuCsB");
+    EXPECT_EQ(Sent([&] { flags->setCurrentIndex(3); }, "sC"), "u3uBuCsC");
+    EXPECT_TRUE(fixture.Log().contains("Raster liftY display"));
+}
+
+TEST_F(DrovanelWindowTest, TheDrawingStateAsksFirstAndSettingsRestartTheDisplay) {
+    MessageBoxCatcher boxes(QMessageBox::No);
+    Drovanel& window = OpenWindow();
+    // Settings leave the link alone; accepted on the user panel they restart the normal display.
+    EXPECT_EQ(Sent([&] { fixture.Run("actionDefault_Settings", {End<SettingDialog>(0)}); }), "");
+    EXPECT_EQ(Sent([&] { fixture.Run("actionDefault_Settings", {End<SettingDialog>(1)}); }, "uC"),
+              "nu3uBuC");
+    EXPECT_EQ(Sent([&] { window.EnterDrawingState(false); }), "");
+    // No: "#q" and "%" went out before the question all the same.
+    EXPECT_EQ(Sent([&] { window.EnterDrawingState(true); }, "#q%"), "#q%");
+    EXPECT_EQ(boxes.Titles(), QStringList{"Enter Drawing Mode..."});
+    // Yes: the tuning firmware draws touches; the docks make room.
+    boxes.SetAnswer(QMessageBox::Yes);
+    EXPECT_EQ(Sent([&] { window.EnterDrawingState(true); }, "#q%G"), "#q%G");
+    EXPECT_TRUE(fixture.Find("dockWidget")->isHidden());
+    window.EnterTuningState(true);
+    EXPECT_FALSE(fixture.Find("dockWidgetInformation")->isHidden());
+}
+
+TEST_F(DrovanelWindowTest, ThePanelsSendTheirCommands) {
+    OpenWindow();
+    peer.GoSilent();
+    // The engineer's steps (see DrovanelFixture::Do), then ">" and what the bridge receives.
+    const char* const steps[] = {
+        "tableUserFunctions#0>e", "tableUserFunctions#1>K", "tableUserFunctions#2>b",
+        "tableUserFunctions#3>v", "tableUserFunctions#4>a", "tableUserFunctions#5>m",
+        "tableUserFunctions#6>&", "buttonReadRegister>R",
+        // The register bit goes as one hexadecimal digit without padding.
+        "spinRegister=11 buttonSetRegister>sBR", "spinRegister=0 buttonClearRegister>u0R",
+        "buttonSetIntMode>M08", "comboPowerMode=07 buttonSetPowerMode>P07",
+        // High digit first, each list one digit.
+        "comboIntWidthHigh=0 comboIntWidthLow=A buttonIntWidthSet>W0A",
+        "comboSleepFrequencyHigh=3 comboSleepFrequencyLow=F buttonSleepFrequency>f3F",
+        "comboSleepDelayHigh=F comboSleepDelayLow=0 buttonSleepDelay>IF0",
+        // The check-box slots send for checked and unchecked, not for the partial state.
+        "UserWithOffset(2)>o", "UserWithOffset(0)>O", "UserWithOffset(1)>", "UserCoordinates(2)>y",
+        "UserSynchronize(0)>L", "UserHighLow(2)>h", "UserAlgorithm(0)>G", "UserSensitivity(2)>j",
+        "actionI2CMode>@", "spinWriteSlaveAddress=58 spinWriteSlaveValue=1 buttonWriteSlave>w3A01",
+        "spinWriteSlaveAddress=255 spinWriteSlaveValue=171 buttonWriteSlave>wFFAB",
+        "spinTimeOutSetting=7 buttonSetTime>T07", "tableI2cFunctions#0>p", "tableI2cFunctions#1>R",
+        "tableI2cFunctions#2>@m5Dbm5Ck", "tableI2cFunctions#3>s",
+        "spinReadSlaveAddress=0 spinReadSlaveLength=16 buttonReadSlave>r0010"};
+    for (const char* step : steps) {
+        SCOPED_TRACE(step);
+        const QString text = QString::fromLatin1(step);
+        const std::string sent = text.section('>', 1).toStdString();
+        const auto act = [&] {
+            for (const QString& click : text.section('>', 0, 0).split(' ')) {
+                fixture.Do(click);
+            }
+        };
+        EXPECT_EQ(Sent(act, sent), sent);
+    }
+    EXPECT_EQ(fixture.Find<QDockWidget>("dockWidget")->windowTitle(), "I2C Panel");
+    // The read's reply reaches the log box through the read state.
+    peer.SendLine("Read register content: 0A 0B ");
+    EXPECT_TRUE(PumpUntil([&] {
+        return fixture.Find<QTextBrowser>("textBrowser")->toPlainText().contains("0A 0B");
+    }));
+    EXPECT_EQ(Sent([&] { fixture.Do("actionUserMode"); }, "#"), "#");
+    EXPECT_EQ(fixture.Panel(), "userPanel");
+    EXPECT_TRUE(fixture.Log().contains("Enter i2C mode"));
+}
+
+TEST_F(DrovanelWindowTest, DownloadsTakeTheLinkAndGiveItBack) {
+    OpenWindow();
+    bool readDuring = true;
+    peer.ClearReceived();
+    EXPECT_TRUE(fixture.Run("actionMasterDownload",
+                            {End<morvex_gui::MasterDownloader>(QDialog::Rejected, &readDuring)}));
+    EXPECT_FALSE(readDuring);
+    EXPECT_TRUE(PumpUntil([&] { return EndsWith("#"); })) << peer.Received();
+    EXPECT_TRUE(WindowReads("AFTER"));
+    peer.ClearReceived();
+    EXPECT_TRUE(
+        fixture.Run("actionSlaveDownload", {End<morvex_gui::SlaveDownloader>(QDialog::Accepted)}));
+    EXPECT_TRUE(peer.WaitForText(kStartUp));
+    EXPECT_TRUE(PumpUntil([&] { return fixture.Panel() == "userPanel"; }));
+    // In the tune mode the tuning firmware is initialised and the docks come back.
+    fixture.Action("actionTuneMode")->setChecked(true);
+    fixture.Find("dockWidget")->hide();
+    PumpFor(100);
+    peer.ClearReceived();
+    EXPECT_TRUE(
+        fixture.Run("actionSlaveDownload", {End<morvex_gui::SlaveDownloader>(QDialog::Rejected)}));
+    EXPECT_TRUE(peer.WaitForText("%"));
+    EXPECT_FALSE(fixture.Find("dockWidget")->isHidden());
+    EXPECT_LT(fixture.Log().indexOf("Master download dialog start"),
+              fixture.Log().indexOf("Slave download dialog reject"));
+}
+
+TEST(DrovanelBootloaderTest, ABridgeInItsBootloaderOffersTheMasterDownload) {
+    for (const bool download : {false, true}) {
+        SCOPED_TRACE(download);
+        DrovanelFixture fixture;
+        BridgePeer peer;
+        // Without the download twice: the second question comes with the port closed.
+        peer.Expect("v", download ? "Master_Bootloader_BV1\r"
+                                  : "Master_Bootloader_BV1\rMaster_Bootloader_BV1\r");
+        fixture.Create();
+        const Step no = DialogScript::Answer(QMessageBox::No);
+        DialogScript script(download
+                                ? std::deque<Step>{DialogScript::Answer(QMessageBox::Yes),
+                                                   DialogScript::On<morvex_gui::MasterDownloader>(
+                                                       [](QDialog& dialog) { dialog.reject(); })}
+                                : std::deque<Step>{no, no});
+        ASSERT_TRUE(fixture.OpenPort(peer));
+        EXPECT_TRUE(PumpUntil([&] { return script.Done(); }));
+        // Not flashed: the port closes either way, and harmlessly once more.
+        EXPECT_FALSE(fixture.Action("actionOpen")->isChecked());
+        PumpFor(50);
+        const QString log = fixture.Log();
+        EXPECT_EQ(log.count("Master empty download dialog cancel"), download ? 0 : 2);
+        EXPECT_EQ(log.count("Master empty download dialog reject"), download ? 1 : 0);
+        EXPECT_EQ(log.count("Serialport close"), download ? 1 : 2);
+    }
+}
+
+TEST_F(DrovanelWindowTest, CalibrationAndOffsetReadingHandTheLinkOver) {
+    OpenWindow();
+    for (const bool offsets : {true, false}) {
+        SCOPED_TRACE(offsets);
+        fixture.Sleeps().Clear();
+        PumpFor(20);
+        peer.ClearReceived();
+        std::string sentBefore = "-";
+        bool readDuring = true;
+        bool calibrating = false;
+        EXPECT_TRUE(fixture.Run(offsets ? "actionReadOffset" : "actionCalibrate",
+                                {DialogScript::On<morvex_gui::CalibrateDialog>(
+                                    [&](morvex_gui::CalibrateDialog& dialog) {
+                                        // Offsets are read in user mode.
+                                        if (offsets && peer.WaitForText("#")) {
+                                            sentBefore = peer.Received();
+                                        }
+                                        calibrating = dialog.Calibrating();
+                                        readDuring = WindowReads("DURING");
+                                        dialog.reject();
+                                    })}));
+        EXPECT_EQ(sentBefore, offsets ? "#" : "-");
+        EXPECT_NE(calibrating, offsets);
+        EXPECT_FALSE(readDuring);
+        // Afterwards the bridge settles and gets its mode back.
+        EXPECT_TRUE(PumpUntil([&] { return EndsWith("#"); })) << peer.Received();
+        const std::vector<unsigned> pauses = fixture.Sleeps().Pauses();
+        ASSERT_GE(pauses.size(), 2u);
+        EXPECT_EQ(pauses[pauses.size() - 2], 50u);
+        EXPECT_EQ(pauses.back(), 20u);
+        EXPECT_TRUE(WindowReads("AFTER"));
+    }
+}
+
+TEST(DrovanelExternalToolsTest, ToolsBesideTheProgramStartOrFailWithAWarning) {
+    DrovanelFixture fixture;
+    fixture.Create();
+    QString failure;
+    EXPECT_TRUE(
+        fixture.Run("actionStart_Zelto_Config", {DialogScript::Answer(QMessageBox::Ok, &failure)}));
+    EXPECT_EQ(failure,
+              "Start ZeltoConifg.exe Fail...: Start ZeltoConifg.exe fail, make sure it's in the "
+              "current folder!");
+    const QString calls = fixture.Dir().File("calls.txt");
+    for (const char* tool : {"ZeltoConfig.exe", "KVR_Downloader.exe"}) {
+        ASSERT_TRUE(FakeProgram::Write(fixture.Dir().File(tool),
+                                       QString("echo %1 >> '%2'").arg(tool, calls)));
+    }
+    fixture.Action("actionStart_Zelto_Config")->trigger();
+    fixture.Action("actionStart_KVR_download")->trigger();
+    EXPECT_TRUE(PumpUntil([&] {
+        const QByteArray made = fixture.Dir().Read("calls.txt");
+        return made.contains("ZeltoConfig.exe") && made.contains("KVR_Downloader.exe");
+    }));
 }
 
 }  // namespace

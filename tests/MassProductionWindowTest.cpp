@@ -1,288 +1,689 @@
+// The mass-production window end to end against the bridge peer on a pseudo-terminal.
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
-#include <QLabel>
-#include <QMessageBox>
+#include <QDir>
+#include <QInputDialog>
+#include <QListWidget>
+#include <QProcess>
 #include <QProgressBar>
-#include <QPushButton>
-#include <QSignalSpy>
-#include <QStackedWidget>
+#include <QStatusBar>
+#include <QTest>
 #include <QTextBrowser>
 #include <QThread>
-#include <QTimer>
-#include <QToolBar>
 
 #include "BridgePeer.h"
-#include "CoreDevice.h"
+#include "CalibrateDialog.h"
+#include "DialogScript.h"
 #include "DisplayView.h"
-#include "MassProductionFixture.h"
-#include "OpenState.h"
+#include "EventPump.h"
+#include "FakeProgram.h"
+#include "MasterDownloader.h"
+#include "ModalCloser.h"
+#include "ProgramFolderFixture.h"
+#include "SettingDialog.h"
+#include "SlaveDownloader.h"
+#include "ThresholdSettingDialog.h"
 #include "ZeltoMP.h"
+
+using morvex_gui::CalibrateDialog;
+using Script = DialogScript;
 
 namespace {
 
 const char* const kOverflowStyle = "background:red; color:yellow; border-style:flat";
 const char* const kNormalStyle = "color:green; border-style:flat";
+// Open port: "#", quit, "#", quit, power on, "#", master version request.
+const std::string kStartUp = "##q##q@o##v";
+// Back to the manual page: quit, "n", "#", quit, "#", quit, power on.
+const std::string kManualMode = "#qn##q##q@o#";
+const QString kWait = ": <FONT COLOR=DimGray>Wait...</FONT>";
+const QString kOk = "<FONT COLOR=GREEN> OK </FONT>";
+const QString kNgVerdict = "<font color=white>NG<font>";
+const std::string kDuringLine = "Slave version: DURING\r";  // the window must never see it
 
-// The start-up sequence of an opened port: "#", quit, "#", quit, power on,
-// "#", master version request.
-const char* const kStartUp = "##q##q@o##v";
+QString Count(int seconds) {
+    return QString("<FONT COLOR=BLUE>%1</FONT>").arg(seconds);
+}
 
-class MassProductionWindowTest : public ::testing::Test {
-protected:
-    void TearDown() override { mp.Destroy(); }
+std::string Repeat(const char* text, int times) {
+    return QByteArray(text).repeated(times).toStdString();
+}
 
-    // Sends bytes and lets them all reach the port's input queue before the
-    // window reads, so they come out of one read.
-    void SendAsOneRead(ZeltoMP& window, const std::string& bytes) {
-        const qint64 before = window.Device()->bytesAvailable();
-        peer.SendRaw(bytes);
-        ASSERT_TRUE(peer.WaitUntilSent());
-        for (int i = 0; i < 300 && window.Device()->bytesAvailable() <
-                                       before + static_cast<qint64>(bytes.size());
-             ++i) {
-            QThread::msleep(5);
+bool InOrder(const QString& text, const std::vector<const char*>& parts) {
+    int from = 0;
+    for (const char* part : parts) {
+        if ((from = text.indexOf(QString::fromLatin1(part), from)) < 0) {
+            ADD_FAILURE() << "missing or out of order: " << part << " in\n" << text.toStdString();
+            return false;
         }
-        MassProductionFixture::Spin(50);
+    }
+    return true;
+}
+
+// Clicks `button` once it is enabled, later, so a nested box of the click
+// does not run inside a dialog step.
+bool ClickWhenEnabled(QDialog& dialog, const char* button) {
+    if (!dialog.findChild<QPushButton*>(button)->isEnabled()) {
+        return false;
+    }
+    QTimer::singleShot(0, dialog.findChild<QPushButton*>(button), &QPushButton::click);
+    return true;
+}
+
+// The window in a scratch program folder, its widgets found by name.
+class MassProductionTest : public ::testing::Test {
+protected:
+    void TearDown() override { window.reset(); }
+
+    ZeltoMP& Create(const QByteArray& config = "") {
+        folder.WriteConfig(config);
+        window = std::make_unique<ZeltoMP>();
+        return *window;
+    }
+    template <class T = QWidget>
+    T* Get(const char* name) const {
+        T* found = window->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+    QString Text(const char* label) const { return Get<QLabel>(label)->text(); }
+    void Trigger(const char* action) const { Get<QAction>(action)->trigger(); }
+    void Click(const char* button) const { Get<QPushButton>(button)->click(); }
+    bool Checked(const char* action) const { return Get<QAction>(action)->isChecked(); }
+    // 0 the port combo, 1 the speed combo.
+    QComboBox* Combo(int index) const { return window->findChildren<QComboBox*>().value(index); }
+    QCheckBox* AutoBox(const QString& text) const {
+        const auto boxes = Get("auto_listWidget")->findChildren<QCheckBox*>();
+        auto box =
+            std::find_if(boxes.begin(), boxes.end(), [&](auto* b) { return b->text() == text; });
+        return box == boxes.end() ? nullptr : *box;
+    }
+    QString ConfigFile() const { return folder.Dir().Read("config.ini"); }
+    bool ShowsPortClosed() const {
+        return !Checked("actionOpen") && !Get<QAction>("actionCalibrate")->isEnabled() &&
+               Get("stackedWidget")->isHidden() && Combo(0)->isEnabled();
     }
 
-    MassProductionFixture mp;
+    ProgramFolderFixture folder;
+    std::unique_ptr<ZeltoMP> window;
+    ModalCloser closer;
+};
+
+// The window with the bridge peer listed.
+class MassProductionWindowTest : public MassProductionTest {
+protected:
+    bool OpenPort(const QString& bitRate = "230400") {
+        Combo(0)->setCurrentText(peer.PortName());
+        Combo(1)->setCurrentText(bitRate);
+        Trigger("actionOpen");
+        return Sent("v");
+    }
+    // Opens with the versions answered (no slave firmware when `slave` is empty),
+    // and waits until the information requests are through, so later traffic stands alone.
+    ZeltoMP& Open(const QByteArray& config, const std::string& slave = "ZT-1.0",
+                  const std::string& master = "ABC BV5.3") {
+        Answer(slave, master);
+        Create(config);
+        EXPECT_TRUE(OpenPort());
+        EXPECT_TRUE(PumpUntil([&] { return !Text("slave_label").isEmpty(); }, 5000));
+        // Each of the two rounds of information requests ends with "Z".
+        EXPECT_TRUE(PumpUntil([&] {
+            const std::string received = peer.Received();
+            return std::count(received.begin(), received.end(), 'Z') >= 2;
+        }));
+        peer.WaitUntilSent();
+        PumpFor(50);
+        peer.ClearReceived();
+        return *window;
+    }
+    // The master version to "v"; to "a" the slave version, its CRC and the counts.
+    void Answer(const std::string& slave, const std::string& master = "ABC BV5.3") {
+        peer.Expect("v", ProgramFolderFixture::MasterLine(master) + "\r");
+        if (!slave.empty()) {
+            peer.Expect("a", "Slave version: " + slave +
+                                 "\rThe CRC of the application of the slave: 0x 3A 5C \r"
+                                 "Number of x electrodes: 0x05\rNumber of y electrodes: 0x04\r");
+        }
+    }
+    // Lets the window run until the peer has received `text`.
+    bool Sent(const std::string& text) {
+        return PumpUntil([&] { return peer.Received().find(text) != std::string::npos; });
+    }
+    int Progress() const { return window->statusBar()->findChild<QProgressBar*>()->value(); }
+    // Sends lines and waits until the window's reader has counted them.
+    bool WindowReads(const std::string& lines, int count) {
+        const int before = Progress();
+        peer.SendRaw(lines);
+        return PumpUntil([&] { return Progress() == (before + count) % 100; });
+    }
+    // Lets all bytes reach the port's input queue before the window reads.
+    void SendAsOneRead(const std::string& bytes) {
+        peer.SendRaw(bytes);
+        ASSERT_TRUE(peer.WaitUntilSent());
+        QThread::msleep(300);
+        PumpFor(50);
+    }
+    QString RunAutomatic() {
+        Click("autotest_pushButton");
+        PumpUntil([&] { return !Text("result_label").isEmpty(); }, 15000);
+        return Text("result_label");
+    }
+    QString ResultFile(int index) const {
+        const QStringList files =
+            QDir(folder.Dir().File("Results")).entryList(QDir::Files, QDir::Name);
+        return folder.Dir().Read("Results/" + files.value(index, "none"));
+    }
+    // The verdict that a scene reports.
+    void Verdict(bool pass) {
+        window->findChild<morvex_gui_qtlib::DisplayView*>()->sendTestResult(pass);
+    }
+    // A step that pulls the adapter while a dialog of class T is open.
+    template <class T>
+    Script::Step PullAdapter() {
+        return Script::On<T>([this](T&) {
+            peer.HangUp();
+            peer.Unlist();
+            window->DeviceRemoval();
+            folder.Sleeps().Clear();
+        });
+    }
+
     BridgePeer peer;
 };
 
-TEST(MassProductionWindowStartTest, WithoutPortsTheWindowStartsClosedAndUsable) {
-    MassProductionFixture mp;
-    mp.WriteConfig("[General]\nDebug_time=7\n");
-    ZeltoMP& window = mp.Create();
-    QFile::remove(mp.Dir().File("config.ini"));
-    Ui_ZeltoMP& ui = window.Form();
-    EXPECT_EQ(window.windowTitle(), "Zelto C MP");
-    EXPECT_EQ(window.PortCombo()->count(), 0);
-    EXPECT_FALSE(ui.actionOpen->isEnabled());
-    EXPECT_TRUE(ui.actionOpen->isCheckable());
-    EXPECT_TRUE(ui.stackedWidget->isHidden());
-    EXPECT_TRUE(ui.mode_toolBar->isHidden());
-    EXPECT_FALSE(ui.menuMode->menuAction()->isVisible());
-    EXPECT_FALSE(ui.menuControl->menuAction()->isVisible());
-    EXPECT_FALSE(ui.actionSlaveDownload->isEnabled());
-    EXPECT_FALSE(ui.actionCalibrate->isEnabled());
-    EXPECT_TRUE(ui.dockWidget_2->isHidden());
-    EXPECT_EQ(ui.stackedWidget->currentWidget(), ui.normal_page);
-    EXPECT_TRUE(ui.actionNormal_Mode->isChecked());
-    EXPECT_EQ(ui.countdown_label->text(), "");
-    EXPECT_EQ(window.BitRateCombo()->currentText(), "230400");
-    EXPECT_EQ(window.MasterVersionLabel()->text(),
-              "<FONT COLOR=green>M-Ver.: </FONT><FONT COLOR=steelblue> </FONT>");
-    EXPECT_EQ(window.OverflowButton()->styleSheet(), kNormalStyle);
-    EXPECT_TRUE(window.CurrentState());
+}  // namespace
 
-    // Still usable: items, the clear action and full screen do no harm.
-    window.Normal();
-    window.Debug();
-    ui.actionClear->trigger();
-    ui.actionFullScreen->setChecked(true);
-    ui.actionDisplayFullScreen->setChecked(true);
-    EXPECT_TRUE(window.View()->isWindow());
-    window.DisableFullScreen();
-    EXPECT_FALSE(ui.actionFullScreen->isChecked());
-    EXPECT_FALSE(ui.actionDisplayFullScreen->isChecked());
-    EXPECT_FALSE(window.View()->isWindow());
-    EXPECT_LT(mp.Log().lastIndexOf("Full screen change"), mp.Log().indexOf("Normal display"));
-    EXPECT_EQ(window.ModeFlag(), ZeltoMP::kDebugItem);
-
-    mp.Destroy();
-    const QString log = mp.Log();
-    EXPECT_TRUE(log.contains(" GUI start\n"));
-    EXPECT_TRUE(log.contains(" GUI exit\n"));
-    EXPECT_TRUE(log.contains(" *******************************************\n"));
-    EXPECT_LT(log.indexOf("GUI exit"), log.indexOf("*******"));
-    EXPECT_TRUE(mp.Dir().Read("config.ini").contains("Debug_time=7"));
-}
-
-TEST(MassProductionWindowStartTest, BitRateStartsAtTheStoredSetting) {
-    for (const auto& [stored, shown] :
-         {std::pair<QByteArray, QString>{"460800", "460800"}, {"9600", "230400"}, {"", "230400"}}) {
-        MassProductionFixture mp;
-        if (!stored.isEmpty()) {
-            mp.WriteConfig("[General]\nport_bit_rate=" + stored + "\n");
-        }
-        EXPECT_EQ(mp.Create().BitRateCombo()->currentText(), shown) << stored.constData();
+TEST_F(MassProductionTest, StartsClosedSavesItsSettingsOnExitAndReportsAFailedOpen) {
+    for (const char* stored : {"460800", "9600", ""}) {
+        Create(QByteArray("[General]\nDebug_time=7\nport_bit_rate=") + stored + "\n");
+        EXPECT_EQ(Combo(1)->currentText(), stored[0] == '4' ? "460800" : "230400") << stored;
+        EXPECT_TRUE(ShowsPortClosed() && !Get<QAction>("actionOpen")->isEnabled());
+        QFile::remove(folder.Dir().File("config.ini"));
+        window.reset();
+        EXPECT_TRUE(InOrder(folder.Log(), {" GUI start\n", " GUI exit\n", " *******"}));
+        EXPECT_TRUE(ConfigFile().contains("Debug_time=7"));
     }
+    // A failed open tells the operator and stays closed.
+    folder.Dir().Write("registry.ini",
+                       "[HKEY_LOCAL_MACHINE\\HARDWARE\\DEVICEMAP\\SERIALCOMM]\n"
+                       "\\Device\\VCP0=/nonexistent/ttyPEER\n");
+    Create();
+    Trigger("actionOpen");
+    EXPECT_EQ(closer.Boxes().at(0).title + closer.Boxes()[0].text,
+              "Open ErrorOpen SerialPort Fail!");
+    EXPECT_TRUE(ShowsPortClosed());
+    EXPECT_TRUE(folder.Log().contains("Serialport open failed"));
+    window.reset();
+    EXPECT_FALSE(ConfigFile().contains("port_bit_rate"));
 }
 
-TEST_F(MassProductionWindowTest, OpeningSendsTheStartUpAndShowsTheOpenControls) {
-    ZeltoMP& window = mp.Create();
-    Ui_ZeltoMP& ui = window.Form();
-    ASSERT_EQ(window.PortCombo()->findText(peer.PortName()), 0);
-    EXPECT_TRUE(ui.actionOpen->isEnabled());
-
-    ASSERT_TRUE(mp.OpenPort(peer, "460800"));
-    EXPECT_EQ(peer.Received().substr(0, std::strlen(kStartUp)), kStartUp);
+TEST_F(MassProductionWindowTest, OpeningSendsTheStartUpAndClosingPowersOff) {
+    Create();
+    ASSERT_TRUE(OpenPort("460800"));
+    EXPECT_EQ(peer.Received().substr(0, kStartUp.size()), kStartUp);
     EXPECT_EQ(peer.LatencyTimer(), "3");
     termios line{};
     ASSERT_TRUE(peer.LineSettings(&line));
     EXPECT_EQ(cfgetospeed(&line), B460800);
-    EXPECT_TRUE(ui.actionOpen->isChecked());
-    EXPECT_FALSE(window.PortCombo()->isEnabled());
-    EXPECT_FALSE(window.BitRateCombo()->isEnabled());
-    EXPECT_FALSE(ui.stackedWidget->isHidden());
-    EXPECT_FALSE(ui.mode_toolBar->isHidden());
-    EXPECT_TRUE(ui.menuMode->menuAction()->isVisible());
-    EXPECT_TRUE(ui.actionMasterDownload->isEnabled());
-    EXPECT_TRUE(ui.actionWithOffset->isEnabled());
-    EXPECT_TRUE(window.VersionTimer()->isActive());
-    EXPECT_TRUE(boost::dynamic_pointer_cast<morvex_gui::OpenState>(window.CurrentState()));
-    EXPECT_TRUE(mp.Log().contains("Serialport open successfully"));
+    EXPECT_TRUE(Checked("actionOpen") && Get<QAction>("actionCalibrate")->isEnabled());
+    EXPECT_FALSE(Combo(0)->isEnabled() || Combo(1)->isEnabled() ||
+                 Get("stackedWidget")->isHidden());
+    EXPECT_TRUE(folder.Log().contains("Serialport open successfully"));
 
-    // Closing by the operator: power off, quit, closed controls.
     peer.ClearReceived();
-    ui.actionOpen->trigger();
-    EXPECT_TRUE(peer.WaitForText("@c##q"));
-    EXPECT_FALSE(ui.actionOpen->isChecked());
-    EXPECT_TRUE(window.PortCombo()->isEnabled());
-    EXPECT_TRUE(ui.stackedWidget->isHidden());
-    EXPECT_FALSE(ui.actionCalibrate->isEnabled());
-    EXPECT_TRUE(mp.Log().contains("Serialport close"));
-
-    // The speed chosen at the successful open is what config.ini keeps.
-    mp.Destroy();
-    EXPECT_TRUE(mp.Dir().Read("config.ini").contains("port_bit_rate=460800"));
-    EXPECT_TRUE(mp.Log().contains("GUI exit"));
+    Trigger("actionOpen");
+    EXPECT_TRUE(Sent("@c##q"));
+    EXPECT_TRUE(ShowsPortClosed());
+    EXPECT_TRUE(folder.Log().contains("Serialport close"));
+    // The speed of the successful open is what config.ini keeps.
+    window.reset();
+    EXPECT_TRUE(ConfigFile().contains("port_bit_rate=460800"));
 }
 
-TEST_F(MassProductionWindowTest, RepliesReachTheCurrentStateLineByLine) {
-    ZeltoMP& window = mp.OpenWithVersions(peer);
-    Ui_ZeltoMP& ui = window.Form();
-    EXPECT_EQ(ui.master_label->text(), "<FONT COLOR=Red SIZE=8>ABC BV5.3</FONT>");
+TEST_F(MassProductionWindowTest, RepliesBecomeLinesOverflowsAreDroppedAndAPulledAdapterCloses) {
+    BridgePeer other;
+    Open("");
+    // One progress step per line, empty lines included; 100 wraps to 0.
+    EXPECT_TRUE(WindowReads(Repeat("z\r", 98) + "\r\r", 100));
+    EXPECT_TRUE(WindowReads("z\rz\rz\r", 3));
 
-    // A line cut across reads is parsed once it is complete.
-    peer.SendRaw("Slave ver");
-    MassProductionFixture::Spin(50);
-    EXPECT_EQ(window.PendingLength(), 9);
-    peer.SendRaw("sion: NEXT-2\r");
-    ASSERT_TRUE(MassProductionFixture::WaitUntil(
-        [&] { return ui.slave_label->text().contains("NEXT-2"); }));
-    EXPECT_EQ(window.PendingLength(), 0);
-
-    // One step of the progress bar per line, empty lines included; 100 wraps to 0.
-    const int before = window.ProgressBar()->value();
-    std::string lines;
-    for (int i = 0; i < 98; ++i) {
-        lines += "z\r";
-    }
-    lines += "\r\r";
-    peer.SendRaw(lines);
-    MassProductionFixture::Spin(200);
-    EXPECT_EQ(window.ProgressBar()->value(), before);
-    peer.SendRaw("z\rz\rz\r");
-    ASSERT_TRUE(MassProductionFixture::WaitUntil(
-        [&] { return window.ProgressBar()->value() == (before + 3) % 100; }));
-}
-
-TEST_F(MassProductionWindowTest, LargeReadsAndEndlessLinesAreOverflowsNotOverruns) {
-    ZeltoMP& window = mp.OpenWithVersions(peer);
-    QPushButton* overflow = window.OverflowButton();
-
-    // 4095 bytes in one read are parsed.
-    SendAsOneRead(window, std::string(4094, 'q') + "\r");
+    // 4095 bytes in one read are parsed; 4096 are marked and dropped.
+    const std::string big = "\rSlave version: BIG\r";
+    SendAsOneRead(std::string(4095 - big.size(), 'q') + big);
+    auto* overflow = window->statusBar()->findChild<QPushButton*>();
     EXPECT_EQ(overflow->styleSheet(), kNormalStyle);
-
-    // 4096 bytes in one read: marked, dropped, nothing parsed from them.
-    SendAsOneRead(window, std::string(4095, 'q') + "\r");
+    EXPECT_TRUE(Text("slave_label").contains("BIG"));
+    const std::string lost = "\rSlave version: LOST\r";
+    SendAsOneRead(std::string(4096 - lost.size(), 'q') + lost);
     EXPECT_EQ(overflow->styleSheet(), kOverflowStyle);
-    EXPECT_EQ(window.PendingLength(), 0);
+    EXPECT_TRUE(Text("slave_label").contains("BIG"));
     overflow->click();
     EXPECT_EQ(overflow->styleSheet(), kNormalStyle);
 
     // Text without a line end never runs past the pending buffer.
-    for (int i = 0; i < 2; ++i) {
-        SendAsOneRead(window, std::string(3000, 'y'));
-        EXPECT_EQ(overflow->styleSheet(), kNormalStyle);
-    }
-    EXPECT_EQ(window.PendingLength(), 6000);
-    SendAsOneRead(window, std::string(3000, 'y'));
-    EXPECT_EQ(overflow->styleSheet(), kOverflowStyle);
-    EXPECT_EQ(window.PendingLength(), 0);
-
-    // Reading goes on afterwards; the Clear action also clears the mark.
-    peer.SendRaw("Slave version: AFTER\r");
-    EXPECT_TRUE(MassProductionFixture::WaitUntil(
-        [&] { return window.Form().slave_label->text().contains("AFTER"); }));
-    window.Form().actionClear->trigger();
+    SendAsOneRead(std::string(3000, 'y'));
+    SendAsOneRead(std::string(3000, 'y'));
     EXPECT_EQ(overflow->styleSheet(), kNormalStyle);
-    EXPECT_TRUE(mp.Log().contains("Display clear"));
-}
+    SendAsOneRead(std::string(3000, 'y'));
+    EXPECT_EQ(overflow->styleSheet(), kOverflowStyle);
+    // Reading goes on from a clean line; Clear also clears the mark.
+    peer.SendRaw("Slave version: AFTER\r");
+    EXPECT_TRUE(PumpUntil([&] { return Text("slave_label").contains(">AFTER<"); }));
+    Trigger("actionClear");
+    EXPECT_EQ(overflow->styleSheet(), kNormalStyle);
 
-TEST_F(MassProductionWindowTest, NackFromTheBridgePowersTheSlaveOff) {
-    ZeltoMP& window = mp.OpenWithVersions(peer);
-    (void)window;
+    // A NACK from the bridge powers the slave off.
     peer.ClearReceived();
     peer.SendLine("I2C_MTX_NACK_DATA");
-    EXPECT_TRUE(MassProductionFixture::WaitUntil(
-        [&] { return peer.Received().find("@c#") != std::string::npos; }));
-}
+    EXPECT_TRUE(Sent("@c#"));
 
-TEST_F(MassProductionWindowTest, PullingTheAdapterClosesThePortWithTheRedMessage) {
-    BridgePeer other;
-    ZeltoMP& window = mp.OpenWithVersions(peer);
-    Ui_ZeltoMP& ui = window.Form();
-    QSignalSpy disconnected(&window, &ZeltoMP::SignalDeviceDisconnect);
-    ASSERT_EQ(window.PortCombo()->count(), 2);
-
-    // Another adapter going away only refreshes the list.
     other.Unlist();
-    ASSERT_TRUE(MassProductionFixture::WaitUntil([&] { return window.PortCombo()->count() == 1; }));
-    EXPECT_TRUE(ui.actionOpen->isChecked());
-    EXPECT_EQ(disconnected.count(), 0);
 
-    // The open one: hang-up and removal, noticed by the device watcher.
     peer.HangUp();
     peer.Unlist();
-    ASSERT_TRUE(MassProductionFixture::WaitUntil([&] { return !ui.actionOpen->isChecked(); }));
-    EXPECT_EQ(disconnected.count(), 1);
-    EXPECT_TRUE(ui.textBrowser->toPlainText().contains(
-        "The device maybe disconnect from the PC, please check it and retry."));
-    EXPECT_TRUE(ui.textBrowser->toHtml().contains("#ff0000"));
-    EXPECT_EQ(window.PortCombo()->count(), 0);
-    EXPECT_FALSE(ui.actionOpen->isEnabled());
-    EXPECT_TRUE(ui.stackedWidget->isHidden());
-    EXPECT_EQ(ui.master_label->text(), "");
-    const QString log = mp.Log();
-    EXPECT_LT(log.indexOf("Opened Device is Disconnected"), log.indexOf("Serialport close"));
-
+    ASSERT_TRUE(PumpUntil([&] { return !Checked("actionOpen"); }));
+    EXPECT_TRUE(InOrder(
+        Get<QTextBrowser>("textBrowser")->toHtml(),
+        {"#ff0000", "The device maybe disconnect from the PC, please check it and retry."}));
+    EXPECT_FALSE(Get<QAction>("actionOpen")->isEnabled());
+    EXPECT_EQ(Text("master_label"), "");
+    EXPECT_TRUE(InOrder(folder.Log(), {"Opened Device is Disconnected", "Serialport close"}));
     // Any arrival with a port enables opening again.
     other.List();
-    EXPECT_TRUE(MassProductionFixture::WaitUntil([&] { return ui.actionOpen->isEnabled(); }));
-    EXPECT_EQ(window.PortCombo()->count(), 1);
+    EXPECT_TRUE(PumpUntil([&] { return Get<QAction>("actionOpen")->isEnabled(); }));
 }
 
-TEST(MassProductionWindowOpenTest, AFailedOpenTellsTheOperatorAndStaysClosed) {
-    MassProductionFixture mp;
-    mp.Dir().Write("registry.ini",
-                   "[HKEY_LOCAL_MACHINE\\HARDWARE\\DEVICEMAP\\SERIALCOMM]\n"
-                   "\\Device\\VCP0=/nonexistent/ttyPEER\n");
-    ZeltoMP& window = mp.Create();
-    ASSERT_EQ(window.PortCombo()->currentText(), "/nonexistent/ttyPEER");
-    QString title;
-    QString text;
-    QTimer::singleShot(0, [&] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        ASSERT_NE(box, nullptr);
-        title = box->windowTitle();
-        text = box->text();
-        box->accept();
-    });
-    window.Form().actionOpen->trigger();
-    EXPECT_EQ(title, "Open Error");
-    EXPECT_EQ(text, "Open SerialPort Fail!");
-    EXPECT_FALSE(window.Form().actionOpen->isChecked());
-    EXPECT_TRUE(window.Form().stackedWidget->isHidden());
-    EXPECT_TRUE(window.PortCombo()->isEnabled());
-    EXPECT_TRUE(mp.Log().contains("Serialport open failed"));
-    mp.Destroy();
-    EXPECT_FALSE(mp.Dir().Read("config.ini").contains("port_bit_rate"));
+TEST_F(MassProductionTest, SwitchesFillTheRunAndLabelsFollowTheirBoxes) {
+    Create("[ModeSwitch]\nreset_mode=1\ndebug_mode=1\nsingleRaw_mode=1\nb_singleRaw_mode=1\n")
+        .show();
+    // Slave check, reset, debug, "enter normal": the single raw-data items are never listed.
+    EXPECT_EQ(Get<QListWidget>("auto_listWidget")->count(), 4);
+    EXPECT_TRUE(Get("singleRaw_label")->isHidden() && Get("b_singleRaw_label")->isHidden());
+    QLabel* label = Get<QLabel>("debug_label");
+    QCheckBox* box = AutoBox("Debug Mode Test");
+    label->setText("Debug: <FONT COLOR=GREEN>OK</FONT>");
+    box->click();
+    EXPECT_TRUE(label->isHidden());
+    box->click();
+    EXPECT_EQ(label->isHidden() ? "" : label->text(), "Debug" + kWait);
+    // A press released outside the box changes neither the box nor its label.
+    QTest::mousePress(box, Qt::LeftButton, {}, QPoint(3, 3));
+    QTest::mouseRelease(box, Qt::LeftButton, {}, QPoint(-50, -50));
+    EXPECT_TRUE(box->isChecked() && !label->isHidden());
+    box->click();
+    // A rebuild ticks every box again; Run Test still starts one run.
+    for (int i = 0; i < 3; ++i) {
+        window->initButtonStatus();
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(AutoBox("Debug Mode Test")->isChecked() && !label->isHidden());
+    Click("autotest_pushButton");
+    EXPECT_EQ(folder.Log().count("Start automatic test"), 1);
 }
 
-}  // namespace
+TEST_F(MassProductionWindowTest, ManualCountdownsEndByTimeOrVerdictAndOnlyForTheirItem) {
+    ZeltoMP& mp =
+        Open("[General]\nDebug_time=3\nJitter_time=2\n[ModeSwitch]\ndebug_mode=1\njitter_mode=1\n");
+    // Debug passes when its time runs out; then a late verdict or tick belongs to nothing.
+    mp.Debug();
+    mp.startTimer(1);
+    EXPECT_EQ(Text("countdown_label"), Count(3));
+    mp.TimerTrigger();
+    mp.TimerTrigger();
+    EXPECT_EQ(Text("countdown_label"), Count(1));
+    mp.TimerTrigger();
+    Verdict(false);
+    mp.TimerTrigger();
+    EXPECT_EQ(Text("countdown_label"), kOk);
+    // Jitter fails when its time runs out.
+    mp.Jitter();
+    mp.startTimer(0);
+    mp.TimerTrigger();
+    mp.TimerTrigger();
+    EXPECT_EQ(Text("countdown_label"), "<FONT COLOR=RED> NG </FONT>");
+    // Starting another item stops the countdown; the old scene judges nothing.
+    mp.Debug();
+    mp.startTimer(1);
+    mp.Jitter();
+    Verdict(false);
+    EXPECT_EQ(Text("countdown_label"), "");
+}
+
+TEST_F(MassProductionWindowTest, AutomaticRunsGivePassOrNgAndOneResultFileEach) {
+    peer.Expect("k", "Bootloader information: 01 02 03 04 \r");
+    peer.Expect("d", Repeat("X10,12,11,9\rY5,6,7\r", 30));
+    peer.Expect("b", Repeat("The button rawdata: 1,2,3,4,5,6,7,8\r", 2));
+    Open(
+        "[General]\nMasterVersion=ABC BV5.3\nSlaveVersion=ZT-1.0\nReset_time=1\nAttb_time=1\n"
+        "Debug_time=1\nJitter_time=1\nRaster_x_time=1\nRaster_y_time=1\nButton_rawdata_time=1\n"
+        "rawdata_max=80\nrawdata_min=-60\njitter_x_threshold=5.00\njitter_y_threshold=5.00\n"
+        "b_rawdata_max=1000\nb_rawdata_min=-1000\n[ModeSwitch]\nreset_mode=1\nattb_mode=1\n"
+        "debug_mode=1\njitter_mode=1\nraster_x_mode=1\nraster_y_mode=1\nb_debug_mode=1\n");
+    Trigger("actionAutoTest_Mode");
+    EXPECT_EQ(RunAutomatic(), "<font color=white>Pass<font>");
+    EXPECT_EQ(Get("result_label")->styleSheet(), "background-color: blue");
+    EXPECT_TRUE(InOrder(ResultFile(0), {"Button Rawdata: ,Pass", "Attb: ,Pass\r\n", "Debug: ,Pass",
+                                        "Jitter: ,", "Raster X: ,Pass\r\n", "Raster Y: ,Pass\r\n",
+                                        "Reset: ,Pass\r\n", "Slave Version: ,ZT-1.0"}));
+    EXPECT_TRUE(InOrder(
+        folder.Log(),
+        {"Start automatic test", "Save automatic test data and results", "Automatic test end"}));
+    // The panel is left in normal touch mode.
+    EXPECT_TRUE(PumpUntil([&] { return QString::fromStdString(peer.Received()).endsWith('n'); }));
+
+    // Without a reset reply and with a bad debug value the next run is NG.
+    for (const char* item : {"Attb Mode Test", "Jitter Mode Test", "Raster X Mode Test",
+                             "Raster Y Mode Test", "Button Rawdata Mode Test"}) {
+        AutoBox(item)->click();
+    }
+    peer.GoSilent();
+    Answer("ZT-1.0");
+    peer.Expect("d", Repeat("X10,12,200,9\rY5,6,7\r", 30));
+    EXPECT_EQ(RunAutomatic(), kNgVerdict);
+    EXPECT_EQ(Text("reset_label") + Text("debug_label"),
+              "Reset: <FONT COLOR=RED>NG</FONT>Debug: <FONT COLOR=RED>NG</FONT>");
+    EXPECT_TRUE(InOrder(ResultFile(1), {"Debug: ,Fail\r\n", "Reset: ,Fail\r\n", "Slave Version"}));
+}
+
+TEST_F(MassProductionWindowTest,
+       AutomaticVerdictsFollowTheirItemAndTheNextItemComesLaterInItsOwnRun) {
+    ZeltoMP& mp = Open(
+        "[General]\nReset_time=4\nAttb_time=3\nDebug_time=2\n[ModeSwitch]\n"
+        "reset_mode=1\nattb_mode=1\ndebug_mode=1\n");
+    // A mode change sends its commands and resets the labels.
+    Get<QLabel>("debug_label")->setText("Debug: <FONT COLOR=RED>NG</FONT>");
+    Trigger("actionAutoTest_Mode");
+    EXPECT_TRUE(Sent("#qn"));
+    EXPECT_EQ(peer.Received(), "#qn");
+    EXPECT_EQ(Text("debug_label"), "Debug" + kWait);
+    AutoBox("SlaveVersion Check")->click();
+    Click("autotest_pushButton");
+    Verdict(true);
+    // Run Test again before the old run's next step came round: that step is dropped.
+    Click("autotest_pushButton");
+    PumpFor(200);
+    EXPECT_EQ(peer.Received().find('~'), std::string::npos) << peer.Received();
+    EXPECT_EQ(Text("reset_label") + Text("countdown_label"), "Reset" + kWait + Count(4));
+    mp.TimerTrigger();
+    EXPECT_EQ(Text("reset_label"), "Reset: " + Count(3));
+    // The reset verdict shows at once; recovery and the next item only after the reply.
+    ASSERT_TRUE(Sent("kO"));
+    peer.ClearReceived();
+    Verdict(true);
+    EXPECT_EQ(Text("reset_label") + Text("countdown_label"),
+              "Reset: <FONT COLOR=GREEN>OK</FONT>" + kOk);
+    EXPECT_EQ(peer.Received(), "");
+    // Recovery: quit, "n", "#", quit, "@", power on, "#"; then the ATTB item.
+    ASSERT_TRUE(Sent("#qn##q@@o##@o#~rx"));
+    EXPECT_EQ(peer.Received().substr(0, 17), "#qn##q@@o##@o#~rx");
+    // ATTB passes on its time-out; its count stays until the next item's.
+    EXPECT_EQ(Text("countdown_label"), Count(3));
+    peer.ClearReceived();
+    for (int i = 0; i < 3; ++i) {
+        mp.TimerTrigger();
+    }
+    EXPECT_EQ(Text("attb_label") + Text("countdown_label"),
+              "Attb: <FONT COLOR=GREEN>OK</FONT>" + Count(3));
+}
+
+TEST_F(MassProductionWindowTest, VersionsAreComparedWholeAndADifferingSlaveFailsItsCheck) {
+    ZeltoMP& mp = Open("[General]\nMasterVersion=ABC BV5.3\nSlaveVersion=ZT-1.0\n", "ZT-1.0b");
+    EXPECT_EQ(Text("master_label"), "<FONT COLOR=Blue SIZE=8>ABC BV5.3</FONT>");
+    EXPECT_EQ(Text("slave_label"), "<FONT COLOR=Red SIZE=8>ZT-1.0b</FONT>");
+    EXPECT_EQ(Text("FwCrc_label"), "<FONT COLOR=Blue SIZE=8>3A 5C </FONT>");
+    for (const auto& [reported, shown] : std::vector<std::pair<const char*, const char*>>{
+             {"ZT-1.0", "<FONT COLOR=Blue SIZE=8>ZT-1.0</FONT>"},
+             {"ABCDEFGHIJKLMNO", "<FONT COLOR=Red SIZE=8>ABCDEFGHIJKLMNO </FONT>"},
+             {"ABCDEFGHIJKLMNOPQRSTUVWXYZ012",
+              "<FONT COLOR=Red SIZE=8>ABCDEFGHIJKLMNO PQRSTUVWXYZ012 </FONT>"},
+             {"zt-1.0", "<FONT COLOR=Red SIZE=8>zt-1.0</FONT>"},
+             {"ZT-1.0 ", "<FONT COLOR=Red SIZE=8>ZT-1.0 </FONT>"}}) {
+        mp.DisplaySlaveVersion(reported);
+        EXPECT_EQ(Text("slave_label"), shown);
+    }
+    // An unwritable result file is an error the operator sees.
+    folder.Dir().Write("Results", "in the way");
+    Trigger("actionAutoTest_Mode");
+    EXPECT_EQ(RunAutomatic(), "<font color=white>Not saved<font>");
+    EXPECT_EQ(Text("normal_label"), "Slave Check: <FONT COLOR=Red>NG</FONT>");
+    EXPECT_EQ(Get("result_label")->styleSheet(), "background-color: red");
+    EXPECT_TRUE(folder.Log().contains("Result file not saved"));
+    // Once the folder can be made, the next run saves its file.
+    QFile::remove(folder.Dir().File("Results"));
+    EXPECT_EQ(RunAutomatic(), kNgVerdict);
+    EXPECT_EQ(ResultFile(0), "Slave Version: ,ZT-1.0b");
+    // The master's number is kept for this session only.
+    window.reset();
+    EXPECT_FALSE(ConfigFile().contains("Master_version"));
+}
+
+TEST_F(MassProductionWindowTest, DialogsThatDoNotReadTheBridgeLeaveTheLinkWithTheWindow) {
+    Open("");
+    bool readWhileOpen = false;
+    const auto answer = [](const QString& text, int result) {
+        return Script::On<QInputDialog>([=](QInputDialog& prompt) {
+            prompt.setTextValue(text);
+            prompt.done(result);
+        });
+    };
+    Script script({Script::On<ThresholdSettingDialog>([&](QDialog& dialog) {
+                       readWhileOpen = WindowReads("z\rz\r", 2);
+                       dialog.reject();
+                   }),
+                   answer("trevk", QDialog::Rejected), answer("Trevk", QDialog::Accepted),
+                   answer("trevk", QDialog::Accepted),
+                   Script::On<SettingDialog>([](QDialog& dialog) { dialog.reject(); }),
+                   Script::On<SettingDialog>([](SettingDialog& dialog) { dialog.accept(); }),
+                   Script::On<ThresholdSettingDialog>(
+                       [](QDialog& dialog) { dialog.done(QDialog::Accepted); })});
+    Trigger("actionThresholdSetting");
+    EXPECT_TRUE(readWhileOpen);
+    // The settings password is asked until it is given once.
+    for (int i = 0; i < 3; ++i) {
+        Trigger("actionDefault");
+    }
+    EXPECT_EQ(closer.Boxes().at(0).text, "Password Error!");
+    EXPECT_EQ(peer.ReceivedCount(), 0u);
+    // Accepted settings leave the bridge closed; accepted thresholds return to the test mode.
+    Trigger("actionDefault");
+    EXPECT_TRUE(InOrder(
+        folder.Log(), {"settings start", "settings cancel", "settings start", "settings accept"}));
+    EXPECT_TRUE(Sent("#q"));
+    EXPECT_EQ(peer.Received(), "#q");
+    peer.ClearReceived();
+    Trigger("actionThresholdSetting");
+    EXPECT_TRUE(script.Done());
+    EXPECT_TRUE(Sent(kManualMode));
+    EXPECT_EQ(peer.Received(), kManualMode);
+}
+
+TEST_F(MassProductionWindowTest, CalibrationAndSlaveDownloadOwnTheLinkUntilTheyClose) {
+    Open("[General]\nDebug_time=60\n[ModeSwitch]\ndebug_mode=1\n").Debug();
+    ASSERT_TRUE(Sent("@o#dO"));
+    window->startTimer(1);
+    peer.ClearReceived();
+    // Only a line from "0s" to a final K ends the calibration.
+    peer.Expect("#z", kDuringLine + "0s\r0s left K.\r3s left K\rx0s left K\r1s left K\r");
+    peer.Expect("b", kDuringLine + "Bootloader information: 0A 0B 0C 0D \r");
+    int progress = Progress();
+    Script script({Script::Until<CalibrateDialog>([&](CalibrateDialog& dialog) {
+                       if (dialog.findChild<QTextBrowser*>("textOffset")->toPlainText() != "1s") {
+                           return false;
+                       }
+                       EXPECT_FALSE(dialog.findChild<QPushButton*>("pushButtonOK")->isEnabled());
+                       EXPECT_EQ(Progress(), progress);
+                       EXPECT_EQ(Text("countdown_label"), "");
+                       peer.SendLine("0s left K");
+                       return true;
+                   }),
+                   Script::Until<CalibrateDialog>([&](QDialog& dialog) {
+                       folder.Sleeps().Clear();
+                       return ClickWhenEnabled(dialog, "pushButtonOK");
+                   }),
+                   Script::Until<morvex_gui::SlaveDownloader>([&](QDialog& dialog) {
+                       if (dialog.findChild<QLineEdit*>("lineVersion")->text().isEmpty()) {
+                           return false;
+                       }
+                       EXPECT_EQ(Text("debug_label"), "Debug" + kWait);
+                       EXPECT_EQ(Progress(), progress);
+                       dialog.reject();
+                       return true;
+                   }),
+                   PullAdapter<CalibrateDialog>()});
+    Trigger("actionCalibrate");
+    EXPECT_TRUE(InOrder(folder.Log(), {"Calibrate dialog start", "Calibrate dialog exit"}));
+    // The calibration, its end, a moment for the bridge, then the selected page again.
+    EXPECT_EQ(folder.Sleeps().Pauses().at(0), 50u);
+    EXPECT_TRUE(Sent("###z#q" + kManualMode));
+    EXPECT_EQ(peer.Received(), "###z#q" + kManualMode);
+    EXPECT_TRUE(WindowReads("z\rz\r", 2));
+
+    // A rejected slave download returns to the selected test mode.
+    peer.ClearReceived();
+    Get<QLabel>("debug_label")->setText("Debug: done");
+    progress = Progress();
+    Trigger("actionSlaveDownload");
+    EXPECT_TRUE(
+        InOrder(folder.Log(), {"Slave download dialog start", "Slave download dialog reject"}));
+    EXPECT_FALSE(Text("slave_label").contains("DURING"));
+    EXPECT_TRUE(Sent(kManualMode));
+    const std::string received = peer.Received();
+    EXPECT_EQ(received.substr(0, 9), "##q##q@o#");
+    EXPECT_EQ(received.substr(received.size() - kManualMode.size()), kManualMode);
+    EXPECT_TRUE(WindowReads("z\r", 1));
+
+    // The adapter gone during a calibration: no pause and no mode switch on a gone port.
+    Trigger("actionCalibrate");
+    EXPECT_TRUE(script.Done());
+    EXPECT_TRUE(InOrder(folder.Log(), {"Opened Device is Disconnected", "Calibrate dialog exit"}));
+    EXPECT_FALSE(Checked("actionOpen"));
+    EXPECT_TRUE(folder.Sleeps().Pauses().empty());
+}
+
+TEST_F(MassProductionWindowTest, OffsetSwitchAndOffsetReadForTheClipboardAndTheTool) {
+    Open("");
+    Trigger("actionWithOffset");
+    Trigger("actionWithOffset");
+    EXPECT_TRUE(Sent("oO"));
+    EXPECT_TRUE(InOrder(folder.Log(), {"Offset enable", "Offset disable"}));
+    peer.ClearReceived();
+    // Around the table: lower-case digits, no bytes, the version that "v" provokes.
+    // A line's match is kept, not the line; lines beyond the table show nothing more.
+    const int more = CalibrateDialog::kOffsetLineCount - 1;
+    const QString table = "0x1A,0x2B,0x3C" + QString("\n0x0A,0xFF,").repeated(more);
+    peer.Expect("*", "0x1a,0x2b\rOffset\rrow 0: 0x1A,0x2B,0x3C\r3s left K\r" +
+                         Repeat("0x0A,0xFF,\r", more) + "0x00,0x01\r");
+    // The configuration tool still runs when the dialog closes: it ends quietly.
+    FakeProgram::Write(folder.Dir().File("ZeltoConfig.exe"), "exec sleep 30\n");
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", folder.Dir().Path().toLocal8Bit() + ":" + path);
+    QApplication::clipboard()->clear();
+    qint64 pid = 0;
+    Script script({Script::Until<CalibrateDialog>([&](CalibrateDialog& dialog) {
+                       PumpFor(100);
+                       if (dialog.findChild<QTextBrowser*>("textOffset")->toPlainText() != table) {
+                           return false;
+                       }
+                       return ClickWhenEnabled(dialog, "buttonCopyStartZeltoConfig");
+                   }),
+                   Script::Until<CalibrateDialog>([&](CalibrateDialog& dialog) {
+                       auto* tool = dialog.findChild<QProcess*>();
+                       if (tool == nullptr || tool->state() != QProcess::Running) {
+                           return false;
+                       }
+                       pid = tool->processId();
+                       dialog.reject();
+                       return true;
+                   })});
+    window->Calibrate(false);
+    qputenv("PATH", path);
+    EXPECT_TRUE(script.Done());
+    EXPECT_EQ(peer.Received().substr(0, 3), "#v*");
+    EXPECT_EQ(QApplication::clipboard()->text(), table);
+    EXPECT_TRUE(InOrder(folder.Log(), {"Read offset data", "Copy offset data to clipboard"}));
+    EXPECT_NE(::kill(static_cast<pid_t>(pid), 0), 0);
+    PumpFor(50);
+    EXPECT_TRUE(closer.Boxes().empty());
+}
+
+TEST_F(MassProductionWindowTest, SlaveDownloadClosedAfterItBeganRestartsFromACleanLine) {
+    const QByteArray record(284, '5');
+    folder.Dir().Write("image.vmx", "! VERSION 47\r\n$00" + record + "\r\n$06" + record + "\r\n");
+    // A bridge of 5.9 or later acknowledges each record; this one stays silent.
+    Open("[General]\nslave_download_file=" + folder.Dir().File("image.vmx").toLocal8Bit() + "\n",
+         "", "ABC BV5.9");
+    // A half line the window read before the dialog is stale afterwards.
+    peer.SendRaw("Slave version: STALE");
+    PumpFor(100);
+    peer.Expect("b", kDuringLine + "Bootloader information: 0A 0B 0C 0D \r");
+    using morvex_gui::SlaveDownloader;
+    Script script({Script::Until<SlaveDownloader>(
+                       [](QDialog& dialog) { return ClickWhenEnabled(dialog, "buttonDownload"); }),
+                   Script::Until<SlaveDownloader>([&](SlaveDownloader& dialog) {
+                       if (!dialog.DownloadStarted()) {
+                           return false;
+                       }
+                       peer.GoSilent();  // the restart's version request stays unanswered
+                       dialog.reject();
+                       return true;
+                   })});
+    Trigger("actionSlaveDownload");
+    EXPECT_TRUE(script.Done());
+    EXPECT_TRUE(closer.Boxes().empty());
+    EXPECT_TRUE(
+        InOrder(folder.Log(), {"Slave download dialog start", "Slave download dialog accept"}));
+    EXPECT_EQ(Text("slave_label"), "");
+    EXPECT_TRUE(Sent("m5Ck" + kStartUp));
+    peer.SendRaw("Slave version: AFTER\r");
+    ASSERT_TRUE(PumpUntil([&] { return Text("slave_label").contains("AFTER"); }));
+    EXPECT_FALSE(Text("slave_label").contains("STALE"));
+}
+
+TEST_F(MassProductionWindowTest, WithoutFirmwareOnlyTheMasterDownloadRunsAndRestartsThePanel) {
+    ZeltoMP& mp = Open("[General]\nDebug_time=1\n[ModeSwitch]\nnormal_mode=1\ndebug_mode=1\n", "");
+    // Without slave firmware no item runs and there is nothing to calibrate.
+    EXPECT_EQ(Text("slave_label"), "<FONT COLOR=Red SIZE=8>No FW</FONT>");
+    for (ZeltoMP::ItemSlot item : {&ZeltoMP::Reset, &ZeltoMP::Debug, &ZeltoMP::Normal}) {
+        (mp.*item)();
+    }
+    mp.Calibrate(true);
+    PumpFor(100);
+    EXPECT_EQ(peer.Received(), "");
+    EXPECT_FALSE(folder.Log().contains("Calibrate dialog"));
+
+    peer.Expect("G", kDuringLine + "Master_Bootloader_BV12\r");
+    peer.Expect("a", "Slave version: BACK\r");
+    using morvex_gui::MasterDownloader;
+    Script script({Script::Until<MasterDownloader>([&](QDialog& dialog) {
+                       return !dialog.findChild<QLineEdit*>("lineVersion")->text().isEmpty() &&
+                              (dialog.reject(), true);
+                   }),
+                   // A refused image file never counts as a download.
+                   Script::Until<MasterDownloader>(
+                       [](QDialog& dialog) { return ClickWhenEnabled(dialog, "buttonDownload"); }),
+                   Script::Until<MasterDownloader>([](MasterDownloader& dialog) {
+                       return !dialog.DownloadStarted() && (dialog.reject(), true);
+                   }),
+                   PullAdapter<MasterDownloader>()});
+    Trigger("actionMasterDownload");
+    EXPECT_TRUE(
+        InOrder(folder.Log(), {"Master download dialog start", "Master download dialog reject"}));
+    EXPECT_EQ(peer.Received().substr(0, 6), "##q@o#");
+    // The panel's start-up runs again.
+    EXPECT_TRUE(Sent(kStartUp));
+    EXPECT_TRUE(PumpUntil([&] { return Text("slave_label").contains("BACK"); }));
+    Trigger("actionMasterDownload");
+    EXPECT_FALSE(folder.Log().contains("Master download dialog accept"));
+    EXPECT_EQ(folder.Log().count("Master download dialog reject"), 2);
+    Trigger("actionMasterDownload");
+    EXPECT_TRUE(script.Done());
+    EXPECT_TRUE(
+        InOrder(folder.Log(), {"Opened Device is Disconnected", "Master download dialog reject"}));
+    EXPECT_TRUE(folder.Sleeps().Pauses().empty());
+    EXPECT_FALSE(Checked("actionOpen"));
+}

@@ -1,17 +1,16 @@
 #include <gtest/gtest.h>
 
-#include <QCloseEvent>
 #include <QDir>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSettings>
 #include <QTextBrowser>
-#include <cstdio>
+#include <algorithm>
 
 #include "BridgeBench.h"
 #include "Crc16.h"
 #include "EventPump.h"
+#include "IntelHex.h"
 #include "MasterDownloader.h"
 #include "ModalCloser.h"
 #include "Settings.h"
@@ -24,20 +23,14 @@ constexpr size_t kPacket = 135;
 constexpr int kPackets = 113;  // 112 pages and the end packet
 const char* const kAck = "\x06\r";
 
-// An Intel HEX image of `count` bytes from address 0, byte i = i & 0xFF.
-QByteArray HexImage(unsigned count) {
-    QByteArray text;
-    for (unsigned done = 0; done < count; done += 16) {
-        const unsigned n = std::min(16u, count - done);
-        char line[64];
-        int used = std::snprintf(line, sizeof line, ":%02X%04X00", n, done);
-        for (unsigned i = 0; i < n; ++i) {
-            used += std::snprintf(line + used, sizeof line - used, "%02X", (done + i) & 0xFF);
-        }
-        std::snprintf(line + used, sizeof line - used, "00\r\n");
-        text += line;
-    }
-    return text + ":00000001FF\r\n";
+// The lines of an image in the reverse of their address order: each record
+// still lands at its own address.
+QByteArray ReversedHexImage(unsigned count) {
+    QStringList lines = QString::fromStdString(intel_hex::Image(count)).split("\r\n");
+    lines.removeAll(QString());
+    const QString end = lines.takeLast();
+    std::reverse(lines.begin(), lines.end());
+    return (lines.join("\r\n") + "\r\n" + end + "\r\n").toLatin1();
 }
 
 class MasterDownloaderTest : public ::testing::Test, protected BridgeBench {
@@ -46,46 +39,27 @@ protected:
         ASSERT_TRUE(device.Open(peer.PortName(), "230400"));
         ASSERT_TRUE(peer.WaitForText("@o##v"));
         peer.ClearReceived();
-        programDir.Write("image.hex", HexImage(300));
+        programDir.Write("image.hex", ReversedHexImage(300));
         hexPath = programDir.File("image.hex");
         settings.SetParameter(ConfigParameter("master_hex_file", hexPath.toStdString()));
         settings.SetParameter(ConfigParameter("port_bit_rate", "230400"));
     }
 
     // Builds the dialog and waits until it has asked for the bootloader.
-    std::unique_ptr<MasterDownloader> Open() {
-        auto dialog = std::make_unique<MasterDownloader>(&settings, &device, nullptr);
+    void Open() {
+        dialog = std::make_unique<MasterDownloader>(&settings, &device, nullptr);
         dialog->show();
         EXPECT_TRUE(PumpUntil([&] { return peer.Received() == "@G"; }));
         peer.ClearReceived();
-        return dialog;
     }
 
-    template <class T>
-    static T* Widget(QDialog& dialog, const char* name) {
-        T* widget = dialog.findChild<T*>(name);
-        EXPECT_NE(widget, nullptr) << name;
-        return widget;
+    template <class T = QPushButton>
+    T* Widget(const char* name) const {
+        return Child<T>(dialog.get(), name);
     }
-    static QPushButton* Button(QDialog& dialog, const char* name) {
-        return Widget<QPushButton>(dialog, name);
-    }
-    static QString LogText(QDialog& dialog) {
-        return Widget<QTextBrowser>(dialog, "textBrowserLog")->toPlainText();
-    }
-    static int Progress(QDialog& dialog) {
-        return Widget<QProgressBar>(dialog, "progressDownload")->value();
-    }
-
-    void Reply(const std::string& line) { peer.SendLine(line); }
-    // Sends `line` and lets the dialog read it.
-    void ReplyAndSettle(const std::string& line, int ms = 60) {
-        Reply(line);
-        // Once the bytes are out, give the dialog time to read them all.
-        peer.WaitUntilSent();
-        PumpFor(ms);
-        PumpUntil([&] { return device.bytesAvailable() == 0; }, 1000);
-    }
+    QString LogText() const { return Widget<QTextBrowser>("textBrowserLog")->toPlainText(); }
+    QString Version() const { return Widget<QLineEdit>("lineVersion")->text(); }
+    int Progress() const { return Widget<QProgressBar>("progressDownload")->value(); }
 
     // Acknowledges every packet until `packets` of them have arrived.
     bool AcknowledgeUntil(size_t packets) {
@@ -99,128 +73,108 @@ protected:
                peer.ReceivedCount() == packets * kPacket;
     }
 
+    QStringList SessionLogs() const {
+        return QDir(programDir.File("LogFiles")).entryList(QDir::Files);
+    }
+
     Settings settings;
     ModalCloser closer;
     QString hexPath;
+    std::unique_ptr<MasterDownloader> dialog;
 };
 
 }  // namespace
 
-TEST_F(MasterDownloaderTest, FormShowsTheStoredPathAndWaitsForTheBootloader) {
-    std::unique_ptr<MasterDownloader> dialog = Open();
-    EXPECT_EQ(dialog->windowTitle(), "MasterDownloader");
-    EXPECT_EQ(Widget<QLineEdit>(*dialog, "lineHexPath")->text(), hexPath);
-    EXPECT_TRUE(Widget<QLineEdit>(*dialog, "lineVersion")->text().isEmpty());
-    EXPECT_TRUE(Button(*dialog, "buttonDownload")->isEnabled());
-    EXPECT_FALSE(dialog->DownloadStarted());
-
-    ReplyAndSettle("Master_Bootloader_BV21 ready");
-    EXPECT_EQ(Widget<QLineEdit>(*dialog, "lineVersion")->text(), "Master_Bootloader_BV21");
-    EXPECT_FALSE(Button(*dialog, "buttonDownload")->isDefault());
-    ReplyAndSettle("Master_Bootloader_V3");
-    EXPECT_EQ(Widget<QLineEdit>(*dialog, "lineVersion")->text(), "Master_Bootloader_V3");
-    ReplyAndSettle("Master_Bootloader_BVx");
-    EXPECT_EQ(Widget<QLineEdit>(*dialog, "lineVersion")->text(), "Master_Bootloader_V3");
+TEST_F(MasterDownloaderTest, ShowsTheBootloaderVersionAndIgnoresAStraySuccess) {
+    Open();
+    EXPECT_EQ(Widget<QLineEdit>("lineHexPath")->text(), hexPath);
+    ReplyAndSettle("Master_Bootloader_BV21 ready\r");
+    EXPECT_EQ(Version(), "Master_Bootloader_BV21");
+    EXPECT_FALSE(Widget("buttonDownload")->isDefault());
+    // A "C" and the version line after it in one read: both count.
+    ReplyAndSettle("C\rMaster_Bootloader_V3\rMaster_Bootloader_BVx\r");
+    EXPECT_EQ(Version(), "Master_Bootloader_V3");
+    EXPECT_EQ(LogText(), "C");
 
     // No application code: the dialog asks for the bootloader version.
-    ReplyAndSettle("xxL70");
+    ReplyAndSettle("xxL70\r");
     EXPECT_TRUE(peer.WaitForText("V"));
+    settings.SetParameter(ConfigParameter("master_hex_file", "kept.hex"));
+    ReplyAndSettle("S\r\x06\r");
+    EXPECT_EQ(Widget("buttonDownload")->text(), "Download");
+    EXPECT_EQ(settings.GetValue("master_hex_file"), "kept.hex");
     EXPECT_EQ(peer.Received(), "V");
 }
 
-TEST_F(MasterDownloaderTest, WholeImageGoesOutPacketByPacketAndSuccessIsStored) {
-    std::unique_ptr<MasterDownloader> dialog = Open();
-    ReplyAndSettle("Master_Bootloader_BV21");
-    Button(*dialog, "buttonDownload")->click();
+TEST_F(MasterDownloaderTest, ReorderedImageGoesOutPageByPageAndSuccessInTheLastReadIsStored) {
+    Open();
+    QPushButton* download = Widget("buttonDownload");
+    download->click();  // before any version line
     EXPECT_TRUE(dialog->DownloadStarted());
-    EXPECT_FALSE(Button(*dialog, "buttonDownload")->isEnabled());
-    EXPECT_FALSE(Button(*dialog, "buttonRetry")->isEnabled());
-    EXPECT_EQ(Widget<QProgressBar>(*dialog, "progressDownload")->maximum(), kPackets);
-    EXPECT_EQ(Progress(*dialog), 1);
-
+    EXPECT_FALSE(download->isEnabled());
+    EXPECT_FALSE(Widget("buttonRetry")->isEnabled());
     ASSERT_TRUE(AcknowledgeUntil(kPackets));
-    EXPECT_EQ(Progress(*dialog), kPackets);
-    // After the end packet an acknowledgement has nothing left to send.
-    ReplyAndSettle("\x06");
-    EXPECT_EQ(peer.ReceivedCount(), kPackets * kPacket);
-    EXPECT_EQ(LogText(*dialog).count("One Segment Finish..."), kPackets - 1);
+    EXPECT_EQ(Progress(), kPackets);
 
     const std::string wire = peer.Received();
     MasterPages pages(112, std::vector<unsigned char>(128, 0xFF));
     for (unsigned i = 0; i < 300; ++i) {
         pages[i / 128][i % 128] = static_cast<unsigned char>(i);
     }
-    EXPECT_EQ(wire.substr(0, 5), std::string("\x01\x01\x00\x00\x00", 5));
+    // Each record of the reversed file landed at its own address.
     EXPECT_EQ(wire.substr(5, 128), std::string(pages[0].begin(), pages[0].end()));
-    EXPECT_EQ(wire.substr(kPacket + 3, 2), std::string("\x80\x00", 2)) << "page 1 at 0x0080";
+    EXPECT_EQ(wire.substr(2 * kPacket + 5, 128), std::string(pages[2].begin(), pages[2].end()));
     const std::uint16_t crc = Crc16Pages(pages);
-    const std::string end = wire.substr(112 * kPacket, 5);
-    EXPECT_EQ(end, (std::string("\x01\x01\x01", 3) + static_cast<char>(crc & 0xFF) +
-                    static_cast<char>(crc >> 8)));
+    EXPECT_EQ(wire.substr(112 * kPacket + 3, 2),
+              (std::string{static_cast<char>(crc & 0xFF), static_cast<char>(crc >> 8)}));
 
+    // The end packet's ACK and the success arrive in one read.
     peer.ClearReceived();
-    ReplyAndSettle("S");
-    QPushButton* download = Button(*dialog, "buttonDownload");
+    ReplyAndSettle("\x06\rS\r");
     EXPECT_EQ(download->text(), "OK");
-    EXPECT_TRUE(download->isEnabled());
     EXPECT_TRUE(download->isDefault());
-    EXPECT_TRUE(Button(*dialog, "buttonRetry")->isEnabled());
-    EXPECT_TRUE(LogText(*dialog).endsWith("Success")) << LogText(*dialog).toStdString();
+    EXPECT_TRUE(Widget("buttonRetry")->isEnabled());
+    EXPECT_TRUE(LogText().endsWith("Success")) << LogText().toStdString();
     EXPECT_TRUE(peer.WaitForText("n"));
-    EXPECT_EQ(peer.Received(), "n");
+    EXPECT_EQ(peer.Received(), "n") << "no packet after the end packet";
     EXPECT_EQ(settings.GetValue("master_hex_file"), hexPath.toStdString());
-    EXPECT_EQ(QSettings(programDir.File("config.ini"), QSettings::IniFormat).value("port_bit_rate"),
-              "230400");
+    EXPECT_TRUE(programDir.Read("config.ini").contains("port_bit_rate=230400"));
 
     peer.ClearReceived();
     download->click();
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
-    EXPECT_FALSE(dialog->isVisible());
     ASSERT_TRUE(peer.WaitForText("n"));
     PumpFor(30);
     EXPECT_EQ(peer.Received(), "n") << "closing sends n once";
-    const QStringList logs = QDir(programDir.File("LogFiles")).entryList(QDir::Files);
-    ASSERT_EQ(logs.size(), 1);
-    EXPECT_TRUE(logs[0].startsWith("MasterDownload_"));
-    EXPECT_TRUE(programDir.Read("LogFiles/" + logs[0]).endsWith("One Segment Finish...\nSuccess"));
+    ASSERT_EQ(SessionLogs().size(), 1);
+    EXPECT_TRUE(SessionLogs()[0].startsWith("MasterDownload_"));
+    EXPECT_TRUE(programDir.Read("LogFiles/" + SessionLogs()[0]).endsWith("Finish...\nSuccess"));
 }
 
-TEST_F(MasterDownloaderTest, OnlyTheFirstOneCharacterReplyOfAReadCounts) {
-    std::unique_ptr<MasterDownloader> dialog = Open();
-    Button(*dialog, "buttonDownload")->click();  // before any version line
-    ASSERT_TRUE(peer.WaitForBytes(kPacket));
-    peer.SendRaw("\x06\rS\r");
-    ASSERT_TRUE(PumpUntil([&] { return peer.ReceivedCount() >= 2 * kPacket; }));
-    PumpFor(60);
-    EXPECT_EQ(Button(*dialog, "buttonDownload")->text(), "Download") << "S was not looked at";
-    EXPECT_EQ(Progress(*dialog), 2);
-
-    ReplyAndSettle("C");
-    ReplyAndSettle("\x18");
-    EXPECT_TRUE(LogText(*dialog).endsWith("One Segment Finish...\nC\n0x18"));
-    EXPECT_FALSE(Button(*dialog, "buttonRetry")->isEnabled());
-}
-
-TEST_F(MasterDownloaderTest, CrcErrorAndFailureEndTheTransferUntilRecheck) {
-    for (const char* reply : {"\x15", "F"}) {
-        std::unique_ptr<MasterDownloader> dialog = Open();
-        Button(*dialog, "buttonDownload")->click();
+TEST_F(MasterDownloaderTest, FailureRepliesEndTheTransferEvenInTheReadOfAnAck) {
+    const std::pair<const char*, const char*> replies[] = {
+        {"\x15", "Crc check error"}, {"F", "Download fail"}, {"\x18", "cancelled the download"}};
+    for (const auto& [reply, message] : replies) {
+        Open();
+        Widget("buttonDownload")->click();
         ASSERT_TRUE(peer.WaitForBytes(kPacket));
-        ReplyAndSettle(reply);
-        EXPECT_TRUE(Button(*dialog, "buttonRetry")->isEnabled());
-        EXPECT_FALSE(Button(*dialog, "buttonDownload")->isEnabled());
-        EXPECT_TRUE(LogText(*dialog).contains("please click the 'Recheck' button"));
-        ReplyAndSettle("\x06");
-        EXPECT_EQ(peer.ReceivedCount(), kPacket) << "no packet after the failure";
+        ReplyAndSettle(kAck + std::string(reply) + "\r");
+        ASSERT_TRUE(peer.WaitForBytes(2 * kPacket)) << "the ACK before it was handled";
+        EXPECT_TRUE(Widget("buttonRetry")->isEnabled()) << message;
+        EXPECT_FALSE(Widget("buttonDownload")->isEnabled());
+        EXPECT_TRUE(LogText().contains(message)) << LogText().toStdString();
+        EXPECT_TRUE(LogText().contains("please click the 'Recheck' button"));
+        ReplyAndSettle(kAck);
+        EXPECT_EQ(peer.ReceivedCount(), 2 * kPacket) << "no packet after the failure";
 
         // Recheck asks the bootloader again, 50 ms after "n".
         peer.ClearReceived();
         sleeps.Clear();
-        Button(*dialog, "buttonRetry")->click();
+        Widget("buttonRetry")->click();
         ASSERT_TRUE(peer.WaitForText("n@G"));
         EXPECT_EQ(sleeps.Pauses(), (std::vector<unsigned>{20, 50, 20, 20}));
-        ReplyAndSettle("Master_Bootloader_BV21");
-        EXPECT_TRUE(Button(*dialog, "buttonDownload")->isEnabled());
+        ReplyAndSettle("Master_Bootloader_BV21\r");
+        EXPECT_TRUE(Widget("buttonDownload")->isEnabled());
         peer.ClearReceived();
         dialog->close();
         peer.WaitForText("n");
@@ -228,105 +182,54 @@ TEST_F(MasterDownloaderTest, CrcErrorAndFailureEndTheTransferUntilRecheck) {
     }
 }
 
-TEST_F(MasterDownloaderTest, RecheckAfterSuccessTurnsOkBackIntoDownload) {
-    std::unique_ptr<MasterDownloader> dialog = Open();
-    QPushButton* download = Button(*dialog, "buttonDownload");
-    download->click();
-    ASSERT_TRUE(AcknowledgeUntil(kPackets));
-    ReplyAndSettle("S");
-    ASSERT_EQ(download->text(), "OK");
-
-    Button(*dialog, "buttonRetry")->click();
-    EXPECT_EQ(download->text(), "Download");
-    EXPECT_TRUE(Widget<QLineEdit>(*dialog, "lineVersion")->text().isEmpty());
-    peer.ClearReceived();
-    download->click();
-    EXPECT_TRUE(dialog->isVisible()) << "the button downloads again instead of accepting";
-    EXPECT_TRUE(peer.WaitForBytes(kPacket));
-}
-
-TEST_F(MasterDownloaderTest, UnusableFileWarnsSendsNothingButCountsAsStarted) {
-    programDir.Write("broken.hex", ":020000040000FA\r\n:00000001FF\r\n");
-    settings.SetParameter(
-        ConfigParameter("master_hex_file", programDir.File("broken.hex").toStdString()));
-    std::unique_ptr<MasterDownloader> dialog = Open();
-    Button(*dialog, "buttonDownload")->click();
-    ASSERT_EQ(closer.Boxes().size(), 1u);
-    EXPECT_EQ(closer.Boxes()[0].title, "Warning");
-    EXPECT_EQ(closer.Boxes()[0].text, "Please select a correct hex file to retry!");
-    EXPECT_TRUE(closer.Boxes()[0].informative.contains("Line 1"));
-    EXPECT_TRUE(dialog->DownloadStarted());
-    EXPECT_TRUE(Button(*dialog, "buttonDownload")->isEnabled());
+TEST_F(MasterDownloaderTest, RefusedFileWarnsNamingTheLineAndDoesNotCountAsStarted) {
+    std::string badChecksum = intel_hex::Record(0x10, {1, 2});
+    badChecksum.back() = badChecksum.back() == '0' ? '1' : '0';
+    programDir.Write("broken.hex", QByteArray::fromStdString(intel_hex::Record(0, {1}) + "\r\n" +
+                                                             badChecksum + "\r\n:00000001FF\r\n"));
+    Open();
+    const std::pair<QString, QString> files[] = {
+        {programDir.File("broken.hex"), "Line 2 has a wrong checksum."},
+        {programDir.File("missing.hex"), "The file cannot be opened."}};
+    for (const auto& [file, reason] : files) {
+        closer.Clear();
+        Widget<QLineEdit>("lineHexPath")->setText(file);
+        Widget("buttonDownload")->click();
+        ASSERT_EQ(closer.Boxes().size(), 1u);
+        EXPECT_EQ(closer.Boxes()[0].title, "Warning");
+        EXPECT_EQ(closer.Boxes()[0].text, "Please select a correct hex file to retry!");
+        EXPECT_EQ(closer.Boxes()[0].informative, reason);
+        EXPECT_TRUE(Widget("buttonDownload")->isEnabled());
+    }
+    EXPECT_FALSE(dialog->DownloadStarted());
     PumpFor(30);
     EXPECT_EQ(peer.ReceivedCount(), 0u);
 
-    Widget<QLineEdit>(*dialog, "lineHexPath")->setText(programDir.File("missing.hex"));
-    Button(*dialog, "buttonDownload")->click();
-    ASSERT_EQ(closer.Boxes().size(), 2u);
-    EXPECT_EQ(closer.Boxes()[1].informative, "The file cannot be opened.");
-}
-
-TEST_F(MasterDownloaderTest, StraySuccessBeforeAnyPacketChangesNothing) {
-    std::unique_ptr<MasterDownloader> dialog = Open();
-    settings.SetParameter(ConfigParameter("master_hex_file", "kept.hex"));
-    ReplyAndSettle("S");
-    EXPECT_EQ(Button(*dialog, "buttonDownload")->text(), "Download");
-    EXPECT_EQ(settings.GetValue("master_hex_file"), "kept.hex");
-    ReplyAndSettle("\x06");
-    EXPECT_EQ(peer.ReceivedCount(), 0u);
-}
-
-TEST_F(MasterDownloaderTest, PortThatCannotTakeTheFirstPacketLeavesAWayBack) {
-    std::unique_ptr<MasterDownloader> dialog = Open();
+    // A port that cannot take the first packet leaves a way back, and no download.
     device.close();
-    Button(*dialog, "buttonDownload")->click();
-    EXPECT_FALSE(Button(*dialog, "buttonDownload")->isEnabled());
-    EXPECT_TRUE(Button(*dialog, "buttonRetry")->isEnabled());
-    EXPECT_EQ(Progress(*dialog), 0);
-    EXPECT_TRUE(LogText(*dialog).contains("did not take the first packet"));
+    Widget<QLineEdit>("lineHexPath")->setText(hexPath);
+    Widget("buttonDownload")->click();
+    EXPECT_FALSE(dialog->DownloadStarted());
+    EXPECT_TRUE(Widget("buttonRetry")->isEnabled());
+    EXPECT_EQ(Progress(), 0);
+    EXPECT_TRUE(LogText().contains("did not take the first packet"));
 }
 
-TEST_F(MasterDownloaderTest, WindowCloseButtonClosesOnceAndStopsReading) {
-    std::unique_ptr<MasterDownloader> dialog = Open();
-    dialog->close();
-    EXPECT_FALSE(dialog->isVisible());
-    EXPECT_EQ(dialog->result(), QDialog::Rejected);
-    ASSERT_TRUE(peer.WaitForText("n"));
-    PumpFor(30);
-    EXPECT_EQ(peer.Received(), "n");
-    EXPECT_EQ(QDir(programDir.File("LogFiles")).entryList(QDir::Files).size(), 1);
-
-    // The dialog no longer reads the bridge.
-    Reply("Master_Bootloader_BV21");
-    peer.WaitUntilSent();
-    PumpFor(60);
-    EXPECT_TRUE(Widget<QLineEdit>(*dialog, "lineVersion")->text().isEmpty());
-}
-
-TEST_F(MasterDownloaderTest, BrowseTakesTheChosenFileAndCancelKeepsThePath) {
-    std::unique_ptr<MasterDownloader> dialog = Open();
-    QLineEdit* path = Widget<QLineEdit>(*dialog, "lineHexPath");
-    Button(*dialog, "buttonBrowseHex")->click();
-    EXPECT_EQ(closer.FileDialogs(), 1);
-    EXPECT_EQ(path->text(), hexPath);
-
-    programDir.Write("other.hex", HexImage(16));
-    closer.ChooseFile(programDir.File("other.hex"));
-    Button(*dialog, "buttonBrowseHex")->click();
-    EXPECT_EQ(closer.FileDialogs(), 2);
-    EXPECT_EQ(path->text(), programDir.File("other.hex"));
-}
-
-TEST_F(MasterDownloaderTest, AdapterRemovalRejectsAndStillEndsTheSession) {
-    std::unique_ptr<MasterDownloader> dialog = Open();
-    ReplyAndSettle("Master_Bootloader_BV21");
-    ASSERT_TRUE(QMetaObject::invokeMethod(dialog.get(), "DeviceDisconnect"));
-    EXPECT_TRUE(dialog->DeviceDisconnected());
-    EXPECT_EQ(dialog->result(), QDialog::Rejected);
-    ASSERT_TRUE(peer.WaitForText("n"));
-    PumpFor(30);
-    EXPECT_EQ(peer.Received(), "n");
-    const QStringList logs = QDir(programDir.File("LogFiles")).entryList(QDir::Files);
-    ASSERT_EQ(logs.size(), 1);
-    EXPECT_TRUE(programDir.Read("LogFiles/" + logs[0]).isEmpty());
+TEST_F(MasterDownloaderTest, EveryWayOutEndsTheSessionOnceAndStopsReading) {
+    for (bool removal : {false, true}) {
+        Open();
+        if (removal) {
+            ASSERT_TRUE(QMetaObject::invokeMethod(dialog.get(), "DeviceDisconnect"));
+        } else {
+            dialog->close();
+        }
+        EXPECT_EQ(dialog->result(), QDialog::Rejected);
+        ASSERT_TRUE(peer.WaitForText("n"));
+        PumpFor(30);
+        EXPECT_EQ(peer.Received(), "n");
+        ReplyAndSettle("Master_Bootloader_BV21\r");
+        EXPECT_TRUE(Version().isEmpty()) << "the dialog no longer reads the bridge";
+        EXPECT_FALSE(SessionLogs().isEmpty());
+        peer.ClearReceived();
+    }
 }

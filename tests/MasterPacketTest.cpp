@@ -82,7 +82,19 @@ TEST_F(MasterPacketTest, ImageOf112PagesGoesOutAs113PacketsEndingWithTheImageCrc
     EXPECT_EQ(end.substr(5, 128), std::string(128, '\0'));
 }
 
-TEST_F(MasterPacketTest, ANewTransferStartsOverAfterTheEnd) {
+TEST_F(MasterPacketTest, BadImagesAreRefusedBeforeAnythingIsSentAndANewTransferStartsOver) {
+    MasterPages shortPage = Image(4);
+    shortPage[2].pop_back();
+    MasterPages longPage = Image(4);
+    longPage[3].push_back(0xFF);
+    sleeps.Clear();
+    for (const MasterPages& bad : {shortPage, longPage, Image(513), MasterPages{}}) {
+        EXPECT_FALSE(device.StartMasterDownload(bad));
+    }
+    EXPECT_FALSE(device.SendMasterPacket(Image(4), 1)) << "only mode 0 exists";
+    EXPECT_TRUE(sleeps.Pauses().empty());
+    EXPECT_FALSE(peer.WaitForBytes(1, 100));
+
     const MasterPages pages = Image(1);
     ASSERT_TRUE(device.StartMasterDownload(pages));
     ASSERT_TRUE(device.SendMasterPacket(pages, 0));
@@ -91,23 +103,6 @@ TEST_F(MasterPacketTest, ANewTransferStartsOverAfterTheEnd) {
     ASSERT_TRUE(device.StartMasterDownload(pages));
     ASSERT_TRUE(peer.WaitForBytes(135));
     EXPECT_EQ(Word(peer.Received(), 3), 0u) << "page 0 again";
-    EXPECT_EQ(device._packetIndex, 1);
-}
-
-TEST_F(MasterPacketTest, BadImagesAreRefusedBeforeAnythingIsSent) {
-    MasterPages shortPage = Image(4);
-    shortPage[2].pop_back();
-    MasterPages longPage = Image(4);
-    longPage[3].push_back(0xFF);
-    sleeps.Clear();
-    EXPECT_FALSE(device.StartMasterDownload(shortPage));
-    EXPECT_FALSE(device.StartMasterDownload(longPage));
-    EXPECT_FALSE(device.StartMasterDownload(Image(513)));
-    EXPECT_FALSE(device.StartMasterDownload({}));
-    EXPECT_FALSE(device.SendMasterPacket(Image(4), 1)) << "only mode 0 exists";
-    EXPECT_TRUE(sleeps.Pauses().empty());
-    EXPECT_FALSE(peer.WaitForBytes(1, 100));
-
     EXPECT_TRUE(device.StartMasterDownload(Image(512))) << "512 pages still fit the address";
 }
 
@@ -118,4 +113,24 @@ TEST(MasterPacketClosedTest, ClosedPortReportsTheFailedWrite) {
     PlainDevice device(&imp, &current);
     EXPECT_FALSE(device.StartMasterDownload(Image(2)));
     EXPECT_EQ(device._packetIndex, 1);
+}
+
+TEST(Crc16Test, BitByBitCrcOfPolynomial8005) {
+    const std::string abc = "abcdef";
+    const std::vector<unsigned char> bytes(abc.begin(), abc.end());
+    EXPECT_EQ(Crc16(bytes, 3), 0xE326) << "only the first length bytes count";
+    EXPECT_EQ(Crc16({0x01}, 1), 0x0001);
+    EXPECT_EQ(Crc16(bytes, 0), 0);
+    EXPECT_EQ(Crc16(bytes, -4), 0);
+    EXPECT_EQ(Crc16Update(0, 0x01), 0x0001);
+
+    MasterPages pages = Image(3);
+    std::vector<unsigned char> all;
+    for (const auto& page : pages) {
+        all.insert(all.end(), page.begin(), page.end());
+    }
+    EXPECT_EQ(Crc16Pages(pages), Crc16(all, static_cast<int>(all.size())));
+    EXPECT_EQ(Crc16Pages({}), 0);
+    std::swap(pages[0], pages[2]);
+    EXPECT_NE(Crc16Pages(pages), Crc16(all, static_cast<int>(all.size())));
 }

@@ -9,12 +9,10 @@
 #include <QObject>
 #include <string>
 
-#include "CoreSlaveCrc.h"
-#include "CoreSlaveVersion.h"
-#include "DebugScene.h"
 #include "ReferenceDataScene.h"
 #include "ReplyRoad.h"
 #include "TestGlobals.h"
+#include "TypeName.h"
 #include "WindowImp.h"
 
 using morvex_gui::State;
@@ -40,18 +38,6 @@ private:
     int* _updates;
 };
 
-std::string Frame(const std::string& x, const std::string& y) {
-    return "X" + x + "\rY" + y + "\r";
-}
-
-std::string Repeat(const std::string& text, int times) {
-    std::string all;
-    for (int i = 0; i < times; ++i) {
-        all += text;
-    }
-    return all;
-}
-
 class ObjectLifetimeTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -72,8 +58,10 @@ protected:
             Qt::DirectConnection);
     }
 
-    bool CurrentIsSlaveVersion() const {
-        return dynamic_cast<morvex_gui::CoreSlaveVersion*>(road.current.get()) != nullptr;
+    std::string Current() const { return TypeName(*road.current); }
+    std::string Scene() const {
+        const auto scene = road.view->GetScene();
+        return scene ? TypeName(*scene) : std::string();
     }
 
     ReplyRoad road;
@@ -92,7 +80,7 @@ TEST_F(ObjectLifetimeTest, AVerdictThatSwitchesModesInsideParseLeavesTheRunningS
     ASSERT_TRUE(road.Deliver("probe 1\rprobe 2\rSlave version: V3.1\r"));
     EXPECT_EQ(updates, 1) << "the probe finished its update after the switch";
     EXPECT_EQ(switches, 1);
-    EXPECT_TRUE(CurrentIsSlaveVersion());
+    EXPECT_EQ(Current(), "CoreSlaveVersion");
     EXPECT_TRUE(road.peer.WaitForText("a"));
     EXPECT_EQ(road.peer.Received(), "a");
     EXPECT_EQ(road.LogText(), "Slave version: V3.1");
@@ -111,7 +99,7 @@ TEST_F(ObjectLifetimeTest, AScenesVerdictThatSwitchesModesLeavesSceneAndStateWho
     // go on after the switch has released them from the view and the holder.
     ASSERT_TRUE(road.Deliver("HR1,2,3,4\rHR100,120,100,150\rSlave version: V3.2\r"));
     EXPECT_EQ(road.Verdicts(), std::vector<bool>{true});
-    EXPECT_TRUE(CurrentIsSlaveVersion());
+    EXPECT_EQ(Current(), "CoreSlaveVersion");
     EXPECT_EQ(road.Results().at("Single Raw"), "Single Raw: ,Pass\r\n100,120,100,150\r\n");
     EXPECT_TRUE(road.peer.WaitForText("ra"));
     EXPECT_EQ(road.peer.Received(), "ra");
@@ -124,15 +112,15 @@ TEST_F(ObjectLifetimeTest, ASceneStillShowingAReleasedStateResizesAndRedraws) {
     road.device.DebugState();
     // Four frames start the display, ten more only settle it; the last
     // settling frame is out of limits and not judged yet.
-    ASSERT_TRUE(road.Deliver(Repeat(Frame("0,0", "0"), 13) + Frame("999,0", "0")));
-    ASSERT_NE(road.Current<morvex_gui_qtlib::DebugScene>(), nullptr);
+    ASSERT_TRUE(road.Deliver(Repeat(Frame({0, 0}, {0}), 13) + Frame({999, 0}, {0})));
+    ASSERT_EQ(Scene(), "DebugScene");
     EXPECT_TRUE(road.Verdicts().empty());
 
     // A replacing switch that leaves the display alone: the debug state's
     // last owner is now its scene.
     road.device.UserReadslaveCrc();
-    ASSERT_NE(dynamic_cast<morvex_gui::CoreSlaveCrc*>(road.current.get()), nullptr);
-    ASSERT_NE(road.Current<morvex_gui_qtlib::DebugScene>(), nullptr);
+    ASSERT_EQ(Current(), "CoreSlaveCrc");
+    ASSERT_EQ(Scene(), "DebugScene");
 
     road.resize(640, 480);
     road.PumpUntil([&] { return road.view->width() == 640; });
@@ -142,7 +130,7 @@ TEST_F(ObjectLifetimeTest, ASceneStillShowingAReleasedStateResizesAndRedraws) {
 
     // The new state's reply replaces the scene, and with it the last owner.
     ASSERT_TRUE(road.Deliver("The CRC of the application of the slave: 0x EA C8 \r"));
-    EXPECT_EQ(road.Current<morvex_gui_qtlib::DebugScene>(), nullptr);
+    EXPECT_NE(Scene(), "DebugScene");
     EXPECT_EQ(road.LogText(), "EA C8 MP9.0");
     road.resize(800, 600);
     road.PumpUntil([&] { return road.view->width() == 800; });

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <QIODevice>
+#include <QBuffer>
 #include <boost/make_shared.hpp>
 #include <cstring>
 #include <functional>
@@ -18,29 +18,15 @@ using Lines = std::vector<std::string>;
 
 namespace {
 
-// A port stand-in: what the test feeds comes out of one read, as from the
+// A port stand-in: what the test feeds comes out of the next read, as from the
 // serial port's input queue.
-class FeedDevice : public QIODevice {
+class FeedDevice : public QBuffer {
 public:
     FeedDevice() { open(QIODevice::ReadOnly | QIODevice::Unbuffered); }
     void Feed(const std::string& bytes) {
-        _data.append(bytes.data(), static_cast<qsizetype>(bytes.size()));
+        buffer().append(bytes.data(), static_cast<qsizetype>(bytes.size()));
         emit readyRead();
     }
-    bool isSequential() const override { return true; }
-    qint64 bytesAvailable() const override { return _data.size(); }
-
-protected:
-    qint64 readData(char* data, qint64 maxSize) override {
-        const qint64 n = std::min<qint64>(maxSize, _data.size());
-        std::memcpy(data, _data.constData(), static_cast<size_t>(n));
-        _data.remove(0, n);
-        return n;
-    }
-    qint64 writeData(const char*, qint64) override { return -1; }
-
-private:
-    QByteArray _data;
 };
 
 // Records the lines it is given, after a hook that may read again or throw.

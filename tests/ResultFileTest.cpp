@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <QDateTime>
 #include <QDir>
 #include <QTextEdit>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
 
 #include "LogCapture.h"
 #include "QtWindowImp.h"
@@ -107,6 +111,28 @@ TEST_F(ResultFileTest, AFileThatCannotBeWrittenIsReportedAndTheRecordsStay) {
     ASSERT_TRUE(imp.SaveResults());
     ASSERT_EQ(ResultFiles().size(), 1);
     EXPECT_EQ(dir.Read("Results/" + ResultFiles().front()), "ATTB: ,Pass\r\n");
+}
+
+// A file that can be created but not filled: the operator is told why, in
+// the system's words, not "Unknown error".
+TEST_F(ResultFileTest, AFailedWriteNamesTheSystemsReason) {
+    imp.SetResult("raster x", std::string(64 * 1024, 'x') + "\r\n");
+    struct rlimit previous;
+    getrlimit(RLIMIT_FSIZE, &previous);
+    struct rlimit small = previous;
+    small.rlim_cur = 1024;
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &small);
+    const bool saved = imp.SaveResults();
+    setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(imp._results.size(), 1u);
+    EXPECT_TRUE(log.toPlainText().contains(QString::fromLocal8Bit(std::strerror(EFBIG))))
+        << log.toPlainText().toStdString();
+    EXPECT_FALSE(log.toPlainText().contains("Unknown error"));
+    EXPECT_TRUE(ResultFiles().isEmpty());
 }
 
 }  // namespace

@@ -62,14 +62,6 @@ TEST(StateTest, ErrorWordSwitchesTheDeviceOffAndLeavesTheStateAlone) {
     EXPECT_TRUE(state.IsInitialize());
 }
 
-TEST(StateTest, NumbersOutsideTheIntRangeAreSkipped) {
-    RecordingWindowImp imp;
-    ProbeState state(&imp);
-    state.Parse("Value: start");
-    state.Parse("Value: 7 99999999999 -3");
-    EXPECT_EQ(state.numbers, (std::vector<int>{7, -3}));
-}
-
 namespace {
 
 // Reads the numbers of a line with a pattern of the caller's choice.

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QHeaderView>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -14,6 +13,7 @@
 #include "TempProgramDir.h"
 #include "ThresholdSettingDialog.h"
 #include "ThresholdTable.h"
+#include "ZeltorThresholdSettingDialog.h"
 
 namespace {
 
@@ -21,35 +21,57 @@ using Table = std::vector<std::vector<int> >;
 
 const QByteArray kDefaultFile = "80,80,80,\r\n-60,-60,-60,\r\n80,80,\r\n-60,-60,";
 
-class ThresholdSettingDialogTest : public ::testing::Test {
+// The two threshold-table dialogs: max/min rows, and base/fluctuation/shift rows.
+template <class Dialog>
+class ThresholdDialogTest : public ::testing::Test {
 protected:
+    void Store(const char* key, const std::string& value) {
+        settings.SetParameter(ConfigParameter(key, value));
+    }
+
     void SetCounts(int x, int y) {
-        settings.SetParameter(ConfigParameter("x_electrodes", std::to_string(x)));
-        settings.SetParameter(ConfigParameter("y_electrodes", std::to_string(y)));
+        Store("x_electrodes", std::to_string(x));
+        Store("y_electrodes", std::to_string(y));
     }
 
-    std::unique_ptr<ThresholdSettingDialog> Open() {
-        return std::make_unique<ThresholdSettingDialog>(&settings, nullptr);
+    std::unique_ptr<Dialog> Open() { return std::make_unique<Dialog>(&settings, nullptr); }
+
+    static QTableWidget* TableOf(Dialog& dialog) {
+        return dialog.template findChild<QTableWidget*>("rawdata_tableWidget");
     }
 
-    static QTableWidget* TableOf(ThresholdSettingDialog& dialog) {
-        return dialog.findChild<QTableWidget*>("rawdata_tableWidget");
-    }
-
-    static QString Cell(ThresholdSettingDialog& dialog, int row, int column) {
+    static QString Cell(Dialog& dialog, int row, int column) {
         const QTableWidgetItem* item = TableOf(dialog)->item(row, column);
         return item == nullptr ? QStringLiteral("<none>") : item->text();
     }
 
-    static void Type(ThresholdSettingDialog& dialog, int row, int column, const QString& text) {
-        TableOf(dialog)->item(row, column)->setText(text);
+    // As the operator types into a cell: the item is created when missing.
+    static void Type(Dialog& dialog, int row, int column, const QString& text) {
+        QTableWidget* table = TableOf(dialog);
+        if (QTableWidgetItem* item = table->item(row, column)) {
+            item->setText(text);
+        } else {
+            table->setItem(row, column, new QTableWidgetItem(text));
+        }
     }
 
-    static void Click(ThresholdSettingDialog& dialog, const char* button) {
-        dialog.findChild<QPushButton*>(button)->click();
+    static void Click(Dialog& dialog, const char* button) {
+        dialog.template findChild<QPushButton*>(button)->click();
     }
 
-    static bool Read(ThresholdSettingDialog& dialog, const QString& file) {
+    // Imports `text` from a file outside the program's folder, as the
+    // operator picks it in the file dialog.
+    void Import(Dialog& dialog, const QString& name, const QByteArray& text) {
+        const QString path = _elsewhere.path() + '/' + name;
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
+        file.close();
+        ModalAnswer answer(ModalAnswer::ChooseFile(path));
+        Click(dialog, "import_pushButton");
+        ASSERT_TRUE(answer.answered());
+    }
+
+    static bool Read(Dialog& dialog, const QString& file) {
         bool accepted = false;
         EXPECT_TRUE(QMetaObject::invokeMethod(&dialog, "readFromFile", Qt::DirectConnection,
                                               Q_RETURN_ARG(bool, accepted), Q_ARG(QString, file)));
@@ -58,54 +80,29 @@ protected:
 
     TempProgramDir dir;
     Settings settings;
+
+private:
+    QTemporaryDir _elsewhere;
 };
 
-TEST_F(ThresholdSettingDialogTest, FormShowsLabelsAndLimitsOfEveryChannel) {
+using ThresholdSettingDialogTest = ThresholdDialogTest<ThresholdSettingDialog>;
+using ZeltorThresholdSettingDialogTest = ThresholdDialogTest<ZeltorThresholdSettingDialog>;
+
+TEST_F(ThresholdSettingDialogTest, DefaultsComeFromTheRawDataLimitsAndSaveWritesThemExactly) {
     SetCounts(3, 2);
     auto dialog = Open();
-    EXPECT_EQ(dialog->windowTitle(), "ThresholdSettingDialog");
-    EXPECT_EQ(dialog->font().family(), "Tahoma");
-    EXPECT_EQ(dialog->locale(), QLocale(QLocale::English, QLocale::UnitedStates));
-    EXPECT_EQ(dialog->findChild<QPushButton*>("import_pushButton")->text(), "Import");
-    EXPECT_EQ(dialog->findChild<QPushButton*>("save_pushButton")->text(), "Save");
-    EXPECT_EQ(dialog->findChild<QTabWidget*>("tabWidget")->tabText(0), "Rawdata");
-
-    QTableWidget* table = TableOf(*dialog);
-    ASSERT_EQ(table->rowCount(), 6);
-    EXPECT_EQ(table->columnCount(), 3);
-    EXPECT_TRUE(table->horizontalHeader()->isHidden());
-    EXPECT_EQ(table->selectionMode(), QAbstractItemView::SingleSelection);
-    const QStringList headers = {"XChannels", "Max", "Min", "YChannels", "Max", "Min"};
-    for (int row = 0; row < 6; ++row) {
-        EXPECT_EQ(table->verticalHeaderItem(row)->text(), headers[row]);
-    }
     EXPECT_EQ(Cell(*dialog, 0, 2), "X2");
-    EXPECT_EQ(Cell(*dialog, 3, 1), "Y1");
     EXPECT_EQ(Cell(*dialog, 3, 2), "<none>");  // the shorter side stays empty
-    EXPECT_EQ(table->item(0, 0)->flags(), Qt::ItemIsEditable);
-    EXPECT_TRUE(table->item(1, 0)->flags() & Qt::ItemIsEnabled);
-    EXPECT_EQ(Cell(*dialog, 1, 2), "80");
-    EXPECT_EQ(Cell(*dialog, 2, 0), "-60");
     EXPECT_EQ(Cell(*dialog, 5, 1), "-60");
-    // Loading never creates the file.
-    EXPECT_FALSE(QFile::exists(dir.File("X3Y2.txt")));
-}
-
-TEST_F(ThresholdSettingDialogTest, DefaultsComeFromTheRawDataLimits) {
-    SetCounts(2, 1);
-    settings.SetParameter(ConfigParameter("rawdata_max", "120"));
-    settings.SetParameter(ConfigParameter("rawdata_min", "-7x"));
-    auto dialog = Open();
-    EXPECT_EQ(dialog->getThresholdValues(), (Table{{120, 120}, {-7, -7}, {120}, {-7}}));
-}
-
-TEST_F(ThresholdSettingDialogTest, SaveWritesTheFileExactlyAndAccepts) {
-    SetCounts(3, 2);
-    auto dialog = Open();
+    EXPECT_FALSE(QFile::exists(dir.File("X3Y2.txt"))) << "loading never creates the file";
     Click(*dialog, "save_pushButton");
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
     EXPECT_EQ(dir.Read("X3Y2.txt"), kDefaultFile);
-    EXPECT_EQ(kDefaultFile.size(), 41);
+
+    SetCounts(2, 1);
+    Store("rawdata_max", "120");
+    Store("rawdata_min", "-7x");
+    EXPECT_EQ(Open()->getThresholdValues(), (Table{{120, 120}, {-7, -7}, {120}, {-7}}));
 }
 
 TEST_F(ThresholdSettingDialogTest, EditedCellsAreSavedAsTypedAndReadBack) {
@@ -165,7 +162,7 @@ TEST_F(ThresholdSettingDialogTest, ReaderTakesWholeFilesOnly) {
 // The core loads the same table without any widget.
 TEST_F(ThresholdSettingDialogTest, DialogAndCoreLoaderAgree) {
     SetCounts(3, 2);
-    settings.SetParameter(ConfigParameter("rawdata_max", "90"));
+    Store("rawdata_max", "90");
     const QByteArray files[] = {
         "1,2,3,\r\n-1,-2,-3,\r\n9,8,\r\n-9,-8,",
         "1,2,\r\n-1,-2,-3,\r\n9,8,\r\n-9,-8,",   // broken: defaults
@@ -192,22 +189,9 @@ TEST_F(ThresholdSettingDialogTest, NewGeometryUsesItsOwnFile) {
 
 TEST_F(ThresholdSettingDialogTest, ImportShowsAndSavesAValidFileAndStaysOpen) {
     SetCounts(3, 2);
-    QTemporaryDir elsewhere;
-    const QString source = elsewhere.path() + "/limits.txt";
     const QByteArray text = "10,20,30,\r\n-1,-2,-3,\r\n40,50,\r\n-4,-5,";
-    {
-        QFile file(source);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(text);
-    }
     auto dialog = Open();
-    QString caption;
-    QStringList filters;
-    ModalAnswer answer(ModalAnswer::ChooseFile(source, &caption, &filters));
-    Click(*dialog, "import_pushButton");
-    ASSERT_TRUE(answer.answered());
-    EXPECT_EQ(caption, "Select");
-    EXPECT_EQ(filters, QStringList{"Text files (*.txt)"});
+    Import(*dialog, "limits.txt", text);
     EXPECT_EQ(Cell(*dialog, 1, 2), "30");
     EXPECT_EQ(Cell(*dialog, 5, 1), "-5");
     EXPECT_EQ(dir.Read("X3Y2.txt"), text);
@@ -248,6 +232,88 @@ TEST_F(ThresholdSettingDialogTest, UnwritableFileIsReportedAndTheDialogStaysOpen
     EXPECT_TRUE(message.contains("cannot be written")) << message.toStdString();
     EXPECT_EQ(dialog->result(), 0);
     EXPECT_EQ(Cell(*dialog, 1, 0), "55");  // the edit is still there to save elsewhere
+}
+
+TEST_F(ZeltorThresholdSettingDialogTest, DefaultsFromSettingsAndSaveWritesSixLines) {
+    SetCounts(2, 1);
+    Store("rawdata_base", "5");
+    Store("rawdata_fluctuation", "12");
+    Store("rawdata_offset", "-3");
+    auto dialog = Open();
+    EXPECT_EQ(Cell(*dialog, 0, 0), "All");
+    EXPECT_EQ(Cell(*dialog, 0, 2), "X1");
+    EXPECT_EQ(Cell(*dialog, 7, 2), "<none>");  // the shorter side stays empty
+    Click(*dialog, "save_pushButton");
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(dir.Read("X2Y1.txt"), "5,5,\r\n12,12,\r\n-3,-3,\r\n5,\r\n12,\r\n-3,");
+}
+
+TEST_F(ZeltorThresholdSettingDialogTest, AllChannelsEntryFillsItsRowOnly) {
+    SetCounts(10, 6);
+    auto dialog = Open();
+    Type(*dialog, 2, 0, "25");
+    for (int c = 1; c <= 10; ++c) {
+        EXPECT_EQ(Cell(*dialog, 2, c), "25") << c;
+    }
+    EXPECT_EQ(Cell(*dialog, 6, 1), "30");  // the Y rows stay
+
+    Type(*dialog, 7, 0, "9");
+    for (int c = 1; c <= 6; ++c) {
+        EXPECT_EQ(Cell(*dialog, 7, c), "9") << c;
+    }
+    EXPECT_EQ(Cell(*dialog, 7, 7), "<none>");
+
+    Type(*dialog, 1, 4, "-2");  // the base is typed channel by channel
+    Click(*dialog, "save_pushButton");
+    const QList<QByteArray> lines = dir.Read("X10Y6.txt").split('\n');
+    ASSERT_EQ(lines.size(), 6);
+    EXPECT_EQ(lines[0], "0,0,0,-2,0,0,0,0,0,0,\r");
+    EXPECT_EQ(lines[1], "25,25,25,25,25,25,25,25,25,25,\r");
+    EXPECT_EQ(lines[5], "9,9,9,9,9,9,");
+}
+
+TEST_F(ZeltorThresholdSettingDialogTest, NamedFileIsUsedAndFourLineFilesAreRefused) {
+    SetCounts(2, 1);
+    Store("threshold_filename", "panel.txt");
+    dir.Write("panel.txt", "1,2,\r\n3,4,\r\n5,6,\r\n7,\r\n8,\r\n9,");
+    dir.Write("X2Y1.txt", "1,1,\r\n1,1,\r\n1,\r\n1,");
+    auto dialog = Open();
+    EXPECT_EQ(Cell(*dialog, 3, 2), "6");
+    EXPECT_EQ(Cell(*dialog, 7, 1), "9");
+
+    Store("threshold_filename", "X2Y1.txt");  // four lines: a max/min table
+    auto refused = Open();
+    EXPECT_EQ(Cell(*refused, 1, 1), "0");
+    EXPECT_EQ(Cell(*refused, 2, 1), "30");
+
+    Store("threshold_filename", "");  // empty: the electrode-count name, for load and save alike
+    dir.Write("X2Y1.txt", "4,4,\r\n4,4,\r\n4,4,\r\n4,\r\n4,\r\n4,");
+    EXPECT_EQ(Cell(*Open(), 1, 1), "4");
+}
+
+TEST_F(ZeltorThresholdSettingDialogTest, ImportNamesTheFileAndCopiesIt) {
+    SetCounts(2, 1);
+    const QByteArray text = "1,2,\r\n3,4,\r\n5,6,\r\n7,\r\n8,\r\n9,";
+    auto dialog = Open();
+    Import(*dialog, "line3.txt", text);
+    EXPECT_EQ(settings.GetValue("threshold_filename"), "line3.txt");
+    EXPECT_EQ(dir.Read("line3.txt"), text);
+    EXPECT_EQ(Cell(*dialog, 1, 2), "2");
+    EXPECT_EQ(dialog->result(), 0);
+
+    // A refused file still names the table's file; Save then writes there.
+    dir.Write("short.txt", "1,2,\r\n3,4,");
+    QString message;
+    {
+        ModalAnswer chooser(ModalAnswer::ChooseFile(dir.File("short.txt")));
+        ModalAnswer reply(ModalAnswer::CloseMessageBox(&message));
+        Click(*dialog, "import_pushButton");
+    }
+    EXPECT_TRUE(message.contains("short.txt")) << message.toStdString();
+    EXPECT_EQ(settings.GetValue("threshold_filename"), "short.txt");
+    EXPECT_EQ(Cell(*dialog, 1, 2), "2");
+    Click(*dialog, "save_pushButton");
+    EXPECT_EQ(dir.Read("short.txt"), text);
 }
 
 }  // namespace

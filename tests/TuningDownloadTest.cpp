@@ -1,39 +1,27 @@
 #include <gtest/gtest.h>
 
-#include <QThread>
-
-#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTextBrowser>
+#include <QThread>
 #include <QTimer>
-#include <boost/make_shared.hpp>
 #include <functional>
-#include <memory>
-#include <string>
-#include <vector>
 
-#include "BridgePeer.h"
-#include "CloseState.h"
-#include "CoreDevice.h"
+#include "BridgeBench.h"
+#include "DrovanelFixture.h"
 #include "EventPump.h"
-#include "RecordingWindowImp.h"
+#include "FakeProgram.h"
+#include "MorvexGenerator.h"
 #include "SlaveDownloadProgress.h"
-#include "SleepRecorder.h"
-#include "TempProgramDir.h"
 
-using morvex_gui::CloseState;
-using morvex_gui::CoreDevice;
 using morvex_gui::SlaveDownloadProgress;
-using morvex_gui::State;
 
 namespace {
 
@@ -47,63 +35,146 @@ const char kEnvironmentMissing[] =
     "<FONT COLOR=red>Generate pattern vmx file fail, Please check if the full 'GCC_MORVEX' "
     "environment is installed.</FONT>";
 
-void WriteFile(const QString& path, const QByteArray& contents) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+// A tool chain in a temporary folder: its "bin/bash.exe" notes that it ran
+// and its arguments, then runs the test's script body.
+class FakeToolChain {
+public:
+    FakeToolChain() : _previous(qgetenv("MORVEX_TOOLCHAIN_ROOT")) {
+        Use();
+        QDir().mkpath(Path("xml"));
+    }
+    ~FakeToolChain() { qputenv("MORVEX_TOOLCHAIN_ROOT", _previous); }
+    void Use() const { qputenv("MORVEX_TOOLCHAIN_ROOT", _root.path().toLocal8Bit()); }
+
+    void InstallShell(const QString& body) {
+        FakeProgram::Write(Path("bin/bash.exe"),
+                           "root=$(cd \"$(dirname \"$0\")/..\" && pwd)\ntouch \"$root/started\"\n"
+                           "printf '%s\\n' \"$@\" > \"$root/arguments.txt\"\n" +
+                               body);
+    }
+    // The script makes `image` into the chain's result.
+    void InstallConverter(const QByteArray& image) {
+        Write("image.vmx", image);
+        InstallShell(
+            "echo 'building <eeprom> image'\nmkdir -p \"$root/eeprom_make\"\n"
+            "cp \"$root/image.vmx\" \"$root/eeprom_make/eeprom.vmx\"\n");
+    }
+    void Write(const QString& name, const QByteArray& contents) const {
+        QDir().mkpath(QFileInfo(Path(name)).absolutePath());
+        QFile file(Path(name));
+        file.open(QIODevice::WriteOnly | QIODevice::Truncate);
         file.write(contents);
+    }
+    bool Started() const { return QFile::exists(Path("started")); }
+    QString Arguments() const {
+        QFile file(Path("arguments.txt"));
+        return file.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(file.readAll()) : "";
+    }
+    QString Path(const QString& name) const { return _root.path() + "/" + name; }
+
+private:
+    QTemporaryDir _root;
+    QByteArray _previous;
+};
+
+// Receives the generator's output as a text widget would, one call per paragraph.
+class LogSink : public QObject {
+    Q_OBJECT
+public:
+    QStringList paragraphs;
+public slots:
+    void append(const QString& text) { paragraphs << text; }
+};
+
+class MorvexGeneratorTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        programDir.Write("pattern.xml", "<system_environment_configuration/>");
+    }
+    // Runs one generation to its end; false when it was not started.
+    bool RunToEnd(const QString& xml) {
+        return generator.Generate(xml, &log) &&
+               PumpUntil([&] { return finished.count() + failed.count() > 0; }, 5000);
+    }
+
+    TempProgramDir programDir;
+    FakeToolChain chain;
+    LogSink log;
+    MorvexGenerator generator{nullptr};
+    QSignalSpy finished{&generator, &MorvexGenerator::Finish};
+    QSignalSpy failed{&generator, &MorvexGenerator::Fail};
+};
+
+TEST_F(MorvexGeneratorTest, PlacesTheXmlRunsTheScriptAndShowsItsOutputEscaped) {
+    chain.Write("xml/MORVEX_customer_pinmap.tmp", "older pattern");
+    programDir.Write("vmx_file/eeprom.vmx", "older image");
+    chain.InstallShell(
+        "mkdir -p \"$root/eeprom_make\"\ncp \"$root/xml/MORVEX_customer_pinmap.tmp\" "
+        "\"$root/eeprom_make/eeprom.vmx\"\necho 'pin <a> & b'\necho 'make: error 2'\n"
+        "sleep 0.2\nprintf 'first\\nsecond\\n' >&2\nsleep 0.2\nprintf 'no line end'\nexit 1\n");
+    ASSERT_TRUE(RunToEnd(programDir.File("pattern.xml")));
+    PumpFor(50);
+    EXPECT_EQ(finished.count(), 1) << "a failing script still ends the run normally";
+    EXPECT_EQ(failed.count(), 0);
+    EXPECT_EQ(chain.Arguments(), "-l\n-c\n'" + programDir.Path() + "/script_files/ScriptVmx.sh'\n");
+    EXPECT_EQ(programDir.Read("vmx_file/eeprom.vmx"), "<system_environment_configuration/>");
+    EXPECT_EQ(log.paragraphs,
+              (QStringList{"pin &lt;a&gt; &amp; b", "<FONT COLOR=red>make: error 2</FONT>",
+                           "<FONT COLOR=red>first\nsecond</FONT>", "no line end"}));
+}
+
+TEST_F(MorvexGeneratorTest, AHostileProgramFolderNameRunsOnlyTheScript) {
+    chain.InstallShell("shift\nexec /bin/sh \"$@\"\n");  // the shell runs its -c text
+    const QString folder = programDir.Path() + "/Tool's $(touch pwned); (x) \"q\"";
+    FakeProgram::Write(folder + "/script_files/ScriptVmx.sh", "touch \"$(dirname \"$0\")/ran\"");
+    qputenv("MORVEX_PROGRAM_DIR", folder.toLocal8Bit());
+    ASSERT_TRUE(RunToEnd(programDir.File("pattern.xml")));
+    EXPECT_EQ(finished.count(), 1);
+    EXPECT_TRUE(QFile::exists(folder + "/script_files/ran"));
+    EXPECT_FALSE(QFile::exists("pwned"));
+    EXPECT_FALSE(QFile::exists(chain.Path("pwned")));
+}
+
+TEST_F(MorvexGeneratorTest, EachRunHasExactlyOneOutcomeAndNoStaleImage) {
+    const std::pair<const char*, bool> runs[] = {
+        {"exit 1\n", true}, {"kill -SEGV $$\n", false}, {nullptr, false}};
+    for (const auto& [script, finishes] : runs) {
+        finished.clear();
+        failed.clear();
+        chain.Write("eeprom_make/eeprom.vmx", "image of an earlier run");
+        programDir.Write("vmx_file/eeprom.vmx", "image of an earlier run");
+        if (script != nullptr) {
+            chain.InstallShell(script);
+        } else {
+            QFile::remove(chain.Path("bin/bash.exe"));
+        }
+        ASSERT_TRUE(RunToEnd(programDir.File("pattern.xml")));
+        PumpFor(100);
+        EXPECT_EQ(finished.count(), finishes ? 1 : 0) << (script ? script : "no shell");
+        EXPECT_EQ(failed.count(), finishes ? 0 : 1) << (script ? script : "no shell");
+        EXPECT_FALSE(QFile::exists(MorvexGenerator::ToolChainImage()));
+        EXPECT_FALSE(QFile::exists(programDir.File("vmx_file/eeprom.vmx")) && finishes);
     }
 }
 
-// Answers every message box the dialog opens with exec(): records it and
-// clicks `answer` when the box has that button, else its only/default one.
-class BoxAnswerer {
-public:
-    struct Box {
-        QString title;
-        QString text;
-    };
-
-    explicit BoxAnswerer(QMessageBox::StandardButton answer = QMessageBox::Ok) : _answer(answer) {
-        QObject::connect(&_timer, &QTimer::timeout, [this] { Poll(); });
-        _timer.start(10);
-    }
-    void SetAnswer(QMessageBox::StandardButton answer) { _answer = answer; }
-    const std::vector<Box>& Boxes() const { return _boxes; }
-
-private:
-    void Poll() {
-        for (QWidget* widget : QApplication::topLevelWidgets()) {
-            auto* box = qobject_cast<QMessageBox*>(widget);
-            if (box == nullptr || !box->isVisible()) {
-                continue;
-            }
-            _boxes.push_back(Box{box->windowTitle(), box->text()});
-            QAbstractButton* button = box->button(_answer);
-            if (button == nullptr) {
-                button = box->buttons().value(0);
-            }
-            button->click();
-        }
-    }
-
-    QTimer _timer;
-    QMessageBox::StandardButton _answer;
-    std::vector<Box> _boxes;
-};
+TEST_F(MorvexGeneratorTest, RefusesWhatItCannotRunAndRunsOneAtATime) {
+    chain.InstallShell("sleep 0.3\n");
+    programDir.Write("large.xml", QByteArray(2097153, 'x'));
+    EXPECT_FALSE(generator.Generate(programDir.File("large.xml"), &log));
+    EXPECT_FALSE(generator.Generate(programDir.File("absent.xml"), &log));
+    EXPECT_FALSE(chain.Started());
+    programDir.Write("large.xml", QByteArray(2097152, 'x'));
+    ASSERT_TRUE(generator.Generate(programDir.File("large.xml"), &log));
+    EXPECT_FALSE(generator.Generate(programDir.File("pattern.xml"), &log)) << "one run at a time";
+    ASSERT_TRUE(PumpUntil([&] { return finished.count() == 1; }, 5000));
+    EXPECT_EQ(QFileInfo(chain.Path("xml/MORVEX_customer_pinmap.tmp")).size(), 2097152);
+}
 
 // The engineering window as the dialog sees it: a parent with the removal signal.
 class WindowStandIn : public QWidget {
     Q_OBJECT
 signals:
     void SignalDeviceDisconnect();
-};
-
-// The engineering device without its start-up sequence.
-class QuietDevice : public CoreDevice {
-public:
-    using CoreDevice::CoreDevice;
-    void EnterOpenState() override {}
 };
 
 std::string Record(const char* kind, char fill) {
@@ -114,62 +185,33 @@ std::string Command(const std::string& record, char suffix) {
     return "w" + record.substr(1) + suffix;
 }
 
-// A tool chain whose shell copies a prepared image to where the real chain
-// leaves its result, after placing the XML as the real one expects it.
-class FakeToolChain {
-public:
-    FakeToolChain() : _previous(qgetenv("MORVEX_TOOLCHAIN_ROOT")) {
-        qputenv("MORVEX_TOOLCHAIN_ROOT", _root.path().toLocal8Bit());
-        QDir().mkpath(Path("xml"));
+std::string Joined(const std::vector<std::string>& commands) {
+    std::string all;
+    for (const std::string& command : commands) {
+        all += command;
     }
-    ~FakeToolChain() {
-        if (_previous.isEmpty()) {
-            qunsetenv("MORVEX_TOOLCHAIN_ROOT");
-        } else {
-            qputenv("MORVEX_TOOLCHAIN_ROOT", _previous);
-        }
-    }
-    void InstallShell(const QByteArray& body) {
-        WriteFile(Path("bin/bash.exe"),
-                  "#!/bin/sh\nroot=$(cd \"$(dirname \"$0\")/..\" && pwd)\n"
-                  "touch \"$root/started\"\n" +
-                      body);
-        QFile::setPermissions(Path("bin/bash.exe"), QFileDevice::ReadOwner |
-                                                        QFileDevice::WriteOwner |
-                                                        QFileDevice::ExeOwner);
-    }
-    // The script makes `image` into the chain's result.
-    void InstallConverter(const QByteArray& image) {
-        WriteFile(Path("image.vmx"), image);
-        InstallShell(
-            "echo 'building eeprom image'\n"
-            "mkdir -p \"$root/eeprom_make\"\n"
-            "cp \"$root/image.vmx\" \"$root/eeprom_make/eeprom.vmx\"\n");
-    }
-    bool Started() const { return QFile::exists(Path("started")); }
-    QString Path(const QString& name) const { return _root.path() + "/" + name; }
+    return all;
+}
 
-private:
-    QTemporaryDir _root;
-    QByteArray _previous;
-};
-
-class TuningDownloadTest : public ::testing::Test {
+class TuningDownloadTest : public ::testing::Test, protected BridgeBench {
 protected:
     void SetUp() override {
-        firmwareRecords = {Record("00", 'A'), Record("01", 'B'), Record("16", 'C')};
-        firmwareCommands = {Command(firmwareRecords[0], 's'), Command(firmwareRecords[1], 'l'), "",
-                            Command(firmwareRecords[2], 'l')};
-        eepromRecords = {Record("10", 'E'), Record("02", 'F')};
-        eepromCommands = {Command(eepromRecords[0], 's'), Command(eepromRecords[1], 's')};
-        WriteFile(programDir.File("tune_xml.tmp"), "<system_environment_configuration/>\n");
-        WriteFile(programDir.File("vmx_file/normal.vmx"),
-                  QByteArray::fromStdString("! VERSION 47\n" + firmwareRecords[0] + "\n" +
-                                            firmwareRecords[1] + "\n!delay\n" + firmwareRecords[2] +
-                                            "\n"));
-        chain.InstallConverter(QByteArray::fromStdString("! VERSION 47\n" + eepromRecords[0] +
-                                                         "\n" + eepromRecords[1] + "\n"));
+        const std::vector<std::string> fw = {Record("00", 'A'), Record("01", 'B'),
+                                             Record("16", 'C')};
+        firmwareCommands = {Command(fw[0], 's'), Command(fw[1], 'l'), "", Command(fw[2], 'l')};
+        const std::vector<std::string> eep = {Record("10", 'E'), Record("02", 'F')};
+        eepromCommands = {Command(eep[0], 's'), Command(eep[1], 's')};
+        programDir.Write("tune_xml.tmp", "<system_environment_configuration/>\n");
+        programDir.Write("vmx_file/normal.vmx",
+                         QByteArray::fromStdString("! VERSION 47\n" + fw[0] + "\n" + fw[1] +
+                                                   "\n!delay\n" + fw[2] + "\n"));
+        chain.InstallConverter(
+            QByteArray::fromStdString("! VERSION 47\n" + eep[0] + "\n" + eep[1] + "\n"));
+        everything =
+            kEnterBootloader + Joined(firmwareCommands) + kEnterBootloader + Joined(eepromCommands);
         ASSERT_TRUE(device.Open(peer.PortName(), "460800"));
+        ASSERT_TRUE(peer.WaitForText("@o##v"));
+        peer.ClearReceived();
         sleeps.Clear();
     }
 
@@ -179,29 +221,39 @@ protected:
         device.close();
     }
 
-    void Start(bool autoClose = true, const QString& xml = QString()) {
+    void Start(const QString& xml = QString()) {
         const QByteArray xmlPath =
             (xml.isEmpty() ? programDir.File("tune_xml.tmp") : xml).toLocal8Bit();
         const QByteArray firmware = programDir.File("vmx_file/normal.vmx").toLocal8Bit();
         dialog = std::make_unique<SlaveDownloadProgress>(&device, xmlPath.constData(),
                                                          firmware.constData(), &window);
-        dialog->findChild<QCheckBox*>("checkAutoClose")->setChecked(autoClose);
+        dialog->findChild<QCheckBox*>("checkAutoClose")->setChecked(true);
         finished = std::make_unique<QSignalSpy>(dialog.get(), &QDialog::finished);
         dialog->show();
     }
 
-    bool WaitForEnd(int timeoutMs = 5000) {
-        return PumpUntil([this] { return finished->count() > 0; }, timeoutMs);
+    // Runs to the end; the dialog's result, or -1.
+    int Result() {
+        PumpUntil([this] { return finished->count() > 0; }, 5000);
+        PumpFor(100);
+        return finished->count() > 0 ? finished->at(0).at(0).toInt() : -1;
     }
     bool WaitForWire(const std::string& text) {
         return PumpUntil([&] { return peer.Received().find(text) != std::string::npos; });
     }
-    int Result() const { return finished->count() > 0 ? finished->at(0).at(0).toInt() : -1; }
+    // What the peer holds once `expected` could have arrived: the dialog may
+    // end before its last bytes have crossed the pseudo-terminal.
+    std::string ReceivedOnceAsLongAs(const std::string& expected) {
+        peer.WaitForBytes(expected.size(), 500);
+        return peer.Received();
+    }
     QString Log() const { return dialog->findChild<QTextBrowser*>("textBrowser")->toPlainText(); }
+    QProgressBar* Progress() const { return dialog->findChild<QProgressBar*>("progressBar"); }
     // Runs `action` at the first event processing after the command of
     // index `index` went out (the send loop lets events run between commands).
     void WhenSent(int index, std::function<void()> action) {
         trigger.setInterval(0);
+        QObject::disconnect(&trigger, nullptr, nullptr, nullptr);
         QObject::connect(&trigger, &QTimer::timeout, [this, index, action] {
             if (Progress()->value() >= index) {
                 trigger.stop();
@@ -210,42 +262,19 @@ protected:
         });
         trigger.start();
     }
-    // What the peer holds once at least `expected`'s length has arrived: the
-    // dialog may end before its last bytes have crossed the pseudo-terminal.
-    std::string ReceivedOnceAsLongAs(const std::string& expected) {
-        peer.WaitForBytes(expected.size());
-        return peer.Received();
-    }
-    QProgressBar* Progress() const { return dialog->findChild<QProgressBar*>("progressBar"); }
-    QPushButton* OkButton() const { return dialog->findChild<QPushButton*>("buttonAccept"); }
     QStringList SessionLogs() const {
         return QDir(programDir.File("LogFiles")).entryList({"TuneDownload_*.log"}, QDir::Files);
     }
 
-    static std::string Joined(const std::vector<std::string>& commands) {
-        std::string all;
-        for (const std::string& command : commands) {
-            all += command;
-        }
-        return all;
-    }
-
-    TempProgramDir programDir;
     FakeToolChain chain;
-    SleepRecorder sleeps;
-    BridgePeer peer;
-    BoxAnswerer boxes;
-    RecordingWindowImp imp;
-    boost::shared_ptr<State> current = boost::make_shared<CloseState>(&imp);
-    QuietDevice device{&imp, &current};
+    MessageBoxCatcher boxes;
     WindowStandIn window;
     std::unique_ptr<SlaveDownloadProgress> dialog;
     std::unique_ptr<QSignalSpy> finished;
     QTimer trigger;
-    std::vector<std::string> firmwareRecords;
     std::vector<std::string> firmwareCommands;
-    std::vector<std::string> eepromRecords;
     std::vector<std::string> eepromCommands;
+    std::string everything;
 };
 
 }  // namespace
@@ -254,260 +283,168 @@ TEST_F(TuningDownloadTest, GeneratesThenSendsFirmwareAndEepromImagesAtAFixedPace
     peer.Expect("b", kAnnouncement);
     Start();
     EXPECT_EQ(dialog->windowTitle(), "Generate Eeprom vmx file...");
-    ASSERT_TRUE(WaitForEnd());
     EXPECT_EQ(Result(), QDialog::Accepted);
     EXPECT_TRUE(boxes.Boxes().empty());
     EXPECT_EQ(QFile(chain.Path("xml/MORVEX_customer_pinmap.tmp")).size(),
               QFileInfo(programDir.File("tune_xml.tmp")).size());
-
-    EXPECT_EQ(
-        ReceivedOnceAsLongAs(kEnterBootloader + Joined(firmwareCommands) + kEnterBootloader +
-                             Joined(eepromCommands)),
-        kEnterBootloader + Joined(firmwareCommands) + kEnterBootloader + Joined(eepromCommands));
+    EXPECT_EQ(ReceivedOnceAsLongAs(everything), everything);
     EXPECT_EQ(dialog->windowTitle(), "Downloading Eeprom vmx file...");
     EXPECT_EQ(Progress()->maximum(), 1);
     EXPECT_EQ(Progress()->value(), 1);
-    const QString log = Log();
-    EXPECT_TRUE(log.startsWith("building eeprom image\n")) << log.toStdString();
-    EXPECT_TRUE(log.endsWith(QString::fromStdString(firmwareCommands[1] + "\n!delay\n" +
-                                                    firmwareCommands[3] + "\n" + eepromCommands[0] +
-                                                    "\n" + eepromCommands[1])))
-        << log.toStdString();
+    EXPECT_TRUE(Log().startsWith("building <eeprom> image\n")) << Log().toStdString();
+    EXPECT_TRUE(Log().endsWith(
+        QString::fromStdString(firmwareCommands[1] + "\n!delay\n" + firmwareCommands[3] + "\n" +
+                               eepromCommands[0] + "\n" + eepromCommands[1])));
     ASSERT_EQ(SessionLogs().size(), 1);
-    QFile session(programDir.File("LogFiles/" + SessionLogs()[0]));
-    ASSERT_TRUE(session.open(QIODevice::ReadOnly));
-    EXPECT_EQ(QString::fromLocal8Bit(session.readAll()), log);
+    EXPECT_EQ(QString::fromLocal8Bit(programDir.Read("LogFiles/" + SessionLogs()[0])), Log());
 
     // Bootloader wake-up, then per command its 20-ms write pause and 100 ms,
     // 300 ms for a delay entry and between the images.
     const std::vector<unsigned> wake{20, 20, 200, 20, 100};
     std::vector<unsigned> expected = wake;
-    for (unsigned pause : {20, 100, 20, 100, 300, 100, 20, 100, 300}) {
-        expected.push_back(pause);
-    }
+    expected.insert(expected.end(), {20, 100, 20, 100, 300, 100, 20, 100, 300});
     expected.insert(expected.end(), wake.begin(), wake.end());
-    for (unsigned pause : {20, 100, 20, 100}) {
-        expected.push_back(pause);
-    }
+    expected.insert(expected.end(), {20, 100, 20, 100});
     EXPECT_EQ(sleeps.Pauses(), expected);
 
-    // Deleting the dialog leaves the bootloader.
     dialog.reset();
-    EXPECT_TRUE(peer.WaitForText(kEnterBootloader + Joined(eepromCommands) + kExitBootloader));
+    EXPECT_TRUE(peer.WaitForText(everything + kExitBootloader)) << "deleting leaves the bootloader";
 }
 
-TEST_F(TuningDownloadTest, WithoutAutoCloseTheDialogWaitsForOk) {
+TEST_F(TuningDownloadTest, AGenerationThatFailsIsReportedAndNothingIsDownloaded) {
     peer.Expect("b", kAnnouncement);
-    Start(false);
-    ASSERT_TRUE(WaitForWire(eepromCommands.back()));
-    PumpFor(100);
-    EXPECT_EQ(finished->count(), 0);
-    EXPECT_TRUE(OkButton()->isEnabled());
-    OkButton()->click();
-    ASSERT_TRUE(WaitForEnd());
-    EXPECT_EQ(Result(), QDialog::Accepted);
+    const struct {
+        const char* name;
+        std::function<void()> prepare;
+        const char* xml;
+        const char* title;
+        const char* text;
+    } cases[] = {
+        {"missing xml", [] {}, "absent.xml", "Generate fail...", "Open xml file fail"},
+        {"chain not installed",
+         [this] { qputenv("MORVEX_TOOLCHAIN_ROOT", chain.Path("not/installed").toLocal8Bit()); },
+         "tune_xml.tmp", "Generate Fail...", kGenerationFailed},
+        {"missing shell", [this] { QFile::remove(chain.Path("bin/bash.exe")); }, "tune_xml.tmp",
+         "Generate Fail...", kEnvironmentMissing},
+        {"crashed shell", [this] { chain.InstallShell("kill -SEGV $$\n"); }, "tune_xml.tmp",
+         "Generate Fail...", kEnvironmentMissing},
+    };
+    for (const auto& c : cases) {
+        c.prepare();
+        Start(programDir.File(c.xml));
+        EXPECT_EQ(Result(), QDialog::Rejected) << c.name;
+        ASSERT_EQ(boxes.Titles(), QStringList{c.title}) << c.name;
+        EXPECT_EQ(boxes.Boxes()[0].text, c.text);
+        EXPECT_EQ(peer.Received().find(kEnterBootloader), std::string::npos) << c.name;
+        boxes.Clear();
+        chain.Use();
+    }
 }
 
-TEST_F(TuningDownloadTest, AMissingPatternXmlStartsNothing) {
-    Start(true, programDir.File("absent.xml"));
-    ASSERT_TRUE(WaitForEnd());
-    EXPECT_EQ(Result(), QDialog::Rejected);
-    ASSERT_EQ(boxes.Boxes().size(), 1u);
-    EXPECT_EQ(boxes.Boxes()[0].title, "Generate fail...");
-    EXPECT_EQ(boxes.Boxes()[0].text, "Open xml file fail");
-    EXPECT_FALSE(chain.Started());
-    EXPECT_EQ(ReceivedOnceAsLongAs(""), "");
-    EXPECT_EQ(SessionLogs().size(), 1);
-}
-
-TEST_F(TuningDownloadTest, AToolChainThatCannotTakeTheXmlIsReported) {
-    qputenv("MORVEX_TOOLCHAIN_ROOT", chain.Path("not/installed").toLocal8Bit());
-    Start();
-    ASSERT_TRUE(WaitForEnd());
-    EXPECT_EQ(Result(), QDialog::Rejected);
-    PumpUntil([this] { return !boxes.Boxes().empty(); }, 1000);
-    ASSERT_EQ(boxes.Boxes().size(), 1u);
-    EXPECT_EQ(boxes.Boxes()[0].title, "Generate Fail...");
-    EXPECT_EQ(boxes.Boxes()[0].text, kGenerationFailed);
-    EXPECT_EQ(ReceivedOnceAsLongAs(""), "");
-}
-
-TEST_F(TuningDownloadTest, AMissingShellIsReportedAndNothingIsDownloaded) {
-    QFile::remove(chain.Path("bin/bash.exe"));
-    Start();
-    ASSERT_TRUE(WaitForEnd());
-    EXPECT_EQ(Result(), QDialog::Rejected);
-    PumpUntil([this] { return !boxes.Boxes().empty(); }, 1000);
-    PumpFor(100);
-    ASSERT_EQ(boxes.Boxes().size(), 1u);
-    EXPECT_EQ(boxes.Boxes()[0].title, "Generate Fail...");
-    EXPECT_EQ(boxes.Boxes()[0].text, kEnvironmentMissing);
-    EXPECT_EQ(ReceivedOnceAsLongAs(""), "");
-}
-
-TEST_F(TuningDownloadTest, ACrashedToolChainIsReportedAndNothingIsDownloaded) {
+TEST_F(TuningDownloadTest, AFailedScriptNeverHandsOnTheImageOfAnEarlierRun) {
     peer.Expect("b", kAnnouncement);
-    chain.InstallConverter("! VERSION 47\n");
-    chain.InstallShell("kill -SEGV $$\n");
-    Start();
-    ASSERT_TRUE(WaitForEnd());
-    EXPECT_EQ(Result(), QDialog::Rejected);
-    PumpFor(200);
-    ASSERT_EQ(boxes.Boxes().size(), 1u);
-    EXPECT_EQ(boxes.Boxes()[0].text, kEnvironmentMissing);
-    EXPECT_EQ(ReceivedOnceAsLongAs(""), "");
-}
-
-TEST_F(TuningDownloadTest, AFailedScriptStillSendsTheFirmwareThenReportsTheMissingImage) {
-    peer.Expect("b", kAnnouncement);
+    chain.Write("eeprom_make/eeprom.vmx",
+                "! VERSION 47\n" + QByteArray::fromStdString(Record("10", 'D')));
     chain.InstallShell("echo 'make: Error 1' >&2\nexit 2\n");
     Start();
-    ASSERT_TRUE(WaitForEnd());
     EXPECT_EQ(Result(), QDialog::Rejected);
     ASSERT_EQ(boxes.Boxes().size(), 1u);
     EXPECT_EQ(boxes.Boxes()[0].title, "Download Fail");
     EXPECT_EQ(boxes.Boxes()[0].text, "Download Vmx file fail.");
-    EXPECT_EQ(ReceivedOnceAsLongAs(kEnterBootloader + Joined(firmwareCommands)),
-              kEnterBootloader + Joined(firmwareCommands));
+    const std::string firmware = kEnterBootloader + Joined(firmwareCommands);
+    EXPECT_EQ(ReceivedOnceAsLongAs(firmware + kEnterBootloader), firmware);
     EXPECT_TRUE(Log().startsWith("make: Error 1\n"));
 }
 
-TEST_F(TuningDownloadTest, AnAnnouncementSplitOverTwoReadsStartsTheSendOnce) {
+TEST_F(TuningDownloadTest, ABootloaderErrorFlagAbortsTheSendVisibly) {
+    const std::pair<std::string, const char*> replies[] = {
+        {"01 02 02 00 \r", "I2C packet CRC error!"}, {"F00 03 08\r", "hardware error!"}};
+    for (const auto& [reply, flagLine] : replies) {
+        peer.GoSilent();
+        peer.ClearReceived();
+        peer.Expect("b", kAnnouncement);
+        peer.Expect(firmwareCommands[0], reply);
+        Start();
+        // The pauses are not waited for here: the reply arrives during one.
+        WhenSent(1, [this] { PumpUntil([this] { return finished->count() > 0; }); });
+        EXPECT_EQ(Result(), QDialog::Rejected) << reply;
+        ASSERT_EQ(boxes.Boxes().size(), 1u);
+        EXPECT_EQ(boxes.Boxes()[0].title, "Download Fail");
+        EXPECT_TRUE(Log().contains(flagLine)) << Log().toStdString();
+        EXPECT_TRUE(Log().endsWith("The slave download fail!"));
+        const std::string wire = ReceivedOnceAsLongAs(everything);
+        EXPECT_EQ(wire.find(firmwareCommands[3]), std::string::npos) << "the send stopped";
+        boxes.Clear();
+    }
+}
+
+TEST_F(TuningDownloadTest, OnlyTheAnnouncementAnImageWaitsForStartsIt) {
     Start();
     ASSERT_TRUE(WaitForWire(kEnterBootloader));
     peer.SendRaw("Slave Bootloader infor");
     PumpFor(150);
     EXPECT_EQ(ReceivedOnceAsLongAs(kEnterBootloader), kEnterBootloader);
-    peer.SendRaw("mation: V2.1\r");
-    ASSERT_TRUE(WaitForWire(kEnterBootloader + Joined(firmwareCommands) + kEnterBootloader));
-    // A repeated announcement while the EEPROM image waits starts it once too.
-    peer.SendRaw(std::string(kAnnouncement) + kAnnouncement);
-    ASSERT_TRUE(WaitForEnd());
-    EXPECT_EQ(Result(), QDialog::Accepted);
-    PumpFor(100);
-    EXPECT_EQ(
-        ReceivedOnceAsLongAs(kEnterBootloader + Joined(firmwareCommands) + kEnterBootloader +
-                             Joined(eepromCommands)),
-        kEnterBootloader + Joined(firmwareCommands) + kEnterBootloader + Joined(eepromCommands));
-}
-
-TEST_F(TuningDownloadTest, OnlyTheAnnouncementAnImageWaitsForStartsIt) {
-    // Two announcements in one read: the second may not start the EEPROM image
-    // before its own wake-up is answered. Both are in the port's buffer before
-    // the dialog reads, so they arrive in one read whatever the machine's load.
-    Start();
-    ASSERT_TRUE(WaitForWire(kEnterBootloader));
-    const std::string twice = std::string(kAnnouncement) + kAnnouncement;
-    peer.SendRaw(twice);
+    // The rest of the split line and a second announcement in one read: the
+    // second may not start the EEPROM image before its own wake-up is answered.
+    const std::string rest = std::string("mation: V2.1\r") + kAnnouncement;
+    peer.SendRaw(rest);
     QElapsedTimer waited;
     waited.start();
-    while (device.bytesAvailable() < static_cast<qint64>(twice.size()) && waited.elapsed() < 3000) {
+    while (device.bytesAvailable() < static_cast<qint64>(rest.size()) && waited.elapsed() < 3000) {
         QThread::msleep(1);
     }
-    ASSERT_TRUE(WaitForWire(kEnterBootloader + Joined(firmwareCommands) + kEnterBootloader));
+    const std::string firmware = kEnterBootloader + Joined(firmwareCommands) + kEnterBootloader;
+    ASSERT_TRUE(WaitForWire(firmware));
     PumpFor(150);
-    EXPECT_EQ(ReceivedOnceAsLongAs(kEnterBootloader + Joined(firmwareCommands) + kEnterBootloader),
-              kEnterBootloader + Joined(firmwareCommands) + kEnterBootloader);
+    EXPECT_EQ(ReceivedOnceAsLongAs(firmware), firmware);
     peer.SendRaw(kAnnouncement);
-    ASSERT_TRUE(WaitForEnd());
     EXPECT_EQ(Result(), QDialog::Accepted);
-    EXPECT_EQ(
-        ReceivedOnceAsLongAs(kEnterBootloader + Joined(firmwareCommands) + kEnterBootloader +
-                             Joined(eepromCommands)),
-        kEnterBootloader + Joined(firmwareCommands) + kEnterBootloader + Joined(eepromCommands));
+    EXPECT_EQ(ReceivedOnceAsLongAs(everything), everything);
 }
 
-TEST_F(TuningDownloadTest, AnOverlongReplyCannotOverrunTheBuffer) {
-    peer.Expect("b", std::string(20000, 'x') + "\r" + std::string(9000, 'y') + kAnnouncement);
+TEST_F(TuningDownloadTest, OverlongReplyAndTimeOutReport) {
+    peer.Expect("b", std::string(20000, 'x') + "\r" + std::string(9000, 'y') + "ACK\r" +
+                         "I2C TIME_OUT\r" + kAnnouncement);
     Start();
-    ASSERT_TRUE(WaitForWire(kEnterBootloader + Joined(firmwareCommands) + kEnterBootloader));
-}
-
-TEST_F(TuningDownloadTest, ATimeOutReportStopsAndIgnoresTheRestOfItsRead) {
-    peer.Expect("b", std::string("ACK\rI2C TIME_OUT\r") + kAnnouncement);
-    Start();
-    ASSERT_TRUE(WaitForEnd());
     EXPECT_EQ(Result(), QDialog::Rejected);
-    PumpUntil([this] { return !boxes.Boxes().empty(); }, 1000);
     ASSERT_EQ(boxes.Boxes().size(), 1u);
     EXPECT_EQ(boxes.Boxes()[0].title, "Enter Drawing Mode...");
     EXPECT_EQ(boxes.Boxes()[0].text,
               "<FONT COLOR=red>Time out error!Please check the connection of slave and retry "
               "downloading.</FONT>");
-    PumpFor(100);
-    EXPECT_EQ(ReceivedOnceAsLongAs(kEnterBootloader), kEnterBootloader);
+    EXPECT_EQ(ReceivedOnceAsLongAs(kEnterBootloader + "w"), kEnterBootloader);
 }
 
-TEST_F(TuningDownloadTest, ClosingBeforeTheSendNeedsNoConfirmation) {
+TEST_F(TuningDownloadTest, ClosingAsksOnlyDuringTheSendAndAConfirmedCloseStopsIt) {
     chain.InstallShell("sleep 0.3\n");
     Start();
     PumpUntil([this] { return chain.Started(); });
     dialog->close();
-    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_FALSE(dialog->isVisible()) << "no confirmation while generating";
+    EXPECT_TRUE(SessionLogs().isEmpty()) << "an allowed close writes no session log";
 
-    Start();
-    ASSERT_TRUE(WaitForWire(kEnterBootloader));
-    dialog->close();
-    EXPECT_FALSE(dialog->isVisible());
-    PumpFor(100);
-    EXPECT_TRUE(boxes.Boxes().empty());
-    // An allowed close by the close box writes no session log.
-    EXPECT_TRUE(SessionLogs().isEmpty());
-}
-
-TEST_F(TuningDownloadTest, ClosingDuringTheSendAsksAndADeclineGoesOn) {
+    chain.InstallConverter("! VERSION 47\n");
     peer.Expect("b", kAnnouncement);
-    boxes.SetAnswer(QMessageBox::No);
-    Start();
-    WhenSent(1, [this] { dialog->close(); });
-    ASSERT_TRUE(WaitForEnd());
-    EXPECT_EQ(Result(), QDialog::Accepted);
-    ASSERT_EQ(boxes.Boxes().size(), 1u);
-    EXPECT_EQ(boxes.Boxes()[0].title, "Warning...");
-    EXPECT_EQ(boxes.Boxes()[0].text,
-              "Downloading is not finished yet, are you sure quit downloading now?");
-    EXPECT_EQ(
-        ReceivedOnceAsLongAs(kEnterBootloader + Joined(firmwareCommands) + kEnterBootloader +
-                             Joined(eepromCommands)),
-        kEnterBootloader + Joined(firmwareCommands) + kEnterBootloader + Joined(eepromCommands));
-}
-
-TEST_F(TuningDownloadTest, AConfirmedCloseStopsBeforeTheNextCommand) {
-    peer.Expect("b", kAnnouncement);
-    boxes.SetAnswer(QMessageBox::Yes);
-    Start();
-    WhenSent(1, [this] { dialog->close(); });
-    ASSERT_TRUE(WaitForEnd());
-    EXPECT_EQ(Result(), QDialog::Rejected);
-    EXPECT_EQ(boxes.Boxes().size(), 1u);
-    PumpFor(100);
-    EXPECT_EQ(ReceivedOnceAsLongAs(kEnterBootloader + firmwareCommands[0] + firmwareCommands[1]),
-              kEnterBootloader + firmwareCommands[0] + firmwareCommands[1]);
-    EXPECT_EQ(SessionLogs().size(), 1);
-}
-
-TEST_F(TuningDownloadTest, ClosingWhileTheEepromImageWaitsForTheBootloaderAsks) {
-    Start();
-    ASSERT_TRUE(WaitForWire(kEnterBootloader));
-    peer.SendRaw(kAnnouncement);
-    ASSERT_TRUE(WaitForWire(kEnterBootloader + Joined(firmwareCommands) + kEnterBootloader));
-    boxes.SetAnswer(QMessageBox::No);
-    dialog->close();
-    EXPECT_TRUE(dialog->isVisible());
-    ASSERT_EQ(boxes.Boxes().size(), 1u);
-    EXPECT_EQ(boxes.Boxes()[0].title, "Warning...");
+    for (auto answer : {QMessageBox::No, QMessageBox::Yes}) {
+        peer.ClearReceived();
+        boxes.SetAnswer(answer);
+        Start();
+        WhenSent(1, [this] { dialog->close(); });
+        EXPECT_EQ(Result(), answer == QMessageBox::No ? QDialog::Accepted : QDialog::Rejected);
+        EXPECT_EQ(boxes.Titles().last(), "Warning...");
+        const std::string wire = ReceivedOnceAsLongAs(kEnterBootloader + firmwareCommands[0]);
+        EXPECT_EQ(wire.find(firmwareCommands[3]) != std::string::npos, answer == QMessageBox::No);
+    }
 }
 
 TEST_F(TuningDownloadTest, RemovingTheAdapterStopsTheSend) {
     peer.Expect("b", kAnnouncement);
     Start();
     WhenSent(1, [this] { emit window.SignalDeviceDisconnect(); });
-    ASSERT_TRUE(WaitForEnd());
     EXPECT_EQ(Result(), QDialog::Rejected);
     EXPECT_TRUE(boxes.Boxes().empty());
-    PumpFor(100);
-    EXPECT_EQ(ReceivedOnceAsLongAs(kEnterBootloader + firmwareCommands[0] + firmwareCommands[1]),
-              kEnterBootloader + firmwareCommands[0] + firmwareCommands[1]);
+    const std::string twoCommands = kEnterBootloader + firmwareCommands[0] + firmwareCommands[1];
+    EXPECT_EQ(ReceivedOnceAsLongAs(twoCommands + "w"), twoCommands);
 }
 
 #include "TuningDownloadTest.moc"

@@ -6,7 +6,7 @@
 namespace morvex_gui {
 
 BendingRawData::BendingRawData(WindowImp* imp)
-    : State(imp, "(RAW DATA)|(BENDING DATA)|([XYUV](-?\\d+,?)+)"),
+    : State(imp, "(RAW DATA)|(BENDING DATA)|([XYUV](-?\\d++,?)+)"),
       _flags{},
       _numberPattern("(-?\\d+)"),
       _xElectrodes(0),

@@ -9,7 +9,7 @@ constexpr int kSlots = 5;
 constexpr int kTestItemTimer = 0;
 }  // namespace
 
-CoreBorder::CoreBorder(WindowImp* imp) : Normal(imp, "\\(\\s(\\d+,?)+", kSlots) {}
+CoreBorder::CoreBorder(WindowImp* imp) : Normal(imp, "\\(\\s(\\d++,?)+", kSlots) {}
 
 void CoreBorder::ChangeState() {
     State::ChangeState();

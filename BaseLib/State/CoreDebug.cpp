@@ -4,7 +4,7 @@
 
 namespace morvex_gui {
 
-CoreDebug::CoreDebug(WindowImp* imp) : RawData(imp, "(-?\\d+)", "[XY](-?\\d+,?)+") {
+CoreDebug::CoreDebug(WindowImp* imp) : RawData(imp, "(-?\\d+)", "[XY](-?\\d++,?)+") {
     SetMode(g_jitterTest != 0 ? kJitterMode : kDebugMode);
 }
 

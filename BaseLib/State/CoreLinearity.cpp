@@ -10,7 +10,7 @@ constexpr int kSlots = 5;
 constexpr int kTestItemTimer = 0;
 }  // namespace
 
-CoreLinearity::CoreLinearity(WindowImp* imp) : Normal(imp, "\\(\\s(\\d+,?)+", kSlots) {}
+CoreLinearity::CoreLinearity(WindowImp* imp) : Normal(imp, "\\(\\s(\\d++,?)+", kSlots) {}
 
 void CoreLinearity::ChangeState() {
     State::ChangeState();

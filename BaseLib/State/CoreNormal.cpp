@@ -6,7 +6,7 @@ namespace {
 constexpr int kSlots = 5;
 }
 
-CoreNormal::CoreNormal(WindowImp* imp) : Normal(imp, "\\(\\s(\\d+,?)+", kSlots) {}
+CoreNormal::CoreNormal(WindowImp* imp) : Normal(imp, "\\(\\s(\\d++,?)+", kSlots) {}
 
 void CoreNormal::Update() {
     UpdateReport("GREEN");

@@ -20,7 +20,7 @@ int HexValue(char c) {
 }  // namespace
 
 CoreNormalFlag::CoreNormalFlag(WindowImp* imp)
-    : Normal(imp, "\\(\\s(\\d+,?)+(F([0-9A-F]{2}))?", kSlots), _flag(0), _flagChanged(false) {}
+    : Normal(imp, "\\(\\s(\\d++,?)+(F([0-9A-F]{2}))?", kSlots), _flag(0), _flagChanged(false) {}
 
 CoreNormalFlag::~CoreNormalFlag() = default;
 

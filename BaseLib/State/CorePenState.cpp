@@ -10,7 +10,7 @@ constexpr int kPenTipSlot = 8;
 constexpr int kPenEraserSlot = 9;
 }  // namespace
 
-CorePenState::CorePenState(WindowImp* imp) : Normal(imp, "\\(\\s(\\d+,?){16}", kSlots) {}
+CorePenState::CorePenState(WindowImp* imp) : Normal(imp, "\\(\\s(\\d++,?){16}", kSlots) {}
 
 void CorePenState::Update() {
     UpdateReport("GREEN");

@@ -10,7 +10,7 @@ constexpr int kSlots = 5;
 constexpr int kTestItemTimer = 0;
 }  // namespace
 
-CorePrecise::CorePrecise(WindowImp* imp) : Normal(imp, "\\(\\s(\\d+,?)+", kSlots) {}
+CorePrecise::CorePrecise(WindowImp* imp) : Normal(imp, "\\(\\s(\\d++,?)+", kSlots) {}
 
 void CorePrecise::ChangeState() {
     State::ChangeState();

@@ -2,7 +2,7 @@
 
 namespace morvex_gui {
 
-CoreRasterX::CoreRasterX(WindowImp* imp) : RawData(imp, "(-?\\d+)", "[XY](-?\\d+,?)+") {
+CoreRasterX::CoreRasterX(WindowImp* imp) : RawData(imp, "(-?\\d+)", "[XY](-?\\d++,?)+") {
     SetMode(kRasterXMode);
 }
 

@@ -2,7 +2,7 @@
 
 namespace morvex_gui {
 
-CoreRasterY::CoreRasterY(WindowImp* imp) : RawData(imp, "(-?\\d+)", "[XY](-?\\d+,?)+") {
+CoreRasterY::CoreRasterY(WindowImp* imp) : RawData(imp, "(-?\\d+)", "[XY](-?\\d++,?)+") {
     SetMode(kRasterYMode);
 }
 

@@ -25,7 +25,7 @@ float Distance(const PictureView::Position& a, const PictureView::Position& b) {
 }  // namespace
 
 PictureView::PictureView(WindowImp* imp)
-    : State(imp, "\\(\\s(\\d+,?)+"),
+    : State(imp, "\\(\\s(\\d++,?)+"),
       _swipeThreshold(kDefaultSwipeThreshold),
       _zoomThreshold(kDefaultZoomThreshold),
       _pos(kSlots),

@@ -6,7 +6,7 @@ namespace {
 constexpr int kSlots = 20;
 }
 
-QNormal::QNormal(WindowImp* imp) : Normal(imp, "\\(\\s(\\d+\\s?)+", kSlots) {}
+QNormal::QNormal(WindowImp* imp) : Normal(imp, "\\(\\s(\\d++\\s?)+", kSlots) {}
 
 void QNormal::Update() {
     ReadNumbers(_match.size(), false);

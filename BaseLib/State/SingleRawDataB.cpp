@@ -3,6 +3,6 @@
 namespace morvex_gui {
 
 SingleRawDataB::SingleRawDataB(WindowImp* imp)
-    : SingleRawData(imp, "(-?\\d+)", "The button rawdata: (-?\\d+,?)+", 8, 0) {}
+    : SingleRawData(imp, "(-?\\d+)", "The button rawdata: (-?\\d++,?)+", 8, 0) {}
 
 }  // namespace morvex_gui

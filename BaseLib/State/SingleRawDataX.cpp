@@ -3,6 +3,6 @@
 namespace morvex_gui {
 
 SingleRawDataX::SingleRawDataX(WindowImp* imp, int count, int mode)
-    : SingleRawData(imp, "(-?\\d+)", "X(-?\\d+,?)+", count, mode) {}
+    : SingleRawData(imp, "(-?\\d+)", "X(-?\\d++,?)+", count, mode) {}
 
 }  // namespace morvex_gui

@@ -3,6 +3,6 @@
 namespace morvex_gui {
 
 SingleRawDataY::SingleRawDataY(WindowImp* imp, int count, int mode)
-    : SingleRawData(imp, "(-?\\d+)", "Y(-?\\d+,?)+", count, mode) {}
+    : SingleRawData(imp, "(-?\\d+)", "Y(-?\\d++,?)+", count, mode) {}
 
 }  // namespace morvex_gui

@@ -43,6 +43,9 @@ protected:
     // the state owns, so they stay valid after Parse returns.
     boost::match_results<const char*> _result;
     std::string _match;
+    // Repeated number groups take a digit run whole (\d++), so a line
+    // that does not fit fails at once instead of trying every split of a
+    // long number.
     boost::regex _parse;
     WindowImp* _imp;
     bool _initialize;

@@ -6,7 +6,7 @@
 namespace morvex_gui {
 
 TuneMultiFinger::TuneMultiFinger(WindowImp* imp)
-    : State(imp, "[XY](-?\\d+,?)+"),
+    : State(imp, "[XY](-?\\d++,?)+"),
       _numberPattern("(-?\\d+)"),
       _xCount(StringToInt(imp->_settings.GetValue("x_electrodes"))),
       _yCount(StringToInt(imp->_settings.GetValue("y_electrodes"))) {}

@@ -8,6 +8,7 @@
 
 #include "ConfigParameter.h"
 #include "Device.h"
+#include "LineDispatch.h"
 #include "MasterImages.h"
 #include "OperationLog.h"
 #include "ProgramPaths.h"
@@ -93,7 +94,6 @@ void MasterDownloader::Download() {
     LOG4CPLUS_INFO(OperationLogger(), "Master 'Download' button clicked");
     _ui->progressDownload->setMaximum(_pageCount + 1);
     _ui->progressDownload->setValue(0);
-    _downloadStarted = true;
     _packetCount = 0;
     _transferActive = false;
 
@@ -101,6 +101,7 @@ void MasterDownloader::Download() {
     _hexFile = _ui->lineHexPath->text().toLocal8Bit().toStdString();
     _pages.clear();
     if (!image.Load(_hexFile.c_str()) || !image.Parse(_pages)) {
+        _pages.clear();
         QMessageBox box(QMessageBox::Warning, tr("Warning"),
                         tr("Please select a correct hex file to retry!"), QMessageBox::Ok, this);
         box.setInformativeText(QString::fromStdString(image.ErrorText()));
@@ -117,6 +118,8 @@ void MasterDownloader::Download() {
                "the 'Recheck' button and retry downloading.</FONT>"));
         return;
     }
+    // Only now may the opener take the dialog for a download that happened.
+    _downloadStarted = true;
     _transferActive = true;
     ++_packetCount;
     _ui->progressDownload->setValue(_packetCount);
@@ -124,51 +127,43 @@ void MasterDownloader::Download() {
 
 void MasterDownloader::ReadSerialPort() {
     SerialPortDialog::ReadSerialPort();
-    if (_bytesAvailable < 1) {
-        return;
-    }
-    const std::vector<std::string> lines = std::move(_lines);
-    _lines.clear();
-    for (const std::string& line : lines) {
-        if (!HandleLine(line)) {
-            return;
-        }
-    }
+    // Every line counts: an ACK and the "S" after it often share one read.
+    ForEachLine(_lines, [this](const std::string& line) {
+        HandleLine(line);
+        return !_sessionEnded;
+    });
 }
 
-bool MasterDownloader::HandleLine(const std::string& line) {
+void MasterDownloader::HandleLine(const std::string& line) {
     if (line == "C") {
         AppendLog(QStringLiteral("C"));
-        return false;
-    }
-    if (line == "S") {
+    } else if (line == "S") {
         // A stray success before any packet went out must not touch the settings.
         if (_packetCount > 0) {
             ReportSuccess();
         }
-        return false;
-    }
-    if (line == "F") {
+    } else if (line == "F") {
         ReportFailure(
             tr("<FONT COLOR=red>Download fail, please click the 'Recheck' button and "
                "retry downloading.</FONT>"));
-        return false;
-    }
-    if (line == "\x15") {
+    } else if (line == "\x15") {
         LOG4CPLUS_INFO(OperationLogger(), "Check crc error");
         ReportFailure(
             tr("<FONT COLOR=red>Crc check error, please click the 'Recheck' button and "
                "retry downloading.</FONT>"));
-        return false;
-    }
-    if (line == "\x06") {
+    } else if (line == "\x06") {
         SendNextPacket();
-        return false;
-    }
-    if (line == "\x18") {
+    } else if (line == "\x18") {
         AppendLog(QStringLiteral("0x18"));
-        return false;
+        ReportFailure(
+            tr("<FONT COLOR=red>The bootloader cancelled the download, please click the "
+               "'Recheck' button and retry downloading.</FONT>"));
+    } else {
+        HandleBootloaderLine(line);
     }
+}
+
+void MasterDownloader::HandleBootloaderLine(const std::string& line) {
     boost::smatch version;
     if (boost::regex_search(line, version, BootloaderVersionPattern())) {
         LOG4CPLUS_INFO(OperationLogger(), "Check master bootloader version successfully");
@@ -179,7 +174,6 @@ bool MasterDownloader::HandleLine(const std::string& line) {
         LOG4CPLUS_INFO(OperationLogger(), "Master hasn't any app-code.");
         _device->GetBootloaderVersion();
     }
-    return true;
 }
 
 void MasterDownloader::SendNextPacket() {

@@ -26,7 +26,7 @@ public:
     MasterDownloader(Settings* settings, Device* device, QWidget* parent);
     ~MasterDownloader() override;
 
-    // Set by every click on Download, also when the file then proves unusable.
+    // Set once the first packet of a download has been written; never cleared.
     bool DownloadStarted() const { return _downloadStarted; }
 
 public slots:
@@ -45,8 +45,8 @@ private slots:
     void GetVersion();
 
 private:
-    // Handles one reply line; false when the rest of the read is not looked at.
-    bool HandleLine(const std::string& line);
+    void HandleLine(const std::string& line);
+    void HandleBootloaderLine(const std::string& line);
     void SendNextPacket();
     void ReportSuccess();
     void ReportFailure(const QString& message);

@@ -8,10 +8,11 @@
 #include <algorithm>
 
 #include "CoreDevice.h"
-#include "LineSplitter.h"
+#include "LineDispatch.h"
 #include "MorvexGenerator.h"
 #include "OperationLog.h"
 #include "SerialPortDialog.h"
+#include "SlaveBootloaderReplies.h"
 #include "SlaveImages.h"
 #include "ui_SlaveDownloadProgress.h"
 
@@ -40,7 +41,6 @@ SlaveDownloadProgress::SlaveDownloadProgress(Device* device, const char* xmlFile
                                              const char* firmwareFile, QWidget* parent)
     : QDialog(parent),
       _device(device),
-      _pendingLength(0),
       _canClose(true),
       _firmwarePhase(true),
       ui(new Ui::SlaveDownloadProgress),
@@ -49,6 +49,7 @@ SlaveDownloadProgress::SlaveDownloadProgress(Device* device, const char* xmlFile
       _aborted(false),
       _awaitingBootloader(false),
       _ended(false),
+      _sessionLogged(false),
       _generator(nullptr) {
     ui->setupUi(this);
     ui->buttonAccept->setEnabled(true);
@@ -197,33 +198,17 @@ void SlaveDownloadProgress::FinishImage() {
 }
 
 void SlaveDownloadProgress::ReadSerialPort() {
-    if (_device == nullptr || _device->bytesAvailable() < 1) {
+    if (_device == nullptr) {
         return;
     }
+    // One step takes everything the device holds, so no reply waits unread
+    // for an arrival that may never come.
     std::vector<std::string> lines;
-    ReadAvailable(&lines);
-    for (const std::string& line : lines) {
-        if (!HandleLine(line)) {
-            break;
-        }
+    while (_reader.Read(*_device) != ReadResult::Nothing) {
+        std::vector<std::string>& read = _reader.Lines();
+        lines.insert(lines.end(), read.begin(), read.end());
     }
-}
-
-// Reads in pieces that fit the pending buffer; an unfinished reply that
-// would fill it is noise and is dropped so the next bytes still fit.
-void SlaveDownloadProgress::ReadAvailable(std::vector<std::string>* lines) {
-    while (_device->bytesAvailable() > 0) {
-        if (_pendingLength >= kBufferSize) {
-            _pendingLength = 0;
-        }
-        const qint64 read =
-            _device->read(_pendingBuffer + _pendingLength, kBufferSize - _pendingLength);
-        if (read <= 0) {
-            return;
-        }
-        _pendingLength += static_cast<int>(read);
-        SplitLines(_pendingBuffer, &_pendingLength, lines);
-    }
+    ForEachLine(lines, [this](const std::string& line) { return HandleLine(line); });
 }
 
 bool SlaveDownloadProgress::HandleLine(const std::string& line) {
@@ -243,13 +228,57 @@ bool SlaveDownloadProgress::HandleLine(const std::string& line) {
         ReportTimeOut();
         return false;
     }
+    std::vector<std::string> flagLines;
+    if (IsBootloaderError(line, &flagLines)) {
+        ReportBootloaderError(line, flagLines);
+        return false;
+    }
     return true;
 }
 
-void SlaveDownloadProgress::ReportTimeOut() {
+bool SlaveDownloadProgress::IsBootloaderError(const std::string& line,
+                                              std::vector<std::string>* flagLines) const {
+    boost::smatch match;
+    int flags = 0;
+    if (boost::regex_search(line, match, SlaveBootloaderReplies::Acknowledge())) {
+        flags = SlaveBootloaderReplies::HexNumber(match[1].str());
+        if (flags == 0) {
+            return false;
+        }
+    } else if (boost::regex_search(line, match, SlaveBootloaderReplies::Fail())) {
+        flags = SlaveBootloaderReplies::HexNumber(match[3].str());
+    } else {
+        return false;
+    }
+    *flagLines = SlaveBootloaderReplies::StatusFlagLines(flags);
+    return true;
+}
+
+// The image was not written whole: the panel must not be taken for tuned.
+void SlaveDownloadProgress::ReportBootloaderError(const std::string& line,
+                                                  const std::vector<std::string>& flagLines) {
+    LOG4CPLUS_WARN(OperationLogger(), "Tune download bootloader error: " << line);
+    ui->textBrowser->append(QStringLiteral("<FONT COLOR=red>") +
+                            QString::fromLatin1(line.c_str()).toHtmlEscaped() +
+                            QStringLiteral("</FONT>"));
+    for (const std::string& flagLine : flagLines) {
+        ui->textBrowser->append(QString::fromStdString(flagLine));
+    }
+    ui->textBrowser->append(QStringLiteral("<FONT COLOR=red>The slave download fail!</FONT>"));
+    Abort();
+    QMessageBox::warning(parentWidget(), QStringLiteral("Download Fail"),
+                         QStringLiteral("<FONT COLOR=red>The slave download fail!</FONT>"),
+                         QMessageBox::Ok);
+}
+
+void SlaveDownloadProgress::Abort() {
     _aborted = true;
     _canClose = true;
     reject();
+}
+
+void SlaveDownloadProgress::ReportTimeOut() {
+    Abort();
     QMessageBox::question(parentWidget(), QStringLiteral("Enter Drawing Mode..."),
                           QStringLiteral("<FONT COLOR=red>Time out error!Please check the "
                                          "connection of slave and retry downloading.</FONT>"),
@@ -257,9 +286,7 @@ void SlaveDownloadProgress::ReportTimeOut() {
 }
 
 void SlaveDownloadProgress::DeviceDisconnect() {
-    _aborted = true;
-    _canClose = true;
-    reject();
+    Abort();
 }
 
 void SlaveDownloadProgress::closeEvent(QCloseEvent* event) {
@@ -279,7 +306,11 @@ void SlaveDownloadProgress::closeEvent(QCloseEvent* event) {
 }
 
 void SlaveDownloadProgress::done(int result) {
-    SerialPortDialog::WriteSessionLog(ui->textBrowser, QString::fromLatin1(kSessionTag));
+    // A send that stops on an abort ends the dialog once more.
+    if (!_sessionLogged) {
+        _sessionLogged = true;
+        SerialPortDialog::WriteSessionLog(ui->textBrowser, QString::fromLatin1(kSessionTag));
+    }
     _ended = true;
     QDialog::done(result);
 }

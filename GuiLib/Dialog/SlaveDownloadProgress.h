@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "ReplyReader.h"
+
 class QCloseEvent;
 class MorvexGenerator;
 
@@ -21,7 +23,8 @@ class Device;
 // the firmware image and after it the generated EEPROM image through the
 // slave bootloader. Each image goes out open-loop once the bootloader has
 // announced itself, at a fixed pace, every command shown in the log; a
-// "TIME_OUT" report, the adapter's removal or a confirmed close stops it.
+// "TIME_OUT" report, an error flag of the bootloader, the adapter's removal
+// or a confirmed close stops it.
 // Every accept or reject leaves a "TuneDownload" session log.
 //
 // The opener disconnects its own reader from the device, runs the dialog
@@ -30,8 +33,6 @@ class Device;
 class SlaveDownloadProgress : public QDialog {
     Q_OBJECT
 public:
-    static constexpr int kBufferSize = 8192;
-
     SlaveDownloadProgress(Device* device, const char* xmlFile, const char* firmwareFile,
                           QWidget* parent);
     ~SlaveDownloadProgress() override;
@@ -57,12 +58,15 @@ private:
     // False when the lines after this one are not to be looked at.
     bool HandleLine(const std::string& line);
     void ReportTimeOut();
-    void ReadAvailable(std::vector<std::string>* lines);
+    // An acknowledgement with status flags or a failure report.
+    bool IsBootloaderError(const std::string& line, std::vector<std::string>* flagLines) const;
+    void ReportBootloaderError(const std::string& line, const std::vector<std::string>& flagLines);
+    void Abort();
     void EnterBootloader();
 
     Device* _device;
-    char _pendingBuffer[kBufferSize];
-    int _pendingLength;
+    // Every reply counts here: a burst is cut into lines, not dropped.
+    ReplyReader _reader{OverflowRule::KeepBurst};
     bool _canClose;
     bool _firmwarePhase;
     std::unique_ptr<Ui::SlaveDownloadProgress> ui;
@@ -76,6 +80,7 @@ private:
     // The dialog has been accepted, rejected or closed: late events of the
     // tool chain or the bridge start nothing more.
     bool _ended;
+    bool _sessionLogged;
     MorvexGenerator* _generator;
 };
 

@@ -9,15 +9,14 @@
 #include <algorithm>
 #include <boost/regex.hpp>
 #include <cstdlib>
-#include <cstring>
-#include <limits>
 
 #include "ConfigParameter.h"
 #include "CoreDevice.h"
-#include "LineSplitter.h"
+#include "LineDispatch.h"
 #include "OperationLog.h"
 #include "ProgramPaths.h"
 #include "Settings.h"
+#include "SlaveBootloaderReplies.h"
 #include "SlaveImages.h"
 #include "StringConvert.h"
 #include "ui_SlaveDownloader.h"
@@ -34,9 +33,7 @@ constexpr float kHandshakeMasterVersion = 5.9f;
 
 struct ReplyPatterns {
     boost::regex bootloader{"Bootloader information: (([0-9A-F]{2}\\s){3}([0-9A-F]{2})\\s)"};
-    boost::regex acknowledge{"[0-9A-F]{2}\\s[0-9A-F]{2}\\s([0-9A-F]{2})\\s([0-9A-F]{2})\\s"};
     boost::regex success{"S[0-9A-F]{2}\\s[0-9A-F]{2}\\s[0-9A-F]{2}"};
-    boost::regex fail{"F([0-9A-F]{2})\\s([0-9A-F]{2})\\s([0-9A-F]{2})"};
     boost::regex twoBytesAtEnd{"[0-9A-F]{2}\\s[0-9A-F]{2}\\s$"};
     boost::regex slaveLost{"(I2C_TIME_OUT)|(I2C_MTX_NACK_ADDRESS)|(I2C_MRX_NACK_ADDRESS)"};
 };
@@ -45,24 +42,6 @@ const ReplyPatterns& Patterns() {
     static const ReplyPatterns patterns;
     return patterns;
 }
-
-int HexNumber(const std::string& text) {
-    return static_cast<int>(std::strtol(text.c_str(), nullptr, 16));
-}
-
-// One log line per set bit of the slave bootloader's status byte.
-struct StatusFlag {
-    int bit;
-    const char* line;
-};
-constexpr StatusFlag kStatusFlags[] = {
-    {0x01, "<FONT COLOR=red>Time out error!</FONT>"},
-    {0x02, "<FONT COLOR=red>I2C packet CRC error!</FONT>"},
-    {0x04, "<FONT COLOR=red>APP lock flag error!"},
-    {0x08, "<FONT COLOR=red>Flash programmation hardware error!</FONT>"},
-    {0x10, "<FONT COLOR=red>Flash programmation CRC error!</FONT>"},
-    {0x20, "<FONT COLOR=red>Flash eeprom hardware error!</FONT>"},
-};
 
 const char* const kRecheckAdvice =
     "<FONT COLOR=darkviolet>You can select a correct vmx file and click the 'Recheck' button to "
@@ -89,9 +68,6 @@ SlaveDownloader::SlaveDownloader(Settings* settings, Device* device, QWidget* pa
       _commandIndex(0),
       _oldMaster(true),
       _device(device),
-      _lines(),
-      _pendingLength(0),
-      _bytesAvailable(0),
       _abort(false),
       _sessionEnded(false) {
     ui->setupUi(this);
@@ -105,6 +81,10 @@ SlaveDownloader::SlaveDownloader(Settings* settings, Device* device, QWidget* pa
     connect(ui->buttonRetry, &QPushButton::clicked, this, &SlaveDownloader::RetryGetVersion);
     if (_device != nullptr) {
         connect(_device, &QIODevice::readyRead, this, &SlaveDownloader::ReadSerialPort);
+    }
+    // Only the main windows carry the removal signal.
+    if (parent != nullptr && parent->metaObject()->indexOfSignal("SignalDeviceDisconnect()") >= 0) {
+        connect(parent, SIGNAL(SignalDeviceDisconnect()), this, SLOT(DeviceDisconnect()));
     }
     ConfigParameter file;
     if (_settings != nullptr && _settings->GetParameter("slave_download_file", file) &&
@@ -178,14 +158,20 @@ bool SlaveDownloader::LoadVmxFile(const char* fileName) {
     if (_settings != nullptr) {
         _settings->GetParameter("port_bit_rate", speed);
     }
+    bool built = false;
     if (speed.GetValue() == "230400") {
-        image.BuildCommands(&_commands);
+        built = image.BuildCommands(&_commands);
     } else if (speed.GetValue() == "460800") {
-        image.BuildCommandsHighSpeed(&_commands);
+        built = image.BuildCommandsHighSpeed(&_commands);
     } else {
         Warn(loadFail, tr("Please select a correct vmx file for slave."),
              tr("The port speed setting \"port_bit_rate\" is \"%1\"; it must be 230400 or 460800.")
                  .arg(QString::fromLocal8Bit(speed.GetValue().c_str())));
+        return false;
+    }
+    if (!built) {
+        Warn(loadFail, tr("Please select a correct vmx file for slave."),
+             QString::fromStdString(image.ErrorText()));
         return false;
     }
     if (image.GetVersion().empty()) {
@@ -229,6 +215,8 @@ void SlaveDownloader::Download() {
         return;
     }
     ui->buttonDownload->setEnabled(false);
+    // A recheck between two records would restart the slave's bootloader.
+    ui->buttonRetry->setEnabled(false);
     _downloadStarted = true;
     _vmxFile = file.toStdString();
     _downloading = true;
@@ -292,9 +280,9 @@ void SlaveDownloader::SendNextRecord(const std::string& reply) {
 void SlaveDownloader::RunTimedDownload() {
     QPointer<SlaveDownloader> alive(this);
     for (; _commandIndex < static_cast<int>(_commands.size()); ++_commandIndex) {
-        if (_abort) {
-            _downloading = false;
-            accept();
+        // An "F" reply or a lost slave ends the download between two records.
+        if (_abort || !_downloading) {
+            StopTimedDownload();
             return;
         }
         const std::string entry = _commands[static_cast<size_t>(_commandIndex)];
@@ -305,6 +293,11 @@ void SlaveDownloader::RunTimedDownload() {
             _device->Send(entry.c_str());
             AppendLog(entry);
         }
+        if (WriteFailed()) {
+            LOG4CPLUS_INFO(OperationLogger(), "Slave disconnect when downloading");
+            _abort = true;
+            continue;
+        }
         _device->Sleep(kTimedPauseMs);
         QCoreApplication::processEvents(QEventLoop::AllEvents, kTimedEventMs);
         if (!alive) {
@@ -313,9 +306,8 @@ void SlaveDownloader::RunTimedDownload() {
         ui->progressDownload->setValue(_commandIndex);
     }
     // A slave lost during the last record is no success.
-    if (_abort) {
-        _downloading = false;
-        accept();
+    if (_abort || !_downloading) {
+        StopTimedDownload();
         return;
     }
     _device->Sleep(kTimedPauseMs);
@@ -327,53 +319,31 @@ void SlaveDownloader::RunTimedDownload() {
     _device->Sleep(kTimedPauseMs);
 }
 
-// --- replies ---------------------------------------------------------------
-
-bool SlaveDownloader::ReadLines() {
-    if (_device == nullptr) {
-        return false;
+void SlaveDownloader::StopTimedDownload() {
+    // An "F" reply has told its failure already.
+    if (_downloading) {
+        _downloading = false;
+        AppendLog(QStringLiteral("<FONT COLOR=red>The slave download fail!</FONT>"));
     }
-    const qint64 available = _device->bytesAvailable();
-    _bytesAvailable =
-        static_cast<int>(std::min<qint64>(available, std::numeric_limits<int>::max()));
-    if (_bytesAvailable <= 0) {
-        return false;
-    }
-    const qint64 read = _device->read(_readBuffer, kBufferSize);
-    _lines.clear();
-    if (read <= 0) {
-        return false;
-    }
-    const int count = static_cast<int>(read);
-    // A read this large means replies were missed: the half line goes too.
-    if (count >= kOverflowRead) {
-        _pendingLength = 0;
-        return false;
-    }
-    // An unfinished reply that would run past the buffer is noise.
-    if (count > kBufferSize - _pendingLength) {
-        _pendingLength = 0;
-    }
-    std::memcpy(_pendingBuffer + _pendingLength, _readBuffer, static_cast<size_t>(count));
-    _pendingLength += count;
-    SplitLines(_pendingBuffer, &_pendingLength, &_lines);
-    return !_lines.empty();
+    reject();
 }
 
+// A port that hung up (the adapter pulled) refuses every write.
+bool SlaveDownloader::WriteFailed() const {
+    return _device->lastError() == E_WRITE_FAILED;
+}
+
+// --- replies ---------------------------------------------------------------
+
 void SlaveDownloader::ReadSerialPort() {
-    if (!ReadLines()) {
+    if (_device == nullptr || _reader.Read(*_device) != ReadResult::Read) {
         return;
     }
-    // Handling a line lets GUI events run, which may read again and refill
-    // _lines; this walk keeps its own list.
-    const std::vector<std::string> lines = std::move(_lines);
-    _lines.clear();
+    // Handling a line lets GUI events run, which may read again; the walk
+    // keeps its own list.
     QPointer<SlaveDownloader> alive(this);
-    for (const std::string& line : lines) {
-        if (!HandleLine(line) || !alive) {
-            return;
-        }
-    }
+    ForEachLine(_reader.Lines(),
+                [this, &alive](const std::string& line) { return HandleLine(line) && alive; });
 }
 
 bool SlaveDownloader::HandleLine(const std::string& line) {
@@ -387,7 +357,7 @@ bool SlaveDownloader::HandleLine(const std::string& line) {
         }
         return true;
     }
-    if (boost::regex_search(line, match, patterns.acknowledge)) {
+    if (boost::regex_search(line, match, SlaveBootloaderReplies::Acknowledge())) {
         return HandleAcknowledge(match[0].str(), match[1].str());
     }
     if (boost::regex_search(line, match, patterns.success)) {
@@ -397,7 +367,7 @@ bool SlaveDownloader::HandleLine(const std::string& line) {
         }
         return true;
     }
-    if (boost::regex_search(line, match, patterns.fail)) {
+    if (boost::regex_search(line, match, SlaveBootloaderReplies::Fail())) {
         if (_downloadStarted) {
             HandleFailReply(match[0].str(), match[1].str(), match[2].str(), match[3].str());
         }
@@ -424,7 +394,7 @@ bool SlaveDownloader::HandleAcknowledge(const std::string& text, const std::stri
     if (!_downloading) {
         return true;
     }
-    const int status = HexNumber(flags);
+    const int status = SlaveBootloaderReplies::HexNumber(flags);
     if (status != 0) {
         ReportStatusFlags(status);
         ReportFailure();
@@ -444,10 +414,11 @@ void SlaveDownloader::HandleFailReply(const std::string& text, const std::string
     LOG4CPLUS_INFO(OperationLogger(), "Check crc error");
     AppendLog("<FONT COLOR=red>" + text + "</FONT>");
     AppendLog(QStringLiteral("<FONT COLOR=red>The slave download fail!</FONT>"));
-    const int errorLine = HexNumber(lineHigh) * 256 + HexNumber(lineLow);
+    const int errorLine = SlaveBootloaderReplies::HexNumber(lineHigh) * 256 +
+                          SlaveBootloaderReplies::HexNumber(lineLow);
     AppendLog(
         QStringLiteral("<FONT COLOR=red>The number of error line is %1</FONT>").arg(errorLine));
-    ReportStatusFlags(HexNumber(flags));
+    ReportStatusFlags(SlaveBootloaderReplies::HexNumber(flags));
     ReportFailure();
 }
 
@@ -474,10 +445,8 @@ void SlaveDownloader::ReportSuccess(const std::string& reply) {
 }
 
 void SlaveDownloader::ReportStatusFlags(int flags) {
-    for (const StatusFlag& flag : kStatusFlags) {
-        if ((flags & flag.bit) != 0) {
-            AppendLog(QString::fromLatin1(flag.line));
-        }
+    for (const std::string& line : SlaveBootloaderReplies::StatusFlagLines(flags)) {
+        AppendLog(QString::fromStdString(line));
     }
 }
 
@@ -487,13 +456,13 @@ void SlaveDownloader::ReportFailure() {
     FinishButton(tr("Fail"));
 }
 
-// The Download button becomes the dialog's OK or Fail button.
 void SlaveDownloader::FinishButton(const QString& text) {
     disconnect(ui->buttonDownload, &QPushButton::clicked, this, &SlaveDownloader::Download);
     ui->buttonDownload->setText(text);
     connect(ui->buttonDownload, &QPushButton::clicked, this, &QDialog::accept,
             Qt::UniqueConnection);
     ui->buttonDownload->setEnabled(true);
+    ui->buttonRetry->setEnabled(true);
 }
 
 void SlaveDownloader::SaveDownloadFile() {

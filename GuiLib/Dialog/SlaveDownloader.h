@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "ReplyReader.h"
+
 class QCloseEvent;
 class Settings;
 
@@ -22,22 +24,18 @@ class Device;
 // sends them, reading the bridge's replies itself while it is open. With a
 // bridge firmware of 5.9 or later ("Master_version") each record waits for
 // the bridge's acknowledgement; older bridges get every record at a fixed
-// pace followed by "Q". The opener runs it with exec() and treats it as a
-// finished download when it was accepted or DownloadStarted() is true.
+// pace followed by "Q"; an "F" reply, a lost slave or a hung-up port stops
+// that pace and ends the dialog rejected. The opener runs it with exec() and
+// treats it as a finished download when it was accepted or DownloadStarted()
+// is true. `parent` may carry SignalDeviceDisconnect() (the main windows do).
 class SlaveDownloader : public QDialog {
     Q_OBJECT
 public:
-    static constexpr int kBufferSize = 8192;
-    // One read this large means the dialog fell behind the bridge.
-    static constexpr int kOverflowRead = 4096;
-
     SlaveDownloader(Settings* settings, Device* device, QWidget* parent);
     ~SlaveDownloader() override;
 
     // Set once an image has loaded and its download has begun; never cleared.
     bool DownloadStarted() const { return _downloadStarted; }
-    // True for a bridge below 5.9: records at a fixed pace, no handshake.
-    bool TimedMode() const { return _oldMaster; }
 
 public slots:
     // Every way out of the dialog (OK, Fail, the close button) ends the
@@ -61,8 +59,6 @@ private slots:
 private:
     bool LoadVmxFile(const char* fileName);
     void Warn(const QString& title, const QString& text, const QString& reason = QString());
-    // One read into _lines; false when nothing is to be handled.
-    bool ReadLines();
     // Handles one reply line; false when the rest of the read is dropped.
     bool HandleLine(const std::string& line);
     bool HandleAcknowledge(const std::string& text, const std::string& flags);
@@ -71,6 +67,9 @@ private:
     bool HandleSlaveLost();
     void StartHandshake();
     void RunTimedDownload();
+    // Ends a timed download that could not finish: nothing was stored.
+    void StopTimedDownload();
+    bool WriteFailed() const;
     // Sends the next record after the delays in front of it; a list that
     // ends in delays finishes as a success with `reply`.
     void SendNextRecord(const std::string& reply);
@@ -79,6 +78,7 @@ private:
     void ReportSuccess(const std::string& reply);
     void ReportStatusFlags(int flags);
     void ReportFailure();
+    // The Download button becomes the dialog's OK or Fail button.
     void FinishButton(const QString& text);
     void SaveDownloadFile();
     void AppendLog(const QString& html);
@@ -98,11 +98,8 @@ private:
     int _commandIndex;
     bool _oldMaster;
     Device* _device;
-    std::vector<std::string> _lines;
-    int _pendingLength;
-    char _pendingBuffer[kBufferSize];
-    char _readBuffer[kBufferSize];
-    int _bytesAvailable;
+    // A read of a burst means the dialog fell behind the bridge: it is dropped.
+    ReplyReader _reader{OverflowRule::DropBurst};
     bool _abort;
     bool _sessionEnded;
 };

@@ -3,7 +3,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
+#include <QSaveFile>
 
 #include "OperationLog.h"
 #include "ProgramPaths.h"
@@ -141,13 +143,41 @@ void TunePathSettings::EnterTuneMode() {
 }
 
 void TunePathSettings::accept() {
-    StorePath("tune_xml_file", ui.lineXmlPath->text());
-    const QString copy = platform::ProgramFilePath(QStringLiteral("tune_xml.tmp"));
-    if (QFile::exists(copy)) {
-        QFile::remove(copy);
+    const QString pattern = ui.lineXmlPath->text();
+    if (IsWorkingCopy(pattern)) {
+        QMessageBox::warning(this, tr("File Path set error..."),
+                             tr("The pattern file is the tuning working copy itself, please "
+                                "select the pattern xml file."),
+                             QMessageBox::Ok);
+        _download = false;
+        return;
     }
-    if (!ui.lineXmlPath->text().isEmpty()) {
-        QFile::copy(ui.lineXmlPath->text(), copy);
-    }
+    StorePath("tune_xml_file", pattern);
+    PlaceWorkingCopy(pattern);
     QDialog::accept();
+}
+
+bool TunePathSettings::IsWorkingCopy(const QString& pattern) const {
+    const QFileInfo source(pattern);
+    return !pattern.isEmpty() && source.exists() &&
+           source.canonicalFilePath() ==
+               QFileInfo(platform::ProgramFilePath(QStringLiteral("tune_xml.tmp")))
+                   .canonicalFilePath();
+}
+
+// The working copy is replaced only by a complete new one: the pattern is
+// read whole, written beside it and renamed over it. A pattern that cannot be
+// read leaves the working copy as it was.
+void TunePathSettings::PlaceWorkingCopy(const QString& pattern) {
+    if (pattern.isEmpty()) {
+        return;
+    }
+    QFile in(pattern);
+    QSaveFile out(platform::ProgramFilePath(QStringLiteral("tune_xml.tmp")));
+    const bool placed = in.open(QIODevice::ReadOnly) && out.open(QIODevice::WriteOnly) &&
+                        out.write(in.readAll()) == in.size() && out.commit();
+    if (!placed) {
+        LOG4CPLUS_WARN(OperationLogger(),
+                       "Pattern xml not copied to tune_xml.tmp: " << pattern.toStdString());
+    }
 }

@@ -12,7 +12,8 @@ class Settings;
 // line, can check the pattern in the maker's configuration tool, and ends
 // either with a download of the tuning images first or with the statement
 // that they are on the panel already. Leaves the pattern's working copy
-// "tune_xml.tmp" in the program's directory when accepted.
+// "tune_xml.tmp" in the program's directory when accepted; a pattern that
+// cannot be read leaves the copy as it was, and the copy itself is refused.
 class TunePathSettings : public QDialog {
     Q_OBJECT
 public:
@@ -37,6 +38,8 @@ private slots:
 
 private:
     void SaveSettings();
+    bool IsWorkingCopy(const QString& pattern) const;
+    void PlaceWorkingCopy(const QString& pattern);
     void StorePath(const char* key, const QString& path);
 
     bool _download = false;

@@ -3,9 +3,13 @@
 #include <boost/make_shared.hpp>
 #include <boost/shared_ptr.hpp>
 
+#include <QPushButton>
+#include <string>
+
 #include "BridgePeer.h"
 #include "CloseState.h"
 #include "CoreDevice.h"
+#include "EventPump.h"
 #include "RecordingWindowImp.h"
 #include "SleepRecorder.h"
 #include "TempProgramDir.h"
@@ -20,4 +24,18 @@ struct BridgeBench {
     boost::shared_ptr<morvex_gui::State> current = boost::make_shared<morvex_gui::CloseState>(&imp);
     BridgePeer peer;
     morvex_gui::CoreDevice device{&imp, &current};
+
+    // Sends `bytes` as they stand and lets the code under test read them all.
+    void ReplyAndSettle(const std::string& bytes) {
+        peer.SendRaw(bytes);
+        peer.WaitUntilSent();
+        PumpFor(60);
+        PumpUntil([this] { return device.bytesAvailable() == 0; }, 1000);
+    }
+
+    // A widget of a form, found by its object name.
+    template <class T = QPushButton>
+    static T* Child(const QObject* parent, const char* name) {
+        return parent->findChild<T*>(QString::fromLatin1(name));
+    }
 };

@@ -31,6 +31,15 @@ public:
         };
     }
 
+    // A step for a dialog of class DialogT that waits until `done` holds.
+    template <class DialogT>
+    static Step Until(std::function<bool(DialogT&)> done) {
+        return [done](QWidget* modal) {
+            auto* dialog = qobject_cast<DialogT*>(modal);
+            return dialog != nullptr && done(*dialog);
+        };
+    }
+
     // Picks `file` in a file dialog; an empty name cancels it.
     static Step PickFile(const QString& file);
     // Presses `button` of a message box; keeps "title: text" in `seen`.

@@ -1,23 +1,28 @@
 #include "DrovanelFixture.h"
 
 #include <QAbstractButton>
-#include <QAction>
 #include <QApplication>
 #include <QComboBox>
-#include <QElapsedTimer>
-#include <QThread>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSpinBox>
+#include <QStackedWidget>
+#include <QStatusBar>
+#include <QTableWidget>
+#include <QToolBar>
 #include <algorithm>
 
 #include "BridgePeer.h"
-#include "Drovanel.h"
-
-namespace {
-constexpr int kPollMs = 5;
-}  // namespace
+#include "DisplayView.h"
+#include "EventPump.h"
 
 MessageBoxCatcher::MessageBoxCatcher(QMessageBox::StandardButton answer) : _answer(answer) {
     connect(&_timer, &QTimer::timeout, this, &MessageBoxCatcher::Poll);
-    _timer.start(kPollMs);
+    _timer.start(5);
 }
 
 QStringList MessageBoxCatcher::Titles() const {
@@ -34,8 +39,7 @@ void MessageBoxCatcher::Poll() {
         return;
     }
     _busy = true;
-    _boxes.push_back(
-        {box->windowTitle(), box->text(), box->icon(), box->parentWidget() != nullptr});
+    _boxes.push_back({box->windowTitle(), box->text()});
     if (_onShown) {
         _onShown();
     }
@@ -47,8 +51,6 @@ void MessageBoxCatcher::Poll() {
     _busy = false;
 }
 
-DrovanelFixture::DrovanelFixture() = default;
-
 DrovanelFixture::~DrovanelFixture() {
     Destroy();
 }
@@ -58,15 +60,66 @@ Drovanel& DrovanelFixture::Create() {
     return *_window;
 }
 
-void DrovanelFixture::Destroy() {
-    _window.reset();
+void DrovanelFixture::Do(QWidget& root, const QString& step) {
+    const QRegularExpression separator("[=#(]");
+    const QByteArray name = step.section(separator, 0, 0).toLatin1();
+    const QString value = step.section(separator, 1).remove(')');
+    if (step.contains('(')) {
+        QMetaObject::invokeMethod(&root, name, Q_ARG(int, value.toInt()));
+    } else if (auto* table = root.findChild<QTableWidget*>(name)) {
+        qobject_cast<QPushButton*>(table->cellWidget(value.toInt(), 0))->click();
+    } else if (auto* spin = root.findChild<QSpinBox*>(name)) {
+        spin->setValue(value.toInt());
+    } else if (auto* list = root.findChild<QListWidget*>(name)) {
+        list->setCurrentRow(value.toInt());
+    } else if (auto* line = root.findChild<QLineEdit*>(name)) {
+        line->setText(value);
+    } else if (auto* combo = root.findChild<QComboBox*>(name)) {
+        combo->setCurrentText(value);
+    } else if (auto* button = root.findChild<QAbstractButton*>(name)) {
+        button->click();
+    } else {
+        root.findChild<QAction*>(name)->trigger();
+    }
+}
+
+bool DrovanelFixture::Run(const QString& step, std::deque<DialogScript::Step> dialogs) {
+    DialogScript script(std::move(dialogs));
+    Do(step);
+    return PumpUntil([&] { return script.Done(); });
+}
+
+QString DrovanelFixture::Panel() const {
+    return Find<QStackedWidget>("controlPanel")->currentWidget()->objectName();
+}
+
+QString DrovanelFixture::Status(const char* key) const {
+    for (QLabel* label : _window->statusBar()->findChildren<QLabel*>()) {
+        if (label->text().contains(QLatin1String(key))) {
+            return label->text();
+        }
+    }
+    return QString();
+}
+
+QComboBox* DrovanelFixture::ToolBarList(bool speeds) const {
+    return _window->findChild<QComboBox*>(speeds ? QStringLiteral("speedCombo")
+                                                 : QStringLiteral("portCombo"));
+}
+
+boost::shared_ptr<morvex_gui_qtlib::Scene> DrovanelFixture::Scene() const {
+    return _window->findChild<morvex_gui_qtlib::DisplayView*>()->GetScene();
+}
+
+QByteArray DrovanelFixture::SavedConfig() {
+    Destroy();
+    return Dir().Read(QStringLiteral("config.ini"));
 }
 
 bool DrovanelFixture::OpenPort(BridgePeer& peer, const QString& speed) {
-    Drovanel& window = Window();
-    window.PortCombo()->setCurrentText(peer.PortName());
-    window.SpeedCombo()->setCurrentText(speed);
-    window.Form().actionOpen->trigger();
+    ToolBarList(false)->setCurrentText(peer.PortName());
+    ToolBarList(true)->setCurrentText(speed);
+    Action("actionOpen")->trigger();
     return peer.WaitForText("v");
 }
 
@@ -75,43 +128,33 @@ bool DrovanelFixture::OpenChecked(BridgePeer& peer, const std::string& master) {
     if (!OpenPort(peer)) {
         return false;
     }
-    Drovanel& window = Window();
     // Both EEPROM blocks end in "Z", and each matching structure version
     // answers with one more: the exchange is over after the fourth.
-    const bool settled = WaitUntil([&] {
+    const bool settled = PumpUntil([&] {
         const std::string received = peer.Received();
         return std::count(received.begin(), received.end(), 'Z') == 4;
     });
-    Spin(20);
-    return settled && window.Form().actionUserMode->isChecked() &&
-           window.Form().controlPanel->currentWidget() == window.Form().userPanel;
+    PumpFor(20);
+    return settled && Panel() == "userPanel";
 }
 
-bool DrovanelFixture::WaitUntil(const std::function<bool()>& done, int timeoutMs) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > timeoutMs) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(2);
-    }
-    return true;
-}
-
-void DrovanelFixture::Spin(int milliseconds) {
-    WaitUntil([] { return false; }, milliseconds);
+void DrovanelFixture::SendAsOneRead(BridgePeer& peer, const std::string& bytes) {
+    Action("action_Stop")->trigger();
+    peer.SendRaw(bytes.substr(0, bytes.size() - 1));
+    peer.WaitUntilSent();
+    PumpFor(100);
+    Action("action_Stop")->trigger();
+    peer.SendRaw(bytes.substr(bytes.size() - 1));
+    peer.WaitUntilSent();
+    PumpFor(50);
 }
 
 void DrovanelFixture::AnswerStartUp(BridgePeer& peer, const std::string& master,
                                     const std::string& registerContent) {
     peer.Expect("v", MasterLine(master) + "\r");
     peer.Expect("a",
-                "Slave version: ZT-1.0\r"
-                "Number of x electrodes: 0x05\r"
+                "Slave version: ZT-1.0\rNumber of x electrodes: 0x05\r"
                 "Number of y electrodes: 0x04\r");
     peer.Expect("r0000", "Read register content: " + registerContent +
-                             "\r"
-                             "The eeprom structure version: 0x15\r");
+                             "\rThe eeprom structure version: 0x15\r");
 }

@@ -1,19 +1,23 @@
 #pragma once
 
-#include <QByteArray>
+#include <QAction>
 #include <QMessageBox>
-#include <QObject>
-#include <QString>
 #include <QTimer>
+#include <boost/shared_ptr.hpp>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "DialogScript.h"
+#include "Drovanel.h"
 #include "ProgramFolderFixture.h"
 
 class BridgePeer;
-class Drovanel;
+class QComboBox;
+namespace morvex_gui_qtlib {
+class Scene;
+}
 
 // Answers the modal message boxes that come up while it lives and keeps what
 // they said. A box is answered from inside its own event loop, so a test can
@@ -23,16 +27,14 @@ public:
     struct Box {
         QString title;
         QString text;
-        QMessageBox::Icon icon;
-        bool hasParent;
     };
 
     explicit MessageBoxCatcher(QMessageBox::StandardButton answer = QMessageBox::Ok);
-
     void SetAnswer(QMessageBox::StandardButton answer) { _answer = answer; }
     void SetOnShown(std::function<void()> onShown) { _onShown = std::move(onShown); }
     const std::vector<Box>& Boxes() const { return _boxes; }
     QStringList Titles() const;
+    void Clear() { _boxes.clear(); }
 
 private:
     void Poll();
@@ -44,29 +46,52 @@ private:
     bool _busy = false;
 };
 
-// What every test of the engineering window needs: the program folder of
-// ProgramFolderFixture and the window itself.
+// The engineering window in a scratch program folder, and its widgets as the
+// engineer finds them: the form's by object name, the tool bar's lists and
+// the status line's captions by what they show.
 class DrovanelFixture : public ProgramFolderFixture {
 public:
-    DrovanelFixture();
     ~DrovanelFixture();
-
     Drovanel& Create();
     // Destroys the window as closing the program does (settings saved, log lines).
-    void Destroy();
+    void Destroy() { _window.reset(); }
     Drovanel& Window() { return *_window; }
+    template <class T = QWidget>
+    T* Find(const char* name) const {
+        return _window->findChild<T*>(QString::fromLatin1(name));
+    }
+    QAction* Action(const char* name) const { return Find<QAction>(name); }
+    // One engineer's step in `root` (the window or a dialog): "name=value"
+    // sets a spin box, list row, line or combo entry, "table#row" clicks a
+    // function table's button, "Slot(n)" calls a slot, and a bare name clicks
+    // a button or triggers an action.
+    static void Do(QWidget& root, const QString& step);
+    void Do(const QString& step) { Do(*_window, step); }
+    // Does `step` and answers the dialogs it brings up; true once all were answered.
+    bool Run(const QString& step, std::deque<DialogScript::Step> dialogs);
+    // The page the control dock shows.
+    QString Panel() const;
+    // The status line's caption that holds `key` ("M-Ver", "X-Ch."...).
+    QString Status(const char* key) const;
+    // The port list, or with `speeds` the speed list.
+    QComboBox* ToolBarList(bool speeds) const;
+    boost::shared_ptr<morvex_gui_qtlib::Scene> Scene() const;
+    template <class SceneT>
+    bool Shows() const {
+        return boost::dynamic_pointer_cast<SceneT>(Scene()) != nullptr;
+    }
+    // config.ini as the window saves it on closing (the window is destroyed).
+    QByteArray SavedConfig();
 
     // Picks the peer's port and speed and switches the port on; true once the
     // start-up sequence reached the peer.
     bool OpenPort(BridgePeer& peer, const QString& speed = QStringLiteral("230400"));
-    // Opens with the bridge answering the version check (see AnswerStartUp);
-    // true once the window has passed the check, the exchange is over and
-    // the user panel shows.
+    // Opens with the bridge answering the version check; true once the check
+    // has passed, the exchange is over and the user panel shows.
     bool OpenChecked(BridgePeer& peer, const std::string& master = "ABC BV5.3");
-
-    static bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 3000);
-    static void Spin(int milliseconds);
-
+    // Sends `bytes` so that the window takes them in one read: reading pauses
+    // while all but the last byte arrive.
+    void SendAsOneRead(BridgePeer& peer, const std::string& bytes);
     // The bridge's answers in the version check: the master version line to
     // "v", the slave version and electrode counts (5 and 4) to "a", and to
     // "r0000" the register content followed by the EEPROM structure version

@@ -163,3 +163,34 @@ bool ReplyRoad::OverflowMarked() const {
 void ReplyRoad::ClearOverflowMark() {
     _overflowButton->Clear();
 }
+
+std::string Numbers(const std::vector<int>& values, bool commaAfterEach) {
+    std::string text;
+    for (size_t i = 0; i < values.size(); ++i) {
+        text += std::to_string(values[i]);
+        if (commaAfterEach || i + 1 < values.size()) {
+            text += ',';
+        }
+    }
+    return text;
+}
+
+std::string Lines(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) {
+        text += line + '\r';
+    }
+    return text;
+}
+
+std::string Repeat(const std::string& text, int times) {
+    std::string all;
+    for (int i = 0; i < times; ++i) {
+        all += text;
+    }
+    return all;
+}
+
+std::string Frame(const std::vector<int>& x, const std::vector<int>& y) {
+    return Lines({"X" + Numbers(x), "Y" + Numbers(y)});
+}

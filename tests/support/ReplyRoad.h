@@ -99,3 +99,12 @@ private:
     size_t _linesRead = 0;
     int _overflows = 0;
 };
+
+// Reply text as the bridge sends it.
+// Numbers joined by commas; with `commaAfterEach` the last one gets one too.
+std::string Numbers(const std::vector<int>& values, bool commaAfterEach = false);
+// Each line ended by "\r".
+std::string Lines(const std::vector<std::string>& lines);
+std::string Repeat(const std::string& text, int times);
+// One raw-data frame: an X line and a Y line.
+std::string Frame(const std::vector<int>& x, const std::vector<int>& y);
