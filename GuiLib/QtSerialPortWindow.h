@@ -33,9 +33,6 @@ public:
     // created (a Device is a QIODevice); tests hand it any QIODevice.
     void SetPortDevice(QIODevice* device) { _link.SetPort(device); }
 
-    // The unfinished reply text kept for the next read.
-    int PendingLength() const { return _link.Reader().PendingLength(); }
-
 signals:
     void SignalsDeviceArrival(QStringList& portNames);
     void SignalsDeviceEmoveComplete(QStringList& portNames, QString portNameRemove);

@@ -63,30 +63,7 @@ public:
     // Read access for tests and for the parts of the window built elsewhere.
     Ui::DrovanelClass& Form() { return ui; }
     morvex_gui::TuneInitDevice* Device() const { return _device; }
-    morvex_gui_qtlib::QtWindowImp* Imp() const { return _imp; }
     morvex_gui_qtlib::DisplayView* View() const { return _view; }
-    Settings* SettingsStore() const { return _settings; }
-    const boost::shared_ptr<morvex_gui::State>& CurrentState() const { return _currentState; }
-    QComboBox* PortCombo() const;
-    QComboBox* SpeedCombo() const;
-    QLabel* ReadyLabel() const { return _readyLabel; }
-    QLabel* MasterVersionLabel() const { return _masterVersionLabel; }
-    QLabel* SlaveVersionLabel() const { return _slaveVersionLabel; }
-    QLabel* XChannelsLabel() const { return _xChannelsLabel; }
-    QLabel* YChannelsLabel() const { return _yChannelsLabel; }
-    QLabel* EepromVersionLabel() const { return _eepromVersionLabel; }
-    QProgressBar* LineProgress() const { return _lineProgress; }
-    QPushButton* OverflowButton() const;
-    QTimer* CheckTimer() const { return _checkTimer; }
-    int CheckTicks() const { return _checkTicks; }
-    int PendingLength() const { return _link.Reader().PendingLength(); }
-    int LineCount() const { return _lineCount; }
-    int CurrentParameter() const { return _currentParameter; }
-    bool TuningApplied() const { return _tuningApplied; }
-    int RecordLines() const { return _recordLines; }
-    bool RecordOpen() const { return _recordFile.is_open(); }
-    bool OffsetPending() const { return _offsetPending; }
-    bool SegmentPending() const { return _segmentPending; }
 
 signals:
     // The open port's adapter went away; dialogs that read the port close.

@@ -142,15 +142,3 @@ void Drovanel::LosePort() {
                          tr("The device maybe disconnect from the PC, please check it and retry."),
                          QMessageBox::Ok);
 }
-
-QComboBox* Drovanel::PortCombo() const {
-    return _portBar->PortCombo();
-}
-
-QComboBox* Drovanel::SpeedCombo() const {
-    return _portBar->SpeedCombo();
-}
-
-QPushButton* Drovanel::OverflowButton() const {
-    return _overflowButton;
-}

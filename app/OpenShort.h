@@ -53,13 +53,8 @@ public:
     // Read access for tests and neighbours.
     Ui_OpenShort& Form() { return ui; }
     morvex_gui::ZeltoR_Device* Device() const { return _device; }
-    morvex_gui_qtlib::QtWindowImp* Imp() const { return _windowImp; }
     morvex_gui_qtlib::DisplayView* View() const { return _view; }
-    Settings* StoredSettings() const { return _settings; }
-    const boost::shared_ptr<morvex_gui::State>& CurrentState() const { return _state; }
     QSpinBox* ThresholdBox() const { return _thresholdBox; }
-    QLabel* LabelX() const { return _labelX; }
-    QLabel* LabelY() const { return _labelY; }
 
     // "openshort.ini" in the program's directory.
     static QString SettingsFile();

@@ -269,18 +269,6 @@ void ZeltoMP::DisableFullScreen() {
     _fullScreen->Leave();
 }
 
-QComboBox* ZeltoMP::PortCombo() const {
-    return _portBar->PortCombo();
-}
-
-QComboBox* ZeltoMP::BitRateCombo() const {
-    return _portBar->SpeedCombo();
-}
-
-QPushButton* ZeltoMP::OverflowButton() const {
-    return _overflowButton;
-}
-
 void ZeltoMP::Normal() {
     if (ui.dockWidget_2->isVisible()) {
         ui.dockWidget_2->hide();

@@ -72,26 +72,9 @@ public:
     // Read access for tests and neighbours.
     Ui_ZeltoMP& Form() { return ui; }
     morvex_gui::CoreDevice* Device() const { return _device; }
-    morvex_gui_qtlib::QtWindowImp* Imp() const { return _imp; }
     morvex_gui_qtlib::DisplayView* View() const { return _view; }
-    const boost::shared_ptr<morvex_gui::State>& CurrentState() const { return _currentState; }
-    QComboBox* PortCombo() const;
-    QComboBox* BitRateCombo() const;
-    QLabel* MasterVersionLabel() const { return _masterVersionLabel; }
-    QLabel* SlaveVersionLabel() const { return _slaveVersionLabel; }
-    QLabel* XChannelsLabel() const { return _xChannelsLabel; }
-    QLabel* YChannelsLabel() const { return _yChannelsLabel; }
-    QProgressBar* ProgressBar() const { return _progressBar; }
-    QPushButton* OverflowButton() const;
-    QTimer* CountdownTimer(int num) const { return num == 0 ? _timer0 : _timer1; }
-    QTimer* VersionTimer() const { return _versionTimer; }
     QCheckBox* ItemCheckBox(int id) const;
-    QCheckBox* EnterNormalCheckBox() const { return _enterNormalCheckBox; }
     QLabel* ResultLabel(int id);
-    int ModeFlag() const { return mode_flag; }
-    int Timeout() const { return _timeout; }
-    bool OverallPass() const { return _overallPass; }
-    bool NoFirmware() const { return _noFirmware; }
 
 signals:
     // The open port's adapter went away; dialogs that own the link close.

@@ -133,7 +133,7 @@ bool ReplyRoad::SaveResultFile(QStringList* names, QByteArray* contents) {
 }
 
 void ReplyRoad::ReadSerialPort() {
-    const int pendingBefore = PendingLength();
+    const int pendingBefore = _link.Reader().PendingLength();
     if (!ReadPort()) {
         return;
     }
@@ -149,8 +149,8 @@ void ReplyRoad::ReadSerialPort() {
         for (const std::string& line : _link.Lines()) {
             consumed += line.size() + 1;
         }
-        _bytesRead +=
-            consumed + static_cast<size_t>(PendingLength()) - static_cast<size_t>(pendingBefore);
+        _bytesRead += consumed + static_cast<size_t>(_link.Reader().PendingLength()) -
+                      static_cast<size_t>(pendingBefore);
     }
     _linesRead += _link.Lines().size();
     ParseLines(current);
