@@ -7,7 +7,8 @@
 // the bytes and lines received and the GUI thread's CPU time against the
 // wire time of those bytes. The full form exits with 1 when a mode
 // overflowed; the short form only shows that the road builds and runs (a
-// sanitizer build is far slower than the product).
+// sanitizer build is far slower than the product). With the touch mode it
+// also prints one full repaint of the touch view with every trail ring full.
 //
 //   PortStreamBench            debug and raster, 30 s each
 //   PortStreamBench --all      every mode family
@@ -17,12 +18,14 @@
 #include <log4cplus/nullappender.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
 #include <algorithm>
 #include <atomic>
 #include <boost/make_shared.hpp>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -33,6 +36,9 @@
 #include <vector>
 
 #include "BendingRawData.h"
+#include "ClassicNormal.h"
+#include "DisplayView.h"
+#include "NormalScene.h"
 #include "OperationLog.h"
 #include "ReplyRoad.h"
 #include "ReplyStreams.h"
@@ -165,6 +171,58 @@ Figure Measure(const ReplyStream& stream, const ModeSwitch& start, int streamMs)
     return figure;
 }
 
+// A finger of slot `slot` wandering over the whole 800 x 600 panel, a few
+// pixels a report, crossing its own and the other fingers' trails.
+morvex_gui::Normal::Position WanderingFinger(int slot, int step) {
+    const double x = 400 + 380 * std::sin(0.004 * step + slot);
+    const double y = 300 + 280 * std::sin(0.0061 * step + 2.0 * slot);
+    return {static_cast<int>(x), static_cast<int>(y)};
+}
+
+// Milliseconds of one full repaint of a 1024 x 768 touch view once every
+// trail ring is full: 10 slots of NormalScene::kTrailLength segments. The
+// rings fill as in a live session, with the view painting now and then; the
+// figure is the median of a few repaints of the whole view.
+double FullTouchRepaintMs() {
+    constexpr int kRepaints = 7;
+    constexpr int kPaintEvery = 50;
+    morvex_gui_qtlib::DisplayView view;
+    view.resize(1024, 768);
+    view.show();
+    QApplication::processEvents();
+    morvex_gui::ClassicNormal state(nullptr);
+    auto scene = boost::make_shared<morvex_gui_qtlib::NormalScene>(view.scene(), &state);
+    scene->Start();
+    view.SetScene(scene);
+    const int slotCount = state._maxTouches;
+    for (int step = 0; step < morvex_gui_qtlib::NormalScene::kTrailLength; ++step) {
+        for (int slot = 0; slot < slotCount; ++slot) {
+            state._touchings.set(slot);
+            state._lastTouchings.set(slot);
+            state._lastPos[slot] = WanderingFinger(slot, step);
+            state._pos[slot] = WanderingFinger(slot, step + 1);
+        }
+        scene->Update();
+        if (step % kPaintEvery == 0) {
+            QApplication::processEvents();
+            view.RepaintNow();
+        }
+    }
+    std::vector<double> times;
+    for (int i = 0; i <= kRepaints; ++i) {
+        QApplication::processEvents();
+        view.viewport()->update();
+        QElapsedTimer timer;
+        timer.start();
+        view.RepaintNow();
+        if (i > 0) {  // the first one paints what the last steps changed
+            times.push_back(timer.nsecsElapsed() * 1e-6);
+        }
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
 std::vector<std::string> ChosenModes(int argc, char** argv, bool* quick) {
     std::vector<std::string> names;
     bool all = false;
@@ -231,6 +289,10 @@ int main(int argc, char** argv) {
         if (!quick && (figure.overflows != 0 || !figure.drained)) {
             status = std::max(status, 1);
         }
+    }
+    if (std::find(names.begin(), names.end(), "touch") != names.end()) {
+        std::printf("%-22s full repaint %.1f ms  (1024 x 768, 10 rings of %d segments, full)\n",
+                    "touch", FullTouchRepaintMs(), morvex_gui_qtlib::NormalScene::kTrailLength);
     }
     return status;
 }
