@@ -44,11 +44,28 @@ void SegmentGroup::Hold(QGraphicsLineItem* line, QGraphicsEllipseItem* dot) {
     _places.push_back({line, dot});
 }
 
-void SegmentGroup::Changed(const QRectF&, const QRectF& after) {
+void SegmentGroup::Changed(const QRectF& before, const QRectF& after) {
     _imageValid = false;
-    if (!after.isEmpty() && !_reach.contains(after)) {
+    if (!before.isEmpty()) {
+        // A reused place left its old area: the reach shrinks to what is
+        // shown, or a ring that wrapped often would reach everywhere.
+        _reach = ShownArea();
+    } else if (!after.isEmpty() && !_reach.contains(after)) {
         _reach = _reach.isNull() ? after : _reach.united(after);
     }
+}
+
+QRectF SegmentGroup::ShownArea() const {
+    QRectF shown;
+    for (const Place& place : _places) {
+        if (place.line->isVisible()) {
+            shown |= place.line->boundingRect();
+        }
+        if (place.dot != nullptr && place.dot->isVisible()) {
+            shown |= place.dot->boundingRect();
+        }
+    }
+    return shown;
 }
 
 QRectF SegmentGroup::Forget() {
@@ -58,7 +75,7 @@ QRectF SegmentGroup::Forget() {
     return reach;
 }
 
-void SegmentGroup::PaintOn(QPainter* painter) {
+void SegmentGroup::PaintOn(QPainter* painter, const QRectF& area) {
     if (_reach.isNull()) {
         return;
     }
@@ -69,17 +86,18 @@ void SegmentGroup::PaintOn(QPainter* painter) {
                            QRectF(QPointF(0, 0), shown.size() * _image.devicePixelRatio()));
         return;
     }
-    PaintPlaces(painter);
+    PaintPlaces(painter, area);
 }
 
-void SegmentGroup::PaintPlaces(QPainter* painter) const {
+void SegmentGroup::PaintPlaces(QPainter* painter, const QRectF& area) const {
     for (const Place& place : _places) {
-        if (place.dot != nullptr && place.dot->isVisible()) {
+        if (place.dot != nullptr && place.dot->isVisible() &&
+            place.dot->boundingRect().intersects(area)) {
             painter->setPen(place.dot->pen());
             painter->setBrush(place.dot->brush());
             painter->drawEllipse(place.dot->rect());
         }
-        if (place.line->isVisible()) {
+        if (place.line->isVisible() && place.line->boundingRect().intersects(area)) {
             painter->setPen(place.line->pen());
             painter->drawLine(place.line->line());
         }
@@ -119,7 +137,7 @@ bool SegmentGroup::Render(qreal scale, QPainter::RenderHints hints) {
     QPainter painter(&_image);
     painter.setRenderHints(hints);
     painter.translate(-area.topLeft());
-    PaintPlaces(&painter);
+    PaintPlaces(&painter, _reach);
     _imageValid = true;
     return true;
 }

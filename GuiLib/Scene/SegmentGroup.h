@@ -27,7 +27,7 @@ public:
     QRectF boundingRect() const override { return QRectF(); }
     void paint(QPainter*, const QStyleOptionGraphicsItem*, QWidget*) override {}
 
-    // The area the group's segments have covered.
+    // The area the group's shown places cover.
     const QRectF& Reach() const { return _reach; }
 
     // Makes `line`, and `dot` when given, the group's next place. The group
@@ -35,14 +35,15 @@ public:
     // its segment.
     void Hold(QGraphicsLineItem* line, QGraphicsEllipseItem* dot);
     // A held item that was shown over `before` is now shown over `after`
-    // (either may be empty): the reach widens to hold it.
+    // (either may be empty): the reach follows.
     void Changed(const QRectF& before, const QRectF& after);
     // Forgets the reach and returns it; the caller has hidden every place.
     QRectF Forget();
 
     // Paints the shown places with `painter`, from the kept image when the
-    // painter maps the scene onto whole device pixels.
-    void PaintOn(QPainter* painter);
+    // painter maps the scene onto whole device pixels, else those that reach
+    // into `area`.
+    void PaintOn(QPainter* painter, const QRectF& area);
 
     // Whether `painter` maps the scene onto whole device pixels at the scale
     // of its device, so an image kept at that scale lands exactly where a
@@ -55,8 +56,11 @@ private:
         QGraphicsEllipseItem* dot;
     };
 
-    // Draws the shown items of every place, in order, with `painter`.
-    void PaintPlaces(QPainter* painter) const;
+    // The area the shown places cover.
+    QRectF ShownArea() const;
+    // Draws the shown items of every place that reach into `area`, in order,
+    // with `painter`.
+    void PaintPlaces(QPainter* painter, const QRectF& area) const;
     // Draws the run again into the kept image; false when it would be too large.
     bool Render(qreal scale, QPainter::RenderHints hints);
     void DropImage();

@@ -3,7 +3,6 @@
 #include <QGraphicsItem>
 #include <QImage>
 #include <QPainter>
-#include <QRegion>
 #include <vector>
 
 namespace morvex_gui_qtlib {
@@ -34,12 +33,16 @@ private:
     bool FitImage(qreal scale);
     // Draws the changed areas of the kept image again.
     void Redraw(QPainter::RenderHints hints);
+    // The changed areas, overlapping ones joined: fewer, simpler copies.
+    std::vector<QRect> JoinedChanges() const;
+    // Makes `area` of the kept image transparent.
+    void Erase(const QRect& area);
     void PaintGroups(QPainter* painter, const QRectF& area) const;
 
     std::vector<SegmentGroup*> _groups;
     QRectF _area;
     QImage _image;
-    QRegion _changed;
+    std::vector<QRect> _changed;
 };
 
 }  // namespace morvex_gui_qtlib

@@ -21,7 +21,7 @@ class TrailLayer;
 // SegmentGroup, which keeps the run drawn; one TrailLayer paints them all.
 class TrailRings {
 public:
-    static constexpr int kGroupSize = 50;
+    static constexpr int kGroupSize = 16;
 
     // How one slot's ring is drawn; the ring has dots only where `dots` is set.
     struct Style {
