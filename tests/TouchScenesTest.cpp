@@ -6,9 +6,10 @@
 #include <QGraphicsRectItem>
 #include <QGraphicsScene>
 #include <QImage>
-#include <QScreen>
 #include <boost/make_shared.hpp>
 
+#include "ButtonNormalScene.h"
+#include "ButtonState.h"
 #include "CoreBorder.h"
 #include "CoreLinearity.h"
 #include "CoreNormal.h"
@@ -23,6 +24,7 @@
 #include "NormalPreciseScene.h"
 #include "NormalScene.h"
 #include "SceneWindowImp.h"
+#include "ScreenGrab.h"
 #include "ViewFixture.h"
 
 using namespace morvex_gui;
@@ -57,12 +59,6 @@ struct TouchView {
         Lift(state);
         Touch(state, x0, y0);
         Touch(state, x1, y1);
-    }
-
-    // One finger at the panel point under scene point `point` of `geometry`.
-    void TouchAt(State& state, const TouchGeometry& geometry, const QPointF& point) {
-        Touch(state, static_cast<int>((point.x() - geometry.Left()) / geometry.Scale()),
-              static_cast<int>((point.y() - geometry.Top()) / geometry.Scale()));
     }
 
     ViewFixture fixture;
@@ -111,22 +107,8 @@ struct Screen {
 };
 
 Screen Grab(morvex_gui_qtlib::DisplayView& view) {
-    QCoreApplication::processEvents();
-    PumpFor(2 * morvex_gui_qtlib::DisplayView::kRefreshIntervalMs);
-    PumpUntil([&] { return !view.RepaintPending(); });
-    return {view.screen()->grabWindow(view.winId()).toImage().convertToFormat(QImage::Format_RGB32),
-            view.grab().toImage().convertToFormat(QImage::Format_RGB32)};
-}
-
-// Pixels of `image` inside `area` that differ from `blank`.
-int Differing(const QImage& image, const QImage& blank, const QRect& area) {
-    int differing = 0;
-    for (int y = area.top(); y <= area.bottom(); ++y) {
-        for (int x = area.left(); x <= area.right(); ++x) {
-            differing += image.pixel(x, y) != blank.pixel(x, y);
-        }
-    }
-    return differing;
+    LetRefreshHappen(view);
+    return {ShownOnScreen(view), FreshPaint(view)};
 }
 
 // Fills finger 0's ring with a zigzag over the left half of the panel, then
@@ -152,15 +134,16 @@ void ExpectWrappedAndClearedTrailsLeaveNothingBehind() {
     const QRect left(15, 15, 390, 590);
     const QRect right(415, 15, 390, 590);
     Screen screen = Grab(display);
-    EXPECT_EQ(Differing(screen.shown, blank, left), 0) << "the wrapped ring left old segments";
-    EXPECT_EQ(Differing(screen.fresh, blank, left), 0);
-    EXPECT_GT(Differing(screen.shown, blank, right), 0);
-    EXPECT_EQ(Differing(screen.shown, screen.fresh, display.rect()), 0);
+    EXPECT_EQ(DifferingPixels(screen.shown, blank, left), 0)
+        << "the wrapped ring left old segments";
+    EXPECT_EQ(DifferingPixels(screen.fresh, blank, left), 0);
+    EXPECT_GT(DifferingPixels(screen.shown, blank, right), 0);
+    EXPECT_EQ(DifferingPixels(screen.shown, screen.fresh, display.rect()), 0);
 
     scene.Clear();
     screen = Grab(display);
-    EXPECT_EQ(Differing(screen.shown, blank, display.rect()), 0) << "the clear left segments";
-    EXPECT_EQ(Differing(screen.fresh, blank, display.rect()), 0);
+    EXPECT_EQ(DifferingPixels(screen.shown, blank, display.rect()), 0) << "the clear left segments";
+    EXPECT_EQ(DifferingPixels(screen.fresh, blank, display.rect()), 0);
 }
 
 }  // namespace
@@ -316,64 +299,75 @@ TEST(TouchScenesTest, LinearitySegmentsAreBounded) {
     EXPECT_EQ(scene.SegmentCount(0), NormalLinearityScene::kSegmentsPerSlot);
 }
 
-// ---- border ----
+// ---- border and precision ----
 
-namespace {
-
-struct BorderView : ModeView<CoreBorder, NormalBorderScene> {
-    explicit BorderView(const char* width = "40") : ModeView({{"border_width", width}}) {}
-    // Touches cell i at its centre.
-    void TouchCell(size_t i) {
-        TouchAt(*state, Scene().Geometry(), Scene().Cells().at(i)->rect().center());
+TEST(TouchScenesTest, BorderAndPrecisionPassOnceEveryTargetWasTouchedThenOneMoreTouch) {
+    // One finger at the panel point under the centre of `area`.
+    const auto touchCentre = [](auto& view, const QRectF& area) {
+        const TouchGeometry& geometry = view.Scene().Geometry();
+        view.Touch(*view.state,
+                   static_cast<int>((area.center().x() - geometry.Left()) / geometry.Scale()),
+                   static_cast<int>((area.center().y() - geometry.Top()) / geometry.Scale()));
+    };
+    ModeView<CoreBorder, NormalBorderScene> border({{"border_width", "40"}});
+    ASSERT_EQ(border.Scene().Cells().size(), 66u);  // 2 x 19 across, 2 x 14 down
+    for (const QGraphicsRectItem* cell : border.Scene().Cells()) {
+        touchCentre(border, cell->rect());
     }
-};
+    EXPECT_TRUE(border.fixture.VerdictList().empty()) << "the pass needs one more touch";
+    border.Touch(*border.state, 400, 300);
+    EXPECT_EQ(border.fixture.VerdictList(), std::vector<bool>{true});
 
-}  // namespace
-
-TEST(TouchScenesTest, BorderPassesOnceEveryCellIsTouched) {
-    BorderView view;
-    ASSERT_EQ(view.Scene().Cells().size(), 66u);  // 2 x 19 across, 2 x 14 down
-    for (size_t i = 0; i < 66; ++i) {
-        view.TouchCell(i);
+    ModeView<CorePrecise, NormalPreciseScene> precise({{"circle_radius", "20"}});
+    ASSERT_EQ(precise.Scene().Targets().size(), 12u);
+    for (const QGraphicsEllipseItem* target : precise.Scene().Targets()) {
+        touchCentre(precise, target->rect());
     }
-    EXPECT_EQ(view.Scene().HitCount(), 66);
-    EXPECT_TRUE(view.fixture.VerdictList().empty()) << "the pass needs one more touch";
-    view.Touch(*view.state, 400, 300);
-    EXPECT_EQ(view.fixture.VerdictList(), std::vector<bool>{true});
-    view.TouchCell(0);
-    view.Touch(*view.state, 401, 300);
-    EXPECT_EQ(view.fixture.VerdictList(), std::vector<bool>{true});
-    EXPECT_EQ(view.Scene().Cells()[0]->brush().color(), QColor(Qt::white));
+    EXPECT_EQ(precise.Scene().HitCount(), 12);
+    precise.Touch(*precise.state, 400, 150);
+    EXPECT_EQ(precise.fixture.VerdictList(), std::vector<bool>{true});
 }
 
-// ---- precision ----
+// ---- buttons ----
 
-namespace {
-
-struct PreciseView : ModeView<CorePrecise, NormalPreciseScene> {
-    explicit PreciseView(const char* radius = "20") : ModeView({{"circle_radius", radius}}) {}
-    // Touches target i at its centre.
-    void TouchTarget(size_t i) {
-        TouchAt(*state, Scene().Geometry(), Scene().Targets().at(i)->rect().center());
-    }
-};
-
-}  // namespace
-
-TEST(TouchScenesTest, PrecisionPassesOnTwelveHitsThenOneMoreTouch) {
-    PreciseView view;
-    view.state->_xReverse = true;  // the targets ignore mirroring
-    for (size_t i = 0; i < 12; ++i) {
-        if (i > 0) {
-            view.TouchTarget(i - 1);  // a red target counts nothing
+TEST(TouchScenesTest, ButtonsPassOnceAfterEveryConfiguredButtonWasPressed) {
+    const QColor idle(124, 252, 0);
+    const QColor pressed(255, 0, 0);
+    TouchView view;
+    view.Set("button_number", "3");
+    auto state = boost::make_shared<ButtonState>(&view.imp);
+    state->Parse("HThe button: 0,0,0,0,0,0,0,0");
+    auto scene = view.fixture.Show<ButtonNormalScene>(state.get());
+    // Each report's redraw reaches the scene.
+    const auto report = [&](const char* states) {
+        state->Parse((std::string("HThe button: ") + states).c_str());
+    };
+    const auto colours = [&] {
+        std::vector<QColor> fills;
+        for (const QGraphicsRectItem* bar : scene->Bars()) {
+            fills.push_back(bar->brush().color());
         }
-        view.TouchTarget(i);
-    }
-    EXPECT_EQ(view.Scene().HitCount(), 12);
-    EXPECT_TRUE(view.fixture.VerdictList().empty()) << "the pass needs one more touch";
-    view.Touch(*view.state, 400, 150);
+        return fills;
+    };
+    report("1,1,1,1,1,0,0,0");  // slots 0 to 4 belong to no configured button
+    report("0,0,0,0,0,0,1,0");
+    report("0,0,0,0,0,0,0,0");
+    report("0,0,0,0,0,0,1,0");  // the same button again counts once
+    EXPECT_EQ(scene->PressedCount(), 1);
+    EXPECT_EQ(colours(), (std::vector<QColor>{idle, pressed, idle}));
+    report("0,0,0,0,0,1,0,1");
+    EXPECT_TRUE(view.fixture.VerdictList().empty()) << "the pass comes with the next report";
+    report("0,0,0,0,0,0,0,0");
+    report("0,0,0,0,0,1,1,1");
+    report("0,0,0,0,0,0,0,0");
     EXPECT_EQ(view.fixture.VerdictList(), std::vector<bool>{true});
-    view.TouchTarget(0);
-    view.Touch(*view.state, 400, 151);
+
+    view.Set("button_number", "0");  // no configured buttons never pass
+    auto none = boost::make_shared<ButtonState>(&view.imp);
+    none->Parse("HThe button: 0,0,0,0,0,0,0,0");
+    scene = view.fixture.Show<ButtonNormalScene>(none.get());
+    state = none;
+    report("1,1,1,1,1,1,1,1");
+    report("0,0,0,0,0,0,0,0");
     EXPECT_EQ(view.fixture.VerdictList(), std::vector<bool>{true});
 }
