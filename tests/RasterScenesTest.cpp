@@ -316,7 +316,8 @@ TEST_F(RasterSceneTest, MultiFingerMarksEveryCrossingOfTwoSetFlagsOnTheGrid) {
                                                NodeAt(0, 3, 4, 3), NodeAt(2, 3, 4, 3)}));
     pair("X2,-1,1,0,", "Y0,1,0,");  // values other than 1 do not count; old discs go
     EXPECT_EQ(centres(), (std::vector<QPointF>{NodeAt(1, 2, 4, 3)}));
-    pair("X1,1,1,1,1,1,", "Y1,1,1,1,");  // only crossings on the grid count
+    pair("X1,1,1,1,1,1,", "Y1,1,1,1,");  // longer than the grid: only its crossings count
+    scene->Update();
     EXPECT_EQ(scene->ShownMarks().size(), 12u);
 
     // A scene laid out while the state holds no flags has no grid and draws nothing.

@@ -6,7 +6,6 @@
 
 #include "BendingDebugScene.h"
 #include "BendingRawData.h"
-#include "ButtonRawDataState.h"
 #include "ChannelBars.h"
 #include "CoreDebug.h"
 #include "CoreRasterX.h"
@@ -16,7 +15,6 @@
 #include "ReferenceDataScene.h"
 #include "ReferenceDataState.h"
 #include "SceneWindowImp.h"
-#include "SingleDebugScene.h"
 #include "SingleDebugZeroScene.h"
 #include "SingleRawDataX.h"
 #include "TempProgramDir.h"
@@ -260,25 +258,6 @@ TEST_F(SingleRawDataScenesTest, AValueBelowTheThresholdFailsEvenWithoutRoomToDra
     state->Parse("HR100,100,100,99");
     EXPECT_EQ(fixture.VerdictList(), std::vector<bool>{false});
     EXPECT_EQ(imp._results["Single Raw"], "Single Raw: ,Fail\r\n100,100,100,99\r\n");
-}
-
-TEST_F(SingleRawDataScenesTest, ButtonRawDataFailsOnceOutsideTheButtonLimits) {
-    imp.Set("b_rawdata_max", "100");
-    imp.Set("b_rawdata_min", "-50");
-    auto state = boost::make_shared<ButtonRawDataState>(&imp, 8, 0);
-    state->Parse("The button rawdata: 0,0,0,0,0,0,0,0");
-    auto scene = imp.Current<SingleDebugScene>();
-    ASSERT_NE(scene, nullptr);
-    EXPECT_EQ(imp._results["Button Rawdata"], "Button Rawdata: ,Pass\r\n 0,0,0,0,0,0,0,0\r\n");
-
-    state->Parse("The button rawdata: 100,-50,0,0,0,0,0,0");
-    EXPECT_EQ(fixture.Verdicts().count(), 0);
-    state->Parse("The button rawdata: 100,-51,0,0,0,0,0,0");
-    state->Parse("The button rawdata: 101,0,0,0,0,0,0,0");
-    EXPECT_EQ(fixture.VerdictList(), std::vector<bool>{false});
-    EXPECT_EQ(imp._results["Button Rawdata"], "Button Rawdata: ,Fail\r\n 100,-51,0,0,0,0,0,0\r\n");
-    EXPECT_EQ(PenColour(scene->Bars().Bar(0)), kFail);
-    EXPECT_EQ(PenColour(scene->Bars().Bar(1)), kPass);
 }
 
 TEST_F(SingleRawDataScenesTest, ZeroSceneMarksUpToFiveCrossings) {

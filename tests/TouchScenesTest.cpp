@@ -361,13 +361,4 @@ TEST(TouchScenesTest, ButtonsPassOnceAfterEveryConfiguredButtonWasPressed) {
     report("0,0,0,0,0,1,1,1");
     report("0,0,0,0,0,0,0,0");
     EXPECT_EQ(view.fixture.VerdictList(), std::vector<bool>{true});
-
-    view.Set("button_number", "0");  // no configured buttons never pass
-    auto none = boost::make_shared<ButtonState>(&view.imp);
-    none->Parse("HThe button: 0,0,0,0,0,0,0,0");
-    scene = view.fixture.Show<ButtonNormalScene>(none.get());
-    state = none;
-    report("1,1,1,1,1,1,1,1");
-    report("0,0,0,0,0,0,0,0");
-    EXPECT_EQ(view.fixture.VerdictList(), std::vector<bool>{true});
 }
