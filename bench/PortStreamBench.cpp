@@ -7,7 +7,9 @@
 // the bytes and lines received and the GUI thread's CPU time against the
 // wire time of those bytes. The full form exits with 1 when a mode
 // overflowed; the short form only shows that the road builds and runs (a
-// sanitizer build is far slower than the product).
+// sanitizer build is far slower than the product). Per mode it also prints
+// the time from the first frames' lines to the scene's first paint, and with
+// the touch mode one full repaint of the touch view with every ring full.
 //
 //   PortStreamBench            debug and raster, 30 s each
 //   PortStreamBench --all      every mode family
@@ -17,12 +19,14 @@
 #include <log4cplus/nullappender.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
 #include <algorithm>
 #include <atomic>
 #include <boost/make_shared.hpp>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -33,6 +37,9 @@
 #include <vector>
 
 #include "BendingRawData.h"
+#include "ClassicNormal.h"
+#include "DisplayView.h"
+#include "NormalScene.h"
 #include "OperationLog.h"
 #include "ReplyRoad.h"
 #include "ReplyStreams.h"
@@ -165,6 +172,82 @@ Figure Measure(const ReplyStream& stream, const ModeSwitch& start, int streamMs)
     return figure;
 }
 
+// A finger of slot `slot` wandering over the whole 800 x 600 panel, a few
+// pixels a report, crossing its own and the other fingers' trails.
+morvex_gui::Normal::Position WanderingFinger(int slot, int step) {
+    const double x = 400 + 380 * std::sin(0.004 * step + slot);
+    const double y = 300 + 280 * std::sin(0.0061 * step + 2.0 * slot);
+    return {static_cast<int>(x), static_cast<int>(y)};
+}
+
+// Milliseconds of one full repaint of a 1024 x 768 touch view once every
+// trail ring is full: 10 slots of NormalScene::kTrailLength segments. The
+// rings fill as in a live session, with the view painting now and then; the
+// figure is the median of a few repaints of the whole view.
+double FullTouchRepaintMs() {
+    constexpr int kRepaints = 7;
+    constexpr int kPaintEvery = 50;
+    morvex_gui_qtlib::DisplayView view;
+    view.resize(1024, 768);
+    view.show();
+    QApplication::processEvents();
+    morvex_gui::ClassicNormal state(nullptr);
+    auto scene = boost::make_shared<morvex_gui_qtlib::NormalScene>(view.scene(), &state);
+    scene->Start();
+    view.SetScene(scene);
+    const int slotCount = state._maxTouches;
+    for (int step = 0; step < morvex_gui_qtlib::NormalScene::kTrailLength; ++step) {
+        for (int slot = 0; slot < slotCount; ++slot) {
+            state._touchings.set(slot);
+            state._lastTouchings.set(slot);
+            state._lastPos[slot] = WanderingFinger(slot, step);
+            state._pos[slot] = WanderingFinger(slot, step + 1);
+        }
+        scene->Update();
+        if (step % kPaintEvery == 0) {
+            QApplication::processEvents();
+            view.RepaintNow();
+        }
+    }
+    std::vector<double> times;
+    for (int i = 0; i <= kRepaints; ++i) {
+        QApplication::processEvents();
+        view.viewport()->update();
+        QElapsedTimer timer;
+        timer.start();
+        view.RepaintNow();
+        if (i > 0) {  // the first one paints what the last steps changed
+            times.push_back(timer.nsecsElapsed() * 1e-6);
+        }
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+// Milliseconds the GUI thread takes from the lines of a mode's first two
+// frames to the first paint of its scene: the mode's scene is built on the
+// way, in one go, and a stall longer than a read's worth of wire time
+// overflows.
+double FirstFrameMs(const ReplyStream& stream) {
+    ReplyRoad road(1024, 768);
+    for (const auto& setting : stream.settings) {
+        road.Set(setting.first, setting.second);
+    }
+    boost::shared_ptr<morvex_gui::State> state = stream.makeState(&road.imp);
+    const std::string text = stream.frame(0) + stream.frame(1);
+    QApplication::processEvents();
+    QElapsedTimer timer;
+    timer.start();
+    size_t begin = 0;
+    for (size_t end = text.find('\r'); end != std::string::npos; end = text.find('\r', begin)) {
+        state->Parse(text.substr(begin, end - begin).c_str());
+        begin = end + 1;
+    }
+    QApplication::processEvents();
+    road.view->RepaintNow();
+    return timer.nsecsElapsed() * 1e-6;
+}
+
 std::vector<std::string> ChosenModes(int argc, char** argv, bool* quick) {
     std::vector<std::string> names;
     bool all = false;
@@ -227,10 +310,16 @@ int main(int argc, char** argv) {
             name.c_str(), figure.overflows, figure.bytes, figure.lines,
             wireSeconds > 0 ? figure.cpuSeconds / wireSeconds : 0.0, figure.cpuSeconds * 1e3,
             wireSeconds * 1e3, figure.wallSeconds * 1e3, figure.drained ? "" : ", NOT DRAINED");
+        std::printf("%-22s first frame %.1f ms  (parse to first paint)\n", name.c_str(),
+                    FirstFrameMs(*stream));
         std::fflush(stdout);
         if (!quick && (figure.overflows != 0 || !figure.drained)) {
             status = std::max(status, 1);
         }
+    }
+    if (std::find(names.begin(), names.end(), "touch") != names.end()) {
+        std::printf("%-22s full repaint %.1f ms  (1024 x 768, 10 rings of %d segments, full)\n",
+                    "touch", FullTouchRepaintMs(), morvex_gui_qtlib::NormalScene::kTrailLength);
     }
     return status;
 }

@@ -9,10 +9,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QGraphicsScene>
-#include <QImage>
-#include <QPainter>
-#include <QPixmap>
-#include <QScreen>
 #include <QTextEdit>
 #include <cstdio>
 #include <cstring>
@@ -21,10 +17,10 @@
 #include <typeinfo>
 
 #include "DisplayView.h"
-#include "EventPump.h"
 #include "LineSplitter.h"
 #include "QtWindowImp.h"
 #include "ReplyStreams.h"
+#include "ScreenGrab.h"
 #include "State.h"
 #include "TempProgramDir.h"
 #include "WidgetHolder.h"
@@ -48,14 +44,6 @@ void Refresh(morvex_gui_qtlib::QtWindowImp& imp, morvex_gui_qtlib::DisplayView& 
     view.RepaintNow();
 }
 
-// The last changes wait for the view's own refresh, which must paint them
-// within an interval of their paint request.
-void LetRefreshTimerFire(morvex_gui_qtlib::DisplayView& view) {
-    QApplication::processEvents();
-    PumpFor(2 * morvex_gui_qtlib::DisplayView::kRefreshIntervalMs);
-    PumpUntil([&] { return !view.RepaintPending(); });
-}
-
 double ThreadCpuSeconds() {
     timespec now{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
@@ -74,25 +62,6 @@ struct Figure {
     // paint of the whole scene: a repaint that missed a change leaves some.
     int stalePixels = 0;
 };
-
-// What the window shows after the paints so far, against a full new paint.
-int CountStalePixels(QWidget& view) {
-    const QImage shown =
-        view.screen()->grabWindow(view.winId()).toImage().convertToFormat(QImage::Format_RGB32);
-    const QImage fresh = view.grab().toImage().convertToFormat(QImage::Format_RGB32);
-    if (shown.size() != fresh.size()) {
-        return shown.width() * shown.height();
-    }
-    int stale = 0;
-    for (int y = 0; y < shown.height(); ++y) {
-        const auto* shownLine = reinterpret_cast<const QRgb*>(shown.constScanLine(y));
-        const auto* freshLine = reinterpret_cast<const QRgb*>(fresh.constScanLine(y));
-        for (int x = 0; x < shown.width(); ++x) {
-            stale += shownLine[x] != freshLine[x];
-        }
-    }
-    return stale;
-}
 
 Figure Measure(const ReplyStream& stream, double wireSecondsWanted) {
     TempProgramDir dir;
@@ -145,7 +114,8 @@ Figure Measure(const ReplyStream& stream, double wireSecondsWanted) {
     }
     // The changes of the last bytes are painted too.
     imp.FlushLog();
-    LetRefreshTimerFire(view);
+    // They wait for the view's own refresh, which must paint them.
+    LetRefreshHappen(view);
     ++figure.renders;
     figure.cpuSeconds = ThreadCpuSeconds() - start;
     figure.bytes = bytes.size();
@@ -154,7 +124,7 @@ Figure Measure(const ReplyStream& stream, double wireSecondsWanted) {
         figure.scene = typeid(*current).name();
     }
     figure.wireSeconds = bytes.size() * kSecondsPerByte;
-    figure.stalePixels = CountStalePixels(view);
+    figure.stalePixels = StalePixels(view);
     QDir::setCurrent(workingFolder);
     return figure;
 }

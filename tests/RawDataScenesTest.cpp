@@ -3,36 +3,30 @@
 #include <QGraphicsLineItem>
 #include <QGraphicsSimpleTextItem>
 #include <boost/make_shared.hpp>
-#include <cstdint>
 
 #include "BendingDebugScene.h"
 #include "BendingRawData.h"
 #include "ChannelBars.h"
 #include "CoreDebug.h"
 #include "CoreRasterX.h"
-#include "CoreRasterY.h"
 #include "DebugScene.h"
 #include "LogCapture.h"
-#include "MeanAbsoluteDeviation.h"
 #include "RasterXScene.h"
-#include "RasterYScene.h"
+#include "ReferenceDataScene.h"
+#include "ReferenceDataState.h"
 #include "SceneWindowImp.h"
+#include "SingleDebugZeroScene.h"
+#include "SingleRawDataX.h"
 #include "TempProgramDir.h"
 #include "TestGlobals.h"
 
 using namespace morvex_gui;
-using morvex_gui_qtlib::ChannelBars;
-using morvex_gui_qtlib::DebugScene;
+using namespace morvex_gui_qtlib;
 
 namespace {
 
 const QColor kPass(0, 255, 0, 160);
 const QColor kFail(255, 0, 0, 120);
-
-std::int64_t g_now = 0;
-std::int64_t FakeClock() {
-    return g_now;
-}
 
 std::string Line(char axis, const std::vector<int>& values) {
     std::string line(1, axis);
@@ -49,10 +43,7 @@ QColor PenColour(const QGraphicsLineItem* item) {
 class RawDataScenesTest : public ::testing::Test {
 protected:
     void SetUp() override { ResetGlobals(); }
-    void TearDown() override {
-        ResetGlobals();
-        DebugScene::SetClock(nullptr);
-    }
+    void TearDown() override { ResetGlobals(); }
     static void ResetGlobals() {
         g_jitterTest = 0;
         g_jitterXThreshold = 0;
@@ -91,13 +82,6 @@ protected:
 
 }  // namespace
 
-TEST(MeanAbsoluteDeviationTest, OverTenSamples) {
-    const double alternating[10] = {0, 5, 0, 5, 0, 5, 0, 5, 0, 5};
-    EXPECT_DOUBLE_EQ(morvex_gui_qtlib::MeanAbsoluteDeviation(alternating), 2.5);
-    const double constant[10] = {7, 7, 7, 7, 7, 7, 7, 7, 7, 7};
-    EXPECT_DOUBLE_EQ(morvex_gui_qtlib::MeanAbsoluteDeviation(constant), 0.0);
-}
-
 // ---- debug -------------------------------------------------------------------
 
 TEST_F(RawDataScenesTest, DebugValueOutsideItsLimitsFailsOnceAndRewritesTheRecord) {
@@ -128,26 +112,6 @@ TEST_F(RawDataScenesTest, DebugValueOutsideItsLimitsFailsOnceAndRewritesTheRecor
     EXPECT_EQ(PenColour(bars.Bar(ChannelBars::kXAxis, 2)), kPass);
 }
 
-TEST_F(RawDataScenesTest, DebugBarsAndLimitMarksSitAtHalfScaleEitherSideOfTheCentre) {
-    WriteThresholds(2, 2, 40, -30);
-    auto state = boost::make_shared<CoreDebug>(&imp);
-    Feed(*state, {20, -20}, {10, 0}, 4);
-    const ChannelBars& bars = imp.Current<DebugScene>()->Bars();
-    // step = (400 - 10) / 2 = 195; centre (400, 300).
-    EXPECT_DOUBLE_EQ(bars.Step(), 195.0);
-    EXPECT_EQ(bars.Bar(ChannelBars::kXAxis, 0)->line(), QLineF(400, 290, 400 - 195 + 4, 290));
-    EXPECT_EQ(bars.Bar(ChannelBars::kYAxis, 1)->line(), QLineF(595, 300, 790 - 4, 300));
-    EXPECT_EQ(bars.LimitLine(ChannelBars::kXAxis, 0)->line(), QLineF(400, 280, 209, 280));
-    EXPECT_EQ(bars.LimitLine(ChannelBars::kXAxis, 1)->line(), QLineF(400, 315, 209, 315));
-    EXPECT_EQ(bars.Label(ChannelBars::kXAxis, 1)->text(), "1");
-
-    Feed(*state, {20, -20}, {10, 0}, 11);
-    EXPECT_EQ(bars.Bar(ChannelBars::kXAxis, 0)->line(), QLineF(394, 290, 209, 290))
-        << "a redrawn mark keeps 6 from the centre line";
-    EXPECT_EQ(bars.Bar(ChannelBars::kYAxis, 1)->line(), QLineF(601, 300, 786, 300));
-    EXPECT_EQ(fixture.Verdicts().count(), 0);
-}
-
 TEST_F(RawDataScenesTest, ChannelsWithoutLimitsFailAndTheLogSaysWhy) {
     LogCapture log;
     WriteThresholds(2, 1, 50, -50);
@@ -160,35 +124,6 @@ TEST_F(RawDataScenesTest, ChannelsWithoutLimitsFailAndTheLogSaysWhy) {
     EXPECT_EQ(fixture.VerdictList(), std::vector<bool>{false});
     EXPECT_TRUE(log.Contains("no limits for X channel 0"));
     EXPECT_EQ(log.Size(), 1u) << "logged once, not per frame";
-}
-
-TEST_F(RawDataScenesTest, ANarrowViewStillJudgesEveryChannel) {
-    fixture.Resize(40, 200);  // step (20 - 10) / 4 = 2.5: no room for marks
-    WriteThresholds(4, 1, 50, -50);
-    auto state = boost::make_shared<CoreDebug>(&imp);
-    Feed(*state, {0, 0, 0, 0}, {0}, 4);
-    const ChannelBars& bars = imp.Current<DebugScene>()->Bars();
-    EXPECT_EQ(bars.BarCount(ChannelBars::kXAxis), 0u);
-    Feed(*state, {0, 0, 0, 0}, {0}, 10);
-    Feed(*state, {0, 0, 0, 51}, {0});
-    EXPECT_EQ(fixture.VerdictList(), std::vector<bool>{false});
-}
-
-TEST_F(RawDataScenesTest, ChannelNumbersFollowTheShowValuesSwitch) {
-    WriteThresholds(1, 1, 500, -500);
-    auto state = boost::make_shared<CoreDebug>(&imp);
-    Feed(*state, {0}, {0}, 14);
-    QGraphicsSimpleTextItem* label =
-        imp.Current<DebugScene>()->Bars().Label(ChannelBars::kXAxis, 0);
-    imp.SetExtraDisplay(false);
-    Feed(*state, {100}, {0});
-    EXPECT_FALSE(label->isVisible());
-    const QPointF hidden = label->pos();
-    imp.SetExtraDisplay(true);
-    Feed(*state, {200}, {0});
-    EXPECT_TRUE(label->isVisible());
-    EXPECT_NE(label->pos(), hidden);
-    EXPECT_DOUBLE_EQ(label->pos().y(), 300 - 100 - 20);
 }
 
 TEST_F(RawDataScenesTest, JitterJudgesTheSpreadOfTheLastTenSamples) {
@@ -214,46 +149,13 @@ TEST_F(RawDataScenesTest, JitterJudgesTheSpreadOfTheLastTenSamples) {
     EXPECT_EQ(imp._results.count("debug"), 0u);
 }
 
-TEST_F(RawDataScenesTest, DisconnectionTestFailsAChannelThatNeverMovesInItsPeriod) {
-    g_jitterTest = 1;
-    g_jitterXThreshold = g_jitterYThreshold = 1000;
-    g_disconnectionTest = 1;
-    g_disconnectTestPeriod = 2;
-    g_now = 50000;
-    DebugScene::SetClock(&FakeClock);
-    WriteThresholds(2, 1, 0, 0);
-    auto state = boost::make_shared<CoreDebug>(&imp);
-    Feed(*state, {1, 1}, {1}, 14);
-
-    Feed(*state, {1, 1}, {1});  // baseline
-    g_now += 1000;
-    Feed(*state, {2, 1}, {2});
-    g_now += 999;
-    Feed(*state, {1, 1}, {1});
-    EXPECT_EQ(fixture.Verdicts().count(), 0);
-    EXPECT_EQ(state->XOnOffRecord(), "X_ON/OFF,");
-
-    g_now += 1;  // two seconds since the baseline
-    Feed(*state, {1, 1}, {1});
-    EXPECT_EQ(state->XOnOffRecord(), "X_ON/OFF,1,0");
-    EXPECT_EQ(state->YOnOffRecord(), "Y_ON/OFF,1");
-    EXPECT_EQ(fixture.VerdictList(), std::vector<bool>{false});
-    EXPECT_EQ(imp._results["jitter"],
-              "Jitter: ,Fail\r\nX,\r\nY,\r\nX_ON/OFF,1,0\r\nY_ON/OFF,1\r\n");
-
-    // The next redraw takes a new baseline; the period starts again.
-    g_now += 5000;
-    Feed(*state, {1, 1}, {1});
-    EXPECT_EQ(state->XOnOffRecord(), "X_ON/OFF,1,0");
-}
-
 // ---- raster X and Y ----------------------------------------------------------
 
 TEST_F(RawDataScenesTest, RasterXReportsOnlyItsOwnAxisOnce) {
     WriteThresholds(3, 2, 50, -50);
     auto state = boost::make_shared<CoreRasterX>(&imp);
     Feed(*state, {0, 0, 0}, {0, 0}, 4);
-    auto scene = imp.Current<morvex_gui_qtlib::RasterXScene>();
+    auto scene = imp.Current<RasterXScene>();
     ASSERT_NE(scene, nullptr);
 
     Feed(*state, {0, 0, 0}, {0, 51});
@@ -268,52 +170,6 @@ TEST_F(RawDataScenesTest, RasterXReportsOnlyItsOwnAxisOnce) {
     Feed(*state, {0, 0, 0}, {0, 0});
     EXPECT_EQ(PenColour(scene->Bars().Bar(ChannelBars::kXAxis, 0)), kPass);
     EXPECT_EQ(fixture.Verdicts().count(), 1);
-}
-
-TEST_F(RawDataScenesTest, RasterYReportsOnlyItsOwnAxisOnce) {
-    WriteThresholds(3, 2, 50, -50);
-    auto state = boost::make_shared<CoreRasterY>(&imp);
-    Feed(*state, {0, 0, 0}, {0, 0}, 4);
-    auto scene = imp.Current<morvex_gui_qtlib::RasterYScene>();
-    ASSERT_NE(scene, nullptr);
-
-    Feed(*state, {0, 0, 51}, {0, 50});
-    EXPECT_EQ(PenColour(scene->Bars().Bar(ChannelBars::kXAxis, 2)), kFail);
-    EXPECT_EQ(fixture.Verdicts().count(), 0);
-
-    Feed(*state, {0, 0, 0}, {-51, 0});
-    Feed(*state, {0, 0, 0}, {-51, 0});
-    EXPECT_EQ(fixture.VerdictList(), std::vector<bool>{false});
-    EXPECT_EQ(imp._results["debug"], "Debug: ,Fail\r\nX,0,0,0\r\nY,-51,0\r\n");
-}
-
-TEST_F(RawDataScenesTest, RasterMarksNeedMoreThanFourUnitsPerChannel) {
-    fixture.Resize(400, 300);
-    WriteThresholds(20, 1, 50, -50);
-    auto wide = boost::make_shared<CoreRasterX>(&imp);
-    Feed(*wide, std::vector<int>(20, 0), {0}, 4);
-    const ChannelBars& bars = imp.Current<morvex_gui_qtlib::RasterXScene>()->Bars();
-    EXPECT_DOUBLE_EQ(bars.Step(), 9.5);
-    EXPECT_EQ(bars.BarCount(ChannelBars::kXAxis), 20u);
-
-    // A resize alone moves nothing; the next frame lays everything out again.
-    const QLineF before = bars.LimitLine(ChannelBars::kXAxis, 0)->line();
-    fixture.Resize(600, 300);
-    EXPECT_EQ(bars.LimitLine(ChannelBars::kXAxis, 0)->line(), before);
-    Feed(*wide, std::vector<int>(20, 0), {0});
-    EXPECT_NE(bars.LimitLine(ChannelBars::kXAxis, 0)->line(), before);
-
-    fixture.Resize(100, 300);
-    WriteThresholds(10, 1, 50, -50);
-    auto narrow = boost::make_shared<CoreRasterX>(&imp);
-    Feed(*narrow, std::vector<int>(10, 0), {0}, 4);
-    const ChannelBars& none = imp.Current<morvex_gui_qtlib::RasterXScene>()->Bars();
-    EXPECT_DOUBLE_EQ(none.Step(), 4.0);
-    EXPECT_EQ(none.BarCount(ChannelBars::kXAxis), 0u);
-    std::vector<int> failing(10, 0);
-    failing[9] = 60;
-    Feed(*narrow, failing, {0});
-    EXPECT_EQ(fixture.VerdictList(), std::vector<bool>{false});
 }
 
 // ---- bending -----------------------------------------------------------------
@@ -335,27 +191,9 @@ protected:
     }
 };
 
-TEST_F(BendingSceneTest, RawAndBendingValuesAreDrawnSideBySide) {
-    auto state = StartBending();
-    auto scene = imp.Current<morvex_gui_qtlib::BendingDebugScene>();
-    ASSERT_NE(scene, nullptr);
-    ASSERT_EQ(scene->XLines().size(), 3u);
-    ASSERT_EQ(scene->VLines().size(), 2u);
-    // step = (400 - 10) / 3 = 130, centre (400, 300).
-    EXPECT_EQ(scene->XLines()[0]->line(), QLineF(400, 290, 270, 290));
-    EXPECT_EQ(scene->ULines()[0]->line(), QLineF(400, 320, 270, 320)) << "negative: below centre";
-    EXPECT_EQ(scene->XLines()[2]->line(), QLineF(140, 310, 10, 310));
-    EXPECT_EQ(scene->YLines()[1]->line(), QLineF(530, 300, 660, 300));
-    EXPECT_EQ(scene->VLines()[1]->line(), QLineF(530, 298, 660, 298));
-
-    FeedFrame(*state);
-    EXPECT_EQ(scene->XLines()[0]->line(), QLineF(398, 290, 270, 290)) << "2 shorter at the centre";
-    EXPECT_EQ(scene->YLines()[1]->line(), QLineF(532, 300, 660, 300));
-}
-
 TEST_F(BendingSceneTest, FramesOfAnotherLengthAreClipped) {
     auto state = StartBending();
-    auto scene = imp.Current<morvex_gui_qtlib::BendingDebugScene>();
+    auto scene = imp.Current<BendingDebugScene>();
     const QLineF u0 = scene->ULines()[0]->line();
     const QLineF x2 = scene->XLines()[2]->line();
 
@@ -366,14 +204,86 @@ TEST_F(BendingSceneTest, FramesOfAnotherLengthAreClipped) {
     scene->Update();
     EXPECT_DOUBLE_EQ(scene->XLines()[0]->line().y1(), 296);
     EXPECT_NE(scene->XLines()[2]->line(), x2) << "moved by the longer frame";
+
+    fixture.Resize(20, 300);  // too narrow for bars: only the two axes
+    auto narrow = StartBending();
+    FeedFrame(*narrow);
+    EXPECT_TRUE(imp.Current<BendingDebugScene>()->XLines().empty());
 }
 
-TEST_F(BendingSceneTest, ANarrowRectangleShowsOnlyTheAxes) {
-    fixture.Resize(20, 300);
-    auto state = StartBending();
-    auto scene = imp.Current<morvex_gui_qtlib::BendingDebugScene>();
-    EXPECT_TRUE(scene->XLines().empty());
-    EXPECT_EQ(fixture.CountItems(QGraphicsLineItem::Type), 2);
-    FeedFrame(*state);
-    EXPECT_EQ(fixture.CountItems(QGraphicsLineItem::Type), 2);
+// ---- single-channel data -------------------------------------------------------
+
+class SingleRawDataScenesTest : public RawDataScenesTest {
+protected:
+    SingleRawDataScenesTest() { fixture.Resize(820, 600); }  // four values: cells of 200
+
+    // An X single raw-data state of `count` values in `mode`, started on a
+    // line of zeros.
+    boost::shared_ptr<SingleRawDataX> StartX(int count, int mode) {
+        auto state = boost::make_shared<SingleRawDataX>(&imp, count, mode);
+        std::string zeros = "X0";
+        for (int i = 1; i < count; ++i) {
+            zeros += ",0";
+        }
+        state->Parse(zeros.c_str());
+        return state;
+    }
+};
+
+TEST_F(SingleRawDataScenesTest, ReferenceDataGivesTheVerdictOfItsFirstLineOnce) {
+    imp.Set("singleraw_threshold", "100");
+    auto state = boost::make_shared<ReferenceDataState>(&imp, 4, 0);
+    state->Parse("HR1,2,3,4");
+    auto scene = imp.Current<ReferenceDataScene>();
+    ASSERT_NE(scene, nullptr);
+    EXPECT_EQ(fixture.Verdicts().count(), 0);
+
+    state->Parse("HR100,120,100,150");
+    EXPECT_EQ(fixture.VerdictList(), std::vector<bool>{true});
+    EXPECT_EQ(imp._results["Single Raw"], "Single Raw: ,Pass\r\n100,120,100,150\r\n");
+
+    state->Parse("HR99,100,100,100");
+    EXPECT_EQ(PenColour(scene->Bars().Bar(0)), kFail);
+    EXPECT_EQ(PenColour(scene->Bars().Bar(1)), kPass);
+    EXPECT_EQ(fixture.Verdicts().count(), 1);
+    EXPECT_EQ(imp.Count("SetResult"), 1);
+}
+
+TEST_F(SingleRawDataScenesTest, AValueBelowTheThresholdFailsEvenWithoutRoomToDrawIt) {
+    fixture.Resize(30, 600);
+    imp.Set("singleraw_threshold", "100");
+    auto state = boost::make_shared<ReferenceDataState>(&imp, 4, 0);
+    state->Parse("HR1,2,3,4");
+    EXPECT_EQ(imp.Current<ReferenceDataScene>()->Bars().Size(), 0u);
+    state->Parse("HR100,100,100,99");
+    EXPECT_EQ(fixture.VerdictList(), std::vector<bool>{false});
+    EXPECT_EQ(imp._results["Single Raw"], "Single Raw: ,Fail\r\n100,100,100,99\r\n");
+}
+
+TEST_F(SingleRawDataScenesTest, ZeroSceneMarksUpToFiveCrossings) {
+    imp.Set("parameter_value", "5");
+    auto state = StartX(4, 2);
+    auto scene = imp.Current<SingleDebugZeroScene>();
+    ASSERT_NE(scene, nullptr);
+    ASSERT_EQ(scene->MarkerLines().size(), 5u);
+
+    state->Parse("X-3,3,-1,5");
+    EXPECT_EQ(scene->Crossings(), (std::vector<int>{0, 1, 0, 1}));
+    EXPECT_TRUE(scene->MarkerLines()[1]->isVisible());
+    EXPECT_EQ(scene->MarkerLabels()[1]->text(), "3");
+    EXPECT_FALSE(scene->MarkerLines()[2]->isVisible());
+
+    state->Parse("X-3,2,0,0");
+    EXPECT_EQ(scene->Crossings(), (std::vector<int>{0, 0, 0, 0})) << "a jump of 5 is no crossing";
+    EXPECT_FALSE(scene->MarkerLines()[0]->isVisible());
+
+    auto many = StartX(12, 2);
+    scene = imp.Current<SingleDebugZeroScene>();
+    many->Parse("X-10,0,-10,0,-10,0,-10,0,-10,0,-10,0");
+    int shown = 0;
+    for (auto* line : scene->MarkerLines()) {
+        shown += line->isVisible() ? 1 : 0;
+    }
+    EXPECT_EQ(shown, 5);
+    EXPECT_EQ(scene->MarkerLabels()[4]->text(), "9");
 }

@@ -134,22 +134,19 @@ TEST_F(SceneOperationsTest, EveryOperationInstallsItsSceneBoundToItsState) {
         [](QtWindowImp& w, TuneQualification* s) { w.StartQualification(s); });
     ExpectScene<OpenShortScene, OpenShortState>(
         [](QtWindowImp& w, OpenShortState* s) { w.StartOpenShort(s); });
-}
 
-TEST_F(SceneOperationsTest, LiftFamilyPassesItsMode) {
-    auto state = boost::make_shared<TuneMultiFingerLift>(&imp, 0);
-    const auto mode = [this] {
-        auto* scene = dynamic_cast<MultiFingerLiftScene*>(view.GetScene().get());
-        return scene == nullptr ? -1 : scene->GetMode();
-    };
-    imp.StartMultiFingerLift(state.get());
-    EXPECT_EQ(mode(), 0);
-    imp.StartMultiFingerLiftRX(state.get());
-    EXPECT_EQ(mode(), 1);
-    imp.StartMultiFingerLiftRY(state.get());
-    EXPECT_EQ(mode(), 2);
-    imp.StartMultiFingerLiftActive(state.get(), 4);
-    EXPECT_EQ(mode(), 4);
+    // The lift family passes its mode.
+    auto lift = boost::make_shared<TuneMultiFingerLift>(&imp, 0);
+    std::vector<int> modes;
+    for (const auto& start : std::vector<std::function<void()>>{
+             [&] { imp.StartMultiFingerLift(lift.get()); },
+             [&] { imp.StartMultiFingerLiftRX(lift.get()); },
+             [&] { imp.StartMultiFingerLiftRY(lift.get()); },
+             [&] { imp.StartMultiFingerLiftActive(lift.get(), 4); }}) {
+        start();
+        modes.push_back(dynamic_cast<MultiFingerLiftScene&>(*view.GetScene()).GetMode());
+    }
+    EXPECT_EQ(modes, (std::vector<int>{0, 1, 2, 4}));
 }
 
 TEST_F(SceneOperationsTest, OpenShortAnnouncesItsGridAndNothingHappensWithoutAView) {

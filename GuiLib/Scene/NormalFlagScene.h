@@ -29,6 +29,9 @@ public:
     void Update() override;
     void Clear() override;
     void Layout(bool create) override;
+    // The trails are painted from one kept image: a rectangle round a frame's
+    // changes is a plain copy, an exact region of them is not.
+    bool RedrawsWholeFrames() const override { return true; }
 
     // The rings of line and dot items of finger `slot`.
     const std::vector<QGraphicsLineItem*>& Trail(size_t slot) const { return _trails.Lines(slot); }

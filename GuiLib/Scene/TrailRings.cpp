@@ -6,8 +6,18 @@
 #include "CircleItem.h"
 #include "SegmentGroup.h"
 #include "SegmentItem.h"
+#include "TrailLayer.h"
 
 namespace morvex_gui_qtlib {
+
+namespace {
+
+// Where `item` shows on screen; empty while it is hidden.
+QRectF ShownArea(const QGraphicsItem& item) {
+    return item.isVisible() ? item.boundingRect() : QRectF();
+}
+
+}  // namespace
 
 TrailRings::TrailRings(int length) : _length(length) {}
 
@@ -18,6 +28,8 @@ void TrailRings::Create(QGraphicsScene* scene, const std::vector<Style>& styles)
     _groups.assign(slotCount, {});
     _trailIndex.assign(slotCount, 0);
     _trailUsed.assign(slotCount, 0);
+    _layer = new TrailLayer();
+    scene->addItem(_layer);
     for (size_t slot = 0; slot < slotCount; ++slot) {
         const Style& style = styles[slot];
         _lines[slot].reserve(_length);
@@ -29,8 +41,9 @@ void TrailRings::Create(QGraphicsScene* scene, const std::vector<Style>& styles)
                 _groups[slot].push_back(new SegmentGroup());
             }
             SegmentGroup* group = _groups[slot].back();
+            CircleItem* dot = nullptr;
             if (style.dots) {
-                auto* dot = new CircleItem(QRectF(), group);
+                dot = new CircleItem(QRectF(), group);
                 dot->setPen(style.dotPen);
                 dot->setBrush(style.dotBrush);
                 dot->setVisible(false);
@@ -40,10 +53,12 @@ void TrailRings::Create(QGraphicsScene* scene, const std::vector<Style>& styles)
             line->setPen(style.line);
             line->setVisible(false);
             _lines[slot].push_back(line);
+            group->Hold(line, dot);
         }
         // Each group joins the scene with its items already made and hidden.
         for (SegmentGroup* group : _groups[slot]) {
             scene->addItem(group);
+            _layer->Add(group);
         }
     }
 }
@@ -55,19 +70,27 @@ void TrailRings::Draw(size_t slot, const QLineF& line, const QRectF* dot) {
     }
     SegmentGroup* group = _groups[slot][index / kGroupSize];
     QGraphicsLineItem* segment = _lines[slot][index];
+    const QRectF lineBefore = ShownArea(*segment);
     segment->setLine(line);
     segment->setVisible(true);
-    group->Cover(segment->boundingRect());
+    Changed(group, lineBefore, segment->boundingRect());
     if (!_dots[slot].empty()) {
         QGraphicsEllipseItem* mark = _dots[slot][index];
+        const QRectF dotBefore = ShownArea(*mark);
         if (dot != nullptr) {
             mark->setRect(*dot);
         }
         mark->setVisible(true);
-        group->Cover(mark->boundingRect());
+        Changed(group, dotBefore, mark->boundingRect());
     }
     ++index;
     _trailUsed[slot] = std::max(_trailUsed[slot], index);
+}
+
+void TrailRings::Changed(SegmentGroup* group, const QRectF& before, const QRectF& after) {
+    group->Changed(before, after);
+    _layer->Invalidate(before);
+    _layer->Invalidate(after);
 }
 
 void TrailRings::ClearBelow(size_t end) {
@@ -87,7 +110,7 @@ void TrailRings::Clear(size_t slot) {
         _lines[slot][i]->setVisible(false);
     }
     for (SegmentGroup* group : _groups[slot]) {
-        group->Forget();
+        _layer->Invalidate(group->Forget());
     }
     _trailIndex[slot] = 0;
     _trailUsed[slot] = 0;

@@ -13,14 +13,15 @@ class QRectF;
 namespace morvex_gui_qtlib {
 
 class SegmentGroup;
+class TrailLayer;
 
 // Per touch slot, a ring of trail segments, optionally with a dot at each
 // segment, made once and then reused oldest first, so a long session never
 // adds items. Each run of kGroupSize places of a ring hangs under one
-// SegmentGroup, so repaints skip whole runs.
+// SegmentGroup, which keeps the run drawn; one TrailLayer paints them all.
 class TrailRings {
 public:
-    static constexpr int kGroupSize = 50;
+    static constexpr int kGroupSize = 16;
 
     // How one slot's ring is drawn; the ring has dots only where `dots` is set.
     struct Style {
@@ -49,8 +50,11 @@ public:
 
 private:
     void Clear(size_t slot);
+    // An item of `group` shown over `before` is now shown over `after`.
+    void Changed(SegmentGroup* group, const QRectF& before, const QRectF& after);
 
     int _length;
+    TrailLayer* _layer = nullptr;
     std::vector<std::vector<QGraphicsLineItem*>> _lines;
     std::vector<std::vector<QGraphicsEllipseItem*>> _dots;
     // Per slot, the parents of each run of kGroupSize consecutive places.
