@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <boost/make_shared.hpp>
 
+#include "ChildProcesses.h"
 #include "CloseState.h"
 #include "DisplayView.h"
 #include "FullScreenSwitch.h"
@@ -85,6 +86,9 @@ Drovanel::Drovanel(QWidget* parent, Qt::WindowFlags flags) : QMainWindow(parent,
 }
 
 Drovanel::~Drovanel() {
+    // The analysis script or a tool may still run; none may report to a
+    // window that is going.
+    morvex_gui_qtlib::EndChildProcesses(*this);
     _settings->Save(ConfigFile().toLocal8Bit().constData());
     // A readyRead still on its way must not reach the freed port.
     _link.SetPort(nullptr);

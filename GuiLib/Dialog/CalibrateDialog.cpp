@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <boost/regex.hpp>
 
+#include "ChildProcesses.h"
 #include "CoreDevice.h"
 #include "LineDispatch.h"
 #include "OperationLog.h"
@@ -64,19 +65,7 @@ CalibrateDialog::CalibrateDialog(bool calibrate, Device* device, QWidget* parent
 }
 
 CalibrateDialog::~CalibrateDialog() {
-    EndConfigTools();
-}
-
-void CalibrateDialog::EndConfigTools() {
-    // A tool still running goes with the dialog; its end is no failure to
-    // report, and no slot of a half-destroyed dialog may hear of it.
-    for (QProcess* tool : findChildren<QProcess*>()) {
-        disconnect(tool, nullptr, this, nullptr);
-        if (tool->state() != QProcess::NotRunning) {
-            tool->kill();
-            tool->waitForFinished();
-        }
-    }
+    morvex_gui_qtlib::EndChildProcesses(*this);
 }
 
 void CalibrateDialog::StartCalibrate() {

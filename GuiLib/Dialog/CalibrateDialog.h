@@ -63,7 +63,6 @@ private:
     void ShowOffsetLines();
     void ShowCountdown(const std::string& seconds);
     void FinishCalibrate();
-    void EndConfigTools();
 
     std::unique_ptr<Ui::CalibrateDialog> ui;
     CoreDevice* _coreDevice;

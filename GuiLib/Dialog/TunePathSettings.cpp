@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QSaveFile>
 
+#include "ChildProcesses.h"
 #include "OperationLog.h"
 #include "ProgramPaths.h"
 #include "Settings.h"
@@ -54,6 +55,10 @@ TunePathSettings::TunePathSettings(Settings* settings, QWidget* parent)
             &TunePathSettings::SelectNormalVmxFile);
     connect(ui.buttonCheckPattern, &QPushButton::clicked, this, &TunePathSettings::CheckPattern);
     connect(ui.buttonEnter, &QPushButton::clicked, this, &TunePathSettings::EnterTuneMode);
+}
+
+TunePathSettings::~TunePathSettings() {
+    morvex_gui_qtlib::EndChildProcesses(*this);
 }
 
 QString TunePathSettings::GetMpVersion() const {

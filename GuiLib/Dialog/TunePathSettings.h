@@ -19,6 +19,7 @@ class TunePathSettings : public QDialog {
 public:
     // `settings` stays the caller's and must outlive the dialog.
     TunePathSettings(Settings* settings, QWidget* parent);
+    ~TunePathSettings() override;
 
     // True after an accept that asks for the tuning images to be downloaded.
     bool DownloadChosen() const { return _download; }
