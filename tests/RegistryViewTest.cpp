@@ -2,10 +2,8 @@
 
 #include <QDir>
 #include <QFile>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 
-#include "DeviceWatcher.h"
 #include "FileRegistry.h"
 #include "LiveRegistry.h"
 #include "RegistryView.h"
@@ -139,28 +137,4 @@ TEST(LiveRegistryTest, ListsFtdiTtysAndMapsTheLatencyTimer) {
     registry.WriteValue(bus + "\\ttyUSB0\\0000\\Device Parameters", "LatencyTimer", "3");
     EXPECT_EQ(sysfs.Latency("ttyUSB0"), "16") << "not a device of the driver";
     EXPECT_EQ(registry.PortPath("COM3"), "");
-}
-
-TEST(DeviceWatcherTest, ReportsPortsThatComeAndGo) {
-    QTemporaryDir dir;
-    const QString path = dir.filePath("registry.ini");
-    qputenv("MORVEX_REGISTRY_FILE", path.toLocal8Bit());
-    FileRegistry registry(path);
-    registry.WriteValue(platform::kSerialCommKey, "\\Device\\VCP0", "/dev/pts/3");
-
-    platform::DeviceWatcher watcher(nullptr, 20);
-    QSignalSpy arrivals(&watcher, &platform::DeviceWatcher::SignalDeviceArrival);
-    QSignalSpy removals(&watcher, &platform::DeviceWatcher::SignalDeviceRemoval);
-
-    registry.WriteValue(platform::kSerialCommKey, "\\Device\\VCP1", "/dev/pts/4");
-    ASSERT_TRUE(arrivals.wait(2000)) << "the timer notices the change";
-    EXPECT_EQ(removals.count(), 0);
-
-    registry.RemoveValue(platform::kSerialCommKey, "\\Device\\VCP0");
-    watcher.Check();
-    EXPECT_EQ(removals.count(), 1);
-    watcher.Check();
-    EXPECT_EQ(removals.count(), 1) << "no change, no signal";
-    EXPECT_EQ(arrivals.count(), 1);
-    qunsetenv("MORVEX_REGISTRY_FILE");
 }

@@ -71,10 +71,6 @@ Family Make(const char* name, void (CoreDevice::*start)(), std::string command, 
             results, notices, settings, limits, jitterThreshold};
 }
 
-void PrintTo(const Family& family, std::ostream* out) {
-    *out << family.name;
-}
-
 void Start(ReplyRoad& road, const Family& family) {
     for (const auto& [key, value] : family.settings) {
         road.Set(key, value);
