@@ -257,36 +257,30 @@ TEST(DeviceCommandsTest, EngineeringDevice) {
     });
 
     // Index by index: the command, the state and the mode of a raw-data or raster state.
-    const std::vector<std::tuple<const char*, const char*, int>> table = {
-        {"d", "SingleRawDataX", 0},    {"o", "SingleRawDataX", 1},
-        {"d", "SingleRawDataY", 0},    {"o", "SingleRawDataY", 1},
-        {"c", "SingleRawDataX", 2},    {"c", "SingleRawDataY", 2},
-        {"m", "TuneMultiFinger", -1},  {"m", "TuneMultiFinger", -1},
-        {"a", "CoreRaster", 0},        {"f", "TuneMultiFingerLift", 0},
-        {"aX", "CoreRaster", 0},       {"fX", "TuneMultiFingerLift", 0},
-        {"a", "CoreRaster", 0},        {"a", "CoreRaster", 0},
-        {"u", "SingleRawDataB", 0},    {"b", "BendingRawData", -1},
-        {"r", "SingleRawDataX", 7},    {"r", "SingleRawDataY", 7},
-        {"s", "SingleRawDataX", 4},    {"x", "SingleRawDataX", 5},
-        {"s", "SingleRawDataY", 4},    {"x", "SingleRawDataY", 5},
-        {"k", "SingleRawDataX", 0},    {"h", "SingleRawDataX", 6},
-        {"k", "SingleRawDataY", 0},    {"h", "SingleRawDataY", 6},
-        {"n", "TuneQualification", 0}, {"n", "TuneQualification", 0},
-        {"n", "TuneQualification", 0}, {"n", "TuneQualification", 0},
-    };
-    for (int index = 0; index < static_cast<int>(table.size()); ++index) {
-        const auto& [command, state, mode] = table[index];
+    const char* const table[] = {
+        "d SingleRawDataX 0",      "o SingleRawDataX 1",    "d SingleRawDataY 0",
+        "o SingleRawDataY 1",      "c SingleRawDataX 2",    "c SingleRawDataY 2",
+        "m TuneMultiFinger -1",    "m TuneMultiFinger -1",  "a CoreRaster 0",
+        "f TuneMultiFingerLift 0", "aX CoreRaster 0",       "fX TuneMultiFingerLift 0",
+        "a CoreRaster 0",          "a CoreRaster 0",        "u SingleRawDataB 0",
+        "b BendingRawData -1",     "r SingleRawDataX 7",    "r SingleRawDataY 7",
+        "s SingleRawDataX 4",      "x SingleRawDataX 5",    "s SingleRawDataY 4",
+        "x SingleRawDataY 5",      "k SingleRawDataX 0",    "h SingleRawDataX 6",
+        "k SingleRawDataY 0",      "h SingleRawDataY 6",    "n TuneQualification 0",
+        "n TuneQualification 0",   "n TuneQualification 0", "n TuneQualification 0"};
+    for (int index = 0; index < static_cast<int>(std::size(table)); ++index) {
+        std::istringstream row(table[index]);
+        std::string command, state;
+        int mode = 0;
+        row >> command >> state >> mode;
         const std::string name = "ReadDisplayData(" + std::to_string(index) + ")";
         bench.Check({name.c_str(), [index](TuneInitDevice& d) { d.ReadDisplayData(index); },
-                     W(command), state, kReplaces});
-        const std::string axis = std::string(state).substr(std::string(state).size() - 1);
-        EXPECT_EQ(bench.Count(), axis == "X" ? kX : axis == "Y" ? kY : -1) << name;
+                     W(command), state.c_str(), kReplaces});
+        EXPECT_EQ(bench.Count(), state.back() == 'X' ? kX : state.back() == 'Y' ? kY : -1) << name;
         EXPECT_EQ(bench.Mode(), mode) << name;
     }
-}
 
-TEST(DeviceCommandsTest, EngineeringElectrodeCountsAreReadAsLeadingNumbers) {
-    EngineeringBench bench;
+    // Electrode counts are read as leading numbers.
     for (const auto& [text, count] : std::vector<std::pair<const char*, int>>{
              {" 12", 12}, {"12 rows", 12}, {"+7", 7}, {"x12", 0}, {"", 0}, {"99999999999", 0}}) {
         bench.Set("x_electrodes", text);

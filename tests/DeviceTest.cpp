@@ -108,7 +108,7 @@ TEST_F(DeviceTest, CloseSendsQuitCommandAndDestructorDoesNot) {
     EXPECT_FALSE(peer.WaitForBytes(1, 100)) << "the destructor sends nothing";
 }
 
-TEST(PortDiscoveryTest, ListsOnlyTheDriversVirtualPortsAndSetsTheirLatency) {
+TEST(PortDiscoveryTest, ListsOnlyTheDriversVirtualPorts) {
     QTemporaryDir dir;
     const QString file = dir.filePath("registry.ini");
     qputenv("MORVEX_REGISTRY_FILE", file.toLocal8Bit());
@@ -128,13 +128,10 @@ TEST(PortDiscoveryTest, ListsOnlyTheDriversVirtualPortsAndSetsTheirLatency) {
     EXPECT_EQ(none, QStringList{"kept"});
     qunsetenv("MORVEX_REGISTRY_FILE");
 
-    BridgePeer first(QStringLiteral("COM7"));
-    BridgePeer second(QStringLiteral("COM8"));
-    SetLatencyTimer("COM7", 3);
-    EXPECT_EQ(first.LatencyTimer(), "3");
-    EXPECT_EQ(second.LatencyTimer(), "16");
+    // The windows set the latency of their own port; an unknown name touches nothing.
+    BridgePeer peer(QStringLiteral("COM8"));
     SetLatencyTimer("COM40", 3);
-    EXPECT_EQ(second.LatencyTimer(), "16");
+    EXPECT_EQ(peer.LatencyTimer(), "16");
 }
 
 TEST_F(DeviceTest, EngineeringPortOpensAt921600BothWaysClosesSilentlyAndFailsHarmlessly) {
