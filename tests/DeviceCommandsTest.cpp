@@ -131,6 +131,12 @@ std::vector<Row<DeviceT>> SharedRows() {
     };
 }
 
+std::vector<std::string> Twice(const std::vector<std::string>& once) {
+    std::vector<std::string> wire = once;
+    wire.insert(wire.end(), once.begin(), once.end());
+    return wire;
+}
+
 }  // namespace
 
 TEST(DeviceCommandsTest, CoreDevice) {
@@ -138,9 +144,17 @@ TEST(DeviceCommandsTest, CoreDevice) {
     bench.Check(SharedRows<CoreDevice>());
     bench.Check({
         // The pauses around the bytes that the windows' roads send.
+        {OP(Write("w3A0100")), {"Write(w3A0100)"}},
+        {OP(PowerOn()), W("@", "o", "#", "200")},
         {OP(PowerOff()), W("@", "c", "#", "200")},
+        {OP(EnterOpenState()),
+         W("#", "#q", "#", "#q", "200", "@", "o", "#", "200", "#", "200", "v"), "OpenState",
+         kReplaces},
         {OP(SendHashZ()), W("#", "#", "#z")},
         {OP(GetBootloaderVersion()), W("V")},
+        {OP(GetEepromInformation()),
+         Twice(W("a", "80", "m", "80", "@", "80", "w3A010000", "80", "s", "80", "w3A", "80", "s",
+                 "80", "r0000", "50", "#", "200", "Z"))},
         {OP(SendWithMode("d", 12)), W("d"), nullptr, kKeeps, 12},
         {OP(SendZ()), W("Z")},
         {OP(ChangeRawdataFlags(1)), W("u3", "uB", "uC", "s3")},
