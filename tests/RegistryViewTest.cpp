@@ -59,7 +59,7 @@ private:
 
 }  // namespace
 
-TEST(FileRegistryTest, ReadsSectionsAsKeysAndKeepsBackslashes) {
+TEST(FileRegistryTest, ReadsSectionsAsKeysKeepsBackslashesAndWritesBack) {
     QTemporaryDir dir;
     const QString path = dir.filePath("registry.ini");
     WriteText(path,
@@ -94,17 +94,15 @@ TEST(FileRegistryTest, ReadsSectionsAsKeysAndKeepsBackslashes) {
     EXPECT_FALSE(registry.ReadValues("HKEY_LOCAL_MACHINE\\SOFTWARE", &values));
     EXPECT_FALSE(
         FileRegistry(dir.filePath("missing.ini")).ReadValues(platform::kSerialCommKey, &values));
-}
 
-TEST(FileRegistryTest, WritesUpdateAddAndRemoveAndFailSilently) {
-    QTemporaryDir dir;
-    FileRegistry registry(dir.filePath("registry.ini"));
-    registry.WriteValue(platform::kSerialCommKey, "\\Device\\VCP0", "/dev/pts/3");
-    registry.WriteValue(platform::kSerialCommKey, "\\Device\\VCP1", "/dev/pts/4");
-    registry.WriteValue(platform::kSerialCommKey, "\\device\\vcp0", "/dev/pts/5");
-    registry.WriteValue(platform::kPortPathKey, "COM7", "/dev/pts/4");
-    registry.RemoveValue(platform::kSerialCommKey, "\\Device\\VCP1");
-    const FileRegistry reread(dir.filePath("registry.ini"));
+    // Writes update, add and remove, and fail silently.
+    FileRegistry written(dir.filePath("written.ini"));
+    written.WriteValue(platform::kSerialCommKey, "\\Device\\VCP0", "/dev/pts/3");
+    written.WriteValue(platform::kSerialCommKey, "\\Device\\VCP1", "/dev/pts/4");
+    written.WriteValue(platform::kSerialCommKey, "\\device\\vcp0", "/dev/pts/5");
+    written.WriteValue(platform::kPortPathKey, "COM7", "/dev/pts/4");
+    written.RemoveValue(platform::kSerialCommKey, "\\Device\\VCP1");
+    const FileRegistry reread(dir.filePath("written.ini"));
     EXPECT_EQ(reread.Ports(), QStringList{"/dev/pts/5"});
     EXPECT_EQ(reread.PortPath("COM7"), "/dev/pts/4");
     EXPECT_EQ(reread.PortPath("/dev/ttyUSB0"), "/dev/ttyUSB0");
