@@ -27,7 +27,6 @@
 #include "DrovanelFixture.h"
 #include "MasterDownloader.h"
 #include "OpenShort.h"
-#include "ProgramFolderFixture.h"
 #include "QualificationSetup.h"
 #include "QualifyLogDialog.h"
 #include "RecordSetFileName.h"
@@ -212,19 +211,23 @@ struct ClosedDevice {
 
 class FormFitTest : public ::testing::Test {
 protected:
-    ProgramFolderFixture folder;
+    DrovanelFixture folder;  // a scratch program folder, and the engineering window on demand
 };
 
 }  // namespace
 
-TEST_F(FormFitTest, EveryTextOfTheMassProductionWindowFits) {
-    ZeltoMP window;
-    EXPECT_EQ(FaultsOf(&window), "");
-}
-
-TEST(FormFitEngineeringTest, EveryTextOfTheEngineeringAndOpenShortWindowsFits) {
-    DrovanelFixture engineering;
-    EXPECT_EQ(FaultsOf(&engineering.Create()), "");
+TEST_F(FormFitTest, EveryTextOfTheThreeWindowsAndThePasswordBoxFits) {
+    std::string password = "not shown";
+    DialogScript script({DialogScript::On<QInputDialog>([&](QInputDialog& box) {
+        password = FaultsOf(&box);
+        box.reject();
+    })});
+    ZeltoMP massProduction;
+    massProduction.findChild<QAction*>("actionDefault")->trigger();
+    EXPECT_TRUE(script.Done());
+    EXPECT_EQ(password, "");
+    EXPECT_EQ(FaultsOf(&massProduction), "");
+    EXPECT_EQ(FaultsOf(&folder.Create()), "");
     OpenShort openShort;
     EXPECT_EQ(FaultsOf(&openShort), "");
 }
@@ -253,16 +256,4 @@ TEST_F(FormFitTest, EveryTextOfTheDialogsFits) {
         const std::unique_ptr<QDialog> dialog(make());
         EXPECT_EQ(FaultsOf(dialog.get()), "");
     }
-}
-
-TEST_F(FormFitTest, ThePasswordBoxShowsItsWholeTitle) {
-    std::string faults = "not shown";
-    DialogScript script({DialogScript::On<QInputDialog>([&](QInputDialog& box) {
-        faults = FaultsOf(&box);
-        box.reject();
-    })});
-    ZeltoMP window;
-    window.findChild<QAction*>("actionDefault")->trigger();
-    EXPECT_TRUE(script.Done());
-    EXPECT_EQ(faults, "");
 }

@@ -7,7 +7,6 @@
 #include "Drovanel.h"
 #include "DrovanelFixture.h"
 #include "MessageCapture.h"
-#include "ProgramFolderFixture.h"
 #include "SettingDialog.h"
 #include "ZeltoMP.h"
 
@@ -24,37 +23,25 @@ std::string Printed(const MessageCapture& messages) {
     return printed;
 }
 
-DialogScript::Step AcceptSettings() {
-    return DialogScript::On<SettingDialog>([](SettingDialog& dialog) { dialog.accept(); });
-}
-
 }  // namespace
 
 // The commands that accepting the settings and closing the program send are
 // skipped while the port is closed, so the console stays quiet.
-TEST(QuietConsoleTest, MassProductionWindowWithThePortClosed) {
-    ProgramFolderFixture folder;
+TEST(QuietConsoleTest, BothWindowsWithThePortClosed) {
+    DrovanelFixture fixture;
     MessageCapture messages;
+    const auto accept = DialogScript::On<SettingDialog>([](SettingDialog& d) { d.accept(); });
     DialogScript script({DialogScript::On<QInputDialog>([](QInputDialog& box) {
                              box.setTextValue("trevk");
                              box.accept();
                          }),
-                         AcceptSettings()});
-    auto window = std::make_unique<ZeltoMP>();
-    window->findChild<QAction*>("actionDefault")->trigger();
-    EXPECT_TRUE(script.Done());
-    window.reset();
-    EXPECT_TRUE(folder.Log().contains("Default settings accept"));
-    EXPECT_EQ(Printed(messages), "");
-}
-
-TEST(QuietConsoleTest, EngineeringWindowWithThePortClosed) {
-    DrovanelFixture fixture;
-    MessageCapture messages;
-    DialogScript script({AcceptSettings()});
+                         accept, accept});
+    auto massProduction = std::make_unique<ZeltoMP>();
+    massProduction->findChild<QAction*>("actionDefault")->trigger();
+    massProduction.reset();
     fixture.Create().findChild<QAction*>("actionDefault_Settings")->trigger();
     EXPECT_TRUE(script.Done());
     fixture.Destroy();
-    EXPECT_TRUE(fixture.Log().contains("Default settings accept"));
+    EXPECT_EQ(fixture.Log().count("Default settings accept"), 2);
     EXPECT_EQ(Printed(messages), "");
 }

@@ -3,11 +3,9 @@
 #include "EventPump.h"
 
 #include <QDir>
-#include <QEventLoop>
 #include <QFile>
 #include <QPushButton>
 #include <QTextEdit>
-#include <QTimer>
 #include <algorithm>
 #include <boost/make_shared.hpp>
 #include <random>
@@ -72,10 +70,6 @@ void ReplyRoad::Set(const std::string& key, const std::string& value) {
 
 bool ReplyRoad::PumpUntil(const std::function<bool()>& done, int timeoutMs) {
     return ::PumpUntil(done, timeoutMs);
-}
-
-void ReplyRoad::PumpFor(int milliseconds) {
-    ::PumpFor(milliseconds);
 }
 
 bool ReplyRoad::Deliver(const std::string& bytes, int timeoutMs) {

@@ -28,13 +28,6 @@ class QTextEdit;
 // slot that splits the bytes into lines and gives them to the current state,
 // the real GUI interface and an offscreen display view. Device pauses are
 // recorded, not waited for.
-//
-//   ReplyRoad road;
-//   ASSERT_TRUE(road.Open());
-//   road.peer.Expect("d", frames);
-//   road.device.DebugState();
-//   ASSERT_TRUE(road.PumpUntil([&] { return road.BytesRead() == frames.size(); }));
-//   EXPECT_NE(road.Current<DebugScene>(), nullptr);
 class ReplyRoad : public morvex_gui_qtlib::QtSerialPortWindow {
 public:
     explicit ReplyRoad(int width = 800, int height = 600);
@@ -45,11 +38,8 @@ public:
     bool Open();
     void Set(const std::string& key, const std::string& value);
 
-    // --- the event loop ---
     // Runs the event loop until `done` holds; false on time-out.
     bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 3000);
-    // Runs the event loop for a while, whatever happens.
-    void PumpFor(int milliseconds);
     // The peer sends `bytes`; the loop runs until the window has read them.
     bool Deliver(const std::string& bytes, int timeoutMs = 3000);
     // The same, cut into pieces of 1 to `maxPiece` bytes chosen by `seed`;
@@ -59,7 +49,6 @@ public:
     // Everything the peer has sent has been read.
     bool AllRead() const;
 
-    // --- what came out ---
     std::vector<bool> Verdicts() const;
     const std::map<std::string, std::string>& Results() const { return imp._results; }
     // The log box's text, with a line that waits for the box written first.

@@ -6,6 +6,32 @@
 #include "RecordingWindowImp.h"
 #include "ViewFixture.h"
 
+// Each scene operation with the state it binds and the scene it shows; the
+// argument after the scene, if any, is the scene's display mode.
+#define SCENE_WINDOW_IMP_OPERATIONS(X)                                      \
+    X(StartNormal, Normal, NormalScene)                                     \
+    X(StartNormalFlag, CoreNormalFlag, NormalFlagScene)                     \
+    X(StartNormalLinearity, CoreLinearity, NormalLinearityScene)            \
+    X(StartNormalBorder, CoreBorder, NormalBorderScene)                     \
+    X(StartNormalPrecise, CorePrecise, NormalPreciseScene)                  \
+    X(StartPicture, PictureView, PictureScene)                              \
+    X(StartDebug, RawData, DebugScene)                                      \
+    X(StartRasterX, RawData, RasterXScene)                                  \
+    X(StartRasterY, RawData, RasterYScene)                                  \
+    X(StartBendingDebug, BendingRawData, BendingDebugScene)                 \
+    X(StartOpenShort, OpenShortState, OpenShortScene)                       \
+    X(StartReferenceData, SingleRawData, ReferenceDataScene)                \
+    X(StartButtonReferenceData, SingleRawData, ButtonReferenceDataScene)    \
+    X(StartSingleDebug, SingleRawData, SingleDebugScene)                    \
+    X(StartSingleDebugThreshold, SingleRawData, SingleDebugThresholdScene)  \
+    X(StartSingleDebugZero, SingleRawData, SingleDebugZeroScene)            \
+    X(StartRaster, CoreRaster, RasterScene)                                 \
+    X(StartMultiFingerLift, TuneMultiFingerLift, MultiFingerLiftScene, 0)   \
+    X(StartMultiFingerLiftRX, TuneMultiFingerLift, MultiFingerLiftScene, 1) \
+    X(StartMultiFingerLiftRY, TuneMultiFingerLift, MultiFingerLiftScene, 2) \
+    X(StartMultiFinger, TuneMultiFinger, MultiFingerScene)                  \
+    X(StartQualification, TuneQualification, QualificationScene)
+
 // A recording GUI interface that also does what the Qt one does with scenes:
 // the common start blanks the display, each mode's scene operation builds the
 // mode's scene on the fixture's view, and a redraw reaches the current scene.
@@ -27,35 +53,12 @@ public:
     void ClearAll() override;
     void UpdateScene() override;
     void SetExtraDisplay(bool show) override;
-
-    // Touch modes.
-    void StartNormal(morvex_gui::Normal* state) override;
-    void StartNormalFlag(morvex_gui::CoreNormalFlag* state) override;
-    void StartNormalLinearity(morvex_gui::CoreLinearity* state) override;
-    void StartNormalBorder(morvex_gui::CoreBorder* state) override;
-    void StartNormalPrecise(morvex_gui::CorePrecise* state) override;
-    void StartPicture(morvex_gui::PictureView* state) override;
-
-    // Raw-data modes.
-    void StartDebug(morvex_gui::RawData* state) override;
-    void StartRasterX(morvex_gui::RawData* state) override;
-    void StartRasterY(morvex_gui::RawData* state) override;
-    void StartBendingDebug(morvex_gui::BendingRawData* state) override;
-    void StartOpenShort(morvex_gui::OpenShortState* state) override;
-    void StartReferenceData(morvex_gui::SingleRawData* state) override;
-    void StartButtonReferenceData(morvex_gui::SingleRawData* state) override;
-    void StartSingleDebug(morvex_gui::SingleRawData* state) override;
-    void StartSingleDebugThreshold(morvex_gui::SingleRawData* state) override;
-    void StartSingleDebugZero(morvex_gui::SingleRawData* state) override;
-
-    // Raster modes.
-    void StartRaster(morvex_gui::CoreRaster* state) override;
-    void StartMultiFingerLift(morvex_gui::TuneMultiFingerLift* state) override;
-    void StartMultiFingerLiftRX(morvex_gui::TuneMultiFingerLift* state) override;
-    void StartMultiFingerLiftRY(morvex_gui::TuneMultiFingerLift* state) override;
     void StartMultiFingerLiftActive(morvex_gui::TuneMultiFingerLift* state, int mode) override;
-    void StartMultiFinger(morvex_gui::TuneMultiFinger* state) override;
-    void StartQualification(morvex_gui::TuneQualification* state) override;
+
+#define SCENE_WINDOW_IMP_DECLARE(operation, StateT, ...) \
+    void operation(morvex_gui::StateT* state) override;
+    SCENE_WINDOW_IMP_OPERATIONS(SCENE_WINDOW_IMP_DECLARE)
+#undef SCENE_WINDOW_IMP_DECLARE
 
 private:
     ViewFixture& _fixture;

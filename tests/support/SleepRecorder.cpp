@@ -1,7 +1,6 @@
 #include "SleepRecorder.h"
 
 #include <cctype>
-#include <numeric>
 
 SleepRecorder::SleepRecorder() {
     _previous = platform::SetSleepFunction([this](unsigned ms) { NotePause(ms); });
@@ -14,11 +13,6 @@ SleepRecorder::~SleepRecorder() {
 std::vector<unsigned> SleepRecorder::Pauses() const {
     std::lock_guard<std::mutex> lock(_mutex);
     return _pauses;
-}
-
-unsigned SleepRecorder::TotalMs() const {
-    std::lock_guard<std::mutex> lock(_mutex);
-    return std::accumulate(_pauses.begin(), _pauses.end(), 0u);
 }
 
 std::vector<std::string> SleepRecorder::Transcript() const {

@@ -22,7 +22,6 @@ public:
     SleepRecorder& operator=(const SleepRecorder&) = delete;
 
     std::vector<unsigned> Pauses() const;
-    unsigned TotalMs() const;
     // Pauses and tapped writes in call order.
     std::vector<std::string> Transcript() const;
     void Clear();
