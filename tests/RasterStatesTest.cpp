@@ -9,21 +9,15 @@
 #include "RecordingWindowImp.h"
 #include "TuneMultiFinger.h"
 #include "TuneMultiFingerLift.h"
-#include "TuneQualification.h"
 
 using morvex_gui::CoreRaster;
 using morvex_gui::State;
 using morvex_gui::TuneMultiFinger;
 using morvex_gui::TuneMultiFingerLift;
-using morvex_gui::TuneQualification;
 using Frame = CoreRaster::Frame;
 using Names = std::vector<std::string>;
 
 namespace {
-
-void Set(morvex_gui::WindowImp& imp, const char* key, const std::string& value) {
-    imp._settings.SetParameter(ConfigParameter(key, value));
-}
 
 // Reply lines of one frame: the first row as the "S" line, the others as "R" lines.
 std::vector<std::string> FrameLines(const Frame& frame) {
@@ -57,39 +51,18 @@ Frame SmallFrame(int base) {
 
 class RasterStatesTest : public ::testing::Test {
 protected:
-    RasterStatesTest() {
-        Set(imp, "x_electrodes", "3");
-        Set(imp, "y_electrodes", "2");
-    }
+    RasterStatesTest() { imp.Set({{"x_electrodes", "3"}, {"y_electrodes", "2"}}); }
     RecordingWindowImp imp;
 };
 
 }  // namespace
-
-TEST_F(RasterStatesTest, FirstFrameWritesThePassRecordLaterFramesRedraw) {
-    auto state = boost::make_shared<CoreRaster>(&imp, 0);
-    const std::vector<std::string> lines = FrameLines(SmallFrame(0));
-    Feed(*state, {lines[0], lines[1], lines[2]});
-    EXPECT_TRUE(imp.calls.empty());
-    state->Parse(lines[3].c_str());
-    EXPECT_EQ(imp.Names(), (Names{"SetResult", "StartTimer", "StartCommon", "StopRecord",
-                                  "ClearAll", "StartRaster"}));
-    imp.Reset();
-    const std::vector<std::string> next = FrameLines(SmallFrame(100));
-    Feed(*state, {"noise", next[0], next[1], next[2], "prefix " + next[3]});
-    EXPECT_EQ(imp.Names(), (Names{"Log", "Log", "Log", "UpdateScene", "Log"}));
-    EXPECT_EQ(imp.calls[0], "Log(<FONT COLOR=GREEN>" + next[0] + "</FONT>)");
-    EXPECT_EQ(imp.calls[4], "Log(<FONT COLOR=BLUE>" + next[3] + "</FONT>)");
-    EXPECT_EQ(state->GetBuffers(), SmallFrame(100));
-}
 
 TEST_F(RasterStatesTest, ALineCutShortAnywhereNeverCorruptsAFrame) {
     const std::vector<std::string> damagedFrame = FrameLines(SmallFrame(500));
     for (size_t row = 0; row < damagedFrame.size(); ++row) {
         for (size_t keep = 0; keep < damagedFrame[row].size(); ++keep) {
             RecordingWindowImp local;
-            Set(local, "x_electrodes", "3");
-            Set(local, "y_electrodes", "2");
+            local.Set({{"x_electrodes", "3"}, {"y_electrodes", "2"}});
             auto state = boost::make_shared<CoreRaster>(&local, 0);
             Feed(*state, FrameLines(SmallFrame(0)));
             std::vector<std::string> damaged = damagedFrame;
@@ -139,21 +112,23 @@ TEST(RasterRecordTest, RecordKeyHeaderAndFrameSizeFollowModeAndCounts) {
 TEST(MultiFingerLiftTest, LimitsComeFromTheModesSettingsWhenTheFirstFrameIsComplete) {
     // mode, scene operation, key of the upper limit (empty: the active mode's edge counters)
     const std::tuple<int, const char*, const char*> modes[] = {
-        {0, "StartMultiFingerLift(", "raster_max"},
-        {1, "StartMultiFingerLiftRX(", "raster_x_max"},
-        {2, "StartMultiFingerLiftRY(", "raster_y_max"},
-        {3, "StartMultiFingerLiftActive(", ""}};
+        {0, "StartMultiFingerLift", "raster_max"},
+        {1, "StartMultiFingerLiftRX", "raster_x_max"},
+        {2, "StartMultiFingerLiftRY", "raster_y_max"},
+        {3, "StartMultiFingerLiftActive", ""}};
     for (const auto& [mode, call, maxKey] : modes) {
         SCOPED_TRACE(mode);
         RecordingWindowImp imp;
-        int value = 1;
-        for (const char* key : {"raster_max", "raster_min", "raster_x_max", "raster_y_max",
-                                "active_l_edge_counter", "active_d_edge_counter"}) {
-            Set(imp, key, std::to_string(value++));
-        }
+        imp.Set({{"raster_max", "1"},
+                 {"raster_min", "2"},
+                 {"raster_x_max", "3"},
+                 {"raster_y_max", "4"},
+                 {"active_l_edge_counter", "5"},
+                 {"active_d_edge_counter", "6"}});
         auto state = boost::make_shared<TuneMultiFingerLift>(&imp, mode);
-        Feed(*state, {"S1,2,", "R3,4,"});
-        EXPECT_EQ(imp.calls.back().rfind(call, 0), 0u) << imp.calls.back();
+        Feed(*state, {"S1,2,", "R3,4,", "S5,6,", "R7,8,"});
+        EXPECT_EQ(imp.Names(), (Names{"StartCommon", "StopRecord", "ClearAll", call, "Log",
+                                      "UpdateScene", "Log"}));
         EXPECT_TRUE(imp._results.empty());
         if (*maxKey != '\0') {
             EXPECT_EQ(std::to_string(state->GetThresholdMax()), imp._settings.GetValue(maxKey));
@@ -162,36 +137,12 @@ TEST(MultiFingerLiftTest, LimitsComeFromTheModesSettingsWhenTheFirstFrameIsCompl
             EXPECT_EQ(state->GetActiveLEdgeCounter(), 5);
             EXPECT_EQ(state->GetActiveDEdgeCounter(), 6);
         }
-        imp.Reset();
-        Feed(*state, {"S5,6,", "R7,8,"});
-        EXPECT_EQ(imp.Names(), (Names{"Log", "UpdateScene", "Log"}));
-        EXPECT_EQ(imp.calls[2], "Log(<FONT COLOR=BLUE>R7,8,</FONT>)");
     }
-}
-
-TEST_F(RasterStatesTest, QualificationReadsTheTuningValuesWithEveryCompleteFrame) {
-    Set(imp, "fingX_value", "2");
-    Set(imp, "noiseY_value", "x");
-    auto state = boost::make_shared<TuneQualification>(&imp);
-    Feed(*state, FrameLines(SmallFrame(0)));
-    EXPECT_EQ(imp.Names().back(), "StartQualification");
-    EXPECT_EQ(state->GetFingXValue(), 2);
-    EXPECT_EQ(state->GetNoiseYValue(), 0);
-
-    Set(imp, "fingX_value", "3");
-    const std::vector<std::string> lines = FrameLines(SmallFrame(1));
-    Feed(*state, {lines[0], lines[1], lines[2]});
-    EXPECT_EQ(state->GetFingXValue(), 2);
-    imp.Reset();
-    state->Parse(lines[3].c_str());
-    EXPECT_EQ(state->GetFingXValue(), 3);
-    EXPECT_EQ(imp.Names(), (Names{"UpdateScene", "Log"}));
 }
 
 TEST(MultiFingerStateTest, PairIsCompleteOnlyWhenBothFlagSetsAreFull) {
     RecordingWindowImp imp;
-    Set(imp, "x_electrodes", "4");
-    Set(imp, "y_electrodes", "3");
+    imp.Set({{"x_electrodes", "4"}, {"y_electrodes", "3"}});
     auto state = boost::make_shared<TuneMultiFinger>(&imp);
     // An X line begins a pair and drops the Y flags that came before it.
     Feed(*state, {"Y1,0,1,", "X0,1,0,1,"});

@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QTextEdit>
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -33,40 +34,24 @@ protected:
     LogCapture operationLog;
 };
 
-TEST_F(ResultFileTest, TheStampEndsInMinuteAndSecondWithoutLeadingZeros) {
-    const QDateTime time(QDate(2015, 12, 14), QTime(9, 5, 7, 450));
-    EXPECT_EQ(QtWindowImp::ResultFileStamp(time), "2015-12-14-09-05-07-57");
-}
-
-TEST_F(ResultFileTest, NothingToSaveMakesNoFolder) {
-    EXPECT_TRUE(imp.SaveResults());
-    EXPECT_FALSE(QDir(dir.File("Results")).exists());
-}
-
 TEST_F(ResultFileTest, RecordsLandInKeyOrderUnderTheTimeStampAndAreCleared) {
+    EXPECT_EQ(QtWindowImp::ResultFileStamp(QDateTime(QDate(2015, 12, 14), QTime(9, 5, 7, 450))),
+              "2015-12-14-09-05-07-57");
+    EXPECT_TRUE(imp.SaveResults());
+    EXPECT_FALSE(QDir(dir.File("Results")).exists()) << "nothing to save: no folder";
+
     imp.SetResult("slave", "Slave: ,Pass\r\n");
     imp.SetResult("attb", "ATTB: ,Pass\r\n");
     imp.SetResult("raster x", "Raster X: ,Fail\r\n1,2,3\r\n");
-
     const QString before = QtWindowImp::ResultFileStamp(QDateTime::currentDateTime());
     ASSERT_TRUE(imp.SaveResults());
     const QString after = QtWindowImp::ResultFileStamp(QDateTime::currentDateTime());
-
-    const QStringList files = ResultFiles();
-    ASSERT_EQ(files.size(), 1);
-    EXPECT_TRUE(files.front() == before + ".csv" || files.front() == after + ".csv")
-        << files.front().toStdString();
-    EXPECT_EQ(dir.Read("Results/" + files.front()),
+    ASSERT_EQ(ResultFiles().size(), 1);
+    const QString file = ResultFiles().front();
+    EXPECT_TRUE(file == before + ".csv" || file == after + ".csv") << file.toStdString();
+    EXPECT_EQ(dir.Read("Results/" + file),
               "ATTB: ,Pass\r\nRaster X: ,Fail\r\n1,2,3\r\nSlave: ,Pass\r\n");
     EXPECT_TRUE(imp._results.empty());
-
-    imp.SetResult("reset", "Reset: ,Pass\r\n");
-    ASSERT_TRUE(imp.SaveResults());
-    for (const QString& name : ResultFiles()) {
-        if (name != files.front()) {
-            EXPECT_EQ(dir.Read("Results/" + name), "Reset: ,Pass\r\n");
-        }
-    }
 }
 
 TEST_F(ResultFileTest, ASecondRunInTheSameSecondGetsItsOwnFile) {
@@ -85,12 +70,8 @@ TEST_F(ResultFileTest, ASecondRunInTheSameSecondGetsItsOwnFile) {
     }
     const QStringList files = ResultFiles();
     ASSERT_EQ(files.size(), 4);
-    QString added;
-    for (const QString& name : files) {
-        if (!taken.contains(name)) {
-            added = name;
-        }
-    }
+    const QString added = *std::find_if(files.begin(), files.end(),
+                                        [&](const QString& name) { return !taken.contains(name); });
     EXPECT_TRUE(added.endsWith("_1.csv")) << added.toStdString();
     EXPECT_EQ(dir.Read("Results/" + added), "Debug: ,Pass\r\n");
 }
