@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <boost/make_shared.hpp>
+#include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "ConfigParameter.h"
@@ -94,49 +96,32 @@ TEST_F(RasterStatesTest, OnlyAHeaderOfTheRightLengthOpensAFrameOfBoundedSize) {
     EXPECT_EQ(imp.Count("UpdateScene"), 1);
 }
 
-TEST(RasterRecordTest, RecordKeyHeaderAndFrameSizeFollowModeAndCounts) {
-    for (int mode : {1, 2, 7}) {
+TEST(RasterRecordTest, RecordKeyAndHeaderFollowTheMode) {
+    for (const auto& [mode, key, header] : {std::tuple{1, "raster x", "Raster X: ,"},
+                                            {2, "raster y", "Raster Y: ,"},
+                                            {7, "raster", "Raster: ,"}}) {
         RecordingWindowImp local;  // no electrode counts: frames of two rows of two
         auto state = boost::make_shared<CoreRaster>(&local, mode);
         Feed(*state, {"S1,-2,", "R3,4,"});
         state->logResult("Fail");
-        const char* key = mode == 1 ? "raster x" : mode == 2 ? "raster y" : "raster";
-        const std::string header = mode == 1   ? "Raster X: ,"
-                                   : mode == 2 ? "Raster Y: ,"
-                                               : "Raster: ,";
-        EXPECT_EQ(local._results.size(), 1u);
-        EXPECT_EQ(local._results[key], header + "Fail\r\n1,-2,\r\n3,4,\r\n");
+        EXPECT_EQ(local._results, (std::map<std::string, std::string>{
+                                      {key, std::string(header) + "Fail\r\n1,-2,\r\n3,4,\r\n"}}));
     }
 }
 
-TEST(MultiFingerLiftTest, LimitsComeFromTheModesSettingsWhenTheFirstFrameIsComplete) {
-    // mode, scene operation, key of the upper limit (empty: the active mode's edge counters)
-    const std::tuple<int, const char*, const char*> modes[] = {
-        {0, "StartMultiFingerLift", "raster_max"},
-        {1, "StartMultiFingerLiftRX", "raster_x_max"},
-        {2, "StartMultiFingerLiftRY", "raster_y_max"},
-        {3, "StartMultiFingerLiftActive", ""}};
-    for (const auto& [mode, call, maxKey] : modes) {
-        SCOPED_TRACE(mode);
+TEST(MultiFingerLiftTest, EachModeTakesItsSceneAndUpperLimitWhenTheFirstFrameIsComplete) {
+    for (const auto& [mode, call, upper] : {std::tuple{0, "StartMultiFingerLift", 1},
+                                            {1, "StartMultiFingerLiftRX", 3},
+                                            {2, "StartMultiFingerLiftRY", 4},
+                                            {3, "StartMultiFingerLiftActive", 0}}) {
         RecordingWindowImp imp;
-        imp.Set({{"raster_max", "1"},
-                 {"raster_min", "2"},
-                 {"raster_x_max", "3"},
-                 {"raster_y_max", "4"},
-                 {"active_l_edge_counter", "5"},
-                 {"active_d_edge_counter", "6"}});
+        imp.Set({{"raster_max", "1"}, {"raster_x_max", "3"}, {"raster_y_max", "4"}});
+        imp.Set({{"active_l_edge_counter", "5"}, {"active_d_edge_counter", "6"}});
         auto state = boost::make_shared<TuneMultiFingerLift>(&imp, mode);
-        Feed(*state, {"S1,2,", "R3,4,", "S5,6,", "R7,8,"});
-        EXPECT_EQ(imp.Names(), (Names{"StartCommon", "StopRecord", "ClearAll", call, "Log",
-                                      "UpdateScene", "Log"}));
-        EXPECT_TRUE(imp._results.empty());
-        if (*maxKey != '\0') {
-            EXPECT_EQ(std::to_string(state->GetThresholdMax()), imp._settings.GetValue(maxKey));
-        } else {
-            EXPECT_EQ(state->GetThresholdMax(), 0);
-            EXPECT_EQ(state->GetActiveLEdgeCounter(), 5);
-            EXPECT_EQ(state->GetActiveDEdgeCounter(), 6);
-        }
+        Feed(*state, {"S1,2,", "R3,4,"});
+        EXPECT_EQ(imp.Names().back(), call);
+        EXPECT_EQ(state->GetThresholdMax(), upper) << mode;
+        EXPECT_EQ(state->GetActiveDEdgeCounter(), mode == 3 ? 6 : 0) << mode;
     }
 }
 

@@ -122,17 +122,29 @@ protected:
     Settings settings;
 };
 
-TEST_F(ThresholdTableTest, ABrokenFileIsLoggedAndFallsBackToTheDefaults) {
-    for (const char* broken : {"1,2,3,\r\n-1,-2,-3,\r\n9,8,",          // three lines
-                               "1,2,\r\n-1,-2,-3,\r\n9,8,\r\n-9,-8,",  // short row
-                               "1,2,3,\r\n1,2,3,\r\n1,2,3,\r\n1,1,\r\n1,1,\r\n1,1,", ""}) {
-        dir.Write("X3Y2.txt", broken);
+// Only whole files count; a broken one is logged and the defaults are used.
+TEST_F(ThresholdTableTest, TheReaderTakesWholeFilesOnly) {
+    const ThresholdTable::Table numbers{{1, 2, 3}, {4, 5, 6}, {7, 8}, {9, 10}};
+    const ThresholdTable::Table defaults{{80, 80, 80}, {-60, -60, -60}, {80, 80}, {-60, -60}};
+    const std::pair<const char*, bool> files[] = {
+        {"1,2,3,\r\n4,5,6,\r\n7,8,\r\n9,10,\r\n", true},
+        {"1,2,3,\n4,5,6,\n7,8,\n9,10,", true},
+        {"1,2,3,44\r\n4,5,6,\r\n7,8,\r\n9,10,x", true},  // text after the last comma is dropped
+        {"1,2,3,\r\n4,5,6,\r\n7,8,\r\n9,10,\r\n\r\n", false},
+        {"1,2,3\r\n4,5,6,\r\n7,8,\r\n9,10,", false},
+        {"1,2,\r\n4,5,6,\r\n7,8,\r\n9,10,", false},
+        {"1,2,3,\r\n4,5,6,\r\n7,8,", false},
+        {"1,2,3,\r\n1,2,3,\r\n1,2,3,\r\n1,1,\r\n1,1,\r\n1,1,", false},
+        {"", false},
+    };
+    for (const auto& [text, accepted] : files) {
+        dir.Write("X3Y2.txt", text);
         LogCapture log;
-        EXPECT_EQ(settings.LoadThresholds()[0], std::vector<int>({80, 80, 80})) << broken;
-        EXPECT_TRUE(log.Contains("X3Y2.txt")) << broken;
+        EXPECT_EQ(settings.LoadThresholds(), accepted ? numbers : defaults) << text;
+        EXPECT_EQ(log.Contains("X3Y2.txt"), !accepted) << text;
     }
     QFile::remove(dir.File("X3Y2.txt"));
     LogCapture log;
-    settings.LoadThresholds();
+    EXPECT_EQ(settings.LoadThresholds(), defaults);
     EXPECT_EQ(log.Size(), 0u);
 }

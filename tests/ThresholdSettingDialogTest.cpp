@@ -100,31 +100,6 @@ TEST_F(ThresholdSettingDialogTest, DefaultsOrEditsAreSavedAsTypedAndReadBack) {
     EXPECT_EQ(Open(4, 2)->getThresholdValues()[0], std::vector<int>(4, 80)) << "its own file";
 }
 
-TEST_F(ThresholdSettingDialogTest, ReaderTakesWholeFilesOnly) {
-    auto dialog = Open(3, 2);
-    const Table defaults = dialog->getThresholdValues();
-    const Table numbers{{1, 2, 3}, {4, 5, 6}, {7, 8}, {9, 10}};
-    const std::pair<QByteArray, bool> cases[] = {
-        {"1,2,3,\r\n4,5,6,\r\n7,8,\r\n9,10,\r\n", true},
-        {"1,2,3,\n4,5,6,\n7,8,\n9,10,", true},
-        {"1,2,3,44\r\n4,5,6,\r\n7,8,\r\n9,10,x", true},  // text after the last comma is dropped
-        {"1,2,3,\r\n4,5,6,\r\n7,8,\r\n9,10,\r\n\r\n", false},
-        {"1,2,3\r\n4,5,6,\r\n7,8,\r\n9,10,", false},
-        {"1,2,3,\r\n4,5,6,\r\n7,8,", false},
-        {"", false},
-    };
-    for (const auto& [text, accepted] : cases) {
-        dir.Write("candidate.txt", text);
-        bool read = false;
-        ASSERT_TRUE(QMetaObject::invokeMethod(dialog.get(), "readFromFile", Qt::DirectConnection,
-                                              Q_RETURN_ARG(bool, read),
-                                              Q_ARG(QString, dir.File("candidate.txt"))));
-        EXPECT_EQ(read, accepted) << text.constData();
-        EXPECT_EQ(dialog->getThresholdValues(), accepted ? numbers : defaults) << text.constData();
-        dialog->loadThresholdValues();  // back to the defaults: no file of the counts
-    }
-}
-
 TEST_F(ThresholdSettingDialogTest, ImportSavesAValidFileOnlyAndStaysOpen) {
     auto dialog = Open(3, 2);
     EXPECT_TRUE(Import(*dialog, "wrong.txt", "1,2,\r\n3,4,\r\n5,6,\r\n7,8,").contains("wrong.txt"));

@@ -93,15 +93,10 @@ TEST(TouchStatesTest, OnlyChangedReportsAreRedrawnALiftedSlotKeepsItsPosition) {
 
 TEST(TouchStatesTest, SettingsGiveResolutionMirroringAndWidths) {
     RecordingWindowImp imp;
-    CoreNormal defaults(&imp);  // nothing set: defaults, written back
-    EXPECT_EQ(defaults._xRes, 800);
+    EXPECT_EQ(CoreNormal(&imp)._xRes, 800);  // nothing set: defaults, written back
     EXPECT_EQ(imp._settings.GetValue("y_res"), "600");
-    imp.Set({{"x_res", " 1024px"},
-             {"y_res", "abc"},
-             {"x_reverse", "true"},
-             {"y_reverse", "True"},
-             {"border_width", "40"},
-             {"circle_radius", "25"}});
+    imp.Set({{"x_res", " 1024px"}, {"y_res", "abc"}, {"x_reverse", "true"}});
+    imp.Set({{"y_reverse", "True"}, {"border_width", "40"}, {"circle_radius", "25"}});
     CoreBorder state(&imp);
     EXPECT_EQ(state._xRes, 1024);
     EXPECT_EQ(state._yRes, 0);
