@@ -134,9 +134,7 @@ const Reply kReplies[] = {
      "Log(H:00010010 L:10000001)"},
     {Make<CoreReadSlave>, {"Read register content: 0A 1F ", "Read register content: 0a "},
      "Log(Read register content: 0A 1F )"},
-    {Make<CoreParameterValue>, {"the data = 00 01 00"}, "ParameterValue(256)"},
     {Make<CoreParameterValue>, {"the data  = 5A 01 F4"}, "ParameterValue(500)"},
-    {Make<CoreScanParameters>, {"the data = 5A 00 7F "}, "ScanParameters(127)"},
     {Make<CoreScanParameters>, {"the data = 5A 3C "}, "ScanParameters(60)"},
     // The blank before the line end is required.
     {Make<TuneTableValue>, {"Read register content: 1f", "Read register content: 1f "},
@@ -145,8 +143,6 @@ const Reply kReplies[] = {
     {Make<YCrossValue>, {"Read register content: FF "}, "SetYCross(255)"},
     {Make<ShortMessage>, {"INT mode register: 0a", "Power mode register: 01"},
      "Log(INT mode register: 0a)"},
-    {Make<ShortMessage>, {">> The eeprom structure version: 0x21 <<"},
-     "Log(The eeprom structure version: 0x21)"},
     {Make<ShortMessage>, {"Bootloader information: 12 34 ab CD ",
       "Bootloader information: 12 34 AB CD \t"}, "Log(Bootloader information: 12 34 AB CD )"},
     {Make<EepromState>, {"+00000 : " + kBytes, "+00016 : " + kBytes, "+00032 : short row"},

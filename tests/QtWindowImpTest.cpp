@@ -7,7 +7,6 @@
 #include <QGraphicsScene>
 #include <QGraphicsTextItem>
 #include <QLCDNumber>
-#include <QLabel>
 #include <QListWidget>
 #include <QSignalSpy>
 #include <QTableWidget>
@@ -41,8 +40,7 @@ struct FakeState {
 // outlives its items shows up under the address sanitizer.
 class ItemScene : public Scene {
 public:
-    ItemScene(QGraphicsScene* scene, FakeState* state, int mode = 0)
-        : Scene(scene), _state(state), _mode(mode) {}
+    ItemScene(QGraphicsScene* scene, FakeState* state) : Scene(scene), _state(state) {}
     void Start() override { _item = _scene->addRect(0, 0, 10, 10); }
     void Update() override {
         ++_state->updates;
@@ -51,18 +49,14 @@ public:
         }
         _item->setPos(_state->updates, 0);
     }
-    void Clear() override { ++clears; }
+    void Clear() override { _item->setPos(0, 2); }
     void OnResize() override { _item->setPos(0, 1); }
     void Verdict(bool pass) { SendTestResult(pass); }
-    bool ShowsValues() const { return _extraDisplay; }
-    int Mode() const { return _mode; }
 
     std::function<void(ItemScene&)> onUpdate;
-    int clears = 0;
 
 private:
     FakeState* _state;
-    int _mode;
     QGraphicsRectItem* _item = nullptr;
 };
 
@@ -71,8 +65,6 @@ protected:
     QtWindowImpTest() : imp(&holder) {
         holder.SetLog(&log);
         holder.SetView(&fixture.View());
-        holder._versionCaption = &caption;
-        holder._versionLabel = &version;
         holder.SetParameterWidgets(&lcd, &list, &row);
         holder._openTable = &openTable;
         holder._shortTable = &shortTable;
@@ -95,8 +87,6 @@ protected:
     QString previousFolder = QDir::currentPath();
     ViewFixture fixture;
     QTextEdit log;
-    QLabel caption;
-    QLabel version;
     QLCDNumber lcd;
     QListWidget list;
     QTableWidget openTable;
@@ -191,18 +181,6 @@ TEST_F(QtWindowImpTest, OpenShortTablesTakeColumnsFromTheOuterVector) {
     EXPECT_EQ(openTable.item(1, 0)->text(), "2");
     EXPECT_EQ(openTable.item(0, 1)->text(), "3");
     EXPECT_EQ(openTable.item(1, 2)->text(), "6");
-}
-
-TEST_F(QtWindowImpTest, SceneOperationsReplaceTheCurrentSceneAfterTheNewStart) {
-    imp.StartSceneFor<ItemScene>(&state, 4);
-    boost::weak_ptr<ItemScene> first = Current();
-    EXPECT_EQ(first.lock()->Mode(), 4);
-    imp.StartSceneFor<ItemScene>(&state);
-    EXPECT_TRUE(first.expired());
-    imp.SetExtraDisplay(false);
-    EXPECT_FALSE(Current()->ShowsValues());
-    imp.ClearScene();
-    EXPECT_EQ(Current()->clears, 1);
 }
 
 TEST_F(QtWindowImpTest, ClearAllDropsTheSceneBeforeItsItemsGo) {

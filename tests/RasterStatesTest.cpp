@@ -9,15 +9,12 @@
 #include "ConfigParameter.h"
 #include "CoreRaster.h"
 #include "RecordingWindowImp.h"
-#include "TuneMultiFinger.h"
 #include "TuneMultiFingerLift.h"
 
 using morvex_gui::CoreRaster;
 using morvex_gui::State;
-using morvex_gui::TuneMultiFinger;
 using morvex_gui::TuneMultiFingerLift;
 using Frame = CoreRaster::Frame;
-using Names = std::vector<std::string>;
 
 namespace {
 
@@ -123,23 +120,4 @@ TEST(MultiFingerLiftTest, EachModeTakesItsSceneAndUpperLimitWhenTheFirstFrameIsC
         EXPECT_EQ(state->GetThresholdMax(), upper) << mode;
         EXPECT_EQ(state->GetActiveDEdgeCounter(), mode == 3 ? 6 : 0) << mode;
     }
-}
-
-TEST(MultiFingerStateTest, PairIsCompleteOnlyWhenBothFlagSetsAreFull) {
-    RecordingWindowImp imp;
-    imp.Set({{"x_electrodes", "4"}, {"y_electrodes", "3"}});
-    auto state = boost::make_shared<TuneMultiFinger>(&imp);
-    // An X line begins a pair and drops the Y flags that came before it.
-    Feed(*state, {"Y1,0,1,", "X0,1,0,1,"});
-    EXPECT_TRUE(imp.calls.empty());
-    state->Parse("Y1,0,1");
-    EXPECT_EQ(imp.Names().back(), "StartMultiFinger");
-
-    imp.Reset();
-    Feed(*state, {"X1,1,0,0,", "Y0,0,1,"});
-    EXPECT_EQ(imp.calls,
-              (Names{"UpdateScene", "Log(<FONT COLOR=lawngreen>X1,1,0,0,<br />Y0,0,1,</FONT>)"}));
-    imp.Reset();
-    Feed(*state, {"X1,1,", "Y0,0,1,"});  // a short X line never completes a pair
-    EXPECT_TRUE(imp.calls.empty());
 }

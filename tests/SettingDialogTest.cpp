@@ -4,7 +4,6 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <QSpinBox>
 
@@ -105,21 +104,6 @@ TEST_F(SettingDialogTest, EveryKeyLoadsIntoItsWidgetAndIsWrittenBack) {
     EXPECT_EQ(Saved("port_bit_rate"), "460800");
     EXPECT_EQ(Saved("normal_xml_file"), "<missing>");
     EXPECT_EQ(Saved("ModeSwitch/b_singleRaw_mode"), "5");
-}
-
-TEST_F(SettingDialogTest, SwitchListWritesItsKeys) {
-    Store("ModeSwitch/b_debug_mode", "1");
-    Store("MasterVersion", "V1.0");
-    auto dialog = Open();
-    auto* list = dialog->findChild<QListWidget*>("listWidget");
-    EXPECT_EQ(list->item(12)->checkState(), Qt::Checked);  // "Button Rawdata"
-    list->item(12)->setCheckState(Qt::Unchecked);
-    list->item(3)->setCheckState(Qt::Checked);
-    dialog->findChild<QLineEdit*>("master_lineEdit")->setText("");
-    dialog->accept();
-    EXPECT_EQ(Saved("ModeSwitch/b_debug_mode"), "0");
-    EXPECT_EQ(Saved("ModeSwitch/raster_x_mode"), "1");
-    EXPECT_EQ(Saved("MasterVersion"), "");  // emptied, not dropped
 }
 
 TEST_F(SettingDialogTest, DecimalPointWhateverTheLocaleAndRejectKeepsAll) {

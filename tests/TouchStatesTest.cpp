@@ -78,19 +78,6 @@ TEST(TouchStatesTest, ReportsFillTheirSlots) {
     }
 }
 
-TEST(TouchStatesTest, OnlyChangedReportsAreRedrawnALiftedSlotKeepsItsPosition) {
-    RecordingWindowImp imp;
-    auto state = boost::make_shared<CoreNormal>(&imp);
-    ParseEach(*state,
-              {"( 1,3,99,99", "xx ( 1,3,10,20 tail", "( 1,3,10,20", "( 0", "( 0,", "( 0,5"});
-    // The first report only starts the display; a repeated text is not redrawn
-    // and the lift is drawn once.
-    EXPECT_EQ(imp.calls[3], "StartNormal");
-    EXPECT_EQ(imp.Count("UpdateScene"), 2);
-    EXPECT_EQ(imp.calls[5], "Log(<FONT COLOR=GREEN>( 1,3,10,20</FONT>)");
-    EXPECT_EQ(state->_pos[3], Position(10, 20));
-}
-
 TEST(TouchStatesTest, SettingsGiveResolutionMirroringAndWidths) {
     RecordingWindowImp imp;
     EXPECT_EQ(CoreNormal(&imp)._xRes, 800);  // nothing set: defaults, written back
