@@ -64,13 +64,12 @@ TEST(SettingsTest, SaveRewritesOnlyChangedLinesAndKeepsEveryOtherByte) {
 
     // A store that never held "odd" or "list" leaves their lines alone.
     Settings other;
-    for (const auto& [key, value] :
-         std::map<std::string, std::string>{{"a", "2, 3"},
-                                            {"master_hex_file", "/new.hex"},
-                                            {"Master_version", "V1.2"},
-                                            {"ModeSwitch/raster_mode", " padded "},
-                                            {"new_key", "5"},
-                                            {"Jitter/x", "\"q\""}}) {
+    for (const auto& [key, value] : {std::pair{"a", "2, 3"},
+                                     {"master_hex_file", "/new.hex"},
+                                     {"Master_version", "V1.2"},
+                                     {"new_key", "5"},
+                                     {"ModeSwitch/raster_mode", " padded "},
+                                     {"Jitter/x", "\"q\""}}) {
         other.SetParameter(ConfigParameter(key, value));
     }
     ASSERT_TRUE(other.Save(Path(dir, "config.ini").c_str()));
@@ -79,10 +78,8 @@ TEST(SettingsTest, SaveRewritesOnlyChangedLinesAndKeepsEveryOtherByte) {
               "; station 4\r\n[General]\r\na=2, 3\r\nlist=1, 2,3\r\nquoted=\"x, y\"\r\n"
               "odd = 7 ,  8\r\nmaster_hex_file=/old.hex\r\nnew_key=5\r\n\r\n[ModeSwitch]\r\n"
               "debug_mode=true\r\nraster_mode=\" padded \"\r\n\r\n[Jitter]\r\nx=\"\\\"q\\\"\"\r\n");
-    Settings reloaded = Loaded(dir);
-    for (const char* key : {"a", "ModeSwitch/raster_mode", "Jitter/x"}) {
-        EXPECT_EQ(reloaded.GetValue(key), other.GetValue(key)) << key;
-    }
+    EXPECT_EQ(Loaded(dir).GetValue("Jitter/x"), "\"q\"");
+    EXPECT_EQ(Loaded(dir).GetValue("ModeSwitch/raster_mode"), " padded ");
 }
 
 TEST(SettingsTest, AFileThatCannotBeReplacedIsReportedAndKept) {
@@ -119,18 +116,12 @@ TEST(SettingsTest, CountsAreHeldWithinWhatTheBridgeCanReport) {
     EXPECT_EQ(table[2].size(), 255u);
 }
 
-class ThresholdTableTest : public ::testing::Test {
-protected:
-    ThresholdTableTest() {
-        settings.SetParameter(ConfigParameter("x_electrodes", "3"));
-        settings.SetParameter(ConfigParameter("y_electrodes", "2"));
-    }
+// Only whole files count; a broken one is logged and the defaults are used.
+TEST(ThresholdTableTest, TheReaderTakesWholeFilesOnly) {
     TempProgramDir dir;
     Settings settings;
-};
-
-// Only whole files count; a broken one is logged and the defaults are used.
-TEST_F(ThresholdTableTest, TheReaderTakesWholeFilesOnly) {
+    settings.SetParameter(ConfigParameter("x_electrodes", "3"));
+    settings.SetParameter(ConfigParameter("y_electrodes", "2"));
     const ThresholdTable::Table numbers{{1, 2, 3}, {4, 5, 6}, {7, 8}, {9, 10}};
     const ThresholdTable::Table defaults{{80, 80, 80}, {-60, -60, -60}, {80, 80}, {-60, -60}};
     const std::pair<const char*, bool> files[] = {
