@@ -9,7 +9,6 @@
 #include <QLCDNumber>
 #include <QListWidget>
 #include <QSignalSpy>
-#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTextEdit>
 #include <boost/weak_ptr.hpp>
@@ -66,8 +65,6 @@ protected:
         holder.SetLog(&log);
         holder.SetView(&fixture.View());
         holder.SetParameterWidgets(&lcd, &list, &row);
-        holder._openTable = &openTable;
-        holder._shortTable = &shortTable;
         // Redraws leave trace lines in the working folder: keep them out of the tree.
         QDir::setCurrent(workFolder.path());
     }
@@ -89,8 +86,6 @@ protected:
     QTextEdit log;
     QLCDNumber lcd;
     QListWidget list;
-    QTableWidget openTable;
-    QTableWidget shortTable;
     int row = 0;
     WidgetHolder holder;
     QtWindowImp imp;
@@ -149,38 +144,18 @@ TEST_F(QtWindowImpTest, UnsetWidgetsAreSkipped) {
     EXPECT_EQ(state.updates, 0);
 }
 
-TEST_F(QtWindowImpTest, ParameterRowsShowAndStoreTheValues) {
-    list.addItems({"fingX:0", "mystery:7"});
+// The tuning window shows the rows end to end; here the ends of the list.
+TEST_F(QtWindowImpTest, ParameterRowsStopAtTheEndOfTheListOrWithoutARowCounter) {
+    list.addItems({"fingX:0"});
     imp.ScanParameters(5);
-    imp.ScanParameters(12);
+    imp.ScanParameters(12);  // past the list: nothing happens
     EXPECT_EQ(list.item(0)->text(), "fingX:" + QString(23, ' ') + "5");
-    EXPECT_EQ(list.item(1)->text(), "mystery:" + QString(20, ' ') + "12");
-    EXPECT_EQ(imp._settings.GetValue("fingX_value"), "5");
-    imp.ScanParameters(1);  // past the list: nothing happens
-    EXPECT_EQ(row, 2);
-
-    // A single value stays on its row; without a row counter that part is skipped.
-    row = 0;
-    imp.ParameterValue(-3);
-    EXPECT_EQ(lcd.intValue(), -3);
-    EXPECT_EQ(list.item(0)->text(), "fingX:" + QString(22, ' ') + "-3");
-    EXPECT_EQ(imp._settings.GetValue("fingX_value"), "-3");
-    EXPECT_EQ(row, 0);
+    EXPECT_EQ(row, 1);
     holder.SetParameterWidgets(&lcd, &list, nullptr);
     imp.ParameterValue(4);
     imp.ScanParameters(4);
     EXPECT_EQ(imp._settings.GetValue("parameter_value"), "4");
-    EXPECT_EQ(imp._settings.GetValue("fingX_value"), "-3");
-}
-
-TEST_F(QtWindowImpTest, OpenShortTablesTakeColumnsFromTheOuterVector) {
-    openTable.setColumnCount(3);
-    openTable.setRowCount(2);
-    std::vector<std::vector<int> > open{{1, 2}, {3, 4, 9}, {5, 6}, {7, 8}};  // beyond the table
-    imp.ShowOpenShortData(open, open);
-    EXPECT_EQ(openTable.item(1, 0)->text(), "2");
-    EXPECT_EQ(openTable.item(0, 1)->text(), "3");
-    EXPECT_EQ(openTable.item(1, 2)->text(), "6");
+    EXPECT_EQ(imp._settings.GetValue("fingX_value"), "5");
 }
 
 TEST_F(QtWindowImpTest, ClearAllDropsTheSceneBeforeItsItemsGo) {

@@ -9,11 +9,9 @@
 #include "ConfigParameter.h"
 #include "CoreRaster.h"
 #include "RecordingWindowImp.h"
-#include "TuneMultiFingerLift.h"
 
 using morvex_gui::CoreRaster;
 using morvex_gui::State;
-using morvex_gui::TuneMultiFingerLift;
 using Frame = CoreRaster::Frame;
 
 namespace {
@@ -103,21 +101,5 @@ TEST(RasterRecordTest, RecordKeyAndHeaderFollowTheMode) {
         state->logResult("Fail");
         EXPECT_EQ(local._results, (std::map<std::string, std::string>{
                                       {key, std::string(header) + "Fail\r\n1,-2,\r\n3,4,\r\n"}}));
-    }
-}
-
-TEST(MultiFingerLiftTest, EachModeTakesItsSceneAndUpperLimitWhenTheFirstFrameIsComplete) {
-    for (const auto& [mode, call, upper] : {std::tuple{0, "StartMultiFingerLift", 1},
-                                            {1, "StartMultiFingerLiftRX", 3},
-                                            {2, "StartMultiFingerLiftRY", 4},
-                                            {3, "StartMultiFingerLiftActive", 0}}) {
-        RecordingWindowImp imp;
-        imp.Set({{"raster_max", "1"}, {"raster_x_max", "3"}, {"raster_y_max", "4"}});
-        imp.Set({{"active_l_edge_counter", "5"}, {"active_d_edge_counter", "6"}});
-        auto state = boost::make_shared<TuneMultiFingerLift>(&imp, mode);
-        Feed(*state, {"S1,2,", "R3,4,"});
-        EXPECT_EQ(imp.Names().back(), call);
-        EXPECT_EQ(state->GetThresholdMax(), upper) << mode;
-        EXPECT_EQ(state->GetActiveDEdgeCounter(), mode == 3 ? 6 : 0) << mode;
     }
 }

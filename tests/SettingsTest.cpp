@@ -5,7 +5,6 @@
 #include <QProcess>
 #include <QXmlStreamReader>
 #include <map>
-#include <memory>
 #include <string>
 #include <tuple>
 
@@ -294,14 +293,4 @@ TEST(ParameterXmlTest, TruncatedDocumentsFailWithoutLeaking) {
                  "--gtest_filter=ParameterXmlTest.DISABLED_TruncatedDocumentsFailToLoad"});
     ASSERT_TRUE(child.waitForFinished(60000));
     EXPECT_EQ(child.exitCode(), 0) << child.readAllStandardError().toStdString();
-}
-
-TEST(ParameterXmlTest, Utf8ToLocalGivesAnOwnedLocalCopy) {
-    const char* text =
-        "Gr\xC3\xBC\xC3\x9F"
-        "e 230400";
-    std::unique_ptr<char[]> local(Utf8ToLocal(text));
-    EXPECT_EQ(std::string(local.get()), QString::fromUtf8(text).toLocal8Bit().toStdString());
-    std::unique_ptr<char[]> empty(Utf8ToLocal(nullptr));
-    EXPECT_STREQ(empty.get(), "");
 }
