@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractSpinBox>
-#include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
@@ -22,42 +21,31 @@
 namespace {
 
 // One row per conversion rule and range edge (not every key): stored text ->
-// the widget it reaches -> the text an accepted dialog writes; last, what it
-// writes when the store held no such key.
+// the text an accepted dialog writes; last, what it writes when the store held
+// no such key.
 struct RoundTrip {
     const char* key;
     const char* stored;
-    const char* widget;
     const char* written;
     const char* missing;
 };
 
 const RoundTrip kRoundTrips[] = {
-    {"y_res", "12.7", "yResSpinBox", "1", "7168"},  // not one whole number: 0, raised to 1
-    {"rawdata_min", "-301", "rawdataMin_spinBox", "-300", "0"},
-    {"x_reverse", "True", "comboXReverse", "True", "False"},
-    {"y_reverse", "true", "comboYReverse", "False", "False"},
-    {"MasterVersion", "V2.10", "master_lineEdit", "V2.10", ""},
-    {"Debug_time", "45", "debugTime_spinBox", "30", "0"},
-    {"Jitter_time", "12abc", "jitterTime_spinBox", "12", "0"},
-    {"jitter_x_threshold", "1.5", "jitter_x_threshold_spinner", "1.50", "0.00"},
-    {"jitter_y_threshold", "150", "jitter_y_threshold_spinner", "99.99", "0.00"},
-    {"Button_rawdata_time", "abc", "buttonRawdataTime_spinBox", "0", "0"},
-    {"Reset_time", " 4", "reset_time_spinner", "4", "0"},
-    {"ModeSwitch/debug_mode", "2", "", "1", "0"},
-    {"ModeSwitch/raster_x_mode", "abc", "", "0", "0"},
-    {"ModeSwitch/disconnection_test", "3", "", "1", "0"},
+    {"y_res", "12.7", "1", "7168"},  // not one whole number: 0, raised to 1
+    {"rawdata_min", "-301", "-300", "0"},
+    {"x_reverse", "True", "True", "False"},
+    {"y_reverse", "true", "False", "False"},
+    {"MasterVersion", "V2.10", "V2.10", ""},
+    {"Debug_time", "45", "30", "0"},
+    {"Jitter_time", "12abc", "12", "0"},
+    {"jitter_x_threshold", "1.5", "1.50", "0.00"},
+    {"jitter_y_threshold", "150", "99.99", "0.00"},
+    {"Button_rawdata_time", "abc", "0", "0"},
+    {"Reset_time", " 4", "4", "0"},
+    {"ModeSwitch/debug_mode", "2", "1", "0"},
+    {"ModeSwitch/raster_x_mode", "abc", "0", "0"},
+    {"ModeSwitch/disconnection_test", "3", "1", "0"},
 };
-
-QString ShownText(QWidget* widget) {
-    if (auto* spin = qobject_cast<QAbstractSpinBox*>(widget))
-        return spin->text();
-    if (auto* combo = qobject_cast<QComboBox*>(widget))
-        return combo->currentText();
-    if (auto* edit = qobject_cast<QLineEdit*>(widget))
-        return edit->text();
-    return QStringLiteral("<unknown widget>");
-}
 
 class SettingDialogTest : public ::testing::Test {
 protected:
@@ -82,7 +70,7 @@ protected:
     Settings settings;
 };
 
-TEST_F(SettingDialogTest, EveryKeyLoadsIntoItsWidgetAndIsWrittenBack) {
+TEST_F(SettingDialogTest, EachConversionRuleHoldsFromTheStoreToTheFile) {
     auto empty = Open();
     empty->findChild<QPushButton*>("buttonSet")->click();
     EXPECT_EQ(empty->result(), QDialog::Accepted);
@@ -95,11 +83,6 @@ TEST_F(SettingDialogTest, EveryKeyLoadsIntoItsWidgetAndIsWrittenBack) {
     Store("normal_xml_file", "panel.xml");      // this session's only: never written
     Store("ModeSwitch/b_singleRaw_mode", "5");  // no switch of its own: left alone
     auto dialog = Open();
-    for (const RoundTrip& r : kRoundTrips) {
-        if (*r.widget != '\0') {
-            EXPECT_EQ(ShownText(dialog->findChild<QWidget*>(r.widget)), r.written) << r.key;
-        }
-    }
     dialog->accept();
     for (const RoundTrip& r : kRoundTrips) {
         EXPECT_EQ(settings.GetValue(r.key), r.written) << r.key;
@@ -116,7 +99,7 @@ TEST_F(SettingDialogTest, DecimalPointWhateverTheLocaleAndRejectKeepsAll) {
     Store("jitter_x_threshold", "2.5");
     auto dialog = Open();
     QLocale::setDefault(previous);
-    EXPECT_EQ(ShownText(dialog->findChild<QWidget*>("jitter_x_threshold_spinner")), "2.50");
+    EXPECT_EQ(dialog->findChild<QAbstractSpinBox*>("jitter_x_threshold_spinner")->text(), "2.50");
     dialog->accept();
     EXPECT_EQ(settings.GetValue("jitter_x_threshold"), "2.50");
 
