@@ -7,7 +7,6 @@
 #include "CoreAttb.h"
 #include "CoreControlRegister.h"
 #include "CoreParameterValue.h"
-#include "CoreReadSlave.h"
 #include "CoreScanParameters.h"
 #include "CoreSlaveCrc.h"
 #include "EepromState.h"
@@ -132,8 +131,6 @@ const Reply kReplies[] = {
     {Make<CoreSlaveCrc>, {kCrc + "0x ea c8 "}, "Log(ea c8 )"},  // a name only when exact
     {Make<CoreControlRegister>, {"R H:00010010 L:10000001 end", "H:11111111 L:00000000"},
      "Log(H:00010010 L:10000001)"},
-    {Make<CoreReadSlave>, {"Read register content: 0A 1F ", "Read register content: 0a "},
-     "Log(Read register content: 0A 1F )"},
     {Make<CoreParameterValue>, {"the data  = 5A 01 F4"}, "ParameterValue(500)"},
     {Make<CoreScanParameters>, {"the data = 5A 3C "}, "ScanParameters(60)"},
     // The blank before the line end is required.

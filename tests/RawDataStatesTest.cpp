@@ -6,7 +6,6 @@
 
 #include "BendingRawData.h"
 #include "ButtonReferenceDataState.h"
-#include "ClassicDebug.h"
 #include "CoreDebug.h"
 #include "RecordingWindowImp.h"
 #include "TempProgramDir.h"
@@ -79,16 +78,6 @@ TEST_F(RawDataStatesTest, LimitsComeFromWholeNumberSettingsOrTheFileOfTheCounts)
     EXPECT_EQ(limit, 30);
     EXPECT_FALSE(state.GetLimit(2, 1, limit));
     EXPECT_FALSE(state.GetLimit(4, 0, limit));
-}
-
-TEST_F(RawDataStatesTest, ClassicDebugStartsPlainlyAndOnlyLogs) {
-    ClassicDebug state(&imp);
-    state.Parse("X+00012 ,-00003 ,");
-    state.Parse("X+00012 ,-00003 ,");
-    state.Parse("Y+00004 ,");
-    EXPECT_EQ(state.GetXData(), (std::vector<int>{12, -3}));
-    EXPECT_EQ(imp.Names(),
-              (std::vector<std::string>{"StartCommon", "StopRecord", "ClearAll", "Log"}));
 }
 
 TEST_F(RawDataStatesTest, TuneDebugReadsWordsFromARegisterDump) {
