@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "CloseState.h"
 #include "RecordingWindowImp.h"
+#include "State.h"
 
 using morvex_gui::State;
 
@@ -56,14 +56,6 @@ TEST(StateTest, FirstFittingLineStartsLaterOnesUpdateAnErrorWordSwitchesOff) {
         line.assign(line.size(), 'X');
     }
     EXPECT_EQ(state.firstGroup, "own copy");
-
-    morvex_gui::CloseState close(&imp);
-    imp.Reset();
-    for (const char* line : {"", "anything", "I2C_MTX_NACK_DATA"}) {
-        close.Parse(line);
-    }
-    EXPECT_EQ(imp.Names(),
-              (std::vector<std::string>{"StartCommon", "StopRecord", "ClearAll", "DeviceOff"}));
 }
 
 TEST(StateTest, SignedNumbersReadAsTheirPatternFindsThem) {
