@@ -115,48 +115,36 @@ const char* const kPrefixes[] = {
 // The longest line one read of the reply reader can complete.
 constexpr size_t kLongest = ReplyReader::kBufferSize - 16;
 
+// Bad lines after a grammar's beginning: one long digit run, a long run of a
+// repeated piece, or random bytes (NUL included, never the line end).
 class LineMaker {
 public:
     explicit LineMaker(unsigned seed) : _random(seed) {}
 
     std::string Next() {
+        static const char* const kPieces[] = {",", "1,", "-9,", "12 "};
+        static const char kFavoured[] = "0123456789,-+ xXYRF";
         std::string line = kPrefixes[Below(std::size(kPrefixes))];
-        switch (Below(6)) {
-            case 0:
-                line.append(Below(kLongest - line.size()), static_cast<char>('0' + Below(10)));
-                break;
-            case 1:
-                AppendRepeated(line, Below(2) ? "," : "1,", Below(4000));
-                break;
-            case 2:
-                AppendRepeated(line, Below(2) ? "-9," : "12 ", Below(2000));
-                line += 'F';
-                break;
-            default:
-                AppendRandomBytes(line, Below(300));
-                break;
+        const size_t kind = Below(6);
+        if (kind == 0) {
+            line.append(Below(kLongest - line.size()), static_cast<char>('0' + Below(10)));
+        } else if (kind < 3) {
+            for (size_t n = Below(4000), i = 0; i < n && line.size() < kLongest; ++i) {
+                line += kPieces[Below(2) + 2 * (kind - 1)];
+            }
+            line += kind == 2 ? "F" : "";
+        } else {
+            for (size_t n = Below(300), i = 0; i < n; ++i) {
+                const char c = Below(3) != 0 ? kFavoured[Below(sizeof kFavoured - 1)]
+                                             : static_cast<char>(Below(256));
+                line += c == '\r' ? '\0' : c;
+            }
         }
         return line.substr(0, kLongest);
     }
 
 private:
     size_t Below(size_t bound) { return bound == 0 ? 0 : _random() % bound; }
-
-    void AppendRepeated(std::string& line, const char* piece, size_t times) {
-        for (size_t i = 0; i < times && line.size() < kLongest; ++i) {
-            line += piece;
-        }
-    }
-
-    // Any byte but the line end, NUL included.
-    void AppendRandomBytes(std::string& line, size_t count) {
-        static const char kFavoured[] = "0123456789,-+ xXYRF";
-        for (size_t i = 0; i < count; ++i) {
-            const char c = Below(3) != 0 ? kFavoured[Below(sizeof kFavoured - 1)]
-                                         : static_cast<char>(Below(256));
-            line += c == '\r' ? '\0' : c;
-        }
-    }
 
     std::mt19937 _random;
 };

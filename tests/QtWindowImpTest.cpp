@@ -1,21 +1,26 @@
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <QDateTime>
 #include <QDir>
 #include <QGraphicsRectItem>
 #include <QGraphicsScene>
 #include <QGraphicsTextItem>
 #include <QLCDNumber>
-#include <QLabel>
 #include <QListWidget>
 #include <QSignalSpy>
-#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTextEdit>
 #include <boost/weak_ptr.hpp>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
 #include <functional>
 
 #include "EventPump.h"
+#include "LogCapture.h"
 #include "QtWindowImp.h"
+#include "TempProgramDir.h"
 #include "ViewFixture.h"
 #include "WidgetHolder.h"
 
@@ -34,8 +39,7 @@ struct FakeState {
 // outlives its items shows up under the address sanitizer.
 class ItemScene : public Scene {
 public:
-    ItemScene(QGraphicsScene* scene, FakeState* state, int mode = 0)
-        : Scene(scene), _state(state), _mode(mode) {}
+    ItemScene(QGraphicsScene* scene, FakeState* state) : Scene(scene), _state(state) {}
     void Start() override { _item = _scene->addRect(0, 0, 10, 10); }
     void Update() override {
         ++_state->updates;
@@ -44,18 +48,14 @@ public:
         }
         _item->setPos(_state->updates, 0);
     }
-    void Clear() override { ++clears; }
+    void Clear() override { _item->setPos(0, 2); }
     void OnResize() override { _item->setPos(0, 1); }
     void Verdict(bool pass) { SendTestResult(pass); }
-    bool ShowsValues() const { return _extraDisplay; }
-    int Mode() const { return _mode; }
 
     std::function<void(ItemScene&)> onUpdate;
-    int clears = 0;
 
 private:
     FakeState* _state;
-    int _mode;
     QGraphicsRectItem* _item = nullptr;
 };
 
@@ -64,30 +64,28 @@ protected:
     QtWindowImpTest() : imp(&holder) {
         holder.SetLog(&log);
         holder.SetView(&fixture.View());
-        holder._versionCaption = &caption;
-        holder._versionLabel = &version;
         holder.SetParameterWidgets(&lcd, &list, &row);
-        holder._openTable = &openTable;
-        holder._shortTable = &shortTable;
         // Redraws leave trace lines in the working folder: keep them out of the tree.
         QDir::setCurrent(workFolder.path());
     }
     ~QtWindowImpTest() override { QDir::setCurrent(previousFolder); }
 
+    QStringList ResultFiles() const {
+        return QDir(dir.File("Results")).entryList(QDir::Files, QDir::Name);
+    }
+
     boost::shared_ptr<ItemScene> Current() {
         return boost::dynamic_pointer_cast<ItemScene>(fixture.View().GetScene());
     }
 
+    TempProgramDir dir;
+    LogCapture operationLog;
     QTemporaryDir workFolder;
     QString previousFolder = QDir::currentPath();
     ViewFixture fixture;
     QTextEdit log;
-    QLabel caption;
-    QLabel version;
     QLCDNumber lcd;
     QListWidget list;
-    QTableWidget openTable;
-    QTableWidget shortTable;
     int row = 0;
     WidgetHolder holder;
     QtWindowImp imp;
@@ -119,34 +117,24 @@ TEST_F(QtWindowImpTest, LogLinesInABurstReachTheBoxAtMostOnceARefreshEndingWithT
     imp.ClearLog();
     PumpFor(3 * DisplayView::kRefreshIntervalMs);
     EXPECT_TRUE(log.toPlainText().isEmpty());
-}
 
-TEST_F(QtWindowImpTest, AWaitingLogLineKeepsItsPlaceBeforeWhatTheWindowWritesLater) {
-    imp.Log("a");
-    imp.Log("b");
-    log.setText("<FONT COLOR=red>The device is gone</FONT>");
-    PumpFor(3 * DisplayView::kRefreshIntervalMs);
-    EXPECT_EQ(log.toPlainText(), "The device is gone") << "a set text replaces the line";
-
-    imp.Log("a");
-    imp.Log("<FONT COLOR=GREEN>b</FONT>");
+    // ... and what the window writes itself follows the waiting line.
+    imp.Log("f");
+    imp.Log("<FONT COLOR=GREEN>g</FONT>");
     log.append("tool output");
     PumpFor(3 * DisplayView::kRefreshIntervalMs);
-    EXPECT_EQ(log.toPlainText(), "b\ntool output") << "an added text follows the line";
+    EXPECT_EQ(log.toPlainText(), "g\ntool output");
 }
 
 TEST_F(QtWindowImpTest, UnsetWidgetsAreSkipped) {
     WidgetHolder empty;
     QtWindowImp bare(&empty);
+    std::vector<std::vector<int> > matrix{{1}};
     bare.Log("x");
     bare.ClearAll();
     bare.ShowMasterVersion("v");
-    imp.ShowMasterVersion("M1.07");
-    EXPECT_EQ(caption.text(), "Master Version:");
-    EXPECT_EQ(version.text(), "M1.07");
     bare.ScanParameters(1);
     bare.ParameterValue(2);
-    std::vector<std::vector<int> > matrix{{1}};
     bare.ShowOpenShortData(matrix, matrix);
     bare.StartSceneFor<ItemScene>(&state);
     bare.UpdateScene();
@@ -155,86 +143,18 @@ TEST_F(QtWindowImpTest, UnsetWidgetsAreSkipped) {
     EXPECT_EQ(state.updates, 0);
 }
 
-TEST_F(QtWindowImpTest, ScanParametersFillsTheRowStoresTheValueAndMovesOn) {
-    list.addItems({"fingX:0", "mystery:7", "noiseY"});
-    QSignalSpy scanned(&imp, qOverload<>(&QtWindowImp::ScanParameters));
-
+// The tuning window shows the rows end to end; here the ends of the list.
+TEST_F(QtWindowImpTest, ParameterRowsStopAtTheEndOfTheListOrWithoutARowCounter) {
+    list.addItems({"fingX:0"});
     imp.ScanParameters(5);
+    imp.ScanParameters(12);  // past the list: nothing happens
     EXPECT_EQ(list.item(0)->text(), "fingX:" + QString(23, ' ') + "5");
-    EXPECT_EQ(list.item(0)->text().size(), 30);
-    EXPECT_EQ(imp._settings.GetValue("fingX_value"), "5");
     EXPECT_EQ(row, 1);
-
-    imp.ScanParameters(12);
-    EXPECT_EQ(list.item(1)->text(), "mystery:" + QString(20, ' ') + "12");
-    EXPECT_EQ(imp._settings.GetParameters().size(), 1u);
-
-    row = 3;  // past the list: nothing happens
-    imp.ScanParameters(1);
-    EXPECT_EQ(row, 3);
-    EXPECT_EQ(scanned.count(), 2);
-}
-
-TEST_F(QtWindowImpTest, ParameterValueShowsAndStoresWithoutMovingTheRow) {
-    list.addItems({"SPI_SPEED_ME0_X:9"});
-    QSignalSpy effect(&imp, &QtWindowImp::DrawEffect);
-    imp.ParameterValue(-3);
-    EXPECT_EQ(lcd.intValue(), -3);
-    EXPECT_EQ(list.item(0)->text(), "SPI_SPEED_ME0_X:" + QString(12, ' ') + "-3");
-    EXPECT_EQ(imp._settings.GetValue("parameter_value"), "-3");
-    EXPECT_EQ(imp._settings.GetValue("SPI_SPEED_ME0_X"), "-3");
-    EXPECT_EQ(row, 0);
-    EXPECT_EQ(effect.count(), 1);
-
-    // The window may not have handed a row counter: the row part is skipped.
     holder.SetParameterWidgets(&lcd, &list, nullptr);
     imp.ParameterValue(4);
     imp.ScanParameters(4);
     EXPECT_EQ(imp._settings.GetValue("parameter_value"), "4");
-    EXPECT_EQ(imp._settings.GetValue("SPI_SPEED_ME0_X"), "-3");
-}
-
-TEST_F(QtWindowImpTest, OpenShortTablesTakeColumnsFromTheOuterVector) {
-    for (QTableWidget* table : {&openTable, &shortTable}) {
-        table->setColumnCount(3);
-        table->setRowCount(2);
-    }
-    std::vector<std::vector<int> > open{{1, 2}, {3, 4}, {5, 6}};
-    std::vector<std::vector<int> > shorts{{7, 8}, {9}};  // short of the table
-    shortTable.setItem(1, 1, new QTableWidgetItem("old"));
-    imp.ShowOpenShortData(open, shorts);
-
-    EXPECT_EQ(openTable.item(0, 0)->text(), "1");
-    EXPECT_EQ(openTable.item(1, 0)->text(), "2");
-    EXPECT_EQ(openTable.item(0, 1)->text(), "3");
-    EXPECT_EQ(openTable.item(1, 2)->text(), "6");
-    EXPECT_EQ(shortTable.item(1, 0)->text(), "8");
-    EXPECT_EQ(shortTable.item(0, 1)->text(), "9");
-    EXPECT_EQ(shortTable.item(1, 1)->text(), "old");
-    EXPECT_EQ(shortTable.item(0, 2), nullptr);
-}
-
-TEST_F(QtWindowImpTest, SceneOperationsReplaceTheCurrentSceneAfterTheNewStart) {
-    imp.StartSceneFor<ItemScene>(&state, 4);
-    boost::weak_ptr<ItemScene> first = Current();
-    ASSERT_FALSE(first.expired());
-    EXPECT_EQ(first.lock()->Mode(), 4);
-
-    first.lock()->SetExtraDisplay(false);
-    imp.StartSceneFor<ItemScene>(&state);
-    EXPECT_TRUE(first.expired());
-    EXPECT_TRUE(Current()->ShowsValues());
-    imp.SetExtraDisplay(false);
-    EXPECT_FALSE(Current()->ShowsValues());
-
-    imp.UpdateScene();
-    imp.ClearScene();
-    EXPECT_EQ(state.updates, 1);
-    EXPECT_EQ(Current()->clears, 1);
-
-    imp.StartCommon();
-    EXPECT_FALSE(Current());
-    EXPECT_TRUE(fixture.View().GetScene());
+    EXPECT_EQ(imp._settings.GetValue("fingX_value"), "5");
 }
 
 TEST_F(QtWindowImpTest, ClearAllDropsTheSceneBeforeItsItemsGo) {
@@ -282,6 +202,70 @@ TEST_F(QtWindowImpTest, AVerdictFromASceneNoViewShowsIsDropped) {
     ItemScene detached(nullptr, &state);
     detached.Verdict(false);
     EXPECT_EQ(fixture.Verdicts().count(), 0);
+}
+
+// ---- result file ----------------------------------------------------------
+
+using ResultFileTest = QtWindowImpTest;
+
+// The records themselves are checked on the reply road; here the file's name.
+TEST_F(ResultFileTest, TheFileIsNamedByTheTimeAndASecondRunInTheSameSecondGetsItsOwn) {
+    EXPECT_EQ(QtWindowImp::ResultFileStamp(QDateTime(QDate(2015, 12, 14), QTime(9, 5, 7, 450))),
+              "2015-12-14-09-05-07-57");
+    // Earlier runs under the stamps of this second and the next two.
+    const QDateTime now = QDateTime::currentDateTime();
+    QStringList taken;
+    for (int s = 0; s < 3; ++s) {
+        taken << QtWindowImp::ResultFileStamp(now.addSecs(s)) + ".csv";
+        dir.Write("Results/" + taken.back(), "earlier run");
+    }
+    imp.SetResult("debug", "Debug: ,Pass\r\n");
+    ASSERT_TRUE(imp.SaveResults());
+    const QStringList files = ResultFiles();
+    ASSERT_EQ(files.size(), 4);
+    for (const QString& name : files) {
+        const bool earlier = taken.contains(name);
+        EXPECT_EQ(dir.Read("Results/" + name), earlier ? "earlier run" : "Debug: ,Pass\r\n");
+        EXPECT_TRUE(earlier || name.endsWith("_1.csv")) << name.toStdString();
+    }
+}
+
+TEST_F(ResultFileTest, AFileThatCannotBeWrittenIsReportedAndTheRecordsStay) {
+    dir.Write("Results", "a file where the folder should be");
+    imp.SetResult("attb", "ATTB: ,Pass\r\n");
+
+    EXPECT_FALSE(imp.SaveResults());
+    EXPECT_EQ(imp._results.size(), 1u);
+    EXPECT_TRUE(log.toHtml().contains("#ff0000")) << log.toHtml().toStdString();
+    EXPECT_TRUE(log.toPlainText().contains("Result file not saved"));
+    EXPECT_TRUE(operationLog.Contains("Result file not saved"));
+
+    // Once the folder can be made, the kept records are saved after all.
+    QFile::remove(dir.File("Results"));
+    ASSERT_TRUE(imp.SaveResults());
+    ASSERT_EQ(ResultFiles().size(), 1);
+    EXPECT_EQ(dir.Read("Results/" + ResultFiles().front()), "ATTB: ,Pass\r\n");
+}
+
+// A file that can be created but not filled: the operator is told why, in
+// the system's words, not "Unknown error".
+TEST_F(ResultFileTest, AFailedWriteNamesTheSystemsReason) {
+    imp.SetResult("raster x", std::string(64 * 1024, 'x') + "\r\n");
+    struct rlimit previous;
+    getrlimit(RLIMIT_FSIZE, &previous);
+    struct rlimit small = previous;
+    small.rlim_cur = 1024;
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &small);
+    const bool saved = imp.SaveResults();
+    setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(imp._results.size(), 1u);
+    EXPECT_TRUE(log.toPlainText().contains(QString::fromLocal8Bit(std::strerror(EFBIG))))
+        << log.toPlainText().toStdString();
+    EXPECT_TRUE(ResultFiles().isEmpty());
 }
 
 }  // namespace

@@ -1,80 +1,32 @@
 #include <gtest/gtest.h>
 
-#include <boost/make_shared.hpp>
-
-#include "CloseState.h"
 #include "RecordingWindowImp.h"
+#include "State.h"
 
-using morvex_gui::CloseState;
 using morvex_gui::State;
 
 namespace {
 
-// A state with a small grammar that counts its dispatches and keeps numbers.
+// A state with a small grammar that counts its dispatches and keeps what it read.
 class ProbeState : public State {
 public:
-    explicit ProbeState(morvex_gui::WindowImp* imp, const char* pattern = "Value: (.*)")
-        : State(imp, pattern) {}
+    explicit ProbeState(morvex_gui::WindowImp* imp, const char* pattern = "Value: (.*)",
+                        const char* numbers = "(-?\\d+)")
+        : State(imp, pattern), _numbers(numbers) {}
     void ChangeState() override {
         State::ChangeState();
         ++changes;
     }
     void Update() override {
-        ++updates;
         numbers.clear();
-        ExtractNumbers(numbers, boost::regex("(-?\\d+)"));
+        texts.clear();
+        ExtractNumberTexts(texts, numbers, _numbers);
         firstGroup = _result[1].str();
     }
     int changes = 0;
-    int updates = 0;
     std::vector<int> numbers;
+    std::vector<std::string> texts;
     std::string firstGroup;
-};
-
-}  // namespace
-
-TEST(StateTest, FirstFittingLineStartsLaterOnesUpdate) {
-    RecordingWindowImp imp;
-    ProbeState state(&imp);
-    state.Parse("noise");
-    EXPECT_EQ(state.changes, 0);
-    EXPECT_TRUE(imp.calls.empty());
-
-    state.Parse("Value: 1");
-    EXPECT_EQ(state.changes, 1);
-    EXPECT_EQ(imp.Names(), (std::vector<std::string>{"StartCommon", "StopRecord", "ClearAll"}));
-
-    state.Parse("unrelated");
-    state.Parse("prefix Value:  2, 1, 100, -5");
-    EXPECT_EQ(state.changes, 1);
-    EXPECT_EQ(state.updates, 1);
-    EXPECT_EQ(state.numbers, (std::vector<int>{2, 1, 100, -5}));
-    EXPECT_EQ(state.GetMatch(), "Value:  2, 1, 100, -5");
-}
-
-TEST(StateTest, ErrorWordSwitchesTheDeviceOffAndLeavesTheStateAlone) {
-    RecordingWindowImp imp;
-    ProbeState state(&imp);
-    state.Parse("Value: I2C_MTX_NACK_DATA");
-    state.Parse("xx I2C_MTX_NACK_DATA yy");
-    EXPECT_EQ(imp.Count("DeviceOff"), 2);
-    EXPECT_EQ(state.changes, 0);
-    EXPECT_TRUE(state.IsInitialize());
-}
-
-namespace {
-
-// Reads the numbers of a line with a pattern of the caller's choice.
-class NumberReader : public State {
-public:
-    explicit NumberReader(const char* pattern) : State(nullptr, ".*"), _numbers(pattern) {}
-    std::pair<std::vector<std::string>, std::vector<int>> Read(const char* line) {
-        Parse(line);
-        std::pair<std::vector<std::string>, std::vector<int>> found;
-        ExtractNumberTexts(found.first, found.second, _numbers);
-        return found;
-    }
-    void ChangeState() override { _initialize = false; }
 
 private:
     boost::regex _numbers;
@@ -82,39 +34,47 @@ private:
 
 }  // namespace
 
-TEST(StateTest, SignedNumbersReadAsTheirPatternFindsThem) {
-    // The common number pattern and the same pattern spelt differently, which
-    // takes the general road, must read every line alike.
-    NumberReader common("(-?\\d+)");
-    NumberReader spelt("(-?[0-9]+)");
-    for (const char* line :
-         {"X1,-2,,-,--3,5-3,-0,007,-007", "2147483647,2147483648,-2147483648,-2147483649",
-          "99999999999999999999999,4", "-", "abc", "x-12y 3-", "R-20,19,-1,0,\r", ""}) {
-        EXPECT_EQ(common.Read(line), spelt.Read(line)) << line;
-    }
-    EXPECT_EQ(common.Read("5-3,-0,007").second, (std::vector<int>{5, -3, 0, 7}));
-    EXPECT_EQ(common.Read("-007").first, std::vector<std::string>{"-007"});
-}
-
-TEST(StateTest, SubMatchesStayValidAfterTheCallersBufferIsGone) {
+TEST(StateTest, FirstFittingLineStartsLaterOnesUpdateAnErrorWordSwitchesOff) {
     RecordingWindowImp imp;
     ProbeState state(&imp);
-    state.Parse("Value: a");
+    state.Parse("noise");
+    state.Parse("Value: I2C_MTX_NACK_DATA");
+    EXPECT_EQ(imp.calls, std::vector<std::string>{"DeviceOff"});
+    EXPECT_EQ(state.changes, 0);
+
+    state.Parse("Value: 1");
+    state.Parse("unrelated");
+    state.Parse("prefix Value: kept text");
+    EXPECT_EQ(state.changes, 1);
+    EXPECT_EQ(imp.Names(),
+              (std::vector<std::string>{"DeviceOff", "StartCommon", "StopRecord", "ClearAll"}));
+    EXPECT_EQ(state.GetMatch(), "Value: kept text");
     {
-        std::string line = "Value: kept text";
+        // Sub-matches stay valid after the caller's buffer is gone.
+        std::string line = "Value: own copy";
         state.Parse(line.c_str());
         line.assign(line.size(), 'X');
     }
-    EXPECT_EQ(state.firstGroup, "kept text");
+    EXPECT_EQ(state.firstGroup, "own copy");
 }
 
-TEST(StateTest, CloseStateClearsOnceOnAnyLine) {
+TEST(StateTest, SignedNumbersReadAsTheirPatternFindsThem) {
+    // The common number pattern and the same pattern spelt differently, which
+    // takes the general road, must read every line alike.
     RecordingWindowImp imp;
-    auto state = boost::make_shared<CloseState>(&imp);
-    state->Parse("");
-    state->Parse("anything at all");
-    state->Parse("more");
-    EXPECT_EQ(imp.Names(), (std::vector<std::string>{"StartCommon", "StopRecord", "ClearAll"}));
-    state->Parse("I2C_MTX_NACK_DATA");
-    EXPECT_EQ(imp.Count("DeviceOff"), 1);
+    ProbeState common(&imp, ".*");
+    ProbeState spelt(&imp, ".*", "(-?[0-9]+)");
+    common.Parse("start");
+    spelt.Parse("start");
+    for (const char* line :
+         {"X1,-2,,-,--3,5-3,-0,007,-007", "2147483647,2147483648,-2147483648,-2147483649",
+          "99999999999999999999999,4", "x-12y 3-", "R-20,19,-1,0,\r"}) {
+        common.Parse(line);
+        spelt.Parse(line);
+        EXPECT_EQ(common.numbers, spelt.numbers) << line;
+        EXPECT_EQ(common.texts, spelt.texts) << line;
+    }
+    common.Parse("5-3,-0,-007");
+    EXPECT_EQ(common.numbers, (std::vector<int>{5, -3, 0, -7}));
+    EXPECT_EQ(common.texts.back(), "-007");
 }

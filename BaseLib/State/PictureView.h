@@ -25,8 +25,6 @@ public:
     bool IsSwipe() const { return _isSwipe; }
     bool GetSwipeForward() const { return _swipeForward; }
     float GetScale() const { return _scale; }
-    int GetSwipeThreshold() const { return _swipeThreshold; }
-    int GetZoomThreshold() const { return _zoomThreshold; }
 
     int _swipeThreshold;
     int _zoomThreshold;

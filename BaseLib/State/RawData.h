@@ -33,7 +33,6 @@ public:
     int GetYCount() const { return _yCount; }
     int GetRawdataMax() const { return _rawdataMax; }
     int GetRawdataMin() const { return _rawdataMin; }
-    const std::vector<std::vector<int> >& GetThresholdData() const { return _thresholdData; }
     // The limit in `row` for channel `index`; false when the table lacks it.
     bool GetLimit(size_t row, size_t index, int& limit) const;
 
