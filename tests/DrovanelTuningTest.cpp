@@ -33,9 +33,7 @@ Step Answer(QMessageBox::StandardButton button, QString* seen = nullptr) {
 const Step kYes = Answer(QMessageBox::Yes);
 
 std::string Hex(int value) {
-    char text[8];
-    std::snprintf(text, sizeof text, "%02X", value);
-    return text;
+    return QString::asprintf("%02X", value).toStdString();
 }
 
 // Quit, tuning initialisation, one read of each row, row 0 again with its display.
@@ -162,24 +160,31 @@ TEST_F(DrovanelTuningTest, TheTunePanelReadsSelectsAndStepsTheParameters) {
     EXPECT_TRUE(fixture.SavedConfig().contains("fingX_value=36"));
 }
 
-TEST_F(DrovanelTuningTest, AnUnfinishedSetupReturnsToTheUserPanel) {
+TEST_F(DrovanelTuningTest, TheSetUpRoadEndsInTheTunePanelOnlyWhenTuningStarts) {
     OpenUserPanel();
     fixture.Do("listTuneParameters=5");  // outside the tune panel: nothing sent
     QString warning;
-    const std::deque<Step> setups[] = {
-        {Press<TunePathSettings>({"buttonCancel"})},
-        {Press<TunePathSettings>({"comboVersion=MP8.0", "buttonEnter"}),
-         Press<TuningStart>({"buttonCancel"})},
+    const std::pair<std::deque<Step>, const char*> setups[] = {
+        {{Press<TunePathSettings>({"buttonCancel"})}, "userPanel"},
+        {{Press<TunePathSettings>({"comboVersion=MP8.0", "buttonEnter"}),
+          Press<TuningStart>({"buttonCancel"})},
+         "userPanel"},
         // A download needs the images of the chosen line.
-        {Press<TunePathSettings>({"comboVersion=MP8.2", "lineXmlPath=p.xml", "buttonDownload"}),
-         Answer(QMessageBox::Ok, &warning)},
+        {{Press<TunePathSettings>({"comboVersion=MP8.2", "lineXmlPath=p.xml", "buttonDownload"}),
+          Answer(QMessageBox::Ok, &warning)},
+         "userPanel"},
+        {{Press<TunePathSettings>({"comboVersion=MP8.0", "buttonEnter"}),
+          Press<TuningStart>({"checkReadyAll", "buttonStart"})},
+         "engineeringPanel"},
     };
-    for (const std::deque<Step>& setup : setups) {
+    for (const auto& [setup, panel] : setups) {
         EXPECT_TRUE(fixture.Run("actionTuneMode", setup));
-        EXPECT_TRUE(Shows("userPanel"));
+        EXPECT_TRUE(Shows(panel));
+        // Only a started tuning restarts the bridge and scans the parameters.
+        EXPECT_EQ(peer.Received().find("##q##q@o##v") == std::string::npos,
+                  peer.Received().find('i') == std::string::npos);
     }
     EXPECT_EQ(warning, "Missing file!: Can't find the MP8.2 FW. files in the vmx_file folder.");
-    EXPECT_EQ(peer.Received().find('i'), std::string::npos);
     EXPECT_EQ(fixture.Log().count("Tuning start dialog reject"), 2);
 }
 
@@ -209,17 +214,6 @@ TEST_F(DrovanelTuningTest, ABrokenOffDownloadRestartsTheBridgeInTheUserPanel) {
     EXPECT_TRUE(fixture.SavedConfig().contains("mp_version=2"));
 }
 
-TEST_F(DrovanelTuningTest, AStartedTuningEndsInTheTunePanel) {
-    OpenUserPanel();
-    EXPECT_TRUE(fixture.Run("actionTuneMode",
-                            {Press<TunePathSettings>({"comboVersion=MP8.0", "buttonEnter"}),
-                             Press<TuningStart>({"checkReadyAll", "buttonStart"})}));
-    EXPECT_TRUE(peer.WaitForText("##q##q@o##v"));
-    EXPECT_TRUE(Shows("engineeringPanel"));
-    EXPECT_LT(fixture.Log().indexOf("Tuning start dialog accept"),
-              fixture.Log().indexOf("Enter tune mode"));
-}
-
 const QByteArray kPattern =
     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<system_environment_configuration>\n"
     "\t<eprom_param>\n"
@@ -227,36 +221,42 @@ const QByteArray kPattern =
     "\t\t<option>\n\t\t\t<name>EEP_SPI_SPEED_ME0_X</name>\n\t\t\t<value>1</value>\n\t\t</option>\n"
     "\t</eprom_param>\n</system_environment_configuration>\n";
 
-class DrovanelApplyTest : public DrovanelTuningTest {
-protected:
-    // Value rows as a scan leaves them; BEND_THR_X (row 16) never read.
-    void CreateWithValues(const QString& pattern) {
-        fixture.WriteConfig("[General]\ntune_xml_file=" + pattern.toUtf8() + "\n");
-        fixture.Create();
-        auto* values = fixture.Find<QListWidget>("listTuneParametersInfo");
-        for (int row = 0; row < values->count(); ++row) {
-            const QString name = values->item(row)->text().section(':', 0, 0);
-            values->item(row)->setText(row == 16 ? name + ":" : ValueRow(name, 100 + row));
-        }
+// Value rows as a scan leaves them, BEND_THR_X (row 16) never read; no pattern yet.
+TEST_F(DrovanelTuningTest, SavingWritesTheReadValuesIntoThePatternOrOffersTheOriginal) {
+    fixture.WriteConfig("[General]\ntune_xml_file=/missing.xml\n");
+    fixture.Create();
+    auto* values = fixture.Find<QListWidget>("listTuneParametersInfo");
+    for (int row = 0; row < values->count(); ++row) {
+        const QString name = values->item(row)->text().section(':', 0, 0);
+        values->item(row)->setText(row == 16 ? name + ":" : ValueRow(name, 100 + row));
     }
-
     // Finishing asks first for "Save and Apply" unless that succeeded.
-    QString FinishQuestion() {
+    const auto finishQuestion = [&] {
         QString question;
         EXPECT_TRUE(fixture.Run("buttonTuneFinish", {Answer(QMessageBox::No, &question)}));
         return question.section(':', 0, 0);
-    }
-};
-
-TEST_F(DrovanelApplyTest, SavingWritesTheReadValuesIntoThePattern) {
-    fixture.Dir().Write("pattern.xml", kPattern);
-    CreateWithValues(fixture.Dir().File("pattern.xml"));
+    };
+    const QString out = fixture.Dir().File("out.xml");
+    const QString original = fixture.Dir().File("original.xml");
+    fixture.Dir().Write("original.xml", kPattern);
+    // Without a pattern the save fails. Cancelling the choice of the original
+    // changes nothing; "No" keeps the failed destination, so no working copy.
     EXPECT_TRUE(fixture.Run("buttonTuneApply", {PickFile(QString())}));
+    EXPECT_TRUE(fixture.Run("buttonTuneApply", {PickFile(out), kYes, PickFile(QString())}));
+    EXPECT_TRUE(fixture.Run("buttonTuneApply", {PickFile(out), Answer(QMessageBox::No)}));
     EXPECT_FALSE(QFile::exists(fixture.Dir().File("tune_xml.tmp")));
-    EXPECT_EQ(FinishQuestion(), "Apply");
+    // Choosing the original makes it the pattern and the working copy.
+    QString warning;
+    EXPECT_TRUE(fixture.Run("buttonTuneApply", {PickFile(out), Answer(QMessageBox::Yes, &warning),
+                                                PickFile(original)}));
+    EXPECT_EQ(warning,
+              "Apply failed...: Apply failed, do you want reset original xml file? and then you "
+              "can retry to apply");
+    EXPECT_EQ(fixture.Dir().Read("tune_xml.tmp"), kPattern);
+    EXPECT_EQ(finishQuestion(), "Apply");
 
     EXPECT_TRUE(fixture.Run("buttonTuneApply", {PickFile(fixture.Dir().File("tuned.xml"))}));
-    EXPECT_EQ(FinishQuestion(), "Finish Tuning?");
+    EXPECT_EQ(finishQuestion(), "Finish Tuning?");
     const QByteArray tuned = fixture.Dir().Read("tuned.xml");
     EXPECT_TRUE(tuned.contains("<name>EEP_SPI_SPEED_ME0_X</name>\n\t\t\t<value>100</value>"));
     EXPECT_TRUE(tuned.contains("EEP_WATER_THR_Y"));
@@ -264,30 +264,8 @@ TEST_F(DrovanelApplyTest, SavingWritesTheReadValuesIntoThePattern) {
     EXPECT_TRUE(tuned.contains("<name>EEP_BEND_THR_X</name>\n\t\t\t<value>77</value>"));
     EXPECT_FALSE(tuned.contains("fingX"));
     EXPECT_EQ(fixture.Dir().Read("tune_xml.tmp"), tuned);
-    EXPECT_EQ(fixture.Dir().Read("pattern.xml"), kPattern);
+    EXPECT_EQ(fixture.Dir().Read("original.xml"), kPattern);
     EXPECT_TRUE(fixture.SavedConfig().contains("tuned.xml"));
-}
-
-TEST_F(DrovanelApplyTest, AFailedSaveOffersTheOriginalPattern) {
-    CreateWithValues("/missing.xml");  // no pattern to start from: the save fails
-    fixture.Dir().Write("original.xml", kPattern);
-    const QString out = fixture.Dir().File("out.xml");
-    // Cancelling the choice of the original changes nothing; "No" keeps the
-    // failed destination as the pattern, so there is no working copy.
-    EXPECT_TRUE(fixture.Run("buttonTuneApply", {PickFile(out), kYes, PickFile(QString())}));
-    EXPECT_TRUE(fixture.Run("buttonTuneApply", {PickFile(out), Answer(QMessageBox::No)}));
-    EXPECT_FALSE(QFile::exists(fixture.Dir().File("tune_xml.tmp")));
-    // Choosing the original makes it the pattern and the working copy.
-    QString warning;
-    const QString original = fixture.Dir().File("original.xml");
-    EXPECT_TRUE(fixture.Run("buttonTuneApply", {PickFile(out), Answer(QMessageBox::Yes, &warning),
-                                                PickFile(original)}));
-    EXPECT_EQ(warning,
-              "Apply failed...: Apply failed, do you want reset original xml file? and then you "
-              "can retry to apply");
-    EXPECT_EQ(FinishQuestion(), "Apply");
-    EXPECT_EQ(fixture.Dir().Read("tune_xml.tmp"), kPattern);
-    EXPECT_TRUE(fixture.SavedConfig().contains("tune_xml_file=" + original.toUtf8()));
 }
 
 TEST_F(DrovanelTuningTest, FinishingNeedsTheImagesAndDownloadsThePattern) {
@@ -390,8 +368,7 @@ TEST_F(DrovanelQualifyTest, LogsTheLinesRunsTheAnalysisAndRestoresTheController)
     EXPECT_TRUE(config.contains("qualify_log_file=" + logFile.toUtf8()));
 }
 
-TEST_F(DrovanelQualifyTest, AFinishedLogWithACrashingAnalysisIsReported) {
-    ASSERT_TRUE(FakeProgram::Write(Shell(), "kill -9 $$"));
+TEST_F(DrovanelQualifyTest, EveryFailureIsReportedAndTheControllerRestoredAllTheSame) {
     OpenWindow(QLine(1) + "\r");
     // Cancelling the file or the set-up logs nothing and sends nothing.
     EXPECT_TRUE(fixture.Run("buttonTuneQualify", {PickFile(QString())}));
@@ -401,8 +378,40 @@ TEST_F(DrovanelQualifyTest, AFinishedLogWithACrashingAnalysisIsReported) {
     PumpFor(50);
     EXPECT_EQ(peer.Received(), "");
 
+    // No shell in the tool chain, and the log's folder goes between the choice and the logging.
+    QDir().mkpath(fixture.Dir().File("sub"));
+    QString logFailure;
     QString failure;
-    std::deque<Step> steps = Start(fixture.Dir().File("q.log"), 111000);
+    EXPECT_TRUE(
+        fixture.Run("buttonTuneQualify",
+                    {PickFile(fixture.Dir().File("sub/q.log")),
+                     DialogScript::On<QualificationSetup>([&](QualificationSetup& setup) {
+                         QDir(fixture.Dir().File("sub")).removeRecursively();
+                         DrovanelFixture::Do(setup, "buttonEnter");
+                     }),
+                     Answer(QMessageBox::Ok, &logFailure), Answer(QMessageBox::Ok, &failure)}));
+    EXPECT_EQ(logFailure, "Logging fail!: Open logging file error!");
+    EXPECT_EQ(failure, "Qualification error!: Run script file fail!");
+    // The controller is put back all the same, without the logging mode.
+    EXPECT_TRUE(peer.WaitForText("@w610Asw6300sw6912Csw6B00s%")) << peer.Received();
+    EXPECT_EQ(peer.Received().find('N'), std::string::npos);
+
+    // A script that cannot be written is not run; a limit of one logs one line.
+    ASSERT_TRUE(FakeProgram::WriteRecorder(Shell(), Calls()));
+    QDir(fixture.Dir().File("script_files")).removeRecursively();
+    std::deque<Step> steps = Start(fixture.Dir().File("q.log"), 1);
+    steps.push_back(Answer(QMessageBox::Ok, &failure));
+    EXPECT_TRUE(fixture.Run("buttonTuneQualify", steps));
+    EXPECT_EQ(fixture.Dir().Read("q.log").toStdString(), QLine(1, true) + "\n");
+    EXPECT_EQ(failure, "Qualification error!: Can't write the script file " +
+                           fixture.Dir().File("script_files/ScriptLog.sh") + "!");
+    PumpFor(100);
+    EXPECT_FALSE(QFile::exists(Calls()));
+
+    // A log finished early whose analysis crashes.
+    ASSERT_TRUE(FakeProgram::Write(Shell(), "kill -9 $$"));
+    QDir().mkpath(fixture.Dir().File("script_files"));
+    steps = Start(fixture.Dir().File("q2.log"), 111000);
     steps.push_back(DialogScript::On<morvex_gui::QualifyLogDialog>([&](QDialog& logger) {
         auto* progress = logger.findChild<QProgressBar*>("progressDownload");
         EXPECT_TRUE(PumpUntil([&] { return progress->value() == 1; }));
@@ -414,41 +423,7 @@ TEST_F(DrovanelQualifyTest, AFinishedLogWithACrashingAnalysisIsReported) {
     steps.push_back(Answer(QMessageBox::Ok, &failure));
     EXPECT_TRUE(fixture.Run("buttonTuneQualify", steps));
     EXPECT_EQ(failure, "Qualification error!: Run script file fail!");
-    EXPECT_EQ(fixture.Dir().Read("q.log").toStdString(), QLine(1, true) + "\n");
-}
-
-TEST_F(DrovanelQualifyTest, AMissingFolderOrShellIsReported) {
-    OpenWindow(QLine(1) + "\r");
-    // No shell in the tool chain, and the log's folder goes between the choice and the logging.
-    QDir().mkpath(fixture.Dir().File("sub"));
-    QString logFailure;
-    QString shellFailure;
-    EXPECT_TRUE(fixture.Run(
-        "buttonTuneQualify",
-        {PickFile(fixture.Dir().File("sub/q.log")),
-         DialogScript::On<QualificationSetup>([&](QualificationSetup& setup) {
-             QDir(fixture.Dir().File("sub")).removeRecursively();
-             DrovanelFixture::Do(setup, "buttonEnter");
-         }),
-         Answer(QMessageBox::Ok, &logFailure), Answer(QMessageBox::Ok, &shellFailure)}));
-    EXPECT_EQ(logFailure, "Logging fail!: Open logging file error!");
-    EXPECT_EQ(shellFailure, "Qualification error!: Run script file fail!");
-    // The controller is put back all the same, without the logging mode.
-    EXPECT_TRUE(peer.WaitForText("@w610Asw6300sw6912Csw6B00s%")) << peer.Received();
-    EXPECT_EQ(peer.Received().find('N'), std::string::npos);
-
-    // A script that cannot be written is not run; a limit of one logs one line.
-    ASSERT_TRUE(FakeProgram::WriteRecorder(Shell(), Calls()));
-    QDir(fixture.Dir().File("script_files")).removeRecursively();
-    QString failure;
-    std::deque<Step> steps = Start(fixture.Dir().File("q.log"), 1);
-    steps.push_back(Answer(QMessageBox::Ok, &failure));
-    EXPECT_TRUE(fixture.Run("buttonTuneQualify", steps));
-    EXPECT_EQ(fixture.Dir().Read("q.log").toStdString(), QLine(1, true) + "\n");
-    EXPECT_EQ(failure, "Qualification error!: Can't write the script file " +
-                           fixture.Dir().File("script_files/ScriptLog.sh") + "!");
-    PumpFor(100);
-    EXPECT_FALSE(QFile::exists(Calls()));
+    EXPECT_EQ(fixture.Dir().Read("q2.log").toStdString(), QLine(1, true) + "\n");
 }
 
 TEST_F(DrovanelQualifyTest, AnAdapterPulledDuringTheLogLeavesNothingToRestore) {
