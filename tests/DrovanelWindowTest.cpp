@@ -313,22 +313,21 @@ TEST_F(DrovanelWindowTest, EachModeSendsItsCommandAndShowsItsScene) {
 }
 
 TEST_F(DrovanelWindowTest, TheDrawingStateAsksFirstAndSettingsRestartTheDisplay) {
-    MessageBoxCatcher boxes(QMessageBox::No);
     Drovanel& window = OpenWindow();
     // Settings leave the link alone; accepted on the user panel they restart the normal display.
     EXPECT_EQ(Sent([&] { fixture.Run("actionDefault_Settings", {End<SettingDialog>(0)}); }), "");
     EXPECT_EQ(Sent([&] { fixture.Run("actionDefault_Settings", {End<SettingDialog>(1)}); }, "uC"),
               "nu3uBuC");
     EXPECT_EQ(Sent([&] { window.EnterDrawingState(false); }), "");
-    // No: "#q" and "%" went out before the question all the same.
-    EXPECT_EQ(Sent([&] { window.EnterDrawingState(true); }, "#q%"), "#q%");
-    EXPECT_EQ(boxes.Titles(), QStringList{"Enter Drawing Mode..."});
-    // Yes: the tuning firmware draws touches; the docks make room.
-    boxes.SetAnswer(QMessageBox::Yes);
-    EXPECT_EQ(Sent([&] { window.EnterDrawingState(true); }, "#q%G"), "#q%G");
-    EXPECT_TRUE(fixture.Find("dockWidget")->isHidden());
-    window.EnterTuningState(true);
-    EXPECT_FALSE(fixture.Find("dockWidgetInformation")->isHidden());
+    // "#q" and "%" go out before the question; on "Yes" the tuning firmware draws touches.
+    QString question;
+    for (const std::string sent : {"#q%", "#q%G"}) {
+        DialogScript answer({DialogScript::Answer(
+            sent.back() == 'G' ? QMessageBox::Yes : QMessageBox::No, &question)});
+        EXPECT_EQ(Sent([&] { window.EnterDrawingState(true); }, sent), sent);
+    }
+    EXPECT_TRUE(question.startsWith("Enter Drawing Mode...: "));
+    EXPECT_TRUE(fixture.Find("dockWidget")->isHidden());  // the docks make room
 }
 
 TEST_F(DrovanelWindowTest, ThePanelsSendTheirCommands) {

@@ -6,7 +6,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSpinBox>
@@ -40,9 +39,6 @@ void MessageBoxCatcher::Poll() {
     }
     _busy = true;
     _boxes.push_back({box->windowTitle(), box->text()});
-    if (_onShown) {
-        _onShown();
-    }
     if (QAbstractButton* button = box->button(_answer)) {
         button->click();
     } else {
