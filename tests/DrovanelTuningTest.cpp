@@ -83,23 +83,9 @@ protected:
         peer.ClearReceived();
     }
 
-    // What `step` sent, once as much as `expected` has come and the step
-    // buttons are usable again; earlier bytes first reach the peer (the wire
-    // counts as quiet after 50 ms without a byte).
     std::string Exchange(const QString& step, const std::string& expected) {
-        for (size_t seen = 0, quiet = 0; quiet < 5;
-             quiet = seen == peer.ReceivedCount() ? quiet + 1 : 0) {
-            seen = peer.ReceivedCount();
-            PumpFor(10);
-        }
-        peer.ClearReceived();
-        fixture.Do(step);
-        PumpUntil([&] {
-            return peer.ReceivedCount() >= expected.size() &&
-                   fixture.Find("buttonTuneIncrease")->isEnabled();
-        });
-        PumpFor(30);
-        return peer.Received();
+        return fixture.Sent(
+            peer, [&] { fixture.Do(step); }, expected);
     }
 
     QString ValueShown(int row) {

@@ -48,16 +48,8 @@ protected:
         return window;
     }
 
-    // What the bridge received for `act`, once `expected` (if any) has come and a little longer.
     std::string Sent(const std::function<void()>& act, const std::string& expected = "") {
-        PumpFor(20);
-        peer.ClearReceived();
-        act();
-        if (!expected.empty()) {
-            peer.WaitForText(expected);
-        }
-        PumpFor(30);
-        return peer.Received();
+        return fixture.Sent(peer, act, expected);
     }
 
     // Whether a reply reaches the window's own reader now.

@@ -141,6 +141,20 @@ bool DrovanelFixture::OpenChecked(BridgePeer& peer, const std::string& master) {
     return settled && Panel() == "userPanel";
 }
 
+std::string DrovanelFixture::Sent(BridgePeer& peer, const std::function<void()>& act,
+                                  const std::string& expected) {
+    for (size_t seen = 0, quiet = 0; quiet < 5;
+         quiet = seen == peer.ReceivedCount() ? quiet + 1 : 0) {
+        seen = peer.ReceivedCount();
+        PumpFor(10);
+    }
+    peer.ClearReceived();
+    act();
+    PumpUntil([&] { return peer.ReceivedCount() >= expected.size(); });
+    PumpFor(30);
+    return peer.Received();
+}
+
 void DrovanelFixture::SendAsOneRead(BridgePeer& peer, const std::string& bytes) {
     Action("action_Stop")->trigger();
     peer.SendRaw(bytes.substr(0, bytes.size() - 1));

@@ -80,6 +80,10 @@ public:
     // Opens with the bridge answering the version check; true once the check
     // has passed, the exchange is over and the user panel shows.
     bool OpenChecked(BridgePeer& peer, const std::string& master = "ABC BV5.3");
+    // What the bridge received for `act`, as much as `expected` and a little
+    // longer; earlier bytes first reach it (quiet for 50 ms on the wire).
+    std::string Sent(BridgePeer& peer, const std::function<void()>& act,
+                     const std::string& expected = "");
     // Sends `bytes` so that the window takes them in one read.
     void SendAsOneRead(BridgePeer& peer, const std::string& bytes);
     // The bridge's answers in the version check: the master version line to
