@@ -2,12 +2,9 @@
 
 #include <QDir>
 #include <QFile>
-#include <QLCDNumber>
 #include <QListWidget>
 #include <QProcess>
-#include <QProgressBar>
 #include <QTemporaryDir>
-#include <QTextBrowser>
 #include <cstdio>
 #include <string>
 
@@ -116,7 +113,6 @@ TEST_F(DrovanelTuningTest, TheTunePanelReadsSelectsAndStepsTheParameters) {
     ASSERT_TRUE(Shows("engineeringPanel"));
     ASSERT_TRUE(peer.WaitForText(Scan()));
     EXPECT_EQ(ValueShown(29), ValueRow("noiseY", 39));
-    EXPECT_EQ(fixture.Find<QLCDNumber>("lcdNumber")->intValue(), 10);
 
     // A selection reads the row and sends its display command, a step writes
     // the new value; at the top of its range a step up only reads, a ladder
@@ -142,7 +138,6 @@ TEST_F(DrovanelTuningTest, TheTunePanelReadsSelectsAndStepsTheParameters) {
     // Refreshing from another row reads all again and selects row 0.
     EXPECT_EQ(Exchange("buttonRefreshParameters", Scan()), Scan());
     EXPECT_EQ(fixture.Find<QListWidget>("listTuneParameters")->currentRow(), 0);
-    EXPECT_TRUE(fixture.Log().contains("Select next parameter on tail"));
     EXPECT_TRUE(fixture.SavedConfig().contains("fingX_value=36"));
 }
 
@@ -390,23 +385,6 @@ TEST_F(DrovanelQualifyTest, EveryFailureIsReportedAndTheControllerRestoredAllThe
                            fixture.Dir().File("script_files/ScriptLog.sh") + "!");
     PumpFor(100);
     EXPECT_FALSE(QFile::exists(Calls()));
-
-    // A log finished early whose analysis crashes.
-    ASSERT_TRUE(FakeProgram::Write(Shell(), "kill -9 $$"));
-    QDir().mkpath(fixture.Dir().File("script_files"));
-    steps = Start(fixture.Dir().File("q2.log"), 111000);
-    steps.push_back(DialogScript::On<morvex_gui::QualifyLogDialog>([&](QDialog& logger) {
-        auto* progress = logger.findChild<QProgressBar*>("progressDownload");
-        EXPECT_TRUE(PumpUntil([&] { return progress->value() == 1; }));
-        EXPECT_EQ(progress->maximum(), 111000);
-        EXPECT_EQ(logger.findChild<QTextBrowser*>("textBrowserLog")->toPlainText().toStdString(),
-                  QLine(1, true));
-        DrovanelFixture::Do(logger, "buttonFinish");
-    }));
-    steps.push_back(Answer(QMessageBox::Ok, &failure));
-    EXPECT_TRUE(fixture.Run("buttonTuneQualify", steps));
-    EXPECT_EQ(failure, "Qualification error!: Run script file fail!");
-    EXPECT_EQ(fixture.Dir().Read("q2.log").toStdString(), QLine(1, true) + "\n");
 }
 
 TEST_F(DrovanelQualifyTest, AnAdapterPulledDuringTheLogLeavesNothingToRestore) {
