@@ -3,11 +3,20 @@
 #include <termios.h>
 
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStatusBar>
+#include <QTemporaryDir>
 #include <QTextBrowser>
+#include <QTimer>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -22,13 +31,23 @@
 #include "NormalFlagScene.h"
 #include "NormalScene.h"
 #include "PictureScene.h"
+#include "QualificationSetup.h"
+#include "QualifyLogDialog.h"
 #include "RasterScene.h"
+#include "RecordSetFileName.h"
+#include "RecordView.h"
+#include "SlaveDownloadProgress.h"
 #include "SlaveDownloader.h"
+#include "TempProgramDir.h"
+#include "TunePathSettings.h"
+#include "TuneRegisterTable.h"
+#include "TuningStart.h"
 
 namespace {
 
 using namespace morvex_gui_qtlib;
 using Step = DialogScript::Step;
+const auto PickFile = DialogScript::PickFile;
 
 const char* const kOverflowStyle = "background:red; color:yellow; border-style:flat";
 const char* const kNormalStyle = "color:green; border-style:flat";
@@ -41,9 +60,9 @@ QString Caption(const char* key, const QString& value) {
 
 class DrovanelWindowTest : public ::testing::Test {
 protected:
-    Drovanel& OpenWindow(const std::string& master = "ABC BV5.3") {
+    Drovanel& OpenWindow() {
         Drovanel& window = fixture.Create();
-        EXPECT_TRUE(fixture.OpenChecked(peer, master));
+        EXPECT_TRUE(fixture.OpenChecked(peer));
         return window;
     }
 
@@ -404,6 +423,582 @@ TEST(DrovanelBootloaderTest, ABridgeInItsBootloaderOffersTheMasterDownload) {
         EXPECT_EQ(log.count("Master empty download dialog reject"), download ? 1 : 0);
         EXPECT_EQ(log.count("Serialport close"), download ? 1 : 2);
     }
+}
+
+// ---- recording ----------------------------------------------------------------
+
+// Names the record in its dialog (a null name closes the dialog), keeping the preset.
+DialogScript::Step NameRecord(const QString& name, QString* preset = nullptr) {
+    return DialogScript::On<RecordSetFileName>([=](RecordSetFileName& dialog) {
+        if (preset != nullptr) {
+            *preset = dialog.findChild<QLineEdit*>("lineEdit")->text();
+        }
+        if (name.isNull()) {
+            dialog.reject();
+        } else {
+            DrovanelFixture::Do(dialog, "lineEdit=" + name);
+            DrovanelFixture::Do(dialog, "pushButton");
+        }
+    });
+}
+
+class DrovanelRecordTest : public DrovanelWindowTest {
+protected:
+    void SetUp() override {
+        OpenWindow();
+        record = fixture.Action("action_Record");
+    }
+
+    QByteArray Recorded(const QString& name) {
+        return fixture.Dir().Read("RecordFiles/" + name + ".log");
+    }
+
+    // Sends lines in batches that the window reads well below its overflow
+    // size, each batch once the record holds the one before.
+    void SendRecorded(const QString& name, const std::vector<std::string>& lines, int total) {
+        for (size_t first = 0; first < lines.size(); first += 400) {
+            std::string bytes;
+            const size_t last = std::min(lines.size(), first + 400);
+            for (size_t i = first; i < last; ++i) {
+                bytes += lines[i] + "\r";
+            }
+            peer.SendRaw(bytes);
+            const int target = std::min<int>(total, static_cast<int>(last));
+            ASSERT_TRUE(PumpUntil([&] { return Recorded(name).count('\n') >= target; }, 5000));
+        }
+    }
+
+    // Switches to the debug mode; its display starts once the frames' counts have held.
+    std::vector<std::string> DebugFrames() {
+        std::vector<std::string> frames;
+        for (int i = 0; i < 8; ++i) {
+            frames.push_back("X5,5,5,5," + std::to_string(i));
+            frames.push_back("Y5,5,5," + std::to_string(i));
+        }
+        fixture.Action("actionDebug")->trigger();
+        EXPECT_TRUE(peer.WaitForText("d"));
+        return frames;
+    }
+
+    QAction* record = nullptr;
+};
+
+TEST_F(DrovanelRecordTest, ARecordKeepsTheRepliesUpToItsLimit) {
+    ASSERT_TRUE(fixture.Run("action_Record", {NameRecord("bench run")}));
+    EXPECT_EQ(record->text(), "Stop Record");
+    std::vector<std::string> lines;
+    std::string expected;
+    for (int i = 0; i <= Drovanel::kRecordLineLimit; ++i) {
+        lines.push_back("L" + std::to_string(i) + (i % 7 == 0 ? " \t;x" : ""));
+        expected += i < Drovanel::kRecordLineLimit ? lines.back() + "\n" : "";
+    }
+    SendRecorded("bench run", lines, Drovanel::kRecordLineLimit);
+    // Line 10000 is the last one kept; the next one ended the record.
+    ASSERT_TRUE(PumpUntil([&] { return !record->isChecked(); }));
+    EXPECT_EQ(record->text(), "Record");
+    EXPECT_EQ(Recorded("bench run").toStdString(), expected);
+}
+
+TEST_F(DrovanelRecordTest, AModeChangeEndsTheRecordBeforeTheLineThatStartedIt) {
+    ASSERT_TRUE(fixture.Run("action_Record", {NameRecord("modes")}));
+    SendRecorded("modes", {"plain line"}, 1);
+    const std::vector<std::string> frames = DebugFrames();
+    peer.Stream(frames);
+    ASSERT_TRUE(PumpUntil([&] { return !record->isChecked(); }));
+    PumpFor(50);
+    // The frames up to the one whose Y line started the display; that line is not kept.
+    const QStringList kept = QString::fromLatin1(Recorded("modes")).split('\n');
+    ASSERT_GE(kept.size(), 4);
+    ASSERT_LT(kept.size(), 2 + static_cast<int>(frames.size()));
+    EXPECT_EQ(kept.first(), "plain line");
+    EXPECT_TRUE(kept[kept.size() - 2].startsWith("X"));
+    for (int i = 1; i < kept.size() - 1; ++i) {
+        EXPECT_EQ(kept[i].toStdString(), frames[i - 1]);
+    }
+}
+
+TEST_F(DrovanelRecordTest, TheNameDialogDecidesTheFile) {
+    // The preset is the time stamp; closing the dialog records nothing.
+    QString preset;
+    ASSERT_TRUE(fixture.Run("action_Record", {NameRecord(QString(), &preset)}));
+    EXPECT_TRUE(QRegularExpression("^\\d{4}(-\\d{2}){5}-\\d{2,4}$").match(preset).hasMatch());
+    EXPECT_FALSE(record->isChecked());
+    // An existing name is replaced.
+    fixture.Dir().Write("RecordFiles/old.log", "previous content\n");
+    ASSERT_TRUE(fixture.Run("action_Record", {NameRecord("old")}));
+    SendRecorded("old", {"new"}, 1);
+    record->setChecked(false);
+    record->setChecked(false);  // with no record open: no second stop
+    EXPECT_EQ(Recorded("old"), "new\n");
+
+    // A record that cannot be opened is reported and not started.
+    QString failure;
+    ASSERT_TRUE(fixture.Run("action_Record", {NameRecord("no/such/folder/name"),
+                                              DialogScript::Answer(QMessageBox::Ok, &failure)}));
+    EXPECT_FALSE(record->isChecked());
+    EXPECT_EQ(record->text(), "Record");
+    EXPECT_TRUE(failure.startsWith("Record Error: "));
+    EXPECT_TRUE(failure.contains("no/such/folder/name.log"));
+    EXPECT_EQ(fixture.Log().count("Record start"), 1);
+    EXPECT_EQ(fixture.Log().count("Record stop"), 1);
+}
+
+TEST_F(DrovanelRecordTest, ADisplayedFrameCompletesThePendingOffsetSaveAndSegmentRecord) {
+    fixture.Dir().Write("segment.txt", "old segment that is longer");
+    MessageBoxCatcher overwrite(QMessageBox::Yes);  // the save dialog asks before replacing
+    ASSERT_TRUE(fixture.Run("actionSave_Offset", {PickFile(fixture.Dir().File("offsets.txt"))}));
+    ASSERT_TRUE(fixture.Run("actionRecord_Segment", {PickFile(fixture.Dir().File("segment.txt"))}));
+    // Each frame the debug display shows is a segment: the first completes both.
+    peer.Stream(DebugFrames());
+    ASSERT_TRUE(PumpUntil([&] { return !fixture.Action("actionRecord_Segment")->isChecked(); }));
+    PumpFor(100);
+    const QString segment = QString::fromLatin1(fixture.Dir().Read("segment.txt"));
+    EXPECT_TRUE(QRegularExpression("^X5,5,5,5,\\d\r\nY5,5,5,\\d$").match(segment).hasMatch());
+    EXPECT_EQ(QString::fromLatin1(fixture.Dir().Read("offsets.txt")), segment);
+    EXPECT_FALSE(fixture.Action("actionSave_Offset")->isChecked());
+    // A cancelled file dialog arms nothing; a closed port disarms.
+    EXPECT_TRUE(fixture.Run("actionSave_Offset", {PickFile(QString())}));
+    EXPECT_FALSE(fixture.Action("actionSave_Offset")->isChecked());
+    ASSERT_TRUE(fixture.Run("actionRecord_Segment", {PickFile(fixture.Dir().File("s.txt"))}));
+    fixture.Action("actionOpen")->trigger();
+    EXPECT_FALSE(fixture.Action("actionRecord_Segment")->isChecked());
+}
+
+TEST(DrovanelOffsetTest, AnOffsetFileNeedsItsXLineThenItsYLineOfNumbers) {
+    DrovanelFixture fixture;
+    fixture.Create();
+    // Two that load, then the wrong order and a number too large: rejected,
+    // the stored file kept.
+    const char* const files[] = {"offsets X1,-2,30, tail 99\nnoise Y-4,5\nX7\n", "X8\r\nY9\r\n",
+                                 "Y1,2\nX3,4\n", "X1,99999999999\nY2\n"};
+    for (int i = 0; i < 4; ++i) {
+        const QString name = QString("offset%1.txt").arg(i);
+        fixture.Dir().Write(name, files[i]);
+        EXPECT_TRUE(fixture.Run("actionRead_Offset", {PickFile(fixture.Dir().File(name))}));
+        EXPECT_EQ(fixture.Action("actionRead_Offset")->isChecked(), i < 2) << files[i];
+        fixture.Action("actionRead_Offset")->setChecked(false);
+    }
+    EXPECT_TRUE(fixture.SavedConfig().contains("offset1.txt\n"));
+}
+
+TEST(RecordViewTest, ListsShowsWithoutEscapesAndRefusesBadFiles) {
+    TempProgramDir dir;
+    QDir().mkpath(dir.File("RecordFiles/folder.log"));
+    static const char kMixed[] = "first\x1B[0m line\r\n\nthird\n\x1B\x1B\nlast\x1B\x1B";
+    dir.Write("RecordFiles/b.log", QByteArray(kMixed, sizeof kMixed - 1));
+    dir.Write("RecordFiles/c.txt", "not a record\n");
+    // The largest file shown is one byte short of a mebibyte.
+    const QByteArray largest = QByteArray(1023, 'x').append('\n').repeated(1024).chopped(1);
+    dir.Write("RecordFiles/A.log", largest);
+    dir.Write("RecordFiles/too large.log", largest + "y");
+    dir.Write("RecordFiles/gone.log", "soon deleted\n");
+    RecordView view(nullptr);
+    auto* list = view.findChild<QListWidget*>("listWidget");
+    auto* text = view.findChild<QTextBrowser*>("textBrowser");
+    const auto show = [&](int row) {
+        list->setCurrentRow(row);
+        return text->toPlainText();
+    };
+    ASSERT_EQ(list->count(), 5);  // by name, case ignored: A, b, folder, gone, too large
+    // The empty line stays, a line of escapes stays empty, escapes at the end leave nothing.
+    EXPECT_EQ(show(1), "first[0m line\n\nthird\n\nlast");
+    EXPECT_EQ(show(0).size(), largest.size());
+    EXPECT_EQ(show(2), "Error: This file can't be read!");
+    QFile::remove(dir.File("RecordFiles/gone.log"));
+    EXPECT_EQ(show(3), "Error: This file is not exist!");
+    EXPECT_EQ(show(4), "Error: This file's size is not support!");
+    // Refresh picks up new files.
+    dir.Write("RecordFiles/0.log", "zero\n");
+    DrovanelFixture::Do(view, "pushButton");
+
+    // Picking another file from inside a long one's showing shows only the other.
+    bool picked = false;
+    QObject::connect(text, &QTextEdit::textChanged, [&] {
+        if (!picked && text->document()->blockCount() > 10) {
+            picked = true;
+            QTimer::singleShot(0, [&] { list->setCurrentRow(2); });
+        }
+    });
+    list->setCurrentRow(1);  // the largest, now after "0.log"
+    EXPECT_TRUE(picked);
+    EXPECT_EQ(text->toPlainText(), "first[0m line\n\nthird\n\nlast");
+}
+
+// ---- tuning and qualification ----------------------------------------------------
+
+Step Answer(QMessageBox::StandardButton button, QString* seen = nullptr) {
+    return DialogScript::Answer(button, seen);
+}
+const Step kYes = Answer(QMessageBox::Yes);
+
+std::string Hex(int value) {
+    return QString::asprintf("%02X", value).toStdString();
+}
+
+// Quit, tuning initialisation, one read of each row, row 0 again with its display.
+std::string Scan() {
+    std::string commands = "#q%";
+    for (int row = 0; row < morvex_gui::kTuneParameterCount; ++row) {
+        commands += "i" + Hex(morvex_gui::TuneRegisterTable[row]) + "00";
+    }
+    return commands + "i6100d";
+}
+
+// The controller's reply to a read of a register: two bytes of value.
+std::string ValueLine(int code, int value) {
+    return "the data = " + Hex(code) + " " + Hex(value >> 8) + " " + Hex(value & 0xFF) + "\r";
+}
+
+QString ValueRow(const QString& name, int value) {
+    return name + ":" + QString::number(value).rightJustified(29 - name.size(), ' ');
+}
+
+// Takes the steps of DrovanelFixture::Do in a dialog of class DialogT.
+template <class DialogT>
+Step Press(const QStringList& steps) {
+    return DialogScript::On<DialogT>([=](DialogT& dialog) {
+        for (const QString& step : steps) {
+            DrovanelFixture::Do(dialog, step);
+        }
+    });
+}
+
+class DrovanelTuningTest : public DrovanelWindowTest {
+protected:
+    // The controller's values: row 13 holds 5, row 15 holds 20, others 10 + row.
+    DrovanelTuningTest() {
+        for (int row = 0; row < morvex_gui::kTuneParameterCount; ++row) {
+            const int code = morvex_gui::TuneRegisterTable[row];
+            peer.Expect("i" + Hex(code) + "00", ValueLine(code, row == 13   ? 5
+                                                                : row == 15 ? 20
+                                                                            : 10 + row));
+        }
+    }
+
+    void OpenUserPanel() {
+        OpenWindow();
+        PumpFor(50);
+        peer.ClearReceived();
+    }
+
+    std::string Exchange(const QString& step, const std::string& expected) {
+        return Sent([&] { fixture.Do(step); }, expected);
+    }
+
+    QString ValueShown(int row) {
+        return fixture.Find<QListWidget>("listTuneParametersInfo")->item(row)->text();
+    }
+
+    bool Shows(const QString& panel) {
+        return PumpUntil([&] {
+            return fixture.Panel() == panel &&
+                   (panel == "userPanel" || fixture.Find("buttonRefreshParameters")->isEnabled());
+        });
+    }
+};
+
+TEST_F(DrovanelTuningTest, TheTunePanelReadsSelectsAndStepsTheParameters) {
+    peer.Expect("e700A", ValueLine(0x70, 10));
+    peer.Expect("i6E02", ValueLine(0x6E, 7));
+    // The version check ends in the tune panel when the tune mode is chosen.
+    peer.Expect("v", DrovanelFixture::MasterLine("ABC BV5.3") + "\r");
+    fixture.Create();
+    ASSERT_TRUE(fixture.OpenPort(peer));
+    ASSERT_TRUE(PumpUntil([&] { return !fixture.Find("labelChecking")->isHidden(); }));
+    fixture.Action("actionTuneMode")->setChecked(true);
+    peer.SendRaw("Read register content: 15\rThe eeprom structure version: 0x15\r");
+    ASSERT_TRUE(Shows("engineeringPanel"));
+    ASSERT_TRUE(peer.WaitForText(Scan()));
+    EXPECT_EQ(ValueShown(29), ValueRow("noiseY", 39));
+
+    // A selection reads the row and sends its display command, a step writes
+    // the new value; at the top of its range a step up only reads, a ladder
+    // moves one rung whatever the step, and the ends stop the walk.
+    const char* const steps[] = {"listTuneParameters=15>i7000b",
+                                 "buttonTuneIncrease>i7000b",
+                                 "buttonTuneDecreaseMore>e700Ab",
+                                 "listTuneParameters=13>i6E00a",
+                                 "buttonTuneIncreaseMore>i6E02a",
+                                 "listTuneParameters=0>i6100d",
+                                 "buttonTunePrev>",
+                                 "buttonTuneNext>i6200o",
+                                 "listTuneParameters=29>i7600n",
+                                 "buttonTuneNext>",
+                                 "buttonTunePrev>i7500n"};
+    for (const QString step : steps) {
+        SCOPED_TRACE(step.toStdString());
+        const std::string sent = step.section('>', 1).toStdString();
+        EXPECT_EQ(Exchange(step.section('>', 0, 0), sent), sent);
+    }
+    EXPECT_EQ(ValueShown(15), ValueRow("BENDING_AVG", 10));
+    EXPECT_EQ(ValueShown(13), ValueRow("DICHO_MEDIANE", 7));
+    // Refreshing from another row reads all again and selects row 0.
+    EXPECT_EQ(Exchange("buttonRefreshParameters", Scan()), Scan());
+    EXPECT_EQ(fixture.Find<QListWidget>("listTuneParameters")->currentRow(), 0);
+    EXPECT_TRUE(fixture.SavedConfig().contains("fingX_value=36"));
+}
+
+TEST_F(DrovanelTuningTest, TheSetUpRoadEndsInTheTunePanelOnlyWhenTuningStarts) {
+    OpenUserPanel();
+    readDuring = true;
+    fixture.Do("listTuneParameters=5");  // outside the tune panel: nothing sent
+    for (const char* image : {"normal_90", "zeltotune_90", "normal", "zeltotune"}) {
+        fixture.Dir().Write(QString("vmx_file/%1.vmx").arg(image), image);
+    }
+    fixture.Dir().Write("p.xml", "<pattern/>");
+    QString warning;
+    // A download needs the images of the chosen line; broken off, it restarts the bridge.
+    const std::tuple<std::deque<Step>, const char*, bool> setups[] = {
+        {{Press<TunePathSettings>({"buttonCancel"})}, "userPanel", false},
+        {{Press<TunePathSettings>({"comboVersion=MP8.0", "buttonEnter"}),
+          Press<TuningStart>({"buttonCancel"})},
+         "userPanel",
+         false},
+        {{Press<TunePathSettings>({"comboVersion=MP8.2", "lineXmlPath=p.xml", "buttonDownload"}),
+          Answer(QMessageBox::Ok, &warning)},
+         "userPanel",
+         false},
+        {{Press<TunePathSettings>({"comboVersion=MP9.0",
+                                   "lineXmlPath=" + fixture.Dir().File("p.xml"), "buttonDownload"}),
+          DialogScript::On<morvex_gui::SlaveDownloadProgress>([&](QDialog& dialog) {
+              // The dialog owns the replies; it is broken off before it runs the tool chain.
+              peer.SendLine("Slave version: DURING");
+              PumpFor(50);
+              readDuring = fixture.Status("S-Ver").contains("DURING");
+              dialog.reject();
+          })},
+         "userPanel",
+         true},
+        {{Press<TunePathSettings>({"comboVersion=MP8.0", "buttonEnter"}),
+          Press<TuningStart>({"checkReadyAll", "buttonStart"})},
+         "engineeringPanel",
+         true},
+    };
+    for (const auto& [setup, panel, restarts] : setups) {
+        peer.ClearReceived();
+        EXPECT_TRUE(fixture.Run("actionTuneMode", setup));
+        EXPECT_TRUE(Shows(panel));
+        EXPECT_EQ(peer.Received().find("##q##q@o##v") != std::string::npos, restarts);
+        // Only the tune panel scans the parameters.
+        EXPECT_EQ(peer.Received().find('i') != std::string::npos, panel[0] == 'e');
+    }
+    EXPECT_EQ(warning, "Missing file!: Can't find the MP8.2 FW. files in the vmx_file folder.");
+    EXPECT_FALSE(readDuring);
+    EXPECT_EQ(fixture.Dir().Read("vmx_file/zeltotune.vmx"), "zeltotune_90");
+    EXPECT_EQ(fixture.Log().count("Tuning start dialog reject"), 2);
+    EXPECT_TRUE(fixture.SavedConfig().contains("mp_version=2"));
+}
+
+const QByteArray kPattern =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<system_environment_configuration>\n"
+    "\t<eprom_param>\n"
+    "\t\t<option>\n\t\t\t<name>EEP_BEND_THR_X</name>\n\t\t\t<value>77</value>\n\t\t</option>\n"
+    "\t\t<option>\n\t\t\t<name>EEP_SPI_SPEED_ME0_X</name>\n\t\t\t<value>1</value>\n\t\t</option>\n"
+    "\t</eprom_param>\n</system_environment_configuration>\n";
+
+// Value rows as a scan leaves them, BEND_THR_X (row 16) never read; no pattern yet.
+TEST_F(DrovanelTuningTest, SavingWritesTheReadValuesIntoThePatternOrOffersTheOriginal) {
+    fixture.WriteConfig("[General]\ntune_xml_file=/missing.xml\n");
+    fixture.Create();
+    auto* values = fixture.Find<QListWidget>("listTuneParametersInfo");
+    for (int row = 0; row < values->count(); ++row) {
+        const QString name = values->item(row)->text().section(':', 0, 0);
+        values->item(row)->setText(row == 16 ? name + ":" : ValueRow(name, 100 + row));
+    }
+    // Finishing asks first for "Save and Apply" unless that succeeded.
+    const auto finishQuestion = [&] {
+        QString question;
+        EXPECT_TRUE(fixture.Run("buttonTuneFinish", {Answer(QMessageBox::No, &question)}));
+        return question.section(':', 0, 0);
+    };
+    const QString out = fixture.Dir().File("out.xml");
+    const QString original = fixture.Dir().File("original.xml");
+    fixture.Dir().Write("original.xml", kPattern);
+    // Without a pattern the save fails. Cancelling the choice of the original
+    // changes nothing; "No" keeps the failed destination, so no working copy.
+    EXPECT_TRUE(fixture.Run("buttonTuneApply", {PickFile(QString())}));
+    EXPECT_TRUE(fixture.Run("buttonTuneApply", {PickFile(out), kYes, PickFile(QString())}));
+    EXPECT_TRUE(fixture.Run("buttonTuneApply", {PickFile(out), Answer(QMessageBox::No)}));
+    EXPECT_FALSE(QFile::exists(fixture.Dir().File("tune_xml.tmp")));
+    // Choosing the original makes it the pattern and the working copy.
+    QString warning;
+    EXPECT_TRUE(fixture.Run("buttonTuneApply", {PickFile(out), Answer(QMessageBox::Yes, &warning),
+                                                PickFile(original)}));
+    EXPECT_EQ(warning,
+              "Apply failed...: Apply failed, do you want reset original xml file? and then you "
+              "can retry to apply");
+    EXPECT_EQ(fixture.Dir().Read("tune_xml.tmp"), kPattern);
+    EXPECT_EQ(finishQuestion(), "Apply");
+
+    EXPECT_TRUE(fixture.Run("buttonTuneApply", {PickFile(fixture.Dir().File("tuned.xml"))}));
+    EXPECT_EQ(finishQuestion(), "Finish Tuning?");
+    const QByteArray tuned = fixture.Dir().Read("tuned.xml");
+    EXPECT_TRUE(tuned.contains("<name>EEP_SPI_SPEED_ME0_X</name>\n\t\t\t<value>100</value>"));
+    EXPECT_TRUE(tuned.contains("EEP_WATER_THR_Y"));
+    // The unread row keeps the pattern's value; the positions stay out.
+    EXPECT_TRUE(tuned.contains("<name>EEP_BEND_THR_X</name>\n\t\t\t<value>77</value>"));
+    EXPECT_FALSE(tuned.contains("fingX"));
+    EXPECT_EQ(fixture.Dir().Read("tune_xml.tmp"), tuned);
+    EXPECT_EQ(fixture.Dir().Read("original.xml"), kPattern);
+    EXPECT_TRUE(fixture.SavedConfig().contains("tuned.xml"));
+}
+
+TEST_F(DrovanelTuningTest, FinishingNeedsTheImagesAndDownloadsThePattern) {
+    OpenUserPanel();
+    QString warning;
+    EXPECT_TRUE(fixture.Run("buttonTuneFinish", {kYes, kYes, Answer(QMessageBox::Ok, &warning)}));
+    EXPECT_TRUE(warning.startsWith("Warning...: Can't find the normal.vmx file in the GUI folder"));
+    fixture.Dir().Write("vmx_file/normal.vmx", "image");
+    EXPECT_TRUE(fixture.Run("buttonTuneFinish", {kYes, kYes, Answer(QMessageBox::No, &warning)}));
+    EXPECT_TRUE(warning.startsWith("Warning...: Can'f find the pattern xml file"));
+    PumpFor(30);
+    EXPECT_EQ(peer.Received(), "");
+
+    fixture.Dir().Write("picked.xml", kPattern);
+    std::string sentDuringDownload = "-";
+    EXPECT_TRUE(
+        fixture.Run("buttonTuneFinish",
+                    {kYes, kYes, kYes, PickFile(fixture.Dir().File("picked.xml")),
+                     DialogScript::On<morvex_gui::SlaveDownloadProgress>([&](QDialog& dialog) {
+                         sentDuringDownload = peer.Received();
+                         dialog.reject();
+                     })}));
+    EXPECT_EQ(fixture.Dir().Read("tune_xml.tmp"), kPattern);
+    EXPECT_EQ(sentDuringDownload, "");
+    // Leaving the bootloader, the start-up, quit (the user panel was shown already).
+    EXPECT_TRUE(peer.WaitForText("m5Ck##q##q@o##v#q")) << peer.Received();
+    EXPECT_TRUE(fixture.Log().contains("Finish Tune"));
+}
+
+// A qualification reply: "Q:" and twelve fields starting at `first`; with
+// `labelled`, each field after its label, as the log keeps it.
+std::string QLine(int first, bool labelled = false) {
+    static const char* const kLabels[] = {"spiME1x",  "spiME1y",  "M1_fingY", "M1_fingX",
+                                          "M1_noisY", "M1_noisX", "spiME0x",  "spiME0y",
+                                          "M0_fingY", "M0_fingX", "M0_noisY", "M0_noisX"};
+    std::string line = labelled ? "" : "Q:";
+    for (int i = 0; i < 12; ++i) {
+        char field[16];
+        std::snprintf(field, sizeof field, "%c%05d %s", i % 2 == 0 ? '+' : '-', first + i,
+                      i < 11 ? "," : "");
+        line += (labelled ? std::string(kLabels[i]) + "," : "") + field;
+    }
+    return line;
+}
+
+class DrovanelQualifyTest : public DrovanelTuningTest {
+protected:
+    DrovanelQualifyTest() { qputenv("MORVEX_TOOLCHAIN_ROOT", toolChain.path().toLocal8Bit()); }
+    ~DrovanelQualifyTest() override { qunsetenv("MORVEX_TOOLCHAIN_ROOT"); }
+
+    void OpenWindow(const std::string& replies) {
+        peer.Expect("N", replies);
+        QDir().mkpath(fixture.Dir().File("script_files"));
+        fixture.WriteConfig("[General]\nSPI_SPEED_ME0_X=10\nSPI_SPEED_ME1_LX=300\n");
+        OpenUserPanel();
+    }
+
+    // Chooses the log file, sets the number of lines and starts.
+    static std::deque<Step> Start(const QString& logFile, int lines) {
+        return {PickFile(logFile),
+                Press<QualificationSetup>({QString("spinBox=%1").arg(lines), "buttonEnter"})};
+    }
+
+    QString Shell() const { return toolChain.path() + "/bin/bash.exe"; }
+    QString Calls() const { return toolChain.path() + "/calls.txt"; }
+
+    QTemporaryDir toolChain;
+};
+
+TEST_F(DrovanelQualifyTest, LogsTheLinesRunsTheAnalysisAndRestoresTheController) {
+    ASSERT_TRUE(FakeProgram::WriteRecorder(Shell(), Calls()));
+    // Only whole Q lines are logged, whatever comes before "Q:".
+    OpenWindow("noise\r" + QLine(0) + "\rQ:+1 ,\r" + QLine(1).substr(0, 80) + "\rx " + QLine(100) +
+               "\r" + QLine(200) + "\r" + QLine(300) + "\r");
+    const QString logFile = fixture.Dir().File("q logs/run 1.log");
+    QDir().mkpath(fixture.Dir().File("q logs"));
+    EXPECT_TRUE(fixture.Run("buttonTuneQualify", Start(logFile, 3)));
+    EXPECT_EQ(fixture.Dir().Read("q logs/run 1.log").toStdString(),
+              QLine(0, true) + "\n" + QLine(100, true) + "\n" + QLine(200, true) + "\n");
+    // The script names the analysis and the log as words of the shell.
+    const QString program = fixture.Dir().Path();
+    QString analysis = program + "/qualification/finger_vs_noise.pl";
+    EXPECT_EQ(
+        QString::fromLocal8Bit(fixture.Dir().Read("script_files/ScriptLog.sh")),
+        "perl.exe " + analysis.replace(".", "\\.") + " " + QString(logFile).replace(" ", "\\ "));
+    ASSERT_TRUE(PumpUntil([&] { return QFile::exists(Calls()); }));
+    QFile calls(Calls());
+    ASSERT_TRUE(calls.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromLocal8Bit(calls.readAll()),
+              "-l|-c|" + program + "/script_files/ScriptLog.sh\n");
+    // Logging mode, normal mode, I2C mode, the four SPI speeds, tuning
+    // initialisation, then the parameters are read again.
+    EXPECT_TRUE(peer.WaitForText("Nn@w610Asw6300sw6912Csw6B00s%#q%i6100")) << peer.Received();
+    EXPECT_LT(fixture.Log().indexOf("Start Qualification"),
+              fixture.Log().indexOf("Exit Qualification"));
+    auto* shell = fixture.Window().findChild<QProcess*>();
+    EXPECT_TRUE(PumpUntil([&] { return shell->state() == QProcess::NotRunning; }));
+    const QByteArray config = fixture.SavedConfig();
+    EXPECT_TRUE(config.contains("qualification_lines=3"));
+    EXPECT_TRUE(config.contains("qualify_log_file=" + logFile.toUtf8()));
+}
+
+TEST_F(DrovanelQualifyTest, EveryFailureIsReportedAndTheControllerRestoredAllTheSame) {
+    OpenWindow(QLine(1) + "\r");
+    // Cancelling the file or the set-up logs nothing and sends nothing.
+    EXPECT_TRUE(fixture.Run("buttonTuneQualify", {PickFile(QString())}));
+    EXPECT_TRUE(fixture.Run("buttonTuneQualify", {PickFile(fixture.Dir().File("q.log")),
+                                                  Press<QualificationSetup>({"buttonCancel"})}));
+    EXPECT_EQ(fixture.Find<QListWidget>("listTuneParameters")->currentRow(), 26);  // fingX
+    PumpFor(50);
+    EXPECT_EQ(peer.Received(), "");
+
+    // No shell in the tool chain, and the log's folder goes between the choice and the logging.
+    QDir().mkpath(fixture.Dir().File("sub"));
+    QString logFailure;
+    QString failure;
+    EXPECT_TRUE(
+        fixture.Run("buttonTuneQualify",
+                    {PickFile(fixture.Dir().File("sub/q.log")),
+                     DialogScript::On<QualificationSetup>([&](QualificationSetup& setup) {
+                         QDir(fixture.Dir().File("sub")).removeRecursively();
+                         DrovanelFixture::Do(setup, "buttonEnter");
+                     }),
+                     Answer(QMessageBox::Ok, &logFailure), Answer(QMessageBox::Ok, &failure)}));
+    EXPECT_EQ(logFailure, "Logging fail!: Open logging file error!");
+    EXPECT_EQ(failure, "Qualification error!: Run script file fail!");
+    // The controller is put back all the same, without the logging mode.
+    EXPECT_TRUE(peer.WaitForText("@w610Asw6300sw6912Csw6B00s%")) << peer.Received();
+    EXPECT_EQ(peer.Received().find('N'), std::string::npos);
+
+    // A script that cannot be written is not run; a limit of one logs one line.
+    ASSERT_TRUE(FakeProgram::WriteRecorder(Shell(), Calls()));
+    QDir(fixture.Dir().File("script_files")).removeRecursively();
+    std::deque<Step> steps = Start(fixture.Dir().File("q.log"), 1);
+    steps.push_back(Answer(QMessageBox::Ok, &failure));
+    EXPECT_TRUE(fixture.Run("buttonTuneQualify", steps));
+    EXPECT_EQ(fixture.Dir().Read("q.log").toStdString(), QLine(1, true) + "\n");
+    EXPECT_EQ(failure, "Qualification error!: Can't write the script file " +
+                           fixture.Dir().File("script_files/ScriptLog.sh") + "!");
+    PumpFor(100);
+    EXPECT_FALSE(QFile::exists(Calls()));
+}
+
+TEST_F(DrovanelQualifyTest, AnAdapterPulledDuringTheLogLeavesNothingToRestore) {
+    OpenWindow(QLine(1) + "\r");
+    MessageBoxCatcher boxes;
+    std::deque<Step> steps = Start(fixture.Dir().File("q.log"), 5);
+    steps.push_back(DialogScript::On<morvex_gui::QualifyLogDialog>([&](QDialog& logger) {
+        peer.HangUp();
+        peer.Unlist();
+        EXPECT_TRUE(PumpUntil([&] { return !logger.isVisible(); }));  // the logger closes
+    }));
+    EXPECT_TRUE(fixture.Run("buttonTuneQualify", steps));
+    ASSERT_TRUE(PumpUntil([&] { return fixture.Log().contains("Exit Qualification"); }));
+    PumpFor(50);
+    const QString log = fixture.Log();
+    EXPECT_FALSE(log.mid(log.indexOf("Exit Qualification")).contains("Refresh all parameters"));
+    EXPECT_TRUE(boxes.Titles().contains("Missing Connection..."));
 }
 
 }  // namespace
