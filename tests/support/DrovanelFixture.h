@@ -77,19 +77,15 @@ public:
 
     // Switches the peer's port on at `speed`; true once the start-up reached the peer.
     bool OpenPort(BridgePeer& peer, const QString& speed = QStringLiteral("230400"));
-    // Opens with the bridge answering the version check; true once the check
-    // has passed, the exchange is over and the user panel shows.
+    // Opens through a passed version check; true once the user panel shows.
     bool OpenChecked(BridgePeer& peer, const std::string& master = "ABC BV5.3");
-    // What the bridge received for `act`, as much as `expected` and a little
-    // longer; earlier bytes first reach it (quiet for 50 ms on the wire).
+    // What the bridge received for `act` (at least as much as `expected`).
     std::string Sent(BridgePeer& peer, const std::function<void()>& act,
                      const std::string& expected = "");
     // Sends `bytes` so that the window takes them in one read.
     void SendAsOneRead(BridgePeer& peer, const std::string& bytes);
-    // The bridge's answers in the version check: the master version line to
-    // "v", the slave version and electrode counts (5 and 4) to "a", and to
-    // "r0000" the register content followed by the EEPROM structure version
-    // 0x15 (a match when the register holds "15").
+    // The bridge's answers in the version check: master version, slave version with
+    // 5 X and 4 Y electrodes, and EEPROM structure 0x15 (a match for register "15").
     static void AnswerStartUp(BridgePeer& peer, const std::string& master = "ABC BV5.3",
                               const std::string& registerContent = "15");
 
