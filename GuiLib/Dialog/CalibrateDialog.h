@@ -40,7 +40,6 @@ public:
     // Ends a configuration tool it started, without reporting that as a failure.
     ~CalibrateDialog() override;
 
-    bool Calibrating() const { return _calibrating; }
     // Offset lines of the current read (also those beyond the 384th).
     int OffsetCount() const { return _offsetCount; }
     const std::vector<std::string>& OffsetLines() const { return _offsetLines; }

@@ -6,7 +6,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSpinBox>
@@ -40,9 +39,6 @@ void MessageBoxCatcher::Poll() {
     }
     _busy = true;
     _boxes.push_back({box->windowTitle(), box->text()});
-    if (_onShown) {
-        _onShown();
-    }
     if (QAbstractButton* button = box->button(_answer)) {
         button->click();
     } else {
@@ -136,6 +132,20 @@ bool DrovanelFixture::OpenChecked(BridgePeer& peer, const std::string& master) {
     });
     PumpFor(20);
     return settled && Panel() == "userPanel";
+}
+
+std::string DrovanelFixture::Sent(BridgePeer& peer, const std::function<void()>& act,
+                                  const std::string& expected) {
+    for (size_t seen = 0, quiet = 0; quiet < 5;
+         quiet = seen == peer.ReceivedCount() ? quiet + 1 : 0) {
+        seen = peer.ReceivedCount();
+        PumpFor(10);
+    }
+    peer.ClearReceived();
+    act();
+    PumpUntil([&] { return peer.ReceivedCount() >= expected.size(); });
+    PumpFor(30);
+    return peer.Received();
 }
 
 void DrovanelFixture::SendAsOneRead(BridgePeer& peer, const std::string& bytes) {

@@ -19,9 +19,8 @@ namespace morvex_gui_qtlib {
 class Scene;
 }
 
-// Answers the modal message boxes that come up while it lives and keeps what
-// they said. A box is answered from inside its own event loop, so a test can
-// run code there first (SetOnShown), as a user's clicks would.
+// Answers the modal message boxes that come up while it lives, from inside
+// their own event loops, and keeps what they said.
 class MessageBoxCatcher : public QObject {
 public:
     struct Box {
@@ -30,8 +29,6 @@ public:
     };
 
     explicit MessageBoxCatcher(QMessageBox::StandardButton answer = QMessageBox::Ok);
-    void SetAnswer(QMessageBox::StandardButton answer) { _answer = answer; }
-    void SetOnShown(std::function<void()> onShown) { _onShown = std::move(onShown); }
     const std::vector<Box>& Boxes() const { return _boxes; }
     QStringList Titles() const;
     void Clear() { _boxes.clear(); }
@@ -41,19 +38,17 @@ private:
 
     QTimer _timer;
     QMessageBox::StandardButton _answer;
-    std::function<void()> _onShown;
     std::vector<Box> _boxes;
     bool _busy = false;
 };
 
 // The engineering window in a scratch program folder, and its widgets as the
-// engineer finds them: the form's by object name, the tool bar's lists and
-// the status line's captions by what they show.
+// engineer finds them: by object name, or by what they show.
 class DrovanelFixture : public ProgramFolderFixture {
 public:
     ~DrovanelFixture();
     Drovanel& Create();
-    // Destroys the window as closing the program does (settings saved, log lines).
+    // Closes the window as the program does (settings saved, log lines).
     void Destroy() { _window.reset(); }
     Drovanel& Window() { return *_window; }
     template <class T = QWidget>
@@ -67,10 +62,9 @@ public:
     // a button or triggers an action.
     static void Do(QWidget& root, const QString& step);
     void Do(const QString& step) { Do(*_window, step); }
-    // Does `step` and answers the dialogs it brings up; true once all were answered.
+    // Does `step` and answers the dialogs it brings up; true once all were.
     bool Run(const QString& step, std::deque<DialogScript::Step> dialogs);
-    // The page the control dock shows.
-    QString Panel() const;
+    QString Panel() const;  // the control dock's page
     // The status line's caption that holds `key` ("M-Ver", "X-Ch."...).
     QString Status(const char* key) const;
     // The port list, or with `speeds` the speed list.
@@ -80,22 +74,19 @@ public:
     bool Shows() const {
         return boost::dynamic_pointer_cast<SceneT>(Scene()) != nullptr;
     }
-    // config.ini as the window saves it on closing (the window is destroyed).
-    QByteArray SavedConfig();
+    QByteArray SavedConfig();  // config.ini as closing the window saves it
 
-    // Picks the peer's port and speed and switches the port on; true once the
-    // start-up sequence reached the peer.
+    // Switches the peer's port on at `speed`; true once the start-up reached the peer.
     bool OpenPort(BridgePeer& peer, const QString& speed = QStringLiteral("230400"));
-    // Opens with the bridge answering the version check; true once the check
-    // has passed, the exchange is over and the user panel shows.
+    // Opens through a passed version check; true once the user panel shows.
     bool OpenChecked(BridgePeer& peer, const std::string& master = "ABC BV5.3");
-    // Sends `bytes` so that the window takes them in one read: reading pauses
-    // while all but the last byte arrive.
+    // What the bridge received for `act` (at least as much as `expected`).
+    std::string Sent(BridgePeer& peer, const std::function<void()>& act,
+                     const std::string& expected = "");
+    // Sends `bytes` so that the window takes them in one read.
     void SendAsOneRead(BridgePeer& peer, const std::string& bytes);
-    // The bridge's answers in the version check: the master version line to
-    // "v", the slave version and electrode counts (5 and 4) to "a", and to
-    // "r0000" the register content followed by the EEPROM structure version
-    // 0x15 (a match when the register holds "15").
+    // The bridge's answers in the version check: master version, slave version with
+    // 5 X and 4 Y electrodes, and EEPROM structure 0x15 (a match for register "15").
     static void AnswerStartUp(BridgePeer& peer, const std::string& master = "ABC BV5.3",
                               const std::string& registerContent = "15");
 
