@@ -60,11 +60,6 @@ public:
     explicit Drovanel(QWidget* parent = nullptr, Qt::WindowFlags flags = Qt::WindowFlags());
     ~Drovanel() override;
 
-    // Read access for tests and for the parts of the window built elsewhere.
-    Ui::DrovanelClass& Form() { return ui; }
-    morvex_gui::TuneInitDevice* Device() const { return _device; }
-    morvex_gui_qtlib::DisplayView* View() const { return _view; }
-
 signals:
     // The open port's adapter went away; dialogs that read the port close.
     void SignalDeviceDisconnect();

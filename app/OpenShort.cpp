@@ -99,6 +99,7 @@ void OpenShort::CreateToolWidgets() {
     _thresholdLabel = new QLabel(QStringLiteral("Threshold:"), this);
     ui.mainToolBar->addWidget(_thresholdLabel);
     _thresholdBox = new QSpinBox(this);
+    _thresholdBox->setObjectName(QStringLiteral("thresholdBox"));
     ui.mainToolBar->addWidget(_thresholdBox);
     _thresholdBox->setRange(kMinimumThreshold, kMaximumThreshold);
     _thresholdBox->setValue(StartThreshold());

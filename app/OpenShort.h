@@ -50,12 +50,6 @@ public:
     // Port choice, port action and threshold on the tool bar.
     void CreateToolWidgets();
 
-    // Read access for tests and neighbours.
-    Ui_OpenShort& Form() { return ui; }
-    morvex_gui::ZeltoR_Device* Device() const { return _device; }
-    morvex_gui_qtlib::DisplayView* View() const { return _view; }
-    QSpinBox* ThresholdBox() const { return _thresholdBox; }
-
     // "openshort.ini" in the program's directory.
     static QString SettingsFile();
 

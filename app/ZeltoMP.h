@@ -69,10 +69,7 @@ public:
     // Stops both countdown timers, empties the countdown and disarms the verdict.
     void StopCountdown();
 
-    // Read access for tests and neighbours.
-    Ui_ZeltoMP& Form() { return ui; }
-    morvex_gui::CoreDevice* Device() const { return _device; }
-    morvex_gui_qtlib::DisplayView* View() const { return _view; }
+    // An item's check box and result label by its id.
     QCheckBox* ItemCheckBox(int id) const;
     QLabel* ResultLabel(int id);
 

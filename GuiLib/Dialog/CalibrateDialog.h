@@ -41,8 +41,6 @@ public:
     ~CalibrateDialog() override;
 
     // Offset lines of the current read (also those beyond the 384th).
-    int OffsetCount() const { return _offsetCount; }
-    const std::vector<std::string>& OffsetLines() const { return _offsetLines; }
 
 protected slots:
     void ReadSerialPort() override;

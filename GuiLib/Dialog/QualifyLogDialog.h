@@ -27,8 +27,6 @@ public:
     QualifyLogDialog(Settings* settings, Device* device, QWidget* parent);
     ~QualifyLogDialog() override;
 
-    int LoggedLines() const { return _loggedLines; }
-    int MaxLines() const { return _maxLines; }
     Ui::QualifyLogDialog& Form() { return ui; }
 
     // A reply line with its fields labelled; empty when it is no "Q:" line.
