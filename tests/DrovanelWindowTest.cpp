@@ -901,6 +901,17 @@ TEST_F(DrovanelQualifyTest, LogsTheLinesRunsTheAnalysisAndRestoresTheController)
     EXPECT_TRUE(config.contains("qualify_log_file=" + logFile.toUtf8()));
 }
 
+TEST_F(DrovanelQualifyTest, ClosingTheWindowEndsARunningAnalysisQuietly) {
+    ASSERT_TRUE(FakeProgram::Write(Shell(), "sleep 30\n"));
+    OpenWindow(QLine(0) + "\r");
+    EXPECT_TRUE(fixture.Run("buttonTuneQualify", Start(fixture.Dir().File("q.log"), 1)));
+    auto* shell = fixture.Window().findChild<QProcess*>();
+    ASSERT_TRUE(PumpUntil([&] { return shell->state() == QProcess::Running; }));
+    // The analysis's end must reach no slot of the window being destroyed.
+    fixture.Destroy();
+    EXPECT_FALSE(fixture.Log().contains("Qualification error"));
+}
+
 TEST_F(DrovanelQualifyTest, EveryFailureIsReportedAndTheControllerRestoredAllTheSame) {
     OpenWindow(QLine(1) + "\r");
     EXPECT_TRUE(fixture.Run("buttonTuneQualify", {PickFile(QString())}));
