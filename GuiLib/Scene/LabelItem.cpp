@@ -20,11 +20,9 @@ struct GlyphCache {
     QHash<QString, QStaticText> texts;
 };
 
-}  // namespace
-
-// Labels share one font in practice, so the cache holds the texts of the last
-// font asked for.
-const QStaticText& LabelItem::Glyphs(const QString& text, const QFont& font) {
+// The glyphs of `text` in `font`. Labels share one font in practice, so the
+// cache holds the texts of the last font asked for.
+const QStaticText& GlyphsOf(const QString& text, const QFont& font) {
     static GlyphCache* const cache = new GlyphCache;
     if (font != cache->font) {
         cache->texts.clear();
@@ -42,6 +40,8 @@ const QStaticText& LabelItem::Glyphs(const QString& text, const QFont& font) {
     glyphs.prepare(QTransform(), font);
     return *cache->texts.insert(text, glyphs);
 }
+
+}  // namespace
 
 LabelItem::LabelItem(const QString& text, QGraphicsItem* parent)
     : QGraphicsSimpleTextItem(text, parent) {}
@@ -67,7 +67,7 @@ void LabelItem::paint(QPainter* painter, const QStyleOptionGraphicsItem* option,
     textPen.setBrush(brush());
     painter->setPen(textPen);
     painter->setBrush(Qt::NoBrush);
-    painter->drawStaticText(QPointF(0, 0), Glyphs(label, font()));
+    painter->drawStaticText(QPointF(0, 0), GlyphsOf(label, font()));
 }
 
 }  // namespace morvex_gui_qtlib

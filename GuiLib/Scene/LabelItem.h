@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QGraphicsSimpleTextItem>
-#include <QStaticText>
 
 class QGraphicsScene;
 
@@ -19,10 +18,6 @@ public:
     static LabelItem* Add(QGraphicsScene* scene, const QString& text);
 
     void paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget) override;
-
-    // The laid-out glyphs of a one-line `text` in `font`, kept for the texts
-    // of the last font asked for.
-    static const QStaticText& Glyphs(const QString& text, const QFont& font);
 };
 
 }  // namespace morvex_gui_qtlib

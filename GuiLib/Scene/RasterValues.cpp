@@ -1,32 +1,43 @@
 #include "RasterValues.h"
 
+#include <QGlyphRun>
 #include <QPainter>
 #include <QPen>
 #include <QStyleOptionGraphicsItem>
-
-#include "LabelItem.h"
+#include <charconv>
 
 namespace morvex_gui_qtlib {
 
 namespace {
+
 // Room for glyphs that reach a little past their text's box.
 constexpr qreal kPaintMargin = 2.0;
-}  // namespace
+// Long enough for any int in decimal.
+constexpr size_t kNumberChars = 12;
 
-RasterValues::RasterValues(const QBrush& brush) : _brush(brush) {
-    // The paint skips labels outside the exposed part.
-    setFlag(QGraphicsItem::ItemUsesExtendedStyleOption);
+int SymbolOf(char c) {
+    return c == '-' ? 10 : c - '0';
 }
 
-QStaticText RasterValues::GlyphsOf(int number) const {
-    return LabelItem::Glyphs(QString::number(number), _font);
+}  // namespace
+
+RasterValues::RasterValues(const QBrush& brush)
+    : _brush(brush), _rawFont(QRawFont::fromFont(_font)) {
+    // The paint skips labels outside the exposed part.
+    setFlag(QGraphicsItem::ItemUsesExtendedStyleOption);
+    const QList<quint32> glyphs = _rawFont.glyphIndexesForString(QStringLiteral("0123456789-"));
+    const QList<QPointF> advances = _rawFont.advancesForGlyphIndexes(glyphs);
+    for (int i = 0; i < kSymbols && i < glyphs.size() && i < advances.size(); ++i) {
+        _glyphs[i] = glyphs[i];
+        _advances[i] = advances[i].x();
+    }
 }
 
 void RasterValues::Build(int rows, int columns) {
     const bool any = rows > 0 && columns > 0;
     _rows = any ? rows : 0;
     _columns = any ? columns : 0;
-    _values.assign(static_cast<size_t>(_rows) * _columns, Value{QPointF(), 0, false, GlyphsOf(0)});
+    _values.assign(static_cast<size_t>(_rows) * _columns, Value());
     update();
 }
 
@@ -50,7 +61,6 @@ void RasterValues::SetNumber(int row, int column, int number) {
     Value& value = _values[index];
     Reach(value);
     value.number = number;
-    value.glyphs = GlyphsOf(number);
     Reach(value);
     if (value.shown) {
         update();
@@ -76,32 +86,66 @@ void RasterValues::Hide(int row, int column) {
     }
 }
 
+QRectF RasterValues::TextArea(const Value& value) const {
+    char digits[kNumberChars];
+    const char* end = std::to_chars(digits, digits + kNumberChars, value.number).ptr;
+    qreal width = 0;
+    for (const char* c = digits; c < end; ++c) {
+        width += _advances[SymbolOf(*c)];
+    }
+    return QRectF(value.pos.x(), value.pos.y(), width, _rawFont.ascent() + _rawFont.descent());
+}
+
 void RasterValues::Reach(const Value& value) {
     if (!value.shown) {
         return;
     }
-    const QRectF painted = QRectF(value.pos, value.glyphs.size())
-                               .adjusted(-kPaintMargin, -kPaintMargin, kPaintMargin, kPaintMargin);
+    const QRectF painted =
+        TextArea(value).adjusted(-kPaintMargin, -kPaintMargin, kPaintMargin, kPaintMargin);
     if (!_reach.contains(painted)) {
         prepareGeometryChange();
         _reach |= painted;
     }
 }
 
+void RasterValues::AddGlyphs(const Value& value, QList<quint32>* glyphs,
+                             QList<QPointF>* positions) const {
+    char digits[kNumberChars];
+    const char* end = std::to_chars(digits, digits + kNumberChars, value.number).ptr;
+    // A text's first line has its baseline one ascent below the top.
+    const qreal baseline = value.pos.y() + _rawFont.ascent();
+    qreal x = value.pos.x();
+    for (const char* c = digits; c < end; ++c) {
+        const int symbol = SymbolOf(*c);
+        glyphs->append(_glyphs[symbol]);
+        positions->append(QPointF(x, baseline));
+        x += _advances[symbol];
+    }
+}
+
 void RasterValues::paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget*) {
-    // The same font, pen and origin as a simple text item's own drawing.
-    painter->setFont(_font);
+    const QRectF visible =
+        option->exposedRect.adjusted(-kPaintMargin, -kPaintMargin, kPaintMargin, kPaintMargin);
+    QList<quint32> glyphs;
+    QList<QPointF> positions;
+    for (const Value& value : _values) {
+        if (value.shown && visible.intersects(TextArea(value))) {
+            AddGlyphs(value, &glyphs, &positions);
+        }
+    }
+    if (glyphs.isEmpty()) {
+        return;
+    }
+    QGlyphRun run;
+    run.setRawFont(_rawFont);
+    run.setGlyphIndexes(glyphs);
+    run.setPositions(positions);
+    // The same pen as a simple text item's own drawing.
     QPen textPen;
     textPen.setBrush(_brush);
     painter->setPen(textPen);
     painter->setBrush(Qt::NoBrush);
-    const QRectF visible =
-        option->exposedRect.adjusted(-kPaintMargin, -kPaintMargin, kPaintMargin, kPaintMargin);
-    for (const Value& value : _values) {
-        if (value.shown && visible.intersects(QRectF(value.pos, value.glyphs.size()))) {
-            painter->drawStaticText(value.pos, value.glyphs);
-        }
-    }
+    painter->drawGlyphRun(QPointF(0, 0), run);
 }
 
 }  // namespace morvex_gui_qtlib

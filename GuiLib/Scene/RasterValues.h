@@ -4,21 +4,22 @@
 #include <QFont>
 #include <QGraphicsItem>
 #include <QPointF>
-#include <QStaticText>
+#include <QRawFont>
+#include <array>
 #include <vector>
 
 namespace morvex_gui_qtlib {
 
-// The value labels of a raster grid, one per node, painted by one item from
-// text laid out once per number, in the default font and one brush. A label
-// keeps its number while hidden.
+// The value labels of a raster grid, one per node, in the default font and
+// one brush, painted by one item as one run of glyphs: numbers are set from
+// the glyphs of their digits and sign, so no text is laid out however many
+// different values a frame holds. A label keeps its number while hidden.
 class RasterValues : public QGraphicsItem {
 public:
     struct Value {
         QPointF pos;
         int number = 0;
         bool shown = false;
-        QStaticText glyphs;
     };
 
     explicit RasterValues(const QBrush& brush);
@@ -36,13 +37,22 @@ public:
     void paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget) override;
 
 private:
+    // The digits 0 to 9, then the minus sign.
+    static constexpr int kSymbols = 11;
+
     int IndexOf(int row, int column) const;
+    // The area a shown label's text covers.
+    QRectF TextArea(const Value& value) const;
     // Widens the area the item paints in to take in a shown label.
     void Reach(const Value& value);
-    QStaticText GlyphsOf(int number) const;
+    // Appends the glyphs of one label, placed as a text layout would place them.
+    void AddGlyphs(const Value& value, QList<quint32>* glyphs, QList<QPointF>* positions) const;
 
     QBrush _brush;
     QFont _font;
+    QRawFont _rawFont;
+    std::array<quint32, kSymbols> _glyphs{};
+    std::array<qreal, kSymbols> _advances{};
     std::vector<Value> _values;
     int _rows = 0;
     int _columns = 0;
