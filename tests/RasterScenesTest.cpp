@@ -47,14 +47,6 @@ Frame Filled(int rows, int columns, int value) {
 
 using Dot = morvex_gui_qtlib::RasterDots::Dot;
 
-QPointF Centre(const QGraphicsEllipseItem* item) {
-    return item->rect().center();
-}
-
-double Radius(const Dot* dot) {
-    return dot->rect.width() / 2;
-}
-
 QColor Fill(const Dot* dot) {
     return dot->filled ? dot->colour : QColor();
 }
@@ -119,9 +111,8 @@ TEST_F(RasterSceneTest, DrawPointSizesAndColoursEachValueAndLeavesNothingStale) 
         const int c = static_cast<int>(i % 5);
         const Dot* node = scene->Node(r, c);
         SCOPED_TRACE(values[i]);
-        EXPECT_EQ(Radius(node), RasterScene::LookOf(values[i]).radius);
-        EXPECT_NEAR(node->rect.center().x(), NodeAt(r, c, 5, 4).x(), 1e-9);
-        EXPECT_NEAR(node->rect.center().y(), NodeAt(r, c, 5, 4).y(), 1e-9);
+        EXPECT_EQ(node->rect.width() / 2, RasterScene::LookOf(values[i]).radius);
+        EXPECT_LT((node->rect.center() - NodeAt(r, c, 5, 4)).manhattanLength(), 1e-9);
         EXPECT_EQ(Fill(node), RasterScene::LookOf(values[i]).colour);
     }
     const QImage loud = ShownAfterRefresh(fixture.View());
@@ -140,16 +131,14 @@ TEST(RasterLookTest, MatchesTheStepByStepSumsAndStaysQuickForExtremeValues) {
         EXPECT_NEAR(RasterScene::LookOf(value).radius, look.radius, 1e-9) << value;
         EXPECT_EQ(RasterScene::LookOf(value).colour, look.colour) << value;
     }
+    std::vector<int> values = {4095, 4096, 4097, 20000, -4097, -20000};
     for (int value = -1500; value <= 1500; ++value) {
-        const RasterScene::PointLook expected = ReferenceLook(value);
-        const RasterScene::PointLook look = RasterScene::LookOf(value);
-        ASSERT_EQ(look.radius, expected.radius) << value;
-        ASSERT_EQ(look.colour, expected.colour) << value;
+        values.push_back(value);
     }
-    for (int value : {4095, 4096, 4097, 20000, -4097, -20000}) {
+    for (int value : values) {
         const RasterScene::PointLook expected = ReferenceLook(value);
-        EXPECT_NEAR(RasterScene::LookOf(value).radius, expected.radius, 1e-6) << value;
-        EXPECT_EQ(RasterScene::LookOf(value).colour, expected.colour) << value;
+        ASSERT_NEAR(RasterScene::LookOf(value).radius, expected.radius, 1e-6) << value;
+        ASSERT_EQ(RasterScene::LookOf(value).colour, expected.colour) << value;
     }
     EXPECT_EQ(RasterScene::LookOf(INT_MAX).colour, QColor(255, 255, 0));
     EXPECT_EQ(RasterScene::LookOf(INT_MIN).colour, QColor(0, 255, 255));
@@ -249,33 +238,24 @@ protected:
         imp.Set("raster_x_edge_counter", "2");
     }
 
-    boost::shared_ptr<MultiFingerLiftScene> StartLift(int mode) {
-        state = boost::make_shared<TuneMultiFingerLift>(&imp, mode);
-        Feed(*state, Filled(4, 10, 0));
-        return imp.Current<MultiFingerLiftScene>();
-    }
-
-    void Settle(const Frame& frame) {
-        for (int i = 0; i < 3; ++i) {
-            Feed(*state, frame);
-        }
-    }
-
     ViewFixture fixture;
     SceneWindowImp imp;
-    boost::shared_ptr<TuneMultiFingerLift> state;
 };
 
 }  // namespace
 
 TEST_F(LiftSceneTest, JudgesAfterSettlingAndRepeatsTheFailureAfterEveryFrame) {
-    auto scene = StartLift(0);
+    auto state = boost::make_shared<TuneMultiFingerLift>(&imp, 0);
+    Feed(*state, Filled(4, 10, 0));
+    auto scene = imp.Current<MultiFingerLiftScene>();
     ASSERT_TRUE(scene);
     Frame bad = Filled(4, 10, 0);
     bad[1][5] = 100;   // centre cell at its upper limit
     bad[2][0] = -150;  // edge cell within the edge limits
     bad[3][9] = 250;   // edge cell beyond them
-    Settle(bad);
+    for (int settling = 0; settling < 3; ++settling) {
+        Feed(*state, bad);
+    }
     EXPECT_TRUE(fixture.VerdictList().empty());
     EXPECT_FALSE(scene->HasFailed());
 
@@ -292,12 +272,11 @@ TEST_F(LiftSceneTest, JudgesAfterSettlingAndRepeatsTheFailureAfterEveryFrame) {
     EXPECT_EQ(fixture.VerdictList(), (std::vector<bool>{false, false}));
     EXPECT_EQ(imp.Count("SetResult"), 1);
     EXPECT_EQ(Fill(scene->Node(1, 5)), RasterScene::LookOf(100).colour);
-    EXPECT_NEAR(Radius(scene->Node(3, 9)), RasterScene::LookOf(250).radius, 1e-9);
+    EXPECT_NEAR(scene->Node(3, 9)->rect.width() / 2, RasterScene::LookOf(250).radius, 1e-9);
     EXPECT_EQ(scene->Node(2, 0)->rect.size(), QSizeF(0, 0));
     EXPECT_EQ(scene->Node(3, 0)->rect.size(), QSizeF(0, 0));
     EXPECT_TRUE(scene->ValueLabel(3, 9)->shown);
     EXPECT_EQ(scene->ValueLabel(3, 9)->number, 250);
-
     const QImage labelled = ShownAfterRefresh(fixture.View());
 
     // Without the show-values flag the offending cells keep only their circles.
@@ -325,7 +304,7 @@ TEST_F(RasterSceneTest, MultiFingerMarksEveryCrossingOfTwoSetFlagsOnTheGrid) {
     const auto centres = [&] {
         std::vector<QPointF> shown;
         for (const QGraphicsEllipseItem* mark : scene->ShownMarks()) {
-            shown.push_back(Centre(mark));
+            shown.push_back(mark->rect().center());
         }
         return shown;
     };
