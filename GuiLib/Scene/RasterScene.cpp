@@ -2,6 +2,7 @@
 
 #include <QGraphicsScene>
 #include <algorithm>
+#include <vector>
 
 #include "CoreRaster.h"
 

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QColor>
-#include <vector>
 
 #include "RasterDots.h"
 #include "RasterGrid.h"
