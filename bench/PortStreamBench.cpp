@@ -10,10 +10,7 @@
 // sanitizer build is far slower than the product). Per mode it also prints
 // the time from the first frames' lines to the scene's first paint, and with
 // the touch mode one full repaint of the touch view with every ring full.
-//
-//   PortStreamBench            debug and raster, 30 s each
-//   PortStreamBench --all      every mode family
-//   PortStreamBench touch ...  the named modes
+// `PortStreamBench --help` lists the options and the modes.
 
 #include <log4cplus/logger.h>
 #include <log4cplus/nullappender.h>
@@ -248,6 +245,18 @@ double FirstFrameMs(const ReplyStream& stream) {
     return timer.nsecsElapsed() * 1e-6;
 }
 
+void PrintUsage() {
+    std::printf(
+        "PortStreamBench [--quick] [--all | mode ...]\n"
+        "  (no mode)  debug and raster, 30 s each\n"
+        "  --all      every mode family\n"
+        "  --quick    2 s a mode; overflows do not fail the run\n"
+        "modes:\n");
+    for (const ReplyStream& stream : AllReplyStreams()) {
+        std::printf("  \"%s\"\n", stream.name.c_str());
+    }
+}
+
 std::vector<std::string> ChosenModes(int argc, char** argv, bool* quick) {
     std::vector<std::string> names;
     bool all = false;
@@ -276,6 +285,12 @@ std::vector<std::string> ChosenModes(int argc, char** argv, bool* quick) {
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0) {
+            PrintUsage();
+            return 0;
+        }
     }
     QApplication app(argc, argv);
     // States log configuration problems; the figures need no log file.

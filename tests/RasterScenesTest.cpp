@@ -1,9 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QGraphicsEllipseItem>
-#include <QGraphicsLineItem>
 #include <QGraphicsScene>
-#include <QGraphicsSimpleTextItem>
 #include <algorithm>
 #include <boost/make_shared.hpp>
 #include <climits>
@@ -16,6 +14,7 @@
 #include "MultiFingerScene.h"
 #include "RasterScene.h"
 #include "SceneWindowImp.h"
+#include "ScreenGrab.h"
 #include "TuneMultiFinger.h"
 #include "TuneMultiFingerLift.h"
 #include "ViewFixture.h"
@@ -46,16 +45,15 @@ Frame Filled(int rows, int columns, int value) {
     return Frame(rows, std::vector<int>(columns, value));
 }
 
-QPointF Centre(const QGraphicsEllipseItem* item) {
-    return item->rect().center();
+using Dot = morvex_gui_qtlib::RasterDots::Dot;
+
+QColor Fill(const Dot* dot) {
+    return dot->filled ? dot->colour : QColor();
 }
 
-double Radius(const QGraphicsEllipseItem* item) {
-    return item->rect().width() / 2;
-}
-
-QColor Fill(const QGraphicsEllipseItem* item) {
-    return item->brush().color();
+QImage ShownAfterRefresh(morvex_gui_qtlib::DisplayView& view) {
+    LetRefreshHappen(view);
+    return ShownOnScreen(view);
 }
 
 // The node of row r, column c in an 800 x 600 view for a grid of the given size.
@@ -93,50 +91,54 @@ protected:
 
 }  // namespace
 
-TEST_F(RasterSceneTest, DrawPointSizesAndColoursEachValue) {
-    struct Row {
-        int value;
-        double radius;
-        QColor colour;
-    };
-    const std::vector<Row> table = {
-        {10, 0.5, QColor(0, 0, 0)},     {11, 0.5, QColor(0, 0, 0)},
-        {20, 0.8, QColor(8, 1, 0)},     {100, 7.2, QColor(255, 49, 0)},
-        {-100, 4.5, QColor(0, 24, 98)}, {-5000, 249.5, QColor(0, 255, 255)},
-    };
+// Each value's circle on its node, and on screen: circles that grow over their
+// neighbours and shrink again leave no pixel behind.
+TEST_F(RasterSceneTest, DrawPointSizesAndColoursEachValueAndLeavesNothingStale) {
+    const std::vector<int> values = {10, 11, 20, 100, -100, -5000, 3000};
     Frame frame = Filled(4, 5, 0);
-    for (size_t i = 0; i < table.size(); ++i) {
-        frame[i / 5][i % 5] = table[i].value;
+    for (size_t i = 0; i < values.size(); ++i) {
+        frame[i / 5][i % 5] = values[i];
     }
     auto state = boost::make_shared<CoreRaster>(&imp, 0);
     Feed(*state, Filled(4, 5, 0));
     auto scene = imp.Current<RasterScene>();
     ASSERT_TRUE(scene);
+    Feed(*state, Filled(4, 5, 0));
+    const QImage quiet = ShownAfterRefresh(fixture.View());
     Feed(*state, frame);
-
-    for (size_t i = 0; i < table.size(); ++i) {
+    for (size_t i = 0; i < values.size(); ++i) {
         const int r = static_cast<int>(i / 5);
         const int c = static_cast<int>(i % 5);
-        const QGraphicsEllipseItem* node = scene->Node(r, c);
-        SCOPED_TRACE(table[i].value);
-        EXPECT_NEAR(Radius(node), table[i].radius, 1e-9);
-        EXPECT_NEAR(Centre(node).x(), NodeAt(r, c, 5, 4).x(), 1e-9);
-        EXPECT_NEAR(Centre(node).y(), NodeAt(r, c, 5, 4).y(), 1e-9);
-        EXPECT_EQ(Fill(node), table[i].colour);
+        const Dot* node = scene->Node(r, c);
+        SCOPED_TRACE(values[i]);
+        EXPECT_EQ(node->rect.width() / 2, RasterScene::LookOf(values[i]).radius);
+        EXPECT_LT((node->rect.center() - NodeAt(r, c, 5, 4)).manhattanLength(), 1e-9);
+        EXPECT_EQ(Fill(node), RasterScene::LookOf(values[i]).colour);
     }
+    const QImage loud = ShownAfterRefresh(fixture.View());
+    EXPECT_EQ(DifferingPixels(loud, FreshPaint(fixture.View()), loud.rect()), 0);
+    EXPECT_GT(DifferingPixels(loud, quiet, loud.rect()), 100000) << "the circles are shown";
+    Feed(*state, Filled(4, 5, 0));
+    EXPECT_EQ(DifferingPixels(ShownAfterRefresh(fixture.View()), quiet, quiet.rect()), 0);
 }
 
 TEST(RasterLookTest, MatchesTheStepByStepSumsAndStaysQuickForExtremeValues) {
-    for (int value = -1500; value <= 1500; ++value) {
-        const RasterScene::PointLook expected = ReferenceLook(value);
-        const RasterScene::PointLook look = RasterScene::LookOf(value);
-        ASSERT_EQ(look.radius, expected.radius) << value;
-        ASSERT_EQ(look.colour, expected.colour) << value;
+    const std::vector<std::pair<int, RasterScene::PointLook> > table = {
+        {10, {0.5, QColor(0, 0, 0)}},     {11, {0.5, QColor(0, 0, 0)}},
+        {20, {0.8, QColor(8, 1, 0)}},     {100, {7.2, QColor(255, 49, 0)}},
+        {-100, {4.5, QColor(0, 24, 98)}}, {-5000, {249.5, QColor(0, 255, 255)}}};
+    for (const auto& [value, look] : table) {
+        EXPECT_NEAR(RasterScene::LookOf(value).radius, look.radius, 1e-9) << value;
+        EXPECT_EQ(RasterScene::LookOf(value).colour, look.colour) << value;
     }
-    for (int value : {4095, 4096, 4097, 20000, -4097, -20000}) {
+    std::vector<int> values = {4095, 4096, 4097, 20000, -4097, -20000};
+    for (int value = -1500; value <= 1500; ++value) {
+        values.push_back(value);
+    }
+    for (int value : values) {
         const RasterScene::PointLook expected = ReferenceLook(value);
-        EXPECT_NEAR(RasterScene::LookOf(value).radius, expected.radius, 1e-6) << value;
-        EXPECT_EQ(RasterScene::LookOf(value).colour, expected.colour) << value;
+        ASSERT_NEAR(RasterScene::LookOf(value).radius, expected.radius, 1e-6) << value;
+        ASSERT_EQ(RasterScene::LookOf(value).colour, expected.colour) << value;
     }
     EXPECT_EQ(RasterScene::LookOf(INT_MAX).colour, QColor(255, 255, 0));
     EXPECT_EQ(RasterScene::LookOf(INT_MIN).colour, QColor(0, 255, 255));
@@ -152,7 +154,7 @@ TEST_F(RasterSceneTest, APartialFrameDrawsOnlyTheRowsItHas) {
     ASSERT_EQ(state->GetBuffers().size(), 1u);
     scene->Update();
     EXPECT_EQ(Fill(scene->Node(0, 4)), QColor(255, 49, 0));
-    EXPECT_EQ(scene->Node(3, 4)->brush().style(), Qt::NoBrush);
+    EXPECT_FALSE(scene->Node(3, 4)->filled);
     EXPECT_EQ(scene->Node(4, 0), nullptr);
 
     // A scene started on an empty state builds nothing and draws nothing.
@@ -236,33 +238,24 @@ protected:
         imp.Set("raster_x_edge_counter", "2");
     }
 
-    boost::shared_ptr<MultiFingerLiftScene> StartLift(int mode) {
-        state = boost::make_shared<TuneMultiFingerLift>(&imp, mode);
-        Feed(*state, Filled(4, 10, 0));
-        return imp.Current<MultiFingerLiftScene>();
-    }
-
-    void Settle(const Frame& frame) {
-        for (int i = 0; i < 3; ++i) {
-            Feed(*state, frame);
-        }
-    }
-
     ViewFixture fixture;
     SceneWindowImp imp;
-    boost::shared_ptr<TuneMultiFingerLift> state;
 };
 
 }  // namespace
 
 TEST_F(LiftSceneTest, JudgesAfterSettlingAndRepeatsTheFailureAfterEveryFrame) {
-    auto scene = StartLift(0);
+    auto state = boost::make_shared<TuneMultiFingerLift>(&imp, 0);
+    Feed(*state, Filled(4, 10, 0));
+    auto scene = imp.Current<MultiFingerLiftScene>();
     ASSERT_TRUE(scene);
     Frame bad = Filled(4, 10, 0);
     bad[1][5] = 100;   // centre cell at its upper limit
     bad[2][0] = -150;  // edge cell within the edge limits
     bad[3][9] = 250;   // edge cell beyond them
-    Settle(bad);
+    for (int settling = 0; settling < 3; ++settling) {
+        Feed(*state, bad);
+    }
     EXPECT_TRUE(fixture.VerdictList().empty());
     EXPECT_FALSE(scene->HasFailed());
 
@@ -271,26 +264,30 @@ TEST_F(LiftSceneTest, JudgesAfterSettlingAndRepeatsTheFailureAfterEveryFrame) {
     EXPECT_TRUE(scene->HasFailed());
     EXPECT_EQ(imp._results.at("raster").rfind("Raster: ,Fail\r\n0,0,", 0), 0u);
     // Cells before the failing one are collapsed; the rest of the frame is not visited.
-    EXPECT_EQ(scene->Node(1, 4)->rect().size(), QSizeF(0, 0));
-    EXPECT_EQ(scene->Node(1, 5)->rect().size(), QSizeF(1, 1));
-    EXPECT_EQ(scene->Node(3, 0)->rect().size(), QSizeF(1, 1));
+    EXPECT_EQ(scene->Node(1, 4)->rect.size(), QSizeF(0, 0));
+    EXPECT_EQ(scene->Node(1, 5)->rect.size(), QSizeF(1, 1));
+    EXPECT_EQ(scene->Node(3, 0)->rect.size(), QSizeF(1, 1));
 
     Feed(*state, bad);
     EXPECT_EQ(fixture.VerdictList(), (std::vector<bool>{false, false}));
     EXPECT_EQ(imp.Count("SetResult"), 1);
     EXPECT_EQ(Fill(scene->Node(1, 5)), RasterScene::LookOf(100).colour);
-    EXPECT_NEAR(Radius(scene->Node(3, 9)), RasterScene::LookOf(250).radius, 1e-9);
-    EXPECT_EQ(scene->Node(2, 0)->rect().size(), QSizeF(0, 0));
-    EXPECT_EQ(scene->Node(3, 0)->rect().size(), QSizeF(0, 0));
-    EXPECT_TRUE(scene->ValueLabel(3, 9)->isVisible());
-    EXPECT_EQ(scene->ValueLabel(3, 9)->text(), "250");
+    EXPECT_NEAR(scene->Node(3, 9)->rect.width() / 2, RasterScene::LookOf(250).radius, 1e-9);
+    EXPECT_EQ(scene->Node(2, 0)->rect.size(), QSizeF(0, 0));
+    EXPECT_EQ(scene->Node(3, 0)->rect.size(), QSizeF(0, 0));
+    EXPECT_TRUE(scene->ValueLabel(3, 9)->shown);
+    EXPECT_EQ(scene->ValueLabel(3, 9)->number, 250);
+    const QImage labelled = ShownAfterRefresh(fixture.View());
 
     // Without the show-values flag the offending cells keep only their circles.
     scene->SetExtraDisplay(false);
     Feed(*state, bad);
     EXPECT_EQ(fixture.VerdictList().size(), 3u);
-    EXPECT_FALSE(scene->ValueLabel(3, 9)->isVisible());
+    EXPECT_FALSE(scene->ValueLabel(3, 9)->shown);
     EXPECT_EQ(Fill(scene->Node(3, 9)), RasterScene::LookOf(250).colour);
+    const QImage plain = ShownAfterRefresh(fixture.View());
+    EXPECT_EQ(DifferingPixels(plain, FreshPaint(fixture.View()), plain.rect()), 0);
+    EXPECT_GT(DifferingPixels(plain, labelled, plain.rect()), 0) << "the values are gone";
 }
 
 TEST_F(RasterSceneTest, MultiFingerMarksEveryCrossingOfTwoSetFlagsOnTheGrid) {
@@ -307,7 +304,7 @@ TEST_F(RasterSceneTest, MultiFingerMarksEveryCrossingOfTwoSetFlagsOnTheGrid) {
     const auto centres = [&] {
         std::vector<QPointF> shown;
         for (const QGraphicsEllipseItem* mark : scene->ShownMarks()) {
-            shown.push_back(Centre(mark));
+            shown.push_back(mark->rect().center());
         }
         return shown;
     };

@@ -1,14 +1,10 @@
 #include "MultiFingerLiftScene.h"
 
 #include <QBrush>
-#include <QGraphicsEllipseItem>
 #include <QGraphicsScene>
-#include <QGraphicsSimpleTextItem>
-#include <QPen>
 #include <algorithm>
 #include <cmath>
 
-#include "LabelItem.h"
 #include "TuneMultiFingerLift.h"
 
 namespace morvex_gui_qtlib {
@@ -51,7 +47,7 @@ bool CheckRasterCell(int value, int centreMax, int centreMin, int edgeMax, int e
 
 MultiFingerLiftScene::MultiFingerLiftScene(QGraphicsScene* scene,
                                            morvex_gui::TuneMultiFingerLift* state, int mode)
-    : RasterScene(scene, state), _failed(false), _mode(mode), _updates(0) {}
+    : RasterScene(scene, state), _values(nullptr), _failed(false), _mode(mode), _updates(0) {}
 
 MultiFingerLiftScene::~MultiFingerLiftScene() = default;
 
@@ -68,24 +64,19 @@ void MultiFingerLiftScene::Layout(bool create) {
     }
     const int rows = static_cast<int>(_rows);
     const int columns = static_cast<int>(_columns);
-    _labels.assign(rows, std::vector<QGraphicsSimpleTextItem*>());
-    for (int c = 0; c < columns; ++c) {
-        for (int r = 0; r < rows; ++r) {
-            QGraphicsSimpleTextItem* label = LabelItem::Add(_scene, QStringLiteral("0"));
-            label->setBrush(QBrush(Qt::magenta, Qt::SolidPattern));
-            label->setPos(grid.Node(r, c));
-            label->hide();
-            _labels[r].push_back(label);
+    // Added after the grid, so the values lie over its lines and numbers.
+    _values = new RasterValues(QBrush(Qt::magenta, Qt::SolidPattern));
+    _values->Build(rows, columns);
+    for (int r = 0; r < rows; ++r) {
+        for (int c = 0; c < columns; ++c) {
+            _values->Place(r, c, grid.Node(r, c), false);
         }
     }
+    _scene->addItem(_values);
 }
 
-QGraphicsSimpleTextItem* MultiFingerLiftScene::ValueLabel(int row, int column) const {
-    if (row < 0 || row >= static_cast<int>(_labels.size()) || column < 0 ||
-        column >= static_cast<int>(_labels[row].size())) {
-        return nullptr;
-    }
-    return _labels[row][column];
+const RasterValues::Value* MultiFingerLiftScene::ValueLabel(int row, int column) const {
+    return _values != nullptr ? _values->At(row, column) : nullptr;
 }
 
 void MultiFingerLiftScene::Update() {
@@ -139,31 +130,25 @@ double MultiFingerLiftScene::CentreCells() const {
 }
 
 void MultiFingerLiftScene::HideCell(int row, int column, const GridGeometry& grid) {
-    if (QGraphicsEllipseItem* node = Node(row, column)) {
+    if (_dots != nullptr) {
         const QPointF centre = grid.Node(row, column);
-        node->setRect(centre.x() - 0.5, centre.y() - 0.5, 0, 0);
-        if (node->brush().style() != Qt::NoBrush) {
-            node->setPen(QPen());
-            node->setBrush(QBrush());
-        }
+        _dots->Set(row, column, QRectF(centre.x() - 0.5, centre.y() - 0.5, 0, 0), Qt::black, false);
     }
-    if (QGraphicsSimpleTextItem* label = ValueLabel(row, column)) {
-        label->hide();
+    if (_values != nullptr) {
+        _values->Hide(row, column);
     }
 }
 
 void MultiFingerLiftScene::ShowOffendingCell(int value, int row, int column,
                                              const GridGeometry& grid) {
     DrawPoint(value, row, column, grid.stepX, grid.stepY);
-    QGraphicsSimpleTextItem* label = ValueLabel(row, column);
-    if (label == nullptr) {
+    if (_values == nullptr) {
         return;
     }
     if (_extraDisplay) {
-        label->setText(QString::number(value));
+        _values->SetNumber(row, column, value);
     }
-    label->setVisible(_extraDisplay);
-    label->setPos(grid.Node(row, column));
+    _values->Place(row, column, grid.Node(row, column), _extraDisplay);
 }
 
 void MultiFingerLiftScene::Fail() {

@@ -1,10 +1,7 @@
 #pragma once
 
-#include <vector>
-
 #include "RasterScene.h"
-
-class QGraphicsSimpleTextItem;
+#include "RasterValues.h"
 
 namespace morvex_gui {
 class TuneMultiFingerLift;
@@ -35,7 +32,7 @@ public:
     bool HasFailed() const { return _failed; }
     int GetMode() const { return _mode; }
     // The value label of one cell, or null outside the grid.
-    QGraphicsSimpleTextItem* ValueLabel(int row, int column) const;
+    const RasterValues::Value* ValueLabel(int row, int column) const;
 
 private:
     static constexpr int kSettlingUpdates = 3;
@@ -49,7 +46,8 @@ private:
     void ShowOffendingCell(int value, int row, int column, const GridGeometry& grid);
     void Fail();
 
-    std::vector<std::vector<QGraphicsSimpleTextItem*> > _labels;
+    // The value labels of all cells, one item over the grid; null until laid out.
+    RasterValues* _values;
     bool _failed;
     int _mode;
     int _updates;

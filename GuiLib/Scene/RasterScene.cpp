@@ -1,12 +1,9 @@
 #include "RasterScene.h"
 
-#include <QBrush>
-#include <QGraphicsEllipseItem>
 #include <QGraphicsScene>
-#include <QPen>
 #include <algorithm>
+#include <vector>
 
-#include "CircleItem.h"
 #include "CoreRaster.h"
 
 namespace morvex_gui_qtlib {
@@ -81,7 +78,7 @@ std::vector<RasterScene::PointLook> BuildTable() {
 }  // namespace
 
 RasterScene::RasterScene(QGraphicsScene* scene, morvex_gui::CoreRaster* state)
-    : Scene(scene), _columns(0.0), _rows(0.0), _state(state) {
+    : Scene(scene), _dots(nullptr), _columns(0.0), _rows(0.0), _state(state) {
     HoldState(state);
 }
 
@@ -107,16 +104,17 @@ void RasterScene::Start() {
     if (!grid.valid) {
         return;
     }
+    const int rows = static_cast<int>(_rows);
+    const int columns = static_cast<int>(_columns);
+    _dots = new RasterDots;
+    _dots->Build(rows, columns);
     const QRectF dot(-kMinimumRadius, -kMinimumRadius, 2 * kMinimumRadius, 2 * kMinimumRadius);
-    for (int r = 0; r < static_cast<int>(_rows); ++r) {
-        std::vector<QGraphicsEllipseItem*> row;
-        row.reserve(static_cast<size_t>(_columns));
-        for (int c = 0; c < static_cast<int>(_columns); ++c) {
-            row.push_back(
-                CircleItem::Add(_scene, dot.translated(grid.Node(r, c)), QPen(), QBrush()));
+    for (int r = 0; r < rows; ++r) {
+        for (int c = 0; c < columns; ++c) {
+            _dots->Set(r, c, dot.translated(grid.Node(r, c)), Qt::black, false);
         }
-        _items.push_back(std::move(row));
     }
+    _scene->addItem(_dots);
     // Added after the circles so the grid and its numbers lie over them.
     Layout(true);
 }
@@ -145,40 +143,33 @@ void RasterScene::DrawFrame(const GridGeometry& grid) {
 }
 
 int RasterScene::DrawableRows() const {
-    return static_cast<int>(std::min(_state->GetBuffers().size(), _items.size()));
+    const size_t built = _dots != nullptr ? static_cast<size_t>(_dots->Rows()) : 0;
+    return static_cast<int>(std::min(_state->GetBuffers().size(), built));
 }
 
 int RasterScene::DrawableColumns(int row) const {
-    return static_cast<int>(std::min(_state->GetBuffers()[row].size(), _items[row].size()));
+    const size_t built = _dots != nullptr ? static_cast<size_t>(_dots->Columns()) : 0;
+    return static_cast<int>(std::min(_state->GetBuffers()[row].size(), built));
 }
 
 int RasterScene::FrameValue(int row, int column) const {
     return _state->GetBuffers()[row][column];
 }
 
-QGraphicsEllipseItem* RasterScene::Node(int row, int column) const {
-    if (row < 0 || row >= static_cast<int>(_items.size()) || column < 0 ||
-        column >= static_cast<int>(_items[row].size())) {
-        return nullptr;
-    }
-    return _items[row][column];
+const RasterDots::Dot* RasterScene::Node(int row, int column) const {
+    return _dots != nullptr ? _dots->At(row, column) : nullptr;
 }
 
 void RasterScene::DrawPoint(int value, int row, int column, double stepX, double stepY) {
-    QGraphicsEllipseItem* item = Node(row, column);
-    if (item == nullptr) {
+    if (_dots == nullptr) {
         return;
     }
     const PointLook look = LookOf(value);
     const double x = GridGeometry::kMargin + column * stepX;
     const double y = GridGeometry::kMargin + row * stepY;
-    item->setRect(x - look.radius, y - look.radius, 2 * look.radius, 2 * look.radius);
-    // Most cells keep their colour from frame to frame; skip the repaint then.
-    // Pen and brush are always set together, so the brush tells both.
-    if (item->brush().style() != Qt::SolidPattern || item->brush().color() != look.colour) {
-        item->setPen(QPen(look.colour));
-        item->setBrush(QBrush(look.colour, Qt::SolidPattern));
-    }
+    _dots->Set(row, column,
+               QRectF(x - look.radius, y - look.radius, 2 * look.radius, 2 * look.radius),
+               look.colour, true);
 }
 
 }  // namespace morvex_gui_qtlib

@@ -1,12 +1,10 @@
 #pragma once
 
 #include <QColor>
-#include <vector>
 
+#include "RasterDots.h"
 #include "RasterGrid.h"
 #include "Scene.h"
-
-class QGraphicsEllipseItem;
 
 namespace morvex_gui {
 class CoreRaster;
@@ -36,7 +34,7 @@ public:
     static PointLook LookOf(int value);
 
     // The circle of one cell, or null outside the grid that Start built.
-    QGraphicsEllipseItem* Node(int row, int column) const;
+    const RasterDots::Dot* Node(int row, int column) const;
     const RasterGrid& Grid() const { return _grid; }
 
 protected:
@@ -48,7 +46,8 @@ protected:
     // DrawPoint for every cell of the frame that has a circle.
     void DrawFrame(const GridGeometry& grid);
 
-    std::vector<std::vector<QGraphicsEllipseItem*> > _items;
+    // The circles of all cells, one item; null until Start builds a grid.
+    RasterDots* _dots;
     double _columns;
     double _rows;
     RasterGrid _grid;
