@@ -64,13 +64,13 @@ protected:
     morvex_gui_qtlib::DisplayView* View() const {
         return window->findChild<morvex_gui_qtlib::DisplayView*>();
     }
-    QAction* OpenAction() const { return window->Form().actionOpen_Close_Device; }
+    QAction* OpenAction() const { return window->findChild<QAction*>("actionOpen_Close_Device"); }
     void Open(BridgePeer& peer) {
         Ports()->setCurrentText(peer.PortName());
         OpenAction()->trigger();
     }
     bool TablesEndWith(const QString& lastOpenValue) {
-        QTableWidget* open = window->Form().table_x_rawdata;
+        QTableWidget* open = window->findChild<QTableWidget*>("table_x_rawdata");
         return PumpUntil([&] {
             return open->rowCount() > 0 && open->columnCount() > 0 &&
                    Cell(open, open->rowCount() - 1, open->columnCount() - 1) == lastOpenValue;
