@@ -32,6 +32,7 @@ public:
     const std::vector<Box>& Boxes() const { return _boxes; }
     QStringList Titles() const;
     void Clear() { _boxes.clear(); }
+    void SetAnswer(QMessageBox::StandardButton answer) { _answer = answer; }
 
 private:
     void Poll();
