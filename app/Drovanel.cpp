@@ -12,6 +12,7 @@
 
 #include "ChildProcesses.h"
 #include "CloseState.h"
+#include "DeleteAndClear.h"
 #include "DisplayView.h"
 #include "FullScreenSwitch.h"
 #include "OperationLog.h"
@@ -93,14 +94,10 @@ Drovanel::~Drovanel() {
     // A readyRead still on its way must not reach the freed port.
     _link.SetPort(nullptr);
     _device->close();
-    delete _device;
-    _device = nullptr;
-    delete _imp;
-    _imp = nullptr;
-    delete _widgets;
-    _widgets = nullptr;
-    LOG4CPLUS_INFO(OperationLogger(), "GUI exit");
-    LOG4CPLUS_INFO(OperationLogger(), std::string(43, '*'));
+    morvex_gui_qtlib::DeleteAndClear(_device);
+    morvex_gui_qtlib::DeleteAndClear(_imp);
+    morvex_gui_qtlib::DeleteAndClear(_widgets);
+    LogGuiExit();
     if (_recordFile.is_open()) {
         _recordFile.close();
     }
@@ -114,10 +111,7 @@ QString Drovanel::ConfigFile() {
 void Drovanel::CreateDevice() {
     _widgets = new morvex_gui_qtlib::WidgetHolder;
     _widgets->SetLog(ui.textBrowser);
-    _view = new morvex_gui_qtlib::DisplayView(this);
-    ui.layoutDisplay->addWidget(_view);
-    _view->show();
-    _widgets->SetView(_view);
+    _view = _widgets->AddView(this, ui.layoutDisplay);
     _widgets->SetParameterWidgets(ui.lcdNumber, ui.listTuneParametersInfo, &_currentParameter);
     _imp = new morvex_gui_qtlib::QtWindowImp(_widgets);
     // The idle first state gets the GUI interface: after a direct open no

@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "CloseState.h"
+#include "DeleteAndClear.h"
 #include "DisplayView.h"
 #include "LineDispatch.h"
 #include "OperationLog.h"
@@ -60,12 +61,9 @@ OpenShort::~OpenShort() {
     _settings->Save(SettingsFile().toLocal8Bit().constData());
     // Closing the program leaves the bridge as it is: no quit command.
     _device->close();
-    delete _device;
-    _device = nullptr;
-    delete _windowImp;
-    _windowImp = nullptr;
-    delete _widgets;
-    _widgets = nullptr;
+    morvex_gui_qtlib::DeleteAndClear(_device);
+    morvex_gui_qtlib::DeleteAndClear(_windowImp);
+    morvex_gui_qtlib::DeleteAndClear(_widgets);
     _state.reset();
 }
 
@@ -75,10 +73,7 @@ QString OpenShort::SettingsFile() {
 
 void OpenShort::CreateDevice() {
     _widgets = new morvex_gui_qtlib::WidgetHolder;
-    _view = new morvex_gui_qtlib::DisplayView(this);
-    ui.verticalLayout_2->addWidget(_view);
-    _view->show();
-    _widgets->SetView(_view);
+    _view = _widgets->AddView(this, ui.verticalLayout_2);
     _widgets->_openTable = ui.table_x_rawdata;
     _widgets->_shortTable = ui.table_y_rawdata;
     _windowImp = new morvex_gui_qtlib::QtWindowImp(_widgets);

@@ -10,6 +10,7 @@
 
 #include "CloseState.h"
 #include "CoreDevice.h"
+#include "DeleteAndClear.h"
 #include "DisplayView.h"
 #include "FullScreenSwitch.h"
 #include "OperationLog.h"
@@ -63,14 +64,10 @@ ZeltoMP::~ZeltoMP() {
     _device->Close();
     // A readyRead still queued for this window must not reach the freed port.
     SetPortDevice(nullptr);
-    delete _device;
-    _device = nullptr;
-    delete _imp;
-    _imp = nullptr;
-    delete _widgets;
-    _widgets = nullptr;
-    LOG4CPLUS_INFO(OperationLogger(), "GUI exit");
-    LOG4CPLUS_INFO(OperationLogger(), "*******************************************");
+    morvex_gui_qtlib::DeleteAndClear(_device);
+    morvex_gui_qtlib::DeleteAndClear(_imp);
+    morvex_gui_qtlib::DeleteAndClear(_widgets);
+    LogGuiExit();
     _currentState.reset();
 }
 
@@ -81,10 +78,7 @@ QString ZeltoMP::ConfigFile() {
 void ZeltoMP::CreateDevice() {
     _widgets = new morvex_gui_qtlib::WidgetHolder;
     _widgets->SetLog(ui.textBrowser);
-    _view = new morvex_gui_qtlib::DisplayView(this);
-    ui.displayFrame->layout()->addWidget(_view);
-    _view->show();
-    _widgets->SetView(_view);
+    _view = _widgets->AddView(this, ui.displayFrame->layout());
     _imp = new morvex_gui_qtlib::QtWindowImp(_widgets);
     // The first idle state gets the GUI interface too, so a stray line can
     // never reach a state without one.
