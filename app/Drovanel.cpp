@@ -34,21 +34,6 @@ constexpr int kEngineeringFrameHeight = 400;
 
 const char* const kTitleSuffix = " with tune";
 
-struct UserFunction {
-    const char* text;
-    void (Drovanel::*slot)();
-};
-
-const UserFunction kUserFunctions[] = {
-    {"Read EEPRom", &Drovanel::UserReadEeprom},
-    {"Read Buttons", &Drovanel::UserReadButtons},
-    {"Read Button Raw Data", &Drovanel::UserReadButtonRawData},
-    {"Check Master Version", &Drovanel::UserCheckMasterVersion},
-    {"Check Slave Customer Version", &Drovanel::UserCheckSlaveVersion},
-    {"Check Slave FW CRC / FW Version", &Drovanel::UserCheckSlaveCrc},
-    {"Read EEPRom Structure Version From App.", &Drovanel::UserReadEepromStructVersion},
-};
-
 }  // namespace
 
 Drovanel::Drovanel(QWidget* parent, Qt::WindowFlags flags) : QMainWindow(parent, flags) {
@@ -194,20 +179,6 @@ void Drovanel::InitStatusLine() {
     _link.SetIndicator(_overflowButton);
     ui.statusBar->addWidget(_overflowButton);
     connect(_overflowButton, &QPushButton::clicked, this, &Drovanel::ClearOverflow);
-}
-
-void Drovanel::InitUserFunctions() {
-    QTableWidget* table = ui.tableUserFunctions;
-    const int rows = static_cast<int>(sizeof kUserFunctions / sizeof kUserFunctions[0]);
-    table->setRowCount(rows);
-    for (int row = 0; row < rows; ++row) {
-        auto* button = new QPushButton(QString::fromLatin1(kUserFunctions[row].text), table);
-        table->setCellWidget(row, 0, button);
-        connect(button, &QPushButton::clicked, this, kUserFunctions[row].slot);
-    }
-    connect(ui.comboFlags, qOverload<int>(&QComboBox::currentIndexChanged), this,
-            &Drovanel::changeRawdataFlags);
-    table->resizeRowsToContents();
 }
 
 void Drovanel::ConnectControls() {

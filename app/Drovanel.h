@@ -200,6 +200,9 @@ private:
     void InitStatusLine();
     void InitUserFunctions();
     void InitI2cFunctions();
+    // A user-panel read: the flags combo goes, the operation log names it and
+    // the device runs it.
+    void RunUserRead(const char* what, void (morvex_gui::TuneInitDevice::*read)());
     void ConnectControls();
     void ConnectImp();
     static QString ConfigFile();
