@@ -3,6 +3,24 @@
 
 namespace {
 
+// The one-finger threshold rows of X and Y share their middle part.
+#define M0_THRESHOLD_ADVICE                                                            \
+    " with one finger on the panel. When using different pressure with the finger"     \
+    " (soft -, normal -, hard touching), the finger should always be detected. The"    \
+    " line indicates your threshold and the red raw values pass the threshold. Adapt"  \
+    " the threshold so that the condition is correct for your panel, that means"       \
+    " finger is detected when touching and NO finger is detected when NOT touching"    \
+    " (almost touching should also NOT be detected). The M0 Threshold is set to the"   \
+    " correct value if all the touching fingers are really detected even if you touch" \
+    " very slightly. And there should not be any finger detection due to noise."
+
+// The M0 speed rows of X and Y share one text.
+const char kM0SpeedHelp[] =
+    "The M0 SPI speed is set to the correct value if there is not to much noise in"
+    " the tuning graphic. Adapt your parameter until the noise level seems to be the"
+    " lowest. This is just an initial tuning for the M0 SPI speed. Please use a scope"
+    " to perform the fine tuning.";
+
 // The speed rows for X and Y give the same advice after their first sentence
 // (the Y row, too, names speed X there).
 #define M1_SPEED_TUNING_ADVICE                                                         \
@@ -24,20 +42,10 @@ const char kM1LiftThresholdHelp[] =
 // Shown beside the tune list for the selected parameter, by row.
 const char* const kTuneHelp[morvex_gui::kTuneParameterCount] = {
     // 0
-    "The M0 SPI speed is set to the correct value if there is not to much noise in"
-    " the tuning graphic. Adapt your parameter until the noise level seems to be the"
-    " lowest. This is just an initial tuning for the M0 SPI speed. Please use a scope"
-    " to perform the fine tuning.",
+    kM0SpeedHelp,
     // 1
-    "The tuning of the thresholds 'M0_X_THR_ONEFINGER' can be performed by touching"
-    " with one finger on the panel. When using different pressure with the finger"
-    " (soft -, normal -, hard touching), the finger should always be detected. The"
-    " line indicates your threshold and the red raw values pass the threshold. Adapt"
-    " the threshold so that the condition is correct for your panel, that means"
-    " finger is detected when touching and NO finger is detected when NOT touching"
-    " (almost touching should also NOT be detected). The M0 Threshold is set to the"
-    " correct value if all the touching fingers are really detected even if you touch"
-    " very slightly. And there should not be any finger detection due to noise."
+    "The tuning of the thresholds 'M0_X_THR_ONEFINGER' can be performed by "
+    "touching" M0_THRESHOLD_ADVICE
     " Follow the following steps to check the Threshold level: <ul><li> Hover over"
     " the display with one finger, without touching. No finger should be detected. If"
     " finger is detected, raise the Threshold level.</li> <li> Touch only softly with"
@@ -45,20 +53,10 @@ const char* const kTuneHelp[morvex_gui::kTuneParameterCount] = {
     " Threshold level.</li> <li> Touch normally with several fingers. All fingers"
     " should be detected. Otherwise adapt the Threshold.</li></ul>",
     // 2
-    "The M0 SPI speed is set to the correct value if there is not to much noise in"
-    " the tuning graphic. Adapt your parameter until the noise level seems to be the"
-    " lowest. This is just an initial tuning for the M0 SPI speed. Please use a scope"
-    " to perform the fine tuning.",
+    kM0SpeedHelp,
     // 3
-    "The tuning of the thresholds 'M0_Y_THR_ONEFINGER' can be performed by touching"
-    " with one finger on the panel. When using different pressure with the finger"
-    " (soft -, normal -, hard touching), the finger should always be detected. The"
-    " line indicates your threshold and the red raw values pass the threshold. Adapt"
-    " the threshold so that the condition is correct for your panel, that means"
-    " finger is detected when touching and NO finger is detected when NOT touching"
-    " (almost touching should also NOT be detected). The M0 Threshold is set to the"
-    " correct value if all the touching fingers are really detected even if you touch"
-    " very slightly. And there should not be any finger detection due to noise."
+    "The tuning of the thresholds 'M0_Y_THR_ONEFINGER' can be performed by "
+    "touching" M0_THRESHOLD_ADVICE
     " Follow the following steps to check the Threshold level: <ul><li>Hover over the"
     " display with one finger, without touching. No finger should be detected. If"
     " finger is detected, raise the Threshold level.</li> <li>Touch only softly with"
@@ -194,6 +192,7 @@ const char* const kTuneHelp[morvex_gui::kTuneParameterCount] = {
 };
 
 #undef M1_SPEED_TUNING_ADVICE
+#undef M0_THRESHOLD_ADVICE
 
 }  // namespace
 
