@@ -22,6 +22,7 @@
 #include "ProgramPaths.h"
 #include "QtWindowImp.h"
 #include "Settings.h"
+#include "StatusCaption.h"
 #include "TuneInitDevice.h"
 #include "WidgetHolder.h"
 
@@ -150,24 +151,19 @@ void Drovanel::InitToolBars() {
 void Drovanel::InitStatusLine() {
     _readyLabel = new QLabel(QStringLiteral("Ready"), this);
     ui.statusBar->addWidget(_readyLabel, 1);
-    _masterVersionLabel = new QLabel(
-        QStringLiteral("<FONT COLOR=green>M-Ver.: </FONT><FONT COLOR=steelblue> </FONT>"), this);
-    ui.statusBar->addWidget(_masterVersionLabel);
-    _slaveVersionLabel = new QLabel(
-        QStringLiteral("<FONT COLOR=green>S-Ver.: </FONT><FONT COLOR=steelblue> </FONT>"), this);
-    ui.statusBar->addWidget(_slaveVersionLabel);
-    _eepromVersionLabel = new QLabel(
-        QStringLiteral("<FONT COLOR=green>E-Ver.: </FONT><FONT COLOR=steelblue> </FONT>"), this);
+    _masterVersionLabel =
+        morvex_gui_qtlib::AddStatusLabel(ui.statusBar, this, QStringLiteral("M-Ver.: "));
+    _slaveVersionLabel =
+        morvex_gui_qtlib::AddStatusLabel(ui.statusBar, this, QStringLiteral("S-Ver.: "));
+    _eepromVersionLabel =
+        morvex_gui_qtlib::AddStatusLabel(ui.statusBar, this, QStringLiteral("E-Ver.: "));
     _eepromVersionLabel->setToolTip(
         QStringLiteral("Read Eeprom Struct Version from EEP, if the color is red the eeprom "
                        "struct version is unmatched with APP."));
-    ui.statusBar->addWidget(_eepromVersionLabel);
-    _xChannelsLabel = new QLabel(
-        QStringLiteral("<FONT COLOR=green>X-Ch.: </FONT><FONT COLOR=steelblue> </FONT>"), this);
-    ui.statusBar->addWidget(_xChannelsLabel);
-    _yChannelsLabel = new QLabel(
-        QStringLiteral("<FONT COLOR=green>Y-Ch.: </FONT><FONT COLOR=steelblue> </FONT>"), this);
-    ui.statusBar->addWidget(_yChannelsLabel);
+    _xChannelsLabel =
+        morvex_gui_qtlib::AddStatusLabel(ui.statusBar, this, QStringLiteral("X-Ch.: "));
+    _yChannelsLabel =
+        morvex_gui_qtlib::AddStatusLabel(ui.statusBar, this, QStringLiteral("Y-Ch.: "));
     _lineProgress = new QProgressBar(this);
     _lineProgress->setRange(0, 100);
     _lineProgress->setValue(0);

@@ -10,16 +10,12 @@
 #include "OperationLog.h"
 #include "QtWindowImp.h"
 #include "Settings.h"
+#include "StatusCaption.h"
 #include "TuneInitDevice.h"
 
 namespace {
 
 constexpr int kProgressSteps = 100;
-
-QString StatusText(const char* caption, const QString& value) {
-    return QStringLiteral("<FONT COLOR=green>%1</FONT><FONT COLOR=steelblue>%2</FONT>")
-        .arg(QLatin1String(caption), value);
-}
 
 // The bridge's version number alone: what follows the last "V" of a version
 // text such as "ABC BV5.3" or "BV5.3" (the whole text when it holds no "V").
@@ -41,7 +37,8 @@ void Drovanel::DisplayMasterVersion(const char* version) {
     const std::string text = version != nullptr ? version : "";
     _device->GetEepromInformation();
     StartCheckingUI();
-    _masterVersionLabel->setText(StatusText("M-Version: ", QString::fromLocal8Bit(text.c_str())));
+    _masterVersionLabel->setText(morvex_gui_qtlib::StatusCaption(
+        QStringLiteral("M-Version: "), QString::fromLocal8Bit(text.c_str())));
     _settings->SetParameter(ConfigParameter("Master_version", VersionNumber(text)));
 }
 
@@ -91,8 +88,8 @@ void Drovanel::DisplayEepromStructVersion(std::string version, bool match) {
         SetModeActionsEnabled(false);
         return;
     }
-    _eepromVersionLabel->setText(
-        StatusText("E-Version: ", QString::fromLocal8Bit(version.c_str())));
+    _eepromVersionLabel->setText(morvex_gui_qtlib::StatusCaption(
+        QStringLiteral("E-Version: "), QString::fromLocal8Bit(version.c_str())));
     // Read before the user panel is checked: the panels' actions are one
     // exclusive group, so checking the user panel unchecks the tune panel.
     const bool tuning = ui.actionTuneMode->isChecked();
@@ -158,26 +155,33 @@ void Drovanel::EnterTunePanel() {
 
 void Drovanel::ReadMasterVersion(const char* version) {
     const std::string text = version != nullptr ? version : "";
-    _masterVersionLabel->setText(StatusText("M-Version: ", QString::fromLocal8Bit(text.c_str())));
+    _masterVersionLabel->setText(morvex_gui_qtlib::StatusCaption(
+        QStringLiteral("M-Version: "), QString::fromLocal8Bit(text.c_str())));
     _settings->SetParameter(ConfigParameter("Master_version", VersionNumber(text)));
 }
 
 void Drovanel::DisplaySlaveVersion(const char* version) {
-    _slaveVersionLabel->setText(StatusText("S-Version: ", QString::fromLocal8Bit(version)));
+    _slaveVersionLabel->setText(morvex_gui_qtlib::StatusCaption(QStringLiteral("S-Version: "),
+                                                                QString::fromLocal8Bit(version)));
 }
 
 void Drovanel::DisplayElectrodesX(const char* count) {
-    _xChannelsLabel->setText(StatusText("X-Ch.: ", QString::fromLocal8Bit(count)));
+    _xChannelsLabel->setText(
+        morvex_gui_qtlib::StatusCaption(QStringLiteral("X-Ch.: "), QString::fromLocal8Bit(count)));
 }
 
 void Drovanel::DisplayElectrodesY(const char* count) {
-    _yChannelsLabel->setText(StatusText("Y-Ch.: ", QString::fromLocal8Bit(count)));
+    _yChannelsLabel->setText(
+        morvex_gui_qtlib::StatusCaption(QStringLiteral("Y-Ch.: "), QString::fromLocal8Bit(count)));
 }
 
 void Drovanel::ClearStatusLine() {
-    _masterVersionLabel->setText(StatusText("M-Version: ", QStringLiteral(" ")));
-    _slaveVersionLabel->setText(StatusText("S-Version: ", QStringLiteral(" ")));
-    _eepromVersionLabel->setText(StatusText("E-Version: ", QStringLiteral(" ")));
+    _masterVersionLabel->setText(
+        morvex_gui_qtlib::StatusCaption(QStringLiteral("M-Version: "), QStringLiteral(" ")));
+    _slaveVersionLabel->setText(
+        morvex_gui_qtlib::StatusCaption(QStringLiteral("S-Version: "), QStringLiteral(" ")));
+    _eepromVersionLabel->setText(
+        morvex_gui_qtlib::StatusCaption(QStringLiteral("E-Version: "), QStringLiteral(" ")));
     _xChannelsLabel->setText(
         QStringLiteral("<FONT COLOR=green>X-Ch.: </FONT><FONT COLOR=steelblue>"));
     _yChannelsLabel->setText(

@@ -21,6 +21,7 @@
 #include "QtWindowImp.h"
 #include "Settings.h"
 #include "State.h"
+#include "StatusCaption.h"
 #include "WidgetHolder.h"
 #include "ZeltoR_Device.h"
 
@@ -30,11 +31,6 @@ constexpr int kCellWidth = 50;
 const char* const kBitRate = "230400";
 const char* const kThresholdKey = "open_threshold";
 const Qt::Alignment kCellAlignment = Qt::AlignHCenter | Qt::AlignTop;
-
-QString ChannelText(const char* caption, const char* count) {
-    return QStringLiteral("<FONT COLOR=green>%1</FONT><FONT COLOR=steelblue>%2</FONT>")
-        .arg(QLatin1String(caption), QString::fromLocal8Bit(count));
-}
 
 QTableWidgetItem* CentredItem(const QString& text) {
     auto* item = new QTableWidgetItem(text);
@@ -121,10 +117,8 @@ int OpenShort::StartThreshold() const {
 
 void OpenShort::CreateStatusBar() {
     ui.statusBar->addWidget(new QLabel(QStringLiteral("Ready"), this), 1);
-    _labelX = new QLabel(ChannelText("X-Ch.: ", " "), this);
-    ui.statusBar->addWidget(_labelX, 0);
-    _labelY = new QLabel(ChannelText("Y-Ch.: ", " "), this);
-    ui.statusBar->addWidget(_labelY, 0);
+    _labelX = morvex_gui_qtlib::AddStatusLabel(ui.statusBar, this, QStringLiteral("X-Ch.: "));
+    _labelY = morvex_gui_qtlib::AddStatusLabel(ui.statusBar, this, QStringLiteral("Y-Ch.: "));
     _overflowButton = new morvex_gui_qtlib::OverflowIndicator(this);
     _link.SetIndicator(_overflowButton);
     ui.statusBar->addWidget(_overflowButton);
@@ -184,11 +178,13 @@ void OpenShort::ReadSerialPort() {
 }
 
 void OpenShort::DisplayElectrodesX(const char* text) {
-    _labelX->setText(ChannelText("X-Ch.: ", text));
+    _labelX->setText(
+        morvex_gui_qtlib::StatusCaption(QStringLiteral("X-Ch.: "), QString::fromLocal8Bit(text)));
 }
 
 void OpenShort::DisplayElectrodesY(const char* text) {
-    _labelY->setText(ChannelText("Y-Ch.: ", text));
+    _labelY->setText(
+        morvex_gui_qtlib::StatusCaption(QStringLiteral("Y-Ch.: "), QString::fromLocal8Bit(text)));
     _device->EnterOpenShortState();
 }
 

@@ -20,6 +20,7 @@
 #include "ProgramPaths.h"
 #include "QtWindowImp.h"
 #include "Settings.h"
+#include "StatusCaption.h"
 #include "StringConvert.h"
 #include "WidgetHolder.h"
 
@@ -117,18 +118,14 @@ void ZeltoMP::SetupControls() {
 void ZeltoMP::SetupStatusBar() {
     _statusLabel = new QLabel(QStringLiteral("Ready"), this);
     ui.statusBar->addWidget(_statusLabel, 1);
-    _masterVersionLabel = new QLabel(
-        QStringLiteral("<FONT COLOR=green>M-Ver.: </FONT><FONT COLOR=steelblue> </FONT>"), this);
-    ui.statusBar->addWidget(_masterVersionLabel);
-    _slaveVersionLabel = new QLabel(
-        QStringLiteral("<FONT COLOR=green>S-Ver.: </FONT><FONT COLOR=steelblue> </FONT>"), this);
-    ui.statusBar->addWidget(_slaveVersionLabel);
-    _xChannelsLabel = new QLabel(
-        QStringLiteral("<FONT COLOR=green>X-Ch.: </FONT><FONT COLOR=steelblue> </FONT>"), this);
-    ui.statusBar->addWidget(_xChannelsLabel);
-    _yChannelsLabel = new QLabel(
-        QStringLiteral("<FONT COLOR=green>Y-Ch.: </FONT><FONT COLOR=steelblue> </FONT>"), this);
-    ui.statusBar->addWidget(_yChannelsLabel);
+    _masterVersionLabel =
+        morvex_gui_qtlib::AddStatusLabel(ui.statusBar, this, QStringLiteral("M-Ver.: "));
+    _slaveVersionLabel =
+        morvex_gui_qtlib::AddStatusLabel(ui.statusBar, this, QStringLiteral("S-Ver.: "));
+    _xChannelsLabel =
+        morvex_gui_qtlib::AddStatusLabel(ui.statusBar, this, QStringLiteral("X-Ch.: "));
+    _yChannelsLabel =
+        morvex_gui_qtlib::AddStatusLabel(ui.statusBar, this, QStringLiteral("Y-Ch.: "));
     _progressBar = new QProgressBar(this);
     _progressBar->setTextVisible(false);
     _progressBar->setRange(0, 100);
@@ -200,9 +197,9 @@ void ZeltoMP::SetDeviceActionsEnabled(bool enabled) {
 
 void ZeltoMP::ResetLabels() {
     _masterVersionLabel->setText(
-        QStringLiteral("<FONT COLOR=green>M-Version: </FONT><FONT COLOR=steelblue> </FONT>"));
+        morvex_gui_qtlib::StatusCaption(QStringLiteral("M-Version: "), QStringLiteral(" ")));
     _slaveVersionLabel->setText(
-        QStringLiteral("<FONT COLOR=green>S-Version: </FONT><FONT COLOR=steelblue> </FONT>"));
+        morvex_gui_qtlib::StatusCaption(QStringLiteral("S-Version: "), QStringLiteral(" ")));
     _xChannelsLabel->setText(
         QStringLiteral("<FONT COLOR=green>X-Ch.: </FONT><FONT COLOR=steelblue>"));
     _yChannelsLabel->setText(
