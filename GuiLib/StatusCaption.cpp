@@ -16,4 +16,13 @@ QLabel* AddStatusLabel(QStatusBar* bar, QWidget* parent, const QString& caption)
     return label;
 }
 
+void ShowStatusReading(QLabel* label, const QString& caption, const char* value) {
+    label->setText(StatusCaption(caption, QString::fromLocal8Bit(value)));
+}
+
+void ResetChannelLabels(QLabel* x, QLabel* y) {
+    x->setText(QStringLiteral("<FONT COLOR=green>X-Ch.: </FONT><FONT COLOR=steelblue>"));
+    y->setText(QStringLiteral("<FONT COLOR=green>Y-Ch.: </FONT><FONT COLOR=steelblue>"));
+}
+
 }  // namespace morvex_gui_qtlib

@@ -178,13 +178,11 @@ void OpenShort::ReadSerialPort() {
 }
 
 void OpenShort::DisplayElectrodesX(const char* text) {
-    _labelX->setText(
-        morvex_gui_qtlib::StatusCaption(QStringLiteral("X-Ch.: "), QString::fromLocal8Bit(text)));
+    morvex_gui_qtlib::ShowStatusReading(_labelX, QStringLiteral("X-Ch.: "), text);
 }
 
 void OpenShort::DisplayElectrodesY(const char* text) {
-    _labelY->setText(
-        morvex_gui_qtlib::StatusCaption(QStringLiteral("Y-Ch.: "), QString::fromLocal8Bit(text)));
+    morvex_gui_qtlib::ShowStatusReading(_labelY, QStringLiteral("Y-Ch.: "), text);
     _device->EnterOpenShortState();
 }
 

@@ -196,14 +196,9 @@ void ZeltoMP::SetDeviceActionsEnabled(bool enabled) {
 }
 
 void ZeltoMP::ResetLabels() {
-    _masterVersionLabel->setText(
-        morvex_gui_qtlib::StatusCaption(QStringLiteral("M-Version: "), QStringLiteral(" ")));
-    _slaveVersionLabel->setText(
-        morvex_gui_qtlib::StatusCaption(QStringLiteral("S-Version: "), QStringLiteral(" ")));
-    _xChannelsLabel->setText(
-        QStringLiteral("<FONT COLOR=green>X-Ch.: </FONT><FONT COLOR=steelblue>"));
-    _yChannelsLabel->setText(
-        QStringLiteral("<FONT COLOR=green>Y-Ch.: </FONT><FONT COLOR=steelblue>"));
+    morvex_gui_qtlib::ShowStatusReading(_masterVersionLabel, QStringLiteral("M-Version: "), " ");
+    morvex_gui_qtlib::ShowStatusReading(_slaveVersionLabel, QStringLiteral("S-Version: "), " ");
+    morvex_gui_qtlib::ResetChannelLabels(_xChannelsLabel, _yChannelsLabel);
     ui.master_label->setText(QString());
     ui.slave_label->setText(QString());
     StopCountdown();
