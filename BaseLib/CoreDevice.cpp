@@ -4,14 +4,11 @@
 
 namespace morvex_gui {
 
-CoreDevice::CoreDevice(WindowImp* imp, boost::shared_ptr<State>* current) : Device(imp, current) {}
+CoreDevice::CoreDevice(WindowImp* imp, boost::shared_ptr<State>* current)
+    : CommandDevice(imp, current) {}
 
 void CoreDevice::UserMode() {
     Send("#");
-}
-
-void CoreDevice::I2cMode() {
-    Send("@");
 }
 
 void CoreDevice::PowerOn() {
@@ -32,26 +29,6 @@ void CoreDevice::SendHashZ() {
     UserMode();
     UserMode();
     Send("#z");
-}
-
-void CoreDevice::EnterMasterBootloader() {
-    Send("@");
-    Send("G");
-}
-
-void CoreDevice::EnterSlaveBootloader() {
-    Send("@");
-    Send("m5D");
-    Sleep(200);
-    Send("b");
-    Sleep(100);
-}
-
-void CoreDevice::ExitSlaveBootloader() {
-    Send("m5C");
-    Sleep(200);
-    Send("k");
-    Sleep(100);
 }
 
 void CoreDevice::SendZ() {

@@ -3,7 +3,7 @@
 #include <boost/make_shared.hpp>
 #include <boost/shared_ptr.hpp>
 
-#include "Device.h"
+#include "CommandDevice.h"
 
 namespace morvex_gui {
 
@@ -13,19 +13,15 @@ namespace morvex_gui {
 // leave the current state alone, except Quit and EnterOpenState, which
 // install a new one. Mode switches live in their own source file and use the
 // protected helpers below.
-class CoreDevice : public Device {
+class CoreDevice : public CommandDevice {
     Q_OBJECT
 public:
     CoreDevice(WindowImp* imp, boost::shared_ptr<State>* current);
 
     void UserMode();
-    void I2cMode();
     void PowerOn();
     void PowerOff();
     void SendHashZ() override;
-    void EnterMasterBootloader() override;
-    void EnterSlaveBootloader();
-    void ExitSlaveBootloader();
     void SendZ();
     void GetEepromInformation();
     void ClearRawdataFlags();
@@ -48,8 +44,6 @@ public:
     void LinearityState();
     void BorderState();
     void PreciseState();
-    void PictureViewState();
-    void PenState();
     void DebugState();
     void JitterState();
     void RasterXState();
@@ -64,30 +58,9 @@ public:
     void RasterLiftYState();
     void SingleRawDataState();
     void ButtonSingleRawDataState();
-    void MasterVersionState();
-    void SlaveVersionState();
-    void InformationState();
     void ButtonRawdataState();
     void UserReadButtons();
     void UserReadButtonRawData();
-    void UserReadslaveCrc();
-    void UserReadEeprom();
-    void UserReadEepromStructVersion();
-    void ReadControlRegister();
-    void ReadSlaveBootloaderInfo();
-    void DeviceInfoState();
-
-    // Commands made of a letter and the caller's text, unchanged.
-    void UserSetRegister(const char* arg);
-    void UserClearRegister(const char* arg);
-    void UserSetIntMode(const char* arg);
-    void UserSetPowerMode(const char* arg);
-    void UserSetIntWidth(const char* arg);
-    void UserSetSleepFrequency(const char* arg);
-    void UserSetSleepDelay(const char* arg);
-    void I2cReadSlave(const char* arg);
-    void I2cWriteSlave(const char* arg);
-    void I2cSetTimeOut(const char* arg);
 
 protected:
     // The state that reads the device information after start-up.

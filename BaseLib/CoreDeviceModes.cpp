@@ -7,29 +7,19 @@
 #include "CoreAttb.h"
 #include "CoreBorder.h"
 #include "CoreButtonRawdata.h"
-#include "CoreControlRegister.h"
 #include "CoreDebug.h"
 #include "CoreDevice.h"
-#include "CoreInformation.h"
 #include "CoreLinearity.h"
-#include "CoreMasterVersion.h"
 #include "CoreNormal.h"
 #include "CoreNormalFlag.h"
-#include "CorePenState.h"
 #include "CorePrecise.h"
 #include "CoreRaster.h"
 #include "CoreRasterX.h"
 #include "CoreRasterY.h"
-#include "CoreReadSlave.h"
 #include "CoreReset.h"
-#include "CoreSlaveCrc.h"
-#include "CoreSlaveVersion.h"
-#include "EepromState.h"
 #include "OpenShortState.h"
 #include "OpenState.h"
-#include "PictureView.h"
 #include "ReferenceDataState.h"
-#include "ShortMessage.h"
 #include "TuneMultiFingerLift.h"
 #include "WindowImp.h"
 
@@ -84,16 +74,6 @@ void CoreDevice::PreciseState() {
     KeepCurrentState();
     SendWithMode("n", kTouchMode);
     Replace<CorePrecise>();
-}
-
-void CoreDevice::PictureViewState() {
-    SendWithMode("n", kTouchMode);
-    Replace<PictureView>();
-}
-
-void CoreDevice::PenState() {
-    Send("n");
-    Replace<CorePenState>();
 }
 
 void CoreDevice::DebugState() {
@@ -196,21 +176,6 @@ void CoreDevice::ButtonSingleRawDataState() {
     Replace<ButtonReferenceDataState>(CountSetting("button_reference_electrodes"), 0);
 }
 
-void CoreDevice::MasterVersionState() {
-    SendWithMode("v", kMasterVersionMode);
-    Replace<CoreMasterVersion>();
-}
-
-void CoreDevice::SlaveVersionState() {
-    SendWithMode("a", kSlaveVersionMode);
-    Replace<CoreSlaveVersion>();
-}
-
-void CoreDevice::InformationState() {
-    SendWithMode("i", kInformationMode);
-    Replace<CoreInformation>();
-}
-
 void CoreDevice::ButtonRawdataState() {
     KeepCurrentState();
     SendWithMode("b", kButtonRawDataMode);
@@ -227,87 +192,6 @@ void CoreDevice::UserReadButtonRawData() {
     KeepCurrentState();
     Send("b");
     Replace<ButtonRawDataState>(kButtonCount, 0);
-}
-
-void CoreDevice::UserReadslaveCrc() {
-    Send("m");
-    Replace<CoreSlaveCrc>();
-}
-
-void CoreDevice::UserReadEeprom() {
-    Send("e");
-    Replace<EepromState>();
-}
-
-void CoreDevice::UserReadEepromStructVersion() {
-    Send("&");
-    Replace<ShortMessage>();
-}
-
-void CoreDevice::ReadControlRegister() {
-    Send("R");
-    Replace<CoreControlRegister>();
-}
-
-void CoreDevice::ReadSlaveBootloaderInfo() {
-    EnterSlaveBootloader();
-    ExitSlaveBootloader();
-    Replace<ShortMessage>();
-}
-
-void CoreDevice::DeviceInfoState() {
-    Send("$d");
-    Replace<OpenState>();
-}
-
-void CoreDevice::UserSetRegister(const char* arg) {
-    SendWithArgument("s", arg);
-    Sleep(50);
-    ReadControlRegister();
-}
-
-void CoreDevice::UserClearRegister(const char* arg) {
-    SendWithArgument("u", arg);
-    Sleep(50);
-    ReadControlRegister();
-}
-
-void CoreDevice::UserSetIntMode(const char* arg) {
-    SendWithArgument("M", arg);
-    Replace<ShortMessage>();
-}
-
-void CoreDevice::UserSetPowerMode(const char* arg) {
-    SendWithArgument("P", arg);
-    Replace<ShortMessage>();
-}
-
-void CoreDevice::UserSetIntWidth(const char* arg) {
-    SendWithArgument("W", arg);
-    Replace<ShortMessage>();
-}
-
-void CoreDevice::UserSetSleepFrequency(const char* arg) {
-    SendWithArgument("f", arg);
-    Replace<ShortMessage>();
-}
-
-void CoreDevice::UserSetSleepDelay(const char* arg) {
-    SendWithArgument("I", arg);
-    Replace<ShortMessage>();
-}
-
-void CoreDevice::I2cReadSlave(const char* arg) {
-    SendWithArgument("r", arg);
-    Replace<CoreReadSlave>();
-}
-
-void CoreDevice::I2cWriteSlave(const char* arg) {
-    SendWithArgument("w", arg);
-}
-
-void CoreDevice::I2cSetTimeOut(const char* arg) {
-    SendWithArgument("T", arg);
 }
 
 }  // namespace morvex_gui

@@ -1,5 +1,7 @@
 #include "OperationLog.h"
 
+#include <string>
+
 #include <log4cplus/initializer.h>
 
 namespace {
@@ -19,4 +21,9 @@ log4cplus::Logger& OperationLogger() {
 log4cplus::Logger MeasurementLogger(const char* name) {
     EnsureInitialised();
     return log4cplus::Logger::getInstance(LOG4CPLUS_C_STR_TO_TSTRING(name));
+}
+
+void LogGuiExit() {
+    LOG4CPLUS_INFO(OperationLogger(), "GUI exit");
+    LOG4CPLUS_INFO(OperationLogger(), std::string(43, '*'));
 }

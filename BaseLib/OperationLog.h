@@ -10,3 +10,6 @@ log4cplus::Logger& OperationLogger();
 
 // A logger with no appender of its own, for measurement lines nobody reads.
 log4cplus::Logger MeasurementLogger(const char* name);
+
+// A main window's last lines in the operation log: "GUI exit" and a rule of stars.
+void LogGuiExit();

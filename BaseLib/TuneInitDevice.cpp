@@ -93,21 +93,11 @@ void TuneInitDevice::ReadDisplayData(int index) {
 }
 
 void TuneInitDevice::ScanParameter(int index) {
-    const int code = RegisterCode(index, "scan");
-    if (code < 0) {
-        return;
-    }
-    SendParameterQuery(code);
-    Replace<CoreScanParameters>();
+    QueryParameter<CoreScanParameters>(index, "scan");
 }
 
 void TuneInitDevice::ReadParameterValue(int index) {
-    const int code = RegisterCode(index, "read");
-    if (code < 0) {
-        return;
-    }
-    SendParameterQuery(code);
-    Replace<CoreParameterValue>();
+    QueryParameter<CoreParameterValue>(index, "read");
 }
 
 void TuneInitDevice::ChangeParameterValue(int index, int /*shownValue*/, bool increase, int step) {

@@ -37,6 +37,17 @@ private:
     int IntegerSetting(const char* key) const;
     boost::shared_ptr<State> MakeDisplayState(int code) const;
     void SendParameterQuery(int code);
+    // Asks for the parameter's register under `operation` and reads the
+    // reply with a new StateT; a row outside the table sends nothing.
+    template <class StateT>
+    void QueryParameter(int index, const char* operation) {
+        const int code = RegisterCode(index, operation);
+        if (code < 0) {
+            return;
+        }
+        SendParameterQuery(code);
+        Replace<StateT>();
+    }
 };
 
 }  // namespace morvex_gui

@@ -353,32 +353,16 @@ void Win_QextSerialPort::setStopBits(int index) {
 void Win_QextSerialPort::setFlowControl(int index) {
     QMutexLocker lock(_mutex);
     _portSettings.FlowControl = index;
-    if (!isOpen()) {
+    const bool hardware = index == FLOW_HARDWARE;
+    const bool software = index == FLOW_XONXOFF;
+    if (!isOpen() || (index != FLOW_OFF && !hardware && !software)) {
         return;
     }
     DCB& dcb = _commConfig.dcb;
-    switch (index) {
-        case FLOW_OFF:
-            dcb.fOutxCtsFlow = 0;
-            dcb.fRtsControl = RTS_CONTROL_DISABLE;
-            dcb.fInX = 0;
-            dcb.fOutX = 0;
-            break;
-        case FLOW_HARDWARE:
-            dcb.fOutxCtsFlow = 1;
-            dcb.fRtsControl = RTS_CONTROL_HANDSHAKE;
-            dcb.fInX = 0;
-            dcb.fOutX = 0;
-            break;
-        case FLOW_XONXOFF:
-            dcb.fOutxCtsFlow = 0;
-            dcb.fRtsControl = RTS_CONTROL_DISABLE;
-            dcb.fInX = 1;
-            dcb.fOutX = 1;
-            break;
-        default:
-            return;
-    }
+    dcb.fOutxCtsFlow = hardware ? 1 : 0;
+    dcb.fRtsControl = hardware ? RTS_CONTROL_HANDSHAKE : RTS_CONTROL_DISABLE;
+    dcb.fInX = software ? 1 : 0;
+    dcb.fOutX = software ? 1 : 0;
     writeCommConfig();
 }
 

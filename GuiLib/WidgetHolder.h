@@ -1,10 +1,12 @@
 #pragma once
 
+class QLayout;
 class QTextEdit;
 class QLabel;
 class QLCDNumber;
 class QListWidget;
 class QTableWidget;
+class QWidget;
 
 namespace morvex_gui_qtlib {
 
@@ -19,6 +21,8 @@ public:
 
     void SetLog(QTextEdit* log) { _log = log; }
     void SetView(DisplayView* view) { _view = view; }
+    // Builds the window's display view in `layout`, shows it and keeps it here.
+    DisplayView* AddView(QWidget* window, QLayout* layout);
     DisplayView* GetView() const { return _view; }
     void SetParameterWidgets(QLCDNumber* lcd, QListWidget* list, int* row);
 

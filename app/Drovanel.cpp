@@ -12,6 +12,7 @@
 
 #include "ChildProcesses.h"
 #include "CloseState.h"
+#include "DeleteAndClear.h"
 #include "DisplayView.h"
 #include "FullScreenSwitch.h"
 #include "OperationLog.h"
@@ -21,6 +22,7 @@
 #include "ProgramPaths.h"
 #include "QtWindowImp.h"
 #include "Settings.h"
+#include "StatusCaption.h"
 #include "TuneInitDevice.h"
 #include "WidgetHolder.h"
 
@@ -32,21 +34,6 @@ constexpr int kEngineeringListHeight = 360;
 constexpr int kEngineeringFrameHeight = 400;
 
 const char* const kTitleSuffix = " with tune";
-
-struct UserFunction {
-    const char* text;
-    void (Drovanel::*slot)();
-};
-
-const UserFunction kUserFunctions[] = {
-    {"Read EEPRom", &Drovanel::UserReadEeprom},
-    {"Read Buttons", &Drovanel::UserReadButtons},
-    {"Read Button Raw Data", &Drovanel::UserReadButtonRawData},
-    {"Check Master Version", &Drovanel::UserCheckMasterVersion},
-    {"Check Slave Customer Version", &Drovanel::UserCheckSlaveVersion},
-    {"Check Slave FW CRC / FW Version", &Drovanel::UserCheckSlaveCrc},
-    {"Read EEPRom Structure Version From App.", &Drovanel::UserReadEepromStructVersion},
-};
 
 }  // namespace
 
@@ -93,14 +80,10 @@ Drovanel::~Drovanel() {
     // A readyRead still on its way must not reach the freed port.
     _link.SetPort(nullptr);
     _device->close();
-    delete _device;
-    _device = nullptr;
-    delete _imp;
-    _imp = nullptr;
-    delete _widgets;
-    _widgets = nullptr;
-    LOG4CPLUS_INFO(OperationLogger(), "GUI exit");
-    LOG4CPLUS_INFO(OperationLogger(), std::string(43, '*'));
+    morvex_gui_qtlib::DeleteAndClear(_device);
+    morvex_gui_qtlib::DeleteAndClear(_imp);
+    morvex_gui_qtlib::DeleteAndClear(_widgets);
+    LogGuiExit();
     if (_recordFile.is_open()) {
         _recordFile.close();
     }
@@ -114,10 +97,7 @@ QString Drovanel::ConfigFile() {
 void Drovanel::CreateDevice() {
     _widgets = new morvex_gui_qtlib::WidgetHolder;
     _widgets->SetLog(ui.textBrowser);
-    _view = new morvex_gui_qtlib::DisplayView(this);
-    ui.layoutDisplay->addWidget(_view);
-    _view->show();
-    _widgets->SetView(_view);
+    _view = _widgets->AddView(this, ui.layoutDisplay);
     _widgets->SetParameterWidgets(ui.lcdNumber, ui.listTuneParametersInfo, &_currentParameter);
     _imp = new morvex_gui_qtlib::QtWindowImp(_widgets);
     // The idle first state gets the GUI interface: after a direct open no
@@ -171,24 +151,19 @@ void Drovanel::InitToolBars() {
 void Drovanel::InitStatusLine() {
     _readyLabel = new QLabel(QStringLiteral("Ready"), this);
     ui.statusBar->addWidget(_readyLabel, 1);
-    _masterVersionLabel = new QLabel(
-        QStringLiteral("<FONT COLOR=green>M-Ver.: </FONT><FONT COLOR=steelblue> </FONT>"), this);
-    ui.statusBar->addWidget(_masterVersionLabel);
-    _slaveVersionLabel = new QLabel(
-        QStringLiteral("<FONT COLOR=green>S-Ver.: </FONT><FONT COLOR=steelblue> </FONT>"), this);
-    ui.statusBar->addWidget(_slaveVersionLabel);
-    _eepromVersionLabel = new QLabel(
-        QStringLiteral("<FONT COLOR=green>E-Ver.: </FONT><FONT COLOR=steelblue> </FONT>"), this);
+    _masterVersionLabel =
+        morvex_gui_qtlib::AddStatusLabel(ui.statusBar, this, QStringLiteral("M-Ver.: "));
+    _slaveVersionLabel =
+        morvex_gui_qtlib::AddStatusLabel(ui.statusBar, this, QStringLiteral("S-Ver.: "));
+    _eepromVersionLabel =
+        morvex_gui_qtlib::AddStatusLabel(ui.statusBar, this, QStringLiteral("E-Ver.: "));
     _eepromVersionLabel->setToolTip(
         QStringLiteral("Read Eeprom Struct Version from EEP, if the color is red the eeprom "
                        "struct version is unmatched with APP."));
-    ui.statusBar->addWidget(_eepromVersionLabel);
-    _xChannelsLabel = new QLabel(
-        QStringLiteral("<FONT COLOR=green>X-Ch.: </FONT><FONT COLOR=steelblue> </FONT>"), this);
-    ui.statusBar->addWidget(_xChannelsLabel);
-    _yChannelsLabel = new QLabel(
-        QStringLiteral("<FONT COLOR=green>Y-Ch.: </FONT><FONT COLOR=steelblue> </FONT>"), this);
-    ui.statusBar->addWidget(_yChannelsLabel);
+    _xChannelsLabel =
+        morvex_gui_qtlib::AddStatusLabel(ui.statusBar, this, QStringLiteral("X-Ch.: "));
+    _yChannelsLabel =
+        morvex_gui_qtlib::AddStatusLabel(ui.statusBar, this, QStringLiteral("Y-Ch.: "));
     _lineProgress = new QProgressBar(this);
     _lineProgress->setRange(0, 100);
     _lineProgress->setValue(0);
@@ -200,20 +175,6 @@ void Drovanel::InitStatusLine() {
     _link.SetIndicator(_overflowButton);
     ui.statusBar->addWidget(_overflowButton);
     connect(_overflowButton, &QPushButton::clicked, this, &Drovanel::ClearOverflow);
-}
-
-void Drovanel::InitUserFunctions() {
-    QTableWidget* table = ui.tableUserFunctions;
-    const int rows = static_cast<int>(sizeof kUserFunctions / sizeof kUserFunctions[0]);
-    table->setRowCount(rows);
-    for (int row = 0; row < rows; ++row) {
-        auto* button = new QPushButton(QString::fromLatin1(kUserFunctions[row].text), table);
-        table->setCellWidget(row, 0, button);
-        connect(button, &QPushButton::clicked, this, kUserFunctions[row].slot);
-    }
-    connect(ui.comboFlags, qOverload<int>(&QComboBox::currentIndexChanged), this,
-            &Drovanel::changeRawdataFlags);
-    table->resizeRowsToContents();
 }
 
 void Drovanel::ConnectControls() {

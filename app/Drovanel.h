@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "PortLink.h"
+#include "WindowPiecesFwd.h"
 #include "ui_Drovanel.h"
 
 class QComboBox;
@@ -22,16 +23,6 @@ namespace morvex_gui {
 class State;
 class TuneInitDevice;
 }  // namespace morvex_gui
-
-namespace morvex_gui_qtlib {
-class DisplayView;
-class FullScreenSwitch;
-class OverflowIndicator;
-class PortToolBar;
-class PortWatch;
-class QtWindowImp;
-class WidgetHolder;
-}  // namespace morvex_gui_qtlib
 
 // The engineer's bench window: opens the bridge's port, checks the bridge and
 // the controller's EEPROM structure version, and offers the display modes,
@@ -195,6 +186,9 @@ private:
     void InitStatusLine();
     void InitUserFunctions();
     void InitI2cFunctions();
+    // A user-panel read: the flags combo goes, the operation log names it and
+    // the device runs it.
+    void RunUserRead(const char* what, void (morvex_gui::TuneInitDevice::*read)());
     void ConnectControls();
     void ConnectImp();
     static QString ConfigFile();

@@ -14,21 +14,50 @@ namespace {
 constexpr int kChecked = 2;
 constexpr int kUnchecked = 0;
 
-struct I2cFunction {
+// A button of a panel's function table: its text and the slot it runs.
+struct PanelFunction {
     const char* text;
     void (Drovanel::*slot)();
 };
 
-const I2cFunction kI2cFunctions[] = {
+const PanelFunction kUserFunctions[] = {
+    {"Read EEPRom", &Drovanel::UserReadEeprom},
+    {"Read Buttons", &Drovanel::UserReadButtons},
+    {"Read Button Raw Data", &Drovanel::UserReadButtonRawData},
+    {"Check Master Version", &Drovanel::UserCheckMasterVersion},
+    {"Check Slave Customer Version", &Drovanel::UserCheckSlaveVersion},
+    {"Check Slave FW CRC / FW Version", &Drovanel::UserCheckSlaveCrc},
+    {"Read EEPRom Structure Version From App.", &Drovanel::UserReadEepromStructVersion},
+};
+
+const PanelFunction kI2cFunctions[] = {
     {"Reset Polarity", &Drovanel::I2cResetPulse},
     {"Read RAW_CTRL Register", &Drovanel::ReadControlRegister},
     {"Read Bootloader Info", &Drovanel::ReadSlaveBootloaderInfo},
     {"Send Reset", &Drovanel::I2cSendReset},
 };
 
+// One button a row, each running its function's slot on `window`.
+template <size_t N>
+void FillFunctionTable(Drovanel* window, QTableWidget* table, const PanelFunction (&functions)[N]) {
+    table->setRowCount(static_cast<int>(N));
+    for (size_t row = 0; row < N; ++row) {
+        auto* button = new QPushButton(QString::fromLatin1(functions[row].text), table);
+        table->setCellWidget(static_cast<int>(row), 0, button);
+        QObject::connect(button, &QPushButton::clicked, window, functions[row].slot);
+    }
+    table->resizeRowsToContents();
+}
+
 }  // namespace
 
 // ---- user panel -------------------------------------------------------------
+
+void Drovanel::InitUserFunctions() {
+    FillFunctionTable(this, ui.tableUserFunctions, kUserFunctions);
+    connect(ui.comboFlags, qOverload<int>(&QComboBox::currentIndexChanged), this,
+            &Drovanel::changeRawdataFlags);
+}
 
 void Drovanel::UserModeUI(bool checked) {
     if (!checked) {
@@ -48,46 +77,39 @@ void Drovanel::UserModeUI(bool checked) {
     _device->UserMode();
 }
 
-void Drovanel::UserReadEeprom() {
+void Drovanel::RunUserRead(const char* what, void (morvex_gui::TuneInitDevice::*read)()) {
     ui.comboFlags->hide();
-    LOG4CPLUS_INFO(OperationLogger(), "Read eeprom");
-    _device->UserReadEeprom();
+    LOG4CPLUS_INFO(OperationLogger(), what);
+    (_device->*read)();
+}
+
+void Drovanel::UserReadEeprom() {
+    RunUserRead("Read eeprom", &morvex_gui::TuneInitDevice::UserReadEeprom);
 }
 
 void Drovanel::UserReadButtons() {
-    ui.comboFlags->hide();
-    LOG4CPLUS_INFO(OperationLogger(), "Read buttons");
-    _device->UserReadButtons();
+    RunUserRead("Read buttons", &morvex_gui::TuneInitDevice::UserReadButtons);
 }
 
 void Drovanel::UserReadButtonRawData() {
-    ui.comboFlags->hide();
-    LOG4CPLUS_INFO(OperationLogger(), "Read buttons raw data");
-    _device->UserReadButtonRawData();
+    RunUserRead("Read buttons raw data", &morvex_gui::TuneInitDevice::UserReadButtonRawData);
 }
 
 void Drovanel::UserCheckMasterVersion() {
-    ui.comboFlags->hide();
-    LOG4CPLUS_INFO(OperationLogger(), "Read master version");
-    _device->MasterVersionState();
+    RunUserRead("Read master version", &morvex_gui::TuneInitDevice::MasterVersionState);
 }
 
 void Drovanel::UserCheckSlaveVersion() {
-    ui.comboFlags->hide();
-    LOG4CPLUS_INFO(OperationLogger(), "Read slave version");
-    _device->SlaveVersionState();
+    RunUserRead("Read slave version", &morvex_gui::TuneInitDevice::SlaveVersionState);
 }
 
 void Drovanel::UserCheckSlaveCrc() {
-    ui.comboFlags->hide();
-    LOG4CPLUS_INFO(OperationLogger(), "Slave CRC check");
-    _device->UserReadslaveCrc();
+    RunUserRead("Slave CRC check", &morvex_gui::TuneInitDevice::UserReadslaveCrc);
 }
 
 void Drovanel::UserReadEepromStructVersion() {
-    ui.comboFlags->hide();
-    LOG4CPLUS_INFO(OperationLogger(), "Read eeprom structure version");
-    _device->UserReadEepromStructVersion();
+    RunUserRead("Read eeprom structure version",
+                &morvex_gui::TuneInitDevice::UserReadEepromStructVersion);
 }
 
 void Drovanel::UserReadOffset() {
@@ -180,15 +202,7 @@ void Drovanel::SendCheckCommand(int state, const char* checkedLog, const char* c
 // ---- I2C panel --------------------------------------------------------------
 
 void Drovanel::InitI2cFunctions() {
-    QTableWidget* table = ui.tableI2cFunctions;
-    const int rows = static_cast<int>(sizeof kI2cFunctions / sizeof kI2cFunctions[0]);
-    table->setRowCount(rows);
-    for (int row = 0; row < rows; ++row) {
-        auto* button = new QPushButton(QString::fromLatin1(kI2cFunctions[row].text), table);
-        table->setCellWidget(row, 0, button);
-        connect(button, &QPushButton::clicked, this, kI2cFunctions[row].slot);
-    }
-    table->resizeRowsToContents();
+    FillFunctionTable(this, ui.tableI2cFunctions, kI2cFunctions);
 }
 
 void Drovanel::I2cModeUI(bool checked) {

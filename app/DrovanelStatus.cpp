@@ -10,16 +10,12 @@
 #include "OperationLog.h"
 #include "QtWindowImp.h"
 #include "Settings.h"
+#include "StatusCaption.h"
 #include "TuneInitDevice.h"
 
 namespace {
 
 constexpr int kProgressSteps = 100;
-
-QString StatusText(const char* caption, const QString& value) {
-    return QStringLiteral("<FONT COLOR=green>%1</FONT><FONT COLOR=steelblue>%2</FONT>")
-        .arg(QLatin1String(caption), value);
-}
 
 // The bridge's version number alone: what follows the last "V" of a version
 // text such as "ABC BV5.3" or "BV5.3" (the whole text when it holds no "V").
@@ -41,7 +37,8 @@ void Drovanel::DisplayMasterVersion(const char* version) {
     const std::string text = version != nullptr ? version : "";
     _device->GetEepromInformation();
     StartCheckingUI();
-    _masterVersionLabel->setText(StatusText("M-Version: ", QString::fromLocal8Bit(text.c_str())));
+    morvex_gui_qtlib::ShowStatusReading(_masterVersionLabel, QStringLiteral("M-Version: "),
+                                        text.c_str());
     _settings->SetParameter(ConfigParameter("Master_version", VersionNumber(text)));
 }
 
@@ -91,8 +88,8 @@ void Drovanel::DisplayEepromStructVersion(std::string version, bool match) {
         SetModeActionsEnabled(false);
         return;
     }
-    _eepromVersionLabel->setText(
-        StatusText("E-Version: ", QString::fromLocal8Bit(version.c_str())));
+    morvex_gui_qtlib::ShowStatusReading(_eepromVersionLabel, QStringLiteral("E-Version: "),
+                                        version.c_str());
     // Read before the user panel is checked: the panels' actions are one
     // exclusive group, so checking the user panel unchecks the tune panel.
     const bool tuning = ui.actionTuneMode->isChecked();
@@ -158,30 +155,28 @@ void Drovanel::EnterTunePanel() {
 
 void Drovanel::ReadMasterVersion(const char* version) {
     const std::string text = version != nullptr ? version : "";
-    _masterVersionLabel->setText(StatusText("M-Version: ", QString::fromLocal8Bit(text.c_str())));
+    morvex_gui_qtlib::ShowStatusReading(_masterVersionLabel, QStringLiteral("M-Version: "),
+                                        text.c_str());
     _settings->SetParameter(ConfigParameter("Master_version", VersionNumber(text)));
 }
 
 void Drovanel::DisplaySlaveVersion(const char* version) {
-    _slaveVersionLabel->setText(StatusText("S-Version: ", QString::fromLocal8Bit(version)));
+    morvex_gui_qtlib::ShowStatusReading(_slaveVersionLabel, QStringLiteral("S-Version: "), version);
 }
 
 void Drovanel::DisplayElectrodesX(const char* count) {
-    _xChannelsLabel->setText(StatusText("X-Ch.: ", QString::fromLocal8Bit(count)));
+    morvex_gui_qtlib::ShowStatusReading(_xChannelsLabel, QStringLiteral("X-Ch.: "), count);
 }
 
 void Drovanel::DisplayElectrodesY(const char* count) {
-    _yChannelsLabel->setText(StatusText("Y-Ch.: ", QString::fromLocal8Bit(count)));
+    morvex_gui_qtlib::ShowStatusReading(_yChannelsLabel, QStringLiteral("Y-Ch.: "), count);
 }
 
 void Drovanel::ClearStatusLine() {
-    _masterVersionLabel->setText(StatusText("M-Version: ", QStringLiteral(" ")));
-    _slaveVersionLabel->setText(StatusText("S-Version: ", QStringLiteral(" ")));
-    _eepromVersionLabel->setText(StatusText("E-Version: ", QStringLiteral(" ")));
-    _xChannelsLabel->setText(
-        QStringLiteral("<FONT COLOR=green>X-Ch.: </FONT><FONT COLOR=steelblue>"));
-    _yChannelsLabel->setText(
-        QStringLiteral("<FONT COLOR=green>Y-Ch.: </FONT><FONT COLOR=steelblue>"));
+    morvex_gui_qtlib::ShowStatusReading(_masterVersionLabel, QStringLiteral("M-Version: "), " ");
+    morvex_gui_qtlib::ShowStatusReading(_slaveVersionLabel, QStringLiteral("S-Version: "), " ");
+    morvex_gui_qtlib::ShowStatusReading(_eepromVersionLabel, QStringLiteral("E-Version: "), " ");
+    morvex_gui_qtlib::ResetChannelLabels(_xChannelsLabel, _yChannelsLabel);
 }
 
 // The caption shows how many reply lines came in since the last call.

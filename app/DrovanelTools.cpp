@@ -170,13 +170,9 @@ void Drovanel::About() {
 }
 
 void Drovanel::SetDefaultSettings() {
-    LOG4CPLUS_INFO(OperationLogger(), "Default settings start");
-    const auto dialog = std::make_unique<SettingDialog>(_settings, this);
-    if (dialog->exec() != QDialog::Accepted) {
-        LOG4CPLUS_INFO(OperationLogger(), "Default settings cancel");
+    if (!SettingDialog::EditDefaults(_settings, this)) {
         return;
     }
-    LOG4CPLUS_INFO(OperationLogger(), "Default settings accept");
     // The display starts again with the new settings.
     if (ui.controlPanel->currentWidget() == ui.userPanel) {
         ui.actionNormal->trigger();

@@ -3,23 +3,49 @@
 
 namespace {
 
-// Shown beside the tune list for the selected parameter, by row.
-const char* const kTuneHelp[morvex_gui::kTuneParameterCount] = {
-    // 0
+// The one-finger threshold rows of X and Y share their middle part.
+#define M0_THRESHOLD_ADVICE                                                            \
+    " with one finger on the panel. When using different pressure with the finger"     \
+    " (soft -, normal -, hard touching), the finger should always be detected. The"    \
+    " line indicates your threshold and the red raw values pass the threshold. Adapt"  \
+    " the threshold so that the condition is correct for your panel, that means"       \
+    " finger is detected when touching and NO finger is detected when NOT touching"    \
+    " (almost touching should also NOT be detected). The M0 Threshold is set to the"   \
+    " correct value if all the touching fingers are really detected even if you touch" \
+    " very slightly. And there should not be any finger detection due to noise."
+
+// The M0 speed rows of X and Y share one text.
+const char kM0SpeedHelp[] =
     "The M0 SPI speed is set to the correct value if there is not to much noise in"
     " the tuning graphic. Adapt your parameter until the noise level seems to be the"
     " lowest. This is just an initial tuning for the M0 SPI speed. Please use a scope"
-    " to perform the fine tuning.",
+    " to perform the fine tuning.";
+
+// The speed rows for X and Y give the same advice after their first sentence
+// (the Y row, too, names speed X there).
+#define M1_SPEED_TUNING_ADVICE                                                         \
+    " Place two fingers on the panel and check if the fingers are found with M1,"      \
+    " shown in the raster view. If you see a lot of noise points on the screen the"    \
+    " SPI M1 speed X might be wrong. Set the speed so that you see not much noise."    \
+    " ATTENTION: This is just an initial tuning for SPI M1 speed. At the end the fine" \
+    " tuning of SPI M1 speed has to be done."
+
+// The lift threshold rows of X and Y share one text.
+const char kM1LiftThresholdHelp[] =
+    "The value of the threshold 'M1_LX_THR_MULTIFINGER' is used to define if the"
+    " finger is found with M1 Lift X scan. That means the threshold value should be"
+    " adapted in a way that you can always only see a reasonable number of found"
+    " positions with M1 in the tuning graphic. All the positions shown in the raster"
+    " view have been scanned and the value did pass the threshold. The values above"
+    " the positions, show the scanvalues.";
+
+// Shown beside the tune list for the selected parameter, by row.
+const char* const kTuneHelp[morvex_gui::kTuneParameterCount] = {
+    // 0
+    kM0SpeedHelp,
     // 1
-    "The tuning of the thresholds 'M0_X_THR_ONEFINGER' can be performed by touching"
-    " with one finger on the panel. When using different pressure with the finger"
-    " (soft -, normal -, hard touching), the finger should always be detected. The"
-    " line indicates your threshold and the red raw values pass the threshold. Adapt"
-    " the threshold so that the condition is correct for your panel, that means"
-    " finger is detected when touching and NO finger is detected when NOT touching"
-    " (almost touching should also NOT be detected). The M0 Threshold is set to the"
-    " correct value if all the touching fingers are really detected even if you touch"
-    " very slightly. And there should not be any finger detection due to noise."
+    "The tuning of the thresholds 'M0_X_THR_ONEFINGER' can be performed by "
+    "touching" M0_THRESHOLD_ADVICE
     " Follow the following steps to check the Threshold level: <ul><li> Hover over"
     " the display with one finger, without touching. No finger should be detected. If"
     " finger is detected, raise the Threshold level.</li> <li> Touch only softly with"
@@ -27,20 +53,10 @@ const char* const kTuneHelp[morvex_gui::kTuneParameterCount] = {
     " Threshold level.</li> <li> Touch normally with several fingers. All fingers"
     " should be detected. Otherwise adapt the Threshold.</li></ul>",
     // 2
-    "The M0 SPI speed is set to the correct value if there is not to much noise in"
-    " the tuning graphic. Adapt your parameter until the noise level seems to be the"
-    " lowest. This is just an initial tuning for the M0 SPI speed. Please use a scope"
-    " to perform the fine tuning.",
+    kM0SpeedHelp,
     // 3
-    "The tuning of the thresholds 'M0_Y_THR_ONEFINGER' can be performed by touching"
-    " with one finger on the panel. When using different pressure with the finger"
-    " (soft -, normal -, hard touching), the finger should always be detected. The"
-    " line indicates your threshold and the red raw values pass the threshold. Adapt"
-    " the threshold so that the condition is correct for your panel, that means"
-    " finger is detected when touching and NO finger is detected when NOT touching"
-    " (almost touching should also NOT be detected). The M0 Threshold is set to the"
-    " correct value if all the touching fingers are really detected even if you touch"
-    " very slightly. And there should not be any finger detection due to noise."
+    "The tuning of the thresholds 'M0_Y_THR_ONEFINGER' can be performed by "
+    "touching" M0_THRESHOLD_ADVICE
     " Follow the following steps to check the Threshold level: <ul><li>Hover over the"
     " display with one finger, without touching. No finger should be detected. If"
     " finger is detected, raise the Threshold level.</li> <li>Touch only softly with"
@@ -81,33 +97,15 @@ const char* const kTuneHelp[morvex_gui::kTuneParameterCount] = {
     " detected and displayed in the tuning graphic. That means a reasonable amount of"
     " prospected points for M1 should be visible, even if you move fast.",
     // 8
-    "For the tuning of SPI M1 speed X the full screen is scanned with M1 Lift X."
-    " Place two fingers on the panel and check if the fingers are found with M1,"
-    " shown in the raster view. If you see a lot of noise points on the screen the"
-    " SPI M1 speed X might be wrong. Set the speed so that you see not much noise."
-    " ATTENTION: This is just an initial tuning for SPI M1 speed. At the end the fine"
-    " tuning of SPI M1 speed has to be done.",
+    "For the tuning of SPI M1 speed X the full screen is scanned with M1 Lift "
+    "X." M1_SPEED_TUNING_ADVICE,
     // 9
-    "The value of the threshold 'M1_LX_THR_MULTIFINGER' is used to define if the"
-    " finger is found with M1 Lift X scan. That means the threshold value should be"
-    " adapted in a way that you can always only see a reasonable number of found"
-    " positions with M1 in the tuning graphic. All the positions shown in the raster"
-    " view have been scanned and the value did pass the threshold. The values above"
-    " the positions, show the scanvalues.",
+    kM1LiftThresholdHelp,
     // 10
-    "For the tuning of SPI M1 speed Y the full screen is scanned with M1 Lift Y."
-    " Place two fingers on the panel and check if the fingers are found with M1,"
-    " shown in the raster view. If you see a lot of noise points on the screen the"
-    " SPI M1 speed X might be wrong. Set the speed so that you see not much noise."
-    " ATTENTION: This is just an initial tuning for SPI M1 speed. At the end the fine"
-    " tuning of SPI M1 speed has to be done.",
+    "For the tuning of SPI M1 speed Y the full screen is scanned with M1 Lift "
+    "Y." M1_SPEED_TUNING_ADVICE,
     // 11
-    "The value of the threshold 'M1_LX_THR_MULTIFINGER' is used to define if the"
-    " finger is found with M1 Lift X scan. That means the threshold value should be"
-    " adapted in a way that you can always only see a reasonable number of found"
-    " positions with M1 in the tuning graphic. All the positions shown in the raster"
-    " view have been scanned and the value did pass the threshold. The values above"
-    " the positions, show the scanvalues.",
+    kM1LiftThresholdHelp,
     // 12
     "For the tuning of Dicho accuracy the full screen is scanned with M1 LiftY."
     " Usually the Dicho accuracy should not be adapted. In case of two noise"
@@ -192,6 +190,9 @@ const char* const kTuneHelp[morvex_gui::kTuneParameterCount] = {
     // 29
     "Set the Noise Y position for the M1 SPI speed noise qualification measurement.",
 };
+
+#undef M1_SPEED_TUNING_ADVICE
+#undef M0_THRESHOLD_ADVICE
 
 }  // namespace
 

@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "CloseState.h"
+#include "DeleteAndClear.h"
 #include "DisplayView.h"
 #include "LineDispatch.h"
 #include "OperationLog.h"
@@ -20,6 +21,7 @@
 #include "QtWindowImp.h"
 #include "Settings.h"
 #include "State.h"
+#include "StatusCaption.h"
 #include "WidgetHolder.h"
 #include "ZeltoR_Device.h"
 
@@ -29,11 +31,6 @@ constexpr int kCellWidth = 50;
 const char* const kBitRate = "230400";
 const char* const kThresholdKey = "open_threshold";
 const Qt::Alignment kCellAlignment = Qt::AlignHCenter | Qt::AlignTop;
-
-QString ChannelText(const char* caption, const char* count) {
-    return QStringLiteral("<FONT COLOR=green>%1</FONT><FONT COLOR=steelblue>%2</FONT>")
-        .arg(QLatin1String(caption), QString::fromLocal8Bit(count));
-}
 
 QTableWidgetItem* CentredItem(const QString& text) {
     auto* item = new QTableWidgetItem(text);
@@ -60,12 +57,9 @@ OpenShort::~OpenShort() {
     _settings->Save(SettingsFile().toLocal8Bit().constData());
     // Closing the program leaves the bridge as it is: no quit command.
     _device->close();
-    delete _device;
-    _device = nullptr;
-    delete _windowImp;
-    _windowImp = nullptr;
-    delete _widgets;
-    _widgets = nullptr;
+    morvex_gui_qtlib::DeleteAndClear(_device);
+    morvex_gui_qtlib::DeleteAndClear(_windowImp);
+    morvex_gui_qtlib::DeleteAndClear(_widgets);
     _state.reset();
 }
 
@@ -75,10 +69,7 @@ QString OpenShort::SettingsFile() {
 
 void OpenShort::CreateDevice() {
     _widgets = new morvex_gui_qtlib::WidgetHolder;
-    _view = new morvex_gui_qtlib::DisplayView(this);
-    ui.verticalLayout_2->addWidget(_view);
-    _view->show();
-    _widgets->SetView(_view);
+    _view = _widgets->AddView(this, ui.verticalLayout_2);
     _widgets->_openTable = ui.table_x_rawdata;
     _widgets->_shortTable = ui.table_y_rawdata;
     _windowImp = new morvex_gui_qtlib::QtWindowImp(_widgets);
@@ -127,10 +118,8 @@ int OpenShort::StartThreshold() const {
 
 void OpenShort::CreateStatusBar() {
     ui.statusBar->addWidget(new QLabel(QStringLiteral("Ready"), this), 1);
-    _labelX = new QLabel(ChannelText("X-Ch.: ", " "), this);
-    ui.statusBar->addWidget(_labelX, 0);
-    _labelY = new QLabel(ChannelText("Y-Ch.: ", " "), this);
-    ui.statusBar->addWidget(_labelY, 0);
+    _labelX = morvex_gui_qtlib::AddStatusLabel(ui.statusBar, this, QStringLiteral("X-Ch.: "));
+    _labelY = morvex_gui_qtlib::AddStatusLabel(ui.statusBar, this, QStringLiteral("Y-Ch.: "));
     _overflowButton = new morvex_gui_qtlib::OverflowIndicator(this);
     _link.SetIndicator(_overflowButton);
     ui.statusBar->addWidget(_overflowButton);
@@ -190,11 +179,11 @@ void OpenShort::ReadSerialPort() {
 }
 
 void OpenShort::DisplayElectrodesX(const char* text) {
-    _labelX->setText(ChannelText("X-Ch.: ", text));
+    morvex_gui_qtlib::ShowStatusReading(_labelX, QStringLiteral("X-Ch.: "), text);
 }
 
 void OpenShort::DisplayElectrodesY(const char* text) {
-    _labelY->setText(ChannelText("Y-Ch.: ", text));
+    morvex_gui_qtlib::ShowStatusReading(_labelY, QStringLiteral("Y-Ch.: "), text);
     _device->EnterOpenShortState();
 }
 

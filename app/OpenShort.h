@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "PortLink.h"
+#include "WindowPiecesFwd.h"
 #include "ui_OpenShort.h"
 
 class QComboBox;
@@ -19,15 +20,6 @@ namespace morvex_gui {
 class State;
 class ZeltoR_Device;
 }  // namespace morvex_gui
-
-namespace morvex_gui_qtlib {
-class DisplayView;
-class OverflowIndicator;
-class PortToolBar;
-class PortWatch;
-class QtWindowImp;
-class WidgetHolder;
-}  // namespace morvex_gui_qtlib
 
 // The stand-alone open/short test of a panel's electrode grid: opens the
 // bridge at 230400, lets the start-up sequence report the electrode counts and

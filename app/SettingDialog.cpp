@@ -7,6 +7,7 @@
 #include <QListWidgetItem>
 #include <QMessageBox>
 #include <QSpinBox>
+#include <memory>
 
 #include "OperationLog.h"
 #include "ProgramPaths.h"
@@ -33,6 +34,17 @@ SettingDialog::SettingDialog(Settings* settings, QWidget* parent)
 }
 
 SettingDialog::~SettingDialog() = default;
+
+bool SettingDialog::EditDefaults(Settings* settings, QWidget* parent) {
+    LOG4CPLUS_INFO(OperationLogger(), "Default settings start");
+    const auto dialog = std::make_unique<SettingDialog>(settings, parent);
+    if (dialog->exec() != QDialog::Accepted) {
+        LOG4CPLUS_INFO(OperationLogger(), "Default settings cancel");
+        return false;
+    }
+    LOG4CPLUS_INFO(OperationLogger(), "Default settings accept");
+    return true;
+}
 
 std::vector<SettingDialog::Binding> SettingDialog::Bindings() {
     return {

@@ -22,6 +22,10 @@ public:
     SettingDialog(Settings* settings, QWidget* parent);
     ~SettingDialog() override;
 
+    // Runs the dialog over `settings` with its start, cancel and accept lines
+    // in the operation log; true when the operator accepted.
+    static bool EditDefaults(Settings* settings, QWidget* parent);
+
 public slots:
     void accept() override;
     // The password is asked by the opener; kept for the engineering window.

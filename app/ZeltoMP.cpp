@@ -10,6 +10,7 @@
 
 #include "CloseState.h"
 #include "CoreDevice.h"
+#include "DeleteAndClear.h"
 #include "DisplayView.h"
 #include "FullScreenSwitch.h"
 #include "OperationLog.h"
@@ -19,6 +20,7 @@
 #include "ProgramPaths.h"
 #include "QtWindowImp.h"
 #include "Settings.h"
+#include "StatusCaption.h"
 #include "StringConvert.h"
 #include "WidgetHolder.h"
 
@@ -63,14 +65,10 @@ ZeltoMP::~ZeltoMP() {
     _device->Close();
     // A readyRead still queued for this window must not reach the freed port.
     SetPortDevice(nullptr);
-    delete _device;
-    _device = nullptr;
-    delete _imp;
-    _imp = nullptr;
-    delete _widgets;
-    _widgets = nullptr;
-    LOG4CPLUS_INFO(OperationLogger(), "GUI exit");
-    LOG4CPLUS_INFO(OperationLogger(), "*******************************************");
+    morvex_gui_qtlib::DeleteAndClear(_device);
+    morvex_gui_qtlib::DeleteAndClear(_imp);
+    morvex_gui_qtlib::DeleteAndClear(_widgets);
+    LogGuiExit();
     _currentState.reset();
 }
 
@@ -81,10 +79,7 @@ QString ZeltoMP::ConfigFile() {
 void ZeltoMP::CreateDevice() {
     _widgets = new morvex_gui_qtlib::WidgetHolder;
     _widgets->SetLog(ui.textBrowser);
-    _view = new morvex_gui_qtlib::DisplayView(this);
-    ui.displayFrame->layout()->addWidget(_view);
-    _view->show();
-    _widgets->SetView(_view);
+    _view = _widgets->AddView(this, ui.displayFrame->layout());
     _imp = new morvex_gui_qtlib::QtWindowImp(_widgets);
     // The first idle state gets the GUI interface too, so a stray line can
     // never reach a state without one.
@@ -123,18 +118,14 @@ void ZeltoMP::SetupControls() {
 void ZeltoMP::SetupStatusBar() {
     _statusLabel = new QLabel(QStringLiteral("Ready"), this);
     ui.statusBar->addWidget(_statusLabel, 1);
-    _masterVersionLabel = new QLabel(
-        QStringLiteral("<FONT COLOR=green>M-Ver.: </FONT><FONT COLOR=steelblue> </FONT>"), this);
-    ui.statusBar->addWidget(_masterVersionLabel);
-    _slaveVersionLabel = new QLabel(
-        QStringLiteral("<FONT COLOR=green>S-Ver.: </FONT><FONT COLOR=steelblue> </FONT>"), this);
-    ui.statusBar->addWidget(_slaveVersionLabel);
-    _xChannelsLabel = new QLabel(
-        QStringLiteral("<FONT COLOR=green>X-Ch.: </FONT><FONT COLOR=steelblue> </FONT>"), this);
-    ui.statusBar->addWidget(_xChannelsLabel);
-    _yChannelsLabel = new QLabel(
-        QStringLiteral("<FONT COLOR=green>Y-Ch.: </FONT><FONT COLOR=steelblue> </FONT>"), this);
-    ui.statusBar->addWidget(_yChannelsLabel);
+    _masterVersionLabel =
+        morvex_gui_qtlib::AddStatusLabel(ui.statusBar, this, QStringLiteral("M-Ver.: "));
+    _slaveVersionLabel =
+        morvex_gui_qtlib::AddStatusLabel(ui.statusBar, this, QStringLiteral("S-Ver.: "));
+    _xChannelsLabel =
+        morvex_gui_qtlib::AddStatusLabel(ui.statusBar, this, QStringLiteral("X-Ch.: "));
+    _yChannelsLabel =
+        morvex_gui_qtlib::AddStatusLabel(ui.statusBar, this, QStringLiteral("Y-Ch.: "));
     _progressBar = new QProgressBar(this);
     _progressBar->setTextVisible(false);
     _progressBar->setRange(0, 100);
@@ -205,14 +196,9 @@ void ZeltoMP::SetDeviceActionsEnabled(bool enabled) {
 }
 
 void ZeltoMP::ResetLabels() {
-    _masterVersionLabel->setText(
-        QStringLiteral("<FONT COLOR=green>M-Version: </FONT><FONT COLOR=steelblue> </FONT>"));
-    _slaveVersionLabel->setText(
-        QStringLiteral("<FONT COLOR=green>S-Version: </FONT><FONT COLOR=steelblue> </FONT>"));
-    _xChannelsLabel->setText(
-        QStringLiteral("<FONT COLOR=green>X-Ch.: </FONT><FONT COLOR=steelblue>"));
-    _yChannelsLabel->setText(
-        QStringLiteral("<FONT COLOR=green>Y-Ch.: </FONT><FONT COLOR=steelblue>"));
+    morvex_gui_qtlib::ShowStatusReading(_masterVersionLabel, QStringLiteral("M-Version: "), " ");
+    morvex_gui_qtlib::ShowStatusReading(_slaveVersionLabel, QStringLiteral("S-Version: "), " ");
+    morvex_gui_qtlib::ResetChannelLabels(_xChannelsLabel, _yChannelsLabel);
     ui.master_label->setText(QString());
     ui.slave_label->setText(QString());
     StopCountdown();

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "QtSerialPortWindow.h"
+#include "WindowPiecesFwd.h"
 #include "ui_ZeltoMP.h"
 
 class QComboBox;
@@ -22,15 +23,6 @@ namespace morvex_gui {
 class CoreDevice;
 class State;
 }  // namespace morvex_gui
-
-namespace morvex_gui_qtlib {
-class DisplayView;
-class FullScreenSwitch;
-class PortToolBar;
-class PortWatch;
-class QtWindowImp;
-class WidgetHolder;
-}  // namespace morvex_gui_qtlib
 
 // The operator's main window: opens the bridge's port, checks the firmware
 // versions, runs the panel's test items by hand or as the automatic sequence,

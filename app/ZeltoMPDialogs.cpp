@@ -106,13 +106,9 @@ void ZeltoMP::SetDefaultSettings() {
     if (!PasswordGiven()) {
         return;
     }
-    LOG4CPLUS_INFO(OperationLogger(), "Default settings start");
-    const auto dialog = std::make_unique<SettingDialog>(_settings, this);
-    if (dialog->exec() != QDialog::Accepted) {
-        LOG4CPLUS_INFO(OperationLogger(), "Default settings cancel");
+    if (!SettingDialog::EditDefaults(_settings, this)) {
         return;
     }
-    LOG4CPLUS_INFO(OperationLogger(), "Default settings accept");
     StopCountdown();
     InitNormalTestUI();
     InitAutoTestUI();

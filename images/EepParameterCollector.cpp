@@ -4,6 +4,7 @@
 #include <fstream>
 #include <functional>
 #include <stdexcept>
+#include <vector>
 
 #include "ProgramPaths.h"
 
@@ -14,39 +15,28 @@ const char kHeaderFile[] = "xml2vmx/MORVEX_eeprom.c";
 // Tried in this order; the first that matches decides. A decimal number must
 // not be the "0" of a hexadecimal one, and each value group is a single run
 // (a repeated group would capture the same text at a far higher cost).
-const boost::regex& DecimalDefine() {
-    static const boost::regex pattern("\\s+#define\\s+(EEP\\w+)\\s+(\\d+)(?![\\dxX]).*");
-    return pattern;
+const std::vector<boost::regex>& DefinePatterns() {
+    static const std::vector<boost::regex> patterns = {
+        boost::regex("\\s+#define\\s+(EEP\\w+)\\s+(\\d+)(?![\\dxX]).*"),
+        boost::regex("\\s+#define\\s+(EEP\\w+)\\s+\"(\\S+).*\""),
+        boost::regex("\\s+#define\\s+(EEP\\w+)\\s+(0x\\S+).*"),
+        boost::regex("\\s+#define\\s+(EEP\\w+)\\s+(\\w+DISTO\\w*)"),
+        boost::regex("\\s+#define\\s+(EEP\\w+)\\s(.+)"),
+    };
+    return patterns;
 }
 
-const boost::regex& QuotedDefine() {
-    static const boost::regex pattern("\\s+#define\\s+(EEP\\w+)\\s+\"(\\S+).*\"");
-    return pattern;
-}
+constexpr size_t kDecimalDefine = 0;
 
-const boost::regex& HexDefine() {
-    static const boost::regex pattern("\\s+#define\\s+(EEP\\w+)\\s+(0x\\S+).*");
-    return pattern;
-}
+// A parameter's name line and the value line after it.
+struct ParameterLines {
+    boost::regex name{".*<name>(EEP\\S+)</name>+.*"};
+    boost::regex value{"\\s+<value>(.*)</value>+.*"};
+};
 
-const boost::regex& DistortionDefine() {
-    static const boost::regex pattern("\\s+#define\\s+(EEP\\w+)\\s+(\\w+DISTO\\w*)");
-    return pattern;
-}
-
-const boost::regex& OtherDefine() {
-    static const boost::regex pattern("\\s+#define\\s+(EEP\\w+)\\s(.+)");
-    return pattern;
-}
-
-const boost::regex& NameLine() {
-    static const boost::regex pattern(".*<name>(EEP\\S+)</name>+.*");
-    return pattern;
-}
-
-const boost::regex& ValueLine() {
-    static const boost::regex pattern("\\s+<value>(.*)</value>+.*");
-    return pattern;
+const ParameterLines& PatternFileLines() {
+    static const ParameterLines lines;
+    return lines;
 }
 
 // A line too complex for the matcher counts as not matching.
@@ -80,18 +70,15 @@ void EepParameterCollector::ReadHeaderDefines() {
         platform::ProgramFilePath(QString::fromLatin1(kHeaderFile)).toLocal8Bit().toStdString();
     ForEachLine(header, [this](const std::string& line) {
         boost::smatch match;
-        if (MatchWhole(line, DecimalDefine(), match)) {
-            if (!IsSkippedDecimal(match[1])) {
+        const std::vector<boost::regex>& patterns = DefinePatterns();
+        for (size_t index = 0; index < patterns.size(); ++index) {
+            if (!MatchWhole(line, patterns[index], match)) {
+                continue;
+            }
+            if (index != kDecimalDefine || !IsSkippedDecimal(match[1])) {
                 _defines.emplace(match[1], match[2]);
             }
             return;
-        }
-        for (const boost::regex* pattern :
-             {&QuotedDefine(), &HexDefine(), &DistortionDefine(), &OtherDefine()}) {
-            if (MatchWhole(line, *pattern, match)) {
-                _defines.emplace(match[1], match[2]);
-                return;
-            }
         }
     });
 }
@@ -100,11 +87,11 @@ void EepParameterCollector::ReadPatternParams(std::string file) {
     std::string currentName;
     ForEachLine(file, [this, &currentName](const std::string& line) {
         boost::smatch match;
-        if (MatchWhole(line, NameLine(), match)) {
+        if (MatchWhole(line, PatternFileLines().name, match)) {
             currentName = match[1];
         }
         // A value with no name before it has nothing to belong to.
-        if (!currentName.empty() && MatchWhole(line, ValueLine(), match)) {
+        if (!currentName.empty() && MatchWhole(line, PatternFileLines().value, match)) {
             _patternParams.emplace(currentName, match[1]);
         }
     });

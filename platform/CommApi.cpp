@@ -70,6 +70,22 @@ std::shared_ptr<CommPort> FindPort(HANDLE handle) {
     return Find<CommPort>(handle);
 }
 
+// Runs `call` on the T behind `handle`; an unknown handle fails the call.
+template <typename T, typename Call>
+BOOL On(HANDLE handle, Call call) {
+    std::shared_ptr<T> object = Find<T>(handle);
+    return object && call(*object) ? 1 : 0;
+}
+
+// The same for an operation that cannot fail.
+template <typename T, typename Call>
+BOOL OnAlways(HANDLE handle, Call call) {
+    return On<T>(handle, [&call](T& object) {
+        call(object);
+        return true;
+    });
+}
+
 // "\\.\COM7" -> "COM7"; "\\.\/dev/pts/3" -> "/dev/pts/3".
 std::string StripDevicePrefix(const char* name) {
     std::string stripped = name != nullptr ? name : "";
@@ -131,21 +147,11 @@ HANDLE CreateEventA(void*, BOOL manualReset, BOOL initialState, const char*) {
 }
 
 BOOL SetEvent(HANDLE event) {
-    auto object = Find<EventObject>(event);
-    if (!object) {
-        return 0;
-    }
-    object->Set();
-    return 1;
+    return OnAlways<EventObject>(event, [](EventObject& object) { object.Set(); });
 }
 
 BOOL ResetEvent(HANDLE event) {
-    auto object = Find<EventObject>(event);
-    if (!object) {
-        return 0;
-    }
-    object->Reset();
-    return 1;
+    return OnAlways<EventObject>(event, [](EventObject& object) { object.Reset(); });
 }
 
 DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
@@ -211,18 +217,15 @@ BOOL GetOverlappedResult(HANDLE, OVERLAPPED* overlapped, DWORD* transferred, BOO
 }
 
 BOOL FlushFileBuffers(HANDLE file) {
-    auto port = FindPort(file);
-    return port && port->Flush() ? 1 : 0;
+    return On<CommPort>(file, [&](CommPort& port) { return port.Flush(); });
 }
 
 BOOL GetCommState(HANDLE file, DCB* dcb) {
-    auto port = FindPort(file);
-    return port && port->GetState(dcb) ? 1 : 0;
+    return On<CommPort>(file, [&](CommPort& port) { return port.GetState(dcb); });
 }
 
 BOOL SetCommState(HANDLE file, const DCB* dcb) {
-    auto port = FindPort(file);
-    return port && port->SetState(*dcb) ? 1 : 0;
+    return On<CommPort>(file, [&](CommPort& port) { return port.SetState(*dcb); });
 }
 
 BOOL GetCommConfig(HANDLE file, COMMCONFIG* config, DWORD* size) {
@@ -245,39 +248,19 @@ BOOL SetCommConfig(HANDLE file, const COMMCONFIG* config, DWORD) {
 }
 
 BOOL GetCommTimeouts(HANDLE file, COMMTIMEOUTS* timeouts) {
-    auto port = FindPort(file);
-    if (!port) {
-        return 0;
-    }
-    port->GetTimeouts(timeouts);
-    return 1;
+    return OnAlways<CommPort>(file, [&](CommPort& port) { port.GetTimeouts(timeouts); });
 }
 
 BOOL SetCommTimeouts(HANDLE file, const COMMTIMEOUTS* timeouts) {
-    auto port = FindPort(file);
-    if (!port) {
-        return 0;
-    }
-    port->SetTimeouts(*timeouts);
-    return 1;
+    return OnAlways<CommPort>(file, [&](CommPort& port) { port.SetTimeouts(*timeouts); });
 }
 
 BOOL SetCommMask(HANDLE file, DWORD mask) {
-    auto port = FindPort(file);
-    if (!port) {
-        return 0;
-    }
-    port->SetMask(mask);
-    return 1;
+    return OnAlways<CommPort>(file, [&](CommPort& port) { port.SetMask(mask); });
 }
 
 BOOL GetCommMask(HANDLE file, DWORD* mask) {
-    auto port = FindPort(file);
-    if (!port) {
-        return 0;
-    }
-    *mask = port->Mask();
-    return 1;
+    return OnAlways<CommPort>(file, [&](CommPort& port) { *mask = port.Mask(); });
 }
 
 BOOL WaitCommEvent(HANDLE file, DWORD* eventMask, OVERLAPPED* overlapped) {
@@ -312,22 +295,15 @@ BOOL WaitCommEvent(HANDLE file, DWORD* eventMask, OVERLAPPED* overlapped) {
 }
 
 BOOL ClearCommError(HANDLE file, DWORD* errors, COMSTAT* status) {
-    auto port = FindPort(file);
-    if (!port) {
-        return 0;
-    }
-    port->TakeStatus(errors, status);
-    return 1;
+    return OnAlways<CommPort>(file, [&](CommPort& port) { port.TakeStatus(errors, status); });
 }
 
 BOOL EscapeCommFunction(HANDLE file, DWORD function) {
-    auto port = FindPort(file);
-    return port && port->Escape(function) ? 1 : 0;
+    return On<CommPort>(file, [&](CommPort& port) { return port.Escape(function); });
 }
 
 BOOL GetCommModemStatus(HANDLE file, DWORD* status) {
-    auto port = FindPort(file);
-    return port && port->ModemStatus(status) ? 1 : 0;
+    return On<CommPort>(file, [&](CommPort& port) { return port.ModemStatus(status); });
 }
 
 }  // namespace platform

@@ -4,15 +4,10 @@
 
 namespace morvex_gui {
 
-CoreDebug::CoreDebug(WindowImp* imp) : RawData(imp, "(-?\\d+)", "[XY](-?\\d++,?)+") {
-    SetMode(g_jitterTest != 0 ? kJitterMode : kDebugMode);
-}
+CoreDebug::CoreDebug(WindowImp* imp) : RawData(imp, g_jitterTest != 0 ? kJitterMode : kDebugMode) {}
 
-// Each displayed frame also goes to the recording of bridge data.
 void CoreDebug::Update() {
-    if (UpdateFrame()) {
-        RecordFrameSegment();
-    }
+    UpdateRecordedFrame();
 }
 
 }  // namespace morvex_gui

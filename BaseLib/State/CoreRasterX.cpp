@@ -2,15 +2,10 @@
 
 namespace morvex_gui {
 
-CoreRasterX::CoreRasterX(WindowImp* imp) : RawData(imp, "(-?\\d+)", "[XY](-?\\d++,?)+") {
-    SetMode(kRasterXMode);
-}
+CoreRasterX::CoreRasterX(WindowImp* imp) : RawData(imp, kRasterXMode) {}
 
-// Each displayed frame also goes to the recording of bridge data.
 void CoreRasterX::Update() {
-    if (UpdateFrame()) {
-        RecordFrameSegment();
-    }
+    UpdateRecordedFrame();
 }
 
 }  // namespace morvex_gui

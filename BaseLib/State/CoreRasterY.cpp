@@ -2,15 +2,10 @@
 
 namespace morvex_gui {
 
-CoreRasterY::CoreRasterY(WindowImp* imp) : RawData(imp, "(-?\\d+)", "[XY](-?\\d++,?)+") {
-    SetMode(kRasterYMode);
-}
+CoreRasterY::CoreRasterY(WindowImp* imp) : RawData(imp, kRasterYMode) {}
 
-// Each displayed frame also goes to the recording of bridge data.
 void CoreRasterY::Update() {
-    if (UpdateFrame()) {
-        RecordFrameSegment();
-    }
+    UpdateRecordedFrame();
 }
 
 }  // namespace morvex_gui

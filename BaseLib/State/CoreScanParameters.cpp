@@ -5,13 +5,11 @@
 
 namespace morvex_gui {
 
-CoreScanParameters::CoreScanParameters(WindowImp* imp)
-    : State(imp, "the data\\s+=\\s\\S{2}\\s([0-9A-Fa-f]{2})\\s([0-9A-Fa-f]{2})?") {}
+CoreScanParameters::CoreScanParameters(WindowImp* imp) : State(imp, kParameterDataPattern) {}
 
 void CoreScanParameters::ChangeState() {
     State::ChangeState();
-    // The optional second byte continues the first: "01" "F4" reads 0x01F4.
-    _imp->ScanParameters(HexFieldValue(_result[2], HexFieldValue(_result[1])));
+    _imp->ScanParameters(ParameterDataValue(_result));
 }
 
 }  // namespace morvex_gui

@@ -38,4 +38,8 @@ int HexFieldValue(const boost::csub_match& field, int start) {
     return HexFieldValue(field.first, field.second, start);
 }
 
+int ParameterDataValue(const boost::match_results<const char*>& result) {
+    return HexFieldValue(result[2], HexFieldValue(result[1]));
+}
+
 }  // namespace morvex_gui

@@ -1,6 +1,6 @@
 #include "Normal.h"
 
-#include <climits>
+#include "NumberScan.h"
 
 #include "StringConvert.h"
 #include "WindowImp.h"
@@ -13,10 +13,6 @@ constexpr int kDefaultXRes = 800;
 constexpr int kDefaultYRes = 600;
 // Report ids wrap at eight; the slot is the remainder.
 constexpr int kIdSlots = 8;
-
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
 
 void ReadInt(const Settings& settings, const char* key, int& value) {
     ConfigParameter parameter;
@@ -92,31 +88,8 @@ void Normal::ReadWidthSettings() {
 
 void Normal::ScanNumbers(const char* first, const char* last, bool withSign,
                          std::vector<int>& numbers) {
-    const char* p = first;
-    while (p < last) {
-        bool negative = false;
-        if (withSign && *p == '-' && p + 1 < last && IsDigit(p[1])) {
-            negative = true;
-            ++p;
-        } else if (!IsDigit(*p)) {
-            ++p;
-            continue;
-        }
-        long long value = 0;
-        bool outOfRange = false;
-        for (; p < last && IsDigit(*p); ++p) {
-            if (!outOfRange) {
-                value = value * 10 + (*p - '0');
-                outOfRange = value > -static_cast<long long>(INT_MIN);
-            }
-        }
-        if (negative) {
-            value = -value;
-        }
-        if (!outOfRange && value <= INT_MAX) {
-            numbers.push_back(static_cast<int>(value));
-        }
-    }
+    ForEachInteger(first, last, withSign,
+                   [&numbers](const char*, const char*, int value) { numbers.push_back(value); });
 }
 
 void Normal::UpdateReport(const char* colour) {

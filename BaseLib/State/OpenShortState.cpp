@@ -26,7 +26,7 @@ const char* TestName(int part) {
 }  // namespace
 
 OpenShortState::OpenShortState(WindowImp* imp)
-    : RawData(imp, "(-?\\d+)", "[XY](-?\\d++,?)+"),
+    : RawData(imp, kDebugMode),
       _xSquares(SquaresSetting("horizontal_squares", kDefaultXSquares)),
       _ySquares(SquaresSetting("vertical_squares", kDefaultYSquares)),
       _openData(_xSquares - 1, std::vector<int>(_ySquares, 0)),

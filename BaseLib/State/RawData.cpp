@@ -9,6 +9,9 @@ namespace morvex_gui {
 
 namespace {
 
+constexpr const char* kSignedNumbers = "(-?\\d+)";
+constexpr const char* kFrameLine = "[XY](-?\\d++,?)+";
+
 constexpr int kStableFrames = 3;
 
 // "X12,34" -> "X,12,34": the result file separates the axis letter like a field.
@@ -38,6 +41,10 @@ RawData::RawData(WindowImp* imp, const char* numberPattern, const char* parse)
     ReadLimitSetting("rawdata_max", _rawdataMax);
     ReadLimitSetting("rawdata_min", _rawdataMin);
     _thresholdData = _imp->_settings.LoadThresholds();
+}
+
+RawData::RawData(WindowImp* imp, int mode) : RawData(imp, kSignedNumbers, kFrameLine) {
+    _mode = mode;
 }
 
 void RawData::ReadLimitSetting(const char* key, int& value) {
@@ -136,6 +143,12 @@ bool RawData::UpdateFrame() {
     _imp->Log("<FONT COLOR=lawngreen>" + _xLine + "</FONT>" + "<br />" + "<FONT COLOR=BLUE>" +
               _yLine + "</FONT>");
     return true;
+}
+
+void RawData::UpdateRecordedFrame() {
+    if (UpdateFrame()) {
+        RecordFrameSegment();
+    }
 }
 
 void RawData::RecordFrameSegment() {

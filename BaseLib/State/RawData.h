@@ -15,6 +15,8 @@ namespace morvex_gui {
 class RawData : public State {
 public:
     RawData(WindowImp* imp, const char* numberPattern, const char* parse);
+    // A state of the debug family: signed channel values on "X" and "Y" lines.
+    RawData(WindowImp* imp, int mode);
 
     void Update() override;
     void ChangeState() override;
@@ -53,6 +55,8 @@ protected:
     bool UpdateFrame();
     // Hands the frame's two lines to the recording of bridge data.
     void RecordFrameSegment();
+    // The debug family's update: each displayed frame is also recorded.
+    void UpdateRecordedFrame();
     bool FrameHasStoredCounts() const;
     // Counts a complete frame towards the start of the test: true on the
     // fourth in a row whose channel counts did not change.

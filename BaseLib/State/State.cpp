@@ -1,8 +1,9 @@
 #include "State.h"
 
+#include "NumberScan.h"
+
 #include <algorithm>
 #include <boost/lexical_cast.hpp>
-#include <climits>
 #include <cstring>
 
 #include "WindowImp.h"
@@ -26,46 +27,10 @@ bool IsSignedNumberPattern(const boost::regex& pattern) {
            std::equal(pattern.begin(), pattern.end(), text);
 }
 
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-// What iterating kSignedNumber's matches finds, in one pass without the
-// pattern machinery or a string per number: the leftmost matches in order, a
-// minus only directly before a digit, every digit of a run in one number.
-template <typename Visit>
-void ForEachSignedNumber(const std::string& text, Visit visit) {
-    const char* p = text.data();
-    const char* const end = p + text.size();
-    while (p < end) {
-        const char* const first = p;
-        const bool negative = *p == '-' && p + 1 < end && IsDigit(p[1]);
-        if (negative) {
-            ++p;
-        } else if (!IsDigit(*p)) {
-            ++p;
-            continue;
-        }
-        long long magnitude = 0;
-        bool fits = true;
-        for (; p < end && IsDigit(*p); ++p) {
-            magnitude = magnitude * 10 + (*p - '0');
-            if (magnitude > -static_cast<long long>(INT_MIN)) {
-                fits = false;
-                magnitude = 0;  // keep the sum small; the number is skipped anyway
-            }
-        }
-        const long long value = negative ? -magnitude : magnitude;
-        if (fits && value <= INT_MAX) {
-            visit(first, p, static_cast<int>(value));
-        }
-    }
-}
-
 template <typename Visit>
 void ForEachNumber(const std::string& text, const boost::regex& pattern, Visit visit) {
     if (IsSignedNumberPattern(pattern)) {
-        ForEachSignedNumber(text, visit);
+        ForEachInteger(text.data(), text.data() + text.size(), true, visit);
         return;
     }
     boost::sregex_iterator it(text.begin(), text.end(), pattern);

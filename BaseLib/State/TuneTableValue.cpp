@@ -9,12 +9,12 @@ TuneTableValue::TuneTableValue(WindowImp* imp)
     : State(imp, "Read register content:\\s([0-9A-Fa-f]{2})\\s$") {}
 
 void TuneTableValue::ChangeState() {
-    State::ChangeState();
-    _imp->ParameterValue(RegisterValue());
+    ShowRegisterValue(&WindowImp::ParameterValue);
 }
 
-int TuneTableValue::RegisterValue() const {
-    return HexFieldValue(_result[1]);
+void TuneTableValue::ShowRegisterValue(void (WindowImp::*show)(int)) {
+    State::ChangeState();
+    (_imp->*show)(HexFieldValue(_result[1]));
 }
 
 }  // namespace morvex_gui

@@ -12,7 +12,8 @@ public:
     void ChangeState() override;
 
 protected:
-    int RegisterValue() const;
+    // The first matching line hands the byte to `show` of the GUI interface.
+    void ShowRegisterValue(void (WindowImp::*show)(int));
 };
 
 }  // namespace morvex_gui

@@ -8,8 +8,7 @@ XCrossValue::XCrossValue(WindowImp* imp) : TuneTableValue(imp) {}
 
 void XCrossValue::ChangeState() {
     // Not the parameter display: only the cross value receives the byte.
-    State::ChangeState();
-    _imp->SetXCross(RegisterValue());
+    ShowRegisterValue(&WindowImp::SetXCross);
 }
 
 }  // namespace morvex_gui

@@ -8,8 +8,7 @@ YCrossValue::YCrossValue(WindowImp* imp) : TuneTableValue(imp) {}
 
 void YCrossValue::ChangeState() {
     // Not the parameter display: only the cross value receives the byte.
-    State::ChangeState();
-    _imp->SetYCross(RegisterValue());
+    ShowRegisterValue(&WindowImp::SetYCross);
 }
 
 }  // namespace morvex_gui

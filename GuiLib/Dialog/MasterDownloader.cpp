@@ -1,13 +1,13 @@
 #include "MasterDownloader.h"
 
 #include <QCloseEvent>
-#include <QFileDialog>
 #include <QMessageBox>
 #include <QTimer>
 #include <boost/regex.hpp>
 
 #include "ConfigParameter.h"
 #include "Device.h"
+#include "DownloadFilePick.h"
 #include "LineDispatch.h"
 #include "MasterImages.h"
 #include "OperationLog.h"
@@ -59,18 +59,9 @@ void MasterDownloader::GetVersion() {
 }
 
 void MasterDownloader::SelectHexFile() {
-    const QString current = _ui->lineHexPath->text();
-    const QString start =
-        current.isEmpty()
-            ? platform::ProgramFilePath(QStringLiteral("hex_file/I2C_MASTER_ATMEGA168.hex"))
-            : current;
-    const QString file = QFileDialog::getOpenFileName(this, tr("Select Master File..."), start,
-                                                      tr("Master files(*.hex);;All files(*.*)"));
-    if (file.isEmpty()) {
-        return;
-    }
-    LOG4CPLUS_INFO(OperationLogger(), "Select Hex file");
-    _ui->lineHexPath->setText(file);
+    PickDownloadFile(this, _ui->lineHexPath, QStringLiteral("hex_file/I2C_MASTER_ATMEGA168.hex"),
+                     tr("Select Master File..."), tr("Master files(*.hex);;All files(*.*)"),
+                     "Select Hex file");
 }
 
 void MasterDownloader::RetryGetVersion() {

@@ -2,7 +2,6 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QFileDialog>
 #include <QMessageBox>
 #include <QPointer>
 #include <QTimer>
@@ -12,6 +11,7 @@
 
 #include "ConfigParameter.h"
 #include "CoreDevice.h"
+#include "DownloadFilePick.h"
 #include "LineDispatch.h"
 #include "OperationLog.h"
 #include "ProgramPaths.h"
@@ -114,17 +114,9 @@ void SlaveDownloader::StateChange(int state) {
 }
 
 void SlaveDownloader::SelectVmxFile() {
-    const QString current = ui->lineFilePath->text();
-    const QString start = current.isEmpty()
-                              ? platform::ProgramFilePath(QStringLiteral("vmx_file/normal.vmx"))
-                              : current;
-    const QString file = QFileDialog::getOpenFileName(this, tr("Select Slave File..."), start,
-                                                      tr("Slave files(*.vmx);;All files(*.*)"));
-    if (file.isEmpty()) {
-        return;
-    }
-    LOG4CPLUS_INFO(OperationLogger(), "Select vmx file");
-    ui->lineFilePath->setText(file);
+    PickDownloadFile(this, ui->lineFilePath, QStringLiteral("vmx_file/normal.vmx"),
+                     tr("Select Slave File..."), tr("Slave files(*.vmx);;All files(*.*)"),
+                     "Select vmx file");
 }
 
 void SlaveDownloader::RetryGetVersion() {

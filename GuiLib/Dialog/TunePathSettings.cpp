@@ -83,27 +83,26 @@ void TunePathSettings::SelectXmlFile() {
     }
 }
 
-void TunePathSettings::SelectVmxFile() {
-    const QString file =
-        QFileDialog::getOpenFileName(this, tr("Select Tune FW. Vmx File..."), QDir::currentPath(),
-                                     QString::fromLatin1(kFirmwareFilter));
+bool TunePathSettings::PickFirmwareFile(const QString& title, QLineEdit* line, const char* key) {
+    const QString file = QFileDialog::getOpenFileName(this, title, QDir::currentPath(),
+                                                      QString::fromLatin1(kFirmwareFilter));
     if (file.isEmpty()) {
-        return;
+        return false;
     }
-    ui.lineVmxPath->setText(file);
-    StorePath("tune_vmx_file", file);
+    line->setText(file);
+    StorePath(key, file);
+    return true;
+}
+
+void TunePathSettings::SelectVmxFile() {
+    PickFirmwareFile(tr("Select Tune FW. Vmx File..."), ui.lineVmxPath, "tune_vmx_file");
 }
 
 void TunePathSettings::SelectNormalVmxFile() {
-    const QString file =
-        QFileDialog::getOpenFileName(this, tr("Select Normal FW. Vmx File..."), QDir::currentPath(),
-                                     QString::fromLatin1(kFirmwareFilter));
-    if (file.isEmpty()) {
-        return;
+    if (PickFirmwareFile(tr("Select Normal FW. Vmx File..."), ui.lineNormalVmxPath,
+                         "normal_vmx_file")) {
+        LOG4CPLUS_INFO(OperationLogger(), "Select normal vmx file");
     }
-    LOG4CPLUS_INFO(OperationLogger(), "Select normal vmx file");
-    ui.lineNormalVmxPath->setText(file);
-    StorePath("normal_vmx_file", file);
 }
 
 // The tool runs beside the program; the dialog neither waits for it nor

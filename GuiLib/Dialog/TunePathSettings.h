@@ -42,6 +42,9 @@ private:
     bool IsWorkingCopy(const QString& pattern) const;
     void PlaceWorkingCopy(const QString& pattern);
     void StorePath(const char* key, const QString& path);
+    // Asks for a firmware file; a chosen one is shown in `line` and stored
+    // under `key`. False when the operator cancels.
+    bool PickFirmwareFile(const QString& title, QLineEdit* line, const char* key);
 
     bool _download = false;
     Ui::TunePathSettings ui;
