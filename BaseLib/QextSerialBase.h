@@ -36,8 +36,7 @@ public:
     explicit QextSerialBase(const QString& name);
     ~QextSerialBase() override;
 
-    QextSerialBase(const QextSerialBase&) = delete;
-    QextSerialBase& operator=(const QextSerialBase&) = delete;
+    Q_DISABLE_COPY(QextSerialBase)
 
     virtual void setDefaults();
     virtual void setPortName(const QString& name);

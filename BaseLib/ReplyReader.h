@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QtGlobal>
 #include <string>
 #include <vector>
 
@@ -34,8 +35,7 @@ public:
 
     explicit ReplyReader(OverflowRule rule);
 
-    ReplyReader(const ReplyReader&) = delete;
-    ReplyReader& operator=(const ReplyReader&) = delete;
+    Q_DISABLE_COPY(ReplyReader)
 
     // One read of at most kBufferSize bytes; Lines() then holds only the lines
     // this read completed. Text without a line end that would outgrow the

@@ -19,8 +19,7 @@ public:
     Win_QextSerialPort(const QString& name, const PortSettings& settings, int mode);
     ~Win_QextSerialPort() override;
 
-    Win_QextSerialPort(const Win_QextSerialPort&) = delete;
-    Win_QextSerialPort& operator=(const Win_QextSerialPort&) = delete;
+    Q_DISABLE_COPY(Win_QextSerialPort)
 
     bool open(OpenMode mode) override;
     void close() override;

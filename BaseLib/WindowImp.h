@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QtGlobal>
 #include <map>
 #include <string>
 #include <vector>
@@ -31,8 +32,7 @@ public:
     WindowImp() = default;
     virtual ~WindowImp() = default;
 
-    WindowImp(const WindowImp&) = delete;
-    WindowImp& operator=(const WindowImp&) = delete;
+    Q_DISABLE_COPY(WindowImp)
 
     virtual void SetExtraDisplay(bool show) = 0;
     virtual void ClearAll() = 0;

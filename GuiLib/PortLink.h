@@ -9,6 +9,11 @@
 
 class QIODevice;
 class QObject;
+class QString;
+
+namespace morvex_gui {
+class Device;
+}  // namespace morvex_gui
 
 namespace morvex_gui_qtlib {
 
@@ -24,8 +29,7 @@ public:
     PortLink(QObject* context, std::function<void()> readSlot);
     ~PortLink();
 
-    PortLink(const PortLink&) = delete;
-    PortLink& operator=(const PortLink&) = delete;
+    Q_DISABLE_COPY(PortLink)
 
     void SetPort(QIODevice* port);
     void SetIndicator(OverflowIndicator* indicator) { _indicator = indicator; }
@@ -44,6 +48,10 @@ public:
     std::vector<std::string>& Lines() { return _reader.Lines(); }
     const morvex_gui::ReplyReader& Reader() const { return _reader; }
     void DropPending() { _reader.DropPending(); }
+    // Opens `device` (the link's port) with the link attached and nothing
+    // pending, so the first reply already reaches the window; a failed open
+    // leaves the link detached.
+    bool OpenDevice(morvex_gui::Device* device, const QString& port, const QString& speed);
 
 private:
     QObject* _context;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QtGlobal>
 #include <condition_variable>
 #include <mutex>
 
@@ -12,8 +13,7 @@ class CommHandle {
 public:
     CommHandle() = default;
     virtual ~CommHandle() = default;
-    CommHandle(const CommHandle&) = delete;
-    CommHandle& operator=(const CommHandle&) = delete;
+    Q_DISABLE_COPY(CommHandle)
 
     // Called once by CloseHandle; the object may still be in use by a call
     // running on another thread, so it is only freed after that call.

@@ -20,8 +20,7 @@ class RegistryView {
 public:
     RegistryView() = default;
     virtual ~RegistryView() = default;
-    RegistryView(const RegistryView&) = delete;
-    RegistryView& operator=(const RegistryView&) = delete;
+    Q_DISABLE_COPY(RegistryView)
 
     // The values of a key in their order; false when the key does not exist.
     virtual bool ReadValues(const QString& key, QList<RegistryValue>* values) const = 0;

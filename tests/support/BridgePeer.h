@@ -43,8 +43,7 @@ public:
     explicit BridgePeer(const QString& portName = QString());
     ~BridgePeer();
 
-    BridgePeer(const BridgePeer&) = delete;
-    BridgePeer& operator=(const BridgePeer&) = delete;
+    Q_DISABLE_COPY(BridgePeer)
 
     // The name to give Device::Open.
     QString PortName() const;

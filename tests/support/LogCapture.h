@@ -1,6 +1,7 @@
 #pragma once
 
 #include <log4cplus/appender.h>
+#include <QtGlobal>
 #include <string>
 #include <vector>
 
@@ -10,8 +11,7 @@ public:
     LogCapture();
     ~LogCapture();
 
-    LogCapture(const LogCapture&) = delete;
-    LogCapture& operator=(const LogCapture&) = delete;
+    Q_DISABLE_COPY(LogCapture)
 
     const std::vector<std::string>& Lines() const { return _lines; }
     size_t Size() const { return _lines.size(); }

@@ -12,8 +12,7 @@ public:
     MessageCapture();
     ~MessageCapture();
 
-    MessageCapture(const MessageCapture&) = delete;
-    MessageCapture& operator=(const MessageCapture&) = delete;
+    Q_DISABLE_COPY(MessageCapture)
 
     std::vector<std::string> Messages() const;
     bool Contains(const std::string& text) const;

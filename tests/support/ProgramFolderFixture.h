@@ -17,8 +17,7 @@ public:
     ProgramFolderFixture();
     ~ProgramFolderFixture();
 
-    ProgramFolderFixture(const ProgramFolderFixture&) = delete;
-    ProgramFolderFixture& operator=(const ProgramFolderFixture&) = delete;
+    Q_DISABLE_COPY(ProgramFolderFixture)
 
     // config.ini as INI text; before the window is made.
     void WriteConfig(const QByteArray& ini);

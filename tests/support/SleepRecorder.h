@@ -18,8 +18,7 @@ public:
     SleepRecorder();
     ~SleepRecorder();
 
-    SleepRecorder(const SleepRecorder&) = delete;
-    SleepRecorder& operator=(const SleepRecorder&) = delete;
+    Q_DISABLE_COPY(SleepRecorder)
 
     std::vector<unsigned> Pauses() const;
     // Pauses and tapped writes in call order.

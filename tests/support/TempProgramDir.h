@@ -11,8 +11,7 @@ public:
     TempProgramDir();
     ~TempProgramDir();
 
-    TempProgramDir(const TempProgramDir&) = delete;
-    TempProgramDir& operator=(const TempProgramDir&) = delete;
+    Q_DISABLE_COPY(TempProgramDir)
 
     QString Path() const { return _dir.path(); }
     // Path() + "/" + name.
