@@ -36,9 +36,7 @@ QByteArray ReversedHexImage(unsigned count) {
 class MasterDownloaderTest : public ::testing::Test, protected BridgeBench {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(device.Open(peer.PortName(), "230400"));
-        ASSERT_TRUE(peer.WaitForText("@o##v"));
-        peer.ClearReceived();
+        ASSERT_TRUE(OpenPastStartUp("230400"));
         programDir.Write("image.hex", ReversedHexImage(300));
         hexPath = programDir.File("image.hex");
         settings.SetParameter(ConfigParameter("master_hex_file", hexPath.toStdString()));

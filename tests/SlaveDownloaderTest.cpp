@@ -32,9 +32,7 @@ std::string CommandFor(const std::string& kind, char suffix) {
 class SlaveDownloaderTest : public ::testing::Test, protected BridgeBench {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(device.Open(peer.PortName(), "230400"));
-        ASSERT_TRUE(peer.WaitForText("@o##v"));
-        peer.ClearReceived();
+        ASSERT_TRUE(OpenPastStartUp("230400"));
         settings.SetParameter(ConfigParameter("port_bit_rate", "230400"));
         settings.SetParameter(ConfigParameter("Master_version", "5.9"));
         vmxPath = WriteImage("image.vmx", {"! VERSION 47", RecordLine("00"), "!delay",

@@ -209,9 +209,7 @@ protected:
             QByteArray::fromStdString("! VERSION 47\n" + eep[0] + "\n" + eep[1] + "\n"));
         everything =
             kEnterBootloader + Joined(firmwareCommands) + kEnterBootloader + Joined(eepromCommands);
-        ASSERT_TRUE(device.Open(peer.PortName(), "460800"));
-        ASSERT_TRUE(peer.WaitForText("@o##v"));
-        peer.ClearReceived();
+        ASSERT_TRUE(OpenPastStartUp("460800"));
         sleeps.Clear();
     }
 

@@ -25,6 +25,16 @@ struct BridgeBench {
     BridgePeer peer;
     morvex_gui::CoreDevice device{&imp, &current};
 
+    // Opens the device at `rate` and waits for its start-up sequence, so the
+    // peer's received bytes start with what the test itself sends.
+    bool OpenPastStartUp(const char* rate) {
+        if (!device.Open(peer.PortName(), rate) || !peer.WaitForText("@o##v")) {
+            return false;
+        }
+        peer.ClearReceived();
+        return true;
+    }
+
     // Sends `bytes` as they stand and lets the code under test read them all.
     void ReplyAndSettle(const std::string& bytes) {
         peer.SendRaw(bytes);
