@@ -14,6 +14,7 @@
 
 #include "CustomBaud.h"
 #include "TermiosMapping.h"
+#include "WakePoll.h"
 
 namespace platform {
 
@@ -361,7 +362,7 @@ void CommPort::Run() {
 }
 
 void CommPort::PollOnce(char* chunk, size_t chunkSize) {
-    pollfd fds[2] = {};
+    pollfd watched = {};
     int timeout = -1;
     {
         std::lock_guard<std::mutex> lock(_mutex);
@@ -373,20 +374,14 @@ void CommPort::PollOnce(char* chunk, size_t chunkSize) {
             events |= POLLOUT;
         }
         // After a hang-up the tty reports it for ever; stop watching it.
-        fds[0].fd = _hungUp ? -1 : _fd;
-        fds[0].events = events;
+        watched.fd = _hungUp ? -1 : _fd;
+        watched.events = events;
         timeout = _watchDsr ? kDsrPollMs : -1;
     }
-    fds[1].fd = _wakeFd;
-    fds[1].events = POLLIN;
-    if (poll(fds, 2, timeout) < 0) {
+    if (!PollWithWake(watched, _wakeFd, timeout)) {
         return;
     }
-    if ((fds[1].revents & POLLIN) != 0) {
-        eventfd_t ignored = 0;
-        eventfd_read(_wakeFd, &ignored);
-    }
-    const short seen = fds[0].revents;
+    const short seen = watched.revents;
     const bool hangupSeen = (seen & (POLLHUP | POLLERR | POLLNVAL)) != 0;
     if ((seen & POLLIN) != 0 || hangupSeen) {
         ReceiveAvailable(chunk, chunkSize, hangupSeen);

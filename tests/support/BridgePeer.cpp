@@ -13,6 +13,7 @@
 
 #include "FileRegistry.h"
 #include "RegistryView.h"
+#include "WakePoll.h"
 
 namespace {
 
@@ -146,30 +147,24 @@ void BridgePeer::Run() {
 }
 
 void BridgePeer::PollOnce() {
-    pollfd fds[2] = {};
+    pollfd watched = {};
     int timeout = -1;
     {
         std::lock_guard<std::mutex> lock(_mutex);
         const bool due = !_outgoing.empty() && _outgoing.front().due <= Clock::now();
-        fds[0].fd = _master;
-        fds[0].events = static_cast<short>(POLLIN | (due ? POLLOUT : 0));
+        watched.fd = _master;
+        watched.events = static_cast<short>(POLLIN | (due ? POLLOUT : 0));
         timeout = MillisecondsToNextDue();
     }
-    fds[1].fd = _wakeFd;
-    fds[1].events = POLLIN;
-    if (poll(fds, 2, timeout) < 0) {
+    if (!platform::PollWithWake(watched, _wakeFd, timeout)) {
         return;
     }
-    if ((fds[1].revents & POLLIN) != 0) {
-        eventfd_t ignored = 0;
-        eventfd_read(_wakeFd, &ignored);
-    }
-    if ((fds[0].revents & POLLIN) != 0) {
+    if ((watched.revents & POLLIN) != 0) {
         ReceiveAvailable();
-    } else if ((fds[0].revents & (POLLHUP | POLLERR)) != 0) {
+    } else if ((watched.revents & (POLLHUP | POLLERR)) != 0) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));  // nobody on the device side
     }
-    if ((fds[0].revents & POLLOUT) != 0) {
+    if ((watched.revents & POLLOUT) != 0) {
         SendDue();
     }
 }
