@@ -76,7 +76,7 @@ Drovanel::~Drovanel() {
     // The analysis script or a tool may still run; none may report to a
     // window that is going.
     morvex_gui_qtlib::EndChildProcesses(*this);
-    _settings->Save(ConfigFile().toLocal8Bit().constData());
+    _settings->Save(platform::ConfigFilePath().toLocal8Bit().constData());
     // A readyRead still on its way must not reach the freed port.
     _link.SetPort(nullptr);
     _device->close();
@@ -90,10 +90,6 @@ Drovanel::~Drovanel() {
     _currentState.reset();
 }
 
-QString Drovanel::ConfigFile() {
-    return platform::ProgramFilePath(QStringLiteral("config.ini"));
-}
-
 void Drovanel::CreateDevice() {
     _widgets = new morvex_gui_qtlib::WidgetHolder;
     _widgets->SetLog(ui.textBrowser);
@@ -104,7 +100,7 @@ void Drovanel::CreateDevice() {
     // start-up sequence replaces it, and its first line clears the display.
     _currentState = boost::make_shared<morvex_gui::CloseState>(_imp);
     _settings = &_imp->_settings;
-    _settings->Load(ConfigFile().toLocal8Bit().constData());
+    _settings->Load(platform::ConfigFilePath().toLocal8Bit().constData());
     _settings->SetParameter(ConfigParameter("normal_xml_file", ""));
     _device = new morvex_gui::TuneInitDevice(_imp, &_currentState);
     _link.SetPort(_device);

@@ -209,7 +209,7 @@ void SettingDialog::accept() {
         const std::string text = WidgetText(binding).toLocal8Bit().toStdString();
         _settings->SetParameter(ConfigParameter(binding.key, text));
     }
-    const QString file = platform::ProgramFilePath(QStringLiteral("config.ini"));
+    const QString file = platform::ConfigFilePath();
     if (!_settings->Save(file.toLocal8Bit().constData())) {
         // The store holds the changes; the dialog stays open so the operator
         // can free the file and press Set again, or cancel knowingly.

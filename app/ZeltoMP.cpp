@@ -61,7 +61,7 @@ ZeltoMP::ZeltoMP(QWidget* parent) : QtSerialPortWindow(parent, Qt::WindowFlags()
 }
 
 ZeltoMP::~ZeltoMP() {
-    _settings->Save(ConfigFile().toLocal8Bit().constData());
+    _settings->Save(platform::ConfigFilePath().toLocal8Bit().constData());
     _device->Close();
     // A readyRead still queued for this window must not reach the freed port.
     SetPortDevice(nullptr);
@@ -70,10 +70,6 @@ ZeltoMP::~ZeltoMP() {
     morvex_gui_qtlib::DeleteAndClear(_widgets);
     LogGuiExit();
     _currentState.reset();
-}
-
-QString ZeltoMP::ConfigFile() {
-    return platform::ProgramFilePath(QStringLiteral("config.ini"));
 }
 
 void ZeltoMP::CreateDevice() {
@@ -85,7 +81,7 @@ void ZeltoMP::CreateDevice() {
     // never reach a state without one.
     _currentState.reset(new morvex_gui::CloseState(_imp));
     _settings = &_imp->_settings;
-    _settings->Load(ConfigFile().toLocal8Bit().constData());
+    _settings->Load(platform::ConfigFilePath().toLocal8Bit().constData());
     _device = new morvex_gui::CoreDevice(_imp, &_currentState);
     SetPortDevice(_device);
 }

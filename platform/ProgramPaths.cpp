@@ -36,4 +36,8 @@ QString ProgramFilePath(const QString& relativeName) {
     return ProgramDirectory() + QLatin1Char('/') + name;
 }
 
+QString ConfigFilePath() {
+    return ProgramFilePath(QStringLiteral("config.ini"));
+}
+
 }  // namespace platform

@@ -12,4 +12,7 @@ QString ProgramDirectory();
 // ProgramDirectory() joined with a relative name by "/".
 QString ProgramFilePath(const QString& relativeName);
 
+// The settings file, config.ini in the program's directory.
+QString ConfigFilePath();
+
 }  // namespace platform

@@ -187,8 +187,7 @@ void MasterDownloader::ReportSuccess() {
     AppendLog(tr("<FONT COLOR=green>Success</FONT"));
     if (_settings != nullptr) {
         _settings->SetParameter(ConfigParameter("master_hex_file", _hexFile));
-        const QByteArray config =
-            platform::ProgramFilePath(QStringLiteral("config.ini")).toLocal8Bit();
+        const QByteArray config = platform::ConfigFilePath().toLocal8Bit();
         _settings->Save(config.constData());
     }
     disconnect(_ui->buttonDownload, &QPushButton::clicked, this, &MasterDownloader::Download);

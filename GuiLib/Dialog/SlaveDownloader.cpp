@@ -462,7 +462,7 @@ void SlaveDownloader::SaveDownloadFile() {
         return;
     }
     _settings->SetParameter(ConfigParameter("slave_download_file", _vmxFile));
-    const QByteArray config = platform::ProgramFilePath(QStringLiteral("config.ini")).toLocal8Bit();
+    const QByteArray config = platform::ConfigFilePath().toLocal8Bit();
     _settings->Save(config.constData());
 }
 

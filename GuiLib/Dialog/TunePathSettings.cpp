@@ -70,8 +70,7 @@ void TunePathSettings::StorePath(const char* key, const QString& path) {
 }
 
 void TunePathSettings::SaveSettings() {
-    _settings->Save(
-        platform::ProgramFilePath(QStringLiteral("config.ini")).toLocal8Bit().constData());
+    _settings->Save(platform::ConfigFilePath().toLocal8Bit().constData());
 }
 
 void TunePathSettings::SelectXmlFile() {
