@@ -3,6 +3,7 @@
 #include <QIODevice>
 #include <utility>
 
+#include "Device.h"
 #include "OverflowIndicator.h"
 
 namespace morvex_gui_qtlib {
@@ -21,6 +22,16 @@ void PortLink::SetPort(QIODevice* port) {
     if (attached) {
         Attach();
     }
+}
+
+bool PortLink::OpenDevice(morvex_gui::Device* device, const QString& port, const QString& speed) {
+    Attach();
+    DropPending();
+    if (!device->Open(port, speed)) {
+        Detach();
+        return false;
+    }
+    return true;
 }
 
 void PortLink::Attach() {

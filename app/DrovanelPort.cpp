@@ -39,10 +39,7 @@ void Drovanel::SwitchPort(bool on) {
     const QString speed = _portBar->Speed();
     ui.action_Record->setEnabled(true);
     ::SetLatencyTimer(port, kLatencyTimer);
-    _link.Attach();
-    _link.DropPending();
-    if (!_device->Open(port, speed)) {
-        _link.Detach();
+    if (!_link.OpenDevice(_device, port, speed)) {
         LOG4CPLUS_INFO(OperationLogger(), "Serialport open failed");
         ShowOpenFailure();
         return;

@@ -32,10 +32,7 @@ void ZeltoMP::OpenPort() {
     const QString port = _portBar->PortName();
     const QString bitRate = _portBar->Speed();
     ::SetLatencyTimer(port, kLatencyTimer);
-    _link.Attach();
-    _link.DropPending();
-    if (!_device->Open(port, bitRate)) {
-        _link.Detach();
+    if (!_link.OpenDevice(_device, port, bitRate)) {
         LOG4CPLUS_INFO(OperationLogger(), "Serialport open failed");
         _portBar->ShowOpen(false);
         QMessageBox::critical(this, tr("Open Error"), tr("Open SerialPort Fail!"), QMessageBox::Ok,
