@@ -191,7 +191,6 @@ private:
     void RunUserRead(const char* what, void (morvex_gui::TuneInitDevice::*read)());
     void ConnectControls();
     void ConnectImp();
-    static QString ConfigFile();
 
     // Port and reading.
     bool OpenDirect(const QString& port);
@@ -214,6 +213,8 @@ private:
     // Display modes.
     void PrepareFlags(bool shown);
     void RefillFlags(bool fullList);
+    void ShowDisplay(const char* what, void (morvex_gui::TuneInitDevice::*enter)(), bool flagsShown,
+                     bool fullList);
 
     // Panels.
     static QString TwoDigits(const QComboBox* high, const QComboBox* low);
@@ -231,6 +232,10 @@ private:
     // Offsets and segments.
     void ConnectOffsets();
     QString AskOffsetFile(const char* caption, bool save, const char* startKey);
+    template <class Downloader>
+    bool RunDownload(const std::string& kind);
+    void ArmSegmentFile(QAction* action, const char* caption, const char* startKey,
+                        const char* fileKey, bool* pending);
     void WritePendingSegment(const char* fileKey, const char* segment);
     bool ReadOffsetFile(const QString& path);
 

@@ -92,46 +92,38 @@ void Drovanel::normal() {
     RefillFlags(true);
 }
 
+// The flag list is shown or hidden before the device switches and refilled
+// after it; a raster display lists fewer flags.
+void Drovanel::ShowDisplay(const char* what, void (morvex_gui::TuneInitDevice::*enter)(),
+                           bool flagsShown, bool fullList) {
+    PrepareFlags(flagsShown);
+    LOG4CPLUS_INFO(OperationLogger(), what);
+    (_device->*enter)();
+    RefillFlags(fullList);
+}
+
 void Drovanel::normalFlag() {
-    PrepareFlags(false);
-    LOG4CPLUS_INFO(OperationLogger(), "Normal display");
-    _device->NormalFlagState();
-    RefillFlags(true);
+    ShowDisplay("Normal display", &morvex_gui::TuneInitDevice::NormalFlagState, false, true);
 }
 
 void Drovanel::debug() {
-    PrepareFlags(true);
-    LOG4CPLUS_INFO(OperationLogger(), "Debug display");
-    _device->DebugState();
-    RefillFlags(true);
+    ShowDisplay("Debug display", &morvex_gui::TuneInitDevice::DebugState, true, true);
 }
 
 void Drovanel::raster() {
-    PrepareFlags(true);
-    LOG4CPLUS_INFO(OperationLogger(), "Raster display");
-    _device->RasterState();
-    RefillFlags(false);
+    ShowDisplay("Raster display", &morvex_gui::TuneInitDevice::RasterState, true, false);
 }
 
 void Drovanel::rasterLiftY() {
-    PrepareFlags(true);
-    LOG4CPLUS_INFO(OperationLogger(), "Raster liftY display");
-    _device->RasterLiftYState();
-    RefillFlags(false);
+    ShowDisplay("Raster liftY display", &morvex_gui::TuneInitDevice::RasterLiftYState, true, false);
 }
 
 void Drovanel::PictureView() {
-    PrepareFlags(false);
-    LOG4CPLUS_INFO(OperationLogger(), "Picture view");
-    _device->PictureViewState();
-    RefillFlags(true);
+    ShowDisplay("Picture view", &morvex_gui::TuneInitDevice::PictureViewState, false, true);
 }
 
 void Drovanel::EnterPenMode() {
-    PrepareFlags(false);
-    LOG4CPLUS_INFO(OperationLogger(), "Pen draw mode");
-    _device->PenState();
-    RefillFlags(true);
+    ShowDisplay("Pen draw mode", &morvex_gui::TuneInitDevice::PenState, false, true);
 }
 
 void Drovanel::EnterDrawingState(bool on) {

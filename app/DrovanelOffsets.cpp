@@ -71,31 +71,31 @@ QString Drovanel::AskOffsetFile(const char* caption, bool save, const char* star
 }
 
 void Drovanel::SaveOffset(bool checked) {
-    if (!checked) {
-        return;
+    if (checked) {
+        ArmSegmentFile(ui.actionSave_Offset, "Select offset File...", nullptr, "offset_file",
+                       &_offsetPending);
     }
-    const QString file = AskOffsetFile("Select offset File...", true, nullptr);
-    if (file.isEmpty()) {
-        ui.actionSave_Offset->setChecked(false);
-        return;
-    }
-    _settings->SetParameter(ConfigParameter("offset_file", file.toLocal8Bit().toStdString()));
-    _offsetPending = true;
-    ui.actionSave_Offset->setChecked(true);
 }
 
 void Drovanel::StartRecordSegment(bool checked) {
-    if (!checked) {
-        return;
+    if (checked) {
+        ArmSegmentFile(ui.actionRecord_Segment, "Select record File...", "segment_file",
+                       "segment_file", &_segmentPending);
     }
-    const QString file = AskOffsetFile("Select record File...", true, "segment_file");
+}
+
+// The next segment goes to the file the operator picks now (kept under
+// `fileKey`); without a file the action is unchecked again.
+void Drovanel::ArmSegmentFile(QAction* action, const char* caption, const char* startKey,
+                              const char* fileKey, bool* pending) {
+    const QString file = AskOffsetFile(caption, true, startKey);
     if (file.isEmpty()) {
-        ui.actionRecord_Segment->setChecked(false);
+        action->setChecked(false);
         return;
     }
-    _settings->SetParameter(ConfigParameter("segment_file", file.toLocal8Bit().toStdString()));
-    _segmentPending = true;
-    ui.actionRecord_Segment->setChecked(true);
+    _settings->SetParameter(ConfigParameter(fileKey, file.toLocal8Bit().toStdString()));
+    *pending = true;
+    action->setChecked(true);
 }
 
 // One segment completes a pending offset save first, then a pending segment

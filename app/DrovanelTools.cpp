@@ -25,15 +25,6 @@ constexpr unsigned kCalibrateSettleMs = 50;
 const char* const kConfigTool = "ZeltoConfig.exe";
 const char* const kDownloadTool = "KVR_Downloader.exe";
 
-// Runs a download dialog; true when the download counts as done: accepted,
-// or ended after it had begun.
-template <class Downloader>
-bool RunDownloader(Settings* settings, morvex_gui::Device* device, QWidget* parent) {
-    const auto dialog = std::make_unique<Downloader>(settings, device, parent);
-    const bool accepted = dialog->exec() == QDialog::Accepted;
-    return accepted || dialog->DownloadStarted();
-}
-
 }  // namespace
 
 void Drovanel::ConnectTools() {
@@ -72,41 +63,39 @@ void Drovanel::RestartAfterDownload() {
     _device->EnterOpenState();
 }
 
+// Runs a download dialog, which reads the bridge itself meanwhile; true when
+// the download counts as done: accepted, or ended after it had begun. A done
+// download restarts the bridge.
+template <class Downloader>
+bool Drovanel::RunDownload(const std::string& kind) {
+    LOG4CPLUS_INFO(OperationLogger(), kind + " download dialog start");
+    _link.Lend();
+    bool done = false;
+    {
+        const auto dialog = std::make_unique<Downloader>(_settings, _device, this);
+        const bool accepted = dialog->exec() == QDialog::Accepted;
+        done = accepted || dialog->DownloadStarted();
+    }
+    _link.TakeBack();
+    LOG4CPLUS_INFO(OperationLogger(),
+                   kind + (done ? " download dialog accept" : " download dialog reject"));
+    if (done && _device->isOpen()) {
+        RestartAfterDownload();
+    }
+    return done;
+}
+
 void Drovanel::MasterDownload() {
     ::SetLatencyTimer(_portBar->PortName(), kLatencyTimer);
-    LOG4CPLUS_INFO(OperationLogger(), "Master download dialog start");
-    _link.Lend();
-    const bool done = RunDownloader<morvex_gui::MasterDownloader>(_settings, _device, this);
-    _link.TakeBack();
-    if (done) {
-        LOG4CPLUS_INFO(OperationLogger(), "Master download dialog accept");
-        if (_device->isOpen()) {
-            RestartAfterDownload();
-        }
-    } else {
-        LOG4CPLUS_INFO(OperationLogger(), "Master download dialog reject");
-        if (_device->isOpen()) {
-            RestoreMode();
-        }
+    if (!RunDownload<morvex_gui::MasterDownloader>("Master") && _device->isOpen()) {
+        RestoreMode();
     }
     ::SetLatencyTimer(_portBar->PortName(), kLatencyTimer);
 }
 
 void Drovanel::SlaveDownload() {
-    LOG4CPLUS_INFO(OperationLogger(), "Slave download dialog start");
-    _link.Lend();
-    const bool done = RunDownloader<morvex_gui::SlaveDownloader>(_settings, _device, this);
-    _link.TakeBack();
-    if (done) {
-        LOG4CPLUS_INFO(OperationLogger(), "Slave download dialog accept");
-        if (_device->isOpen()) {
-            RestartAfterDownload();
-        }
-    } else {
-        LOG4CPLUS_INFO(OperationLogger(), "Slave download dialog reject");
-        if (_device->isOpen()) {
-            RestoreMode();
-        }
+    if (!RunDownload<morvex_gui::SlaveDownloader>("Slave") && _device->isOpen()) {
+        RestoreMode();
     }
 }
 
@@ -121,20 +110,8 @@ void Drovanel::RequestMasterDownload() {
         SwitchPort(false);
         return;
     }
-    LOG4CPLUS_INFO(OperationLogger(), "Master empty download dialog start");
-    _link.Lend();
-    const bool done = RunDownloader<morvex_gui::MasterDownloader>(_settings, _device, this);
-    _link.TakeBack();
-    if (done) {
-        LOG4CPLUS_INFO(OperationLogger(), "Master empty download dialog accept");
-        if (_device->isOpen()) {
-            RestartAfterDownload();
-        }
-    } else {
-        LOG4CPLUS_INFO(OperationLogger(), "Master empty download dialog reject");
-        if (_device->isOpen()) {
-            SwitchPort(false);
-        }
+    if (!RunDownload<morvex_gui::MasterDownloader>("Master empty") && _device->isOpen()) {
+        SwitchPort(false);
     }
 }
 

@@ -145,7 +145,6 @@ private:
     void CreateTimers();
     void SetMenusVisible(bool visible);
     void SetDeviceActionsEnabled(bool enabled);
-    static QString ConfigFile();
 
     // Port.
     void OpenPort();
@@ -198,6 +197,8 @@ private:
     void LendLink();
     // The reader takes the port back; a half line from before is stale.
     void TakeLinkBack();
+    template <class Downloader>
+    bool RunDownload(const std::string& kind);
     void RestartFromOpenPort();
     void ShowWaitingResults();
     // True once the settings password has been given in this window.

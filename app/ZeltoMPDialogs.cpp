@@ -39,15 +39,6 @@ constexpr int kWaitingOrder[] = {
     ZeltoMP::kJitterItem,       ZeltoMP::kResetItem,         ZeltoMP::kAttbItem,
 };
 
-// Runs a download dialog to its end and deletes it; true when the download
-// counts as done: accepted, or closed after the download had begun.
-template <class Downloader>
-bool RunDownloader(Settings* settings, morvex_gui::CoreDevice* device, QWidget* parent) {
-    const auto dialog = std::make_unique<Downloader>(settings, device, parent);
-    const bool accepted = dialog->exec() == QDialog::Accepted;
-    return accepted || dialog->DownloadStarted();
-}
-
 QTableWidgetItem* OpenShortItem(const QString& text) {
     auto* item = new QTableWidgetItem(text);
     item->setTextAlignment(kOpenShortAlignment);
@@ -150,6 +141,25 @@ void ZeltoMP::RestartFromOpenPort() {
     _device->EnterOpenState();
 }
 
+// Runs a download dialog to its end, the dialog reading the bridge itself
+// meanwhile; true when the download counts as done: accepted, or closed after
+// the download had begun.
+template <class Downloader>
+bool ZeltoMP::RunDownload(const std::string& kind) {
+    LOG4CPLUS_INFO(OperationLogger(), kind + " download dialog start");
+    LendLink();
+    bool done = false;
+    {
+        const auto dialog = std::make_unique<Downloader>(_settings, _device, this);
+        const bool accepted = dialog->exec() == QDialog::Accepted;
+        done = accepted || dialog->DownloadStarted();
+    }
+    LOG4CPLUS_INFO(OperationLogger(),
+                   kind + (done ? " download dialog accept" : " download dialog reject"));
+    TakeLinkBack();
+    return done;
+}
+
 void ZeltoMP::SlaveDownload() {
     ShowWaitingResults();
     _device->UserMode();
@@ -159,16 +169,10 @@ void ZeltoMP::SlaveDownload() {
     _device->Sleep(kDownloadSettleMs);
     _versionTicks = 0;
     _device->PowerOn();
-    LOG4CPLUS_INFO(OperationLogger(), "Slave download dialog start");
-    LendLink();
-    const bool done = RunDownloader<morvex_gui::SlaveDownloader>(_settings, _device, this);
+    const bool done = RunDownload<morvex_gui::SlaveDownloader>("Slave");
     if (done) {
         _noFirmware = false;
-        LOG4CPLUS_INFO(OperationLogger(), "Slave download dialog accept");
-    } else {
-        LOG4CPLUS_INFO(OperationLogger(), "Slave download dialog reject");
     }
-    TakeLinkBack();
     if (!_device->isOpen()) {
         return;
     }
@@ -186,16 +190,8 @@ void ZeltoMP::MasterDownload() {
     _device->Sleep(kDownloadSettleMs);
     _versionTicks = 0;
     _device->PowerOn();
-    LOG4CPLUS_INFO(OperationLogger(), "Master download dialog start");
-    LendLink();
-    const bool done = RunDownloader<morvex_gui::MasterDownloader>(_settings, _device, this);
+    RunDownload<morvex_gui::MasterDownloader>("Master");
     _noFirmware = false;
-    if (done) {
-        LOG4CPLUS_INFO(OperationLogger(), "Master download dialog accept");
-    } else {
-        LOG4CPLUS_INFO(OperationLogger(), "Master download dialog reject");
-    }
-    TakeLinkBack();
     if (_device->isOpen()) {
         RestartFromOpenPort();
     }
