@@ -209,17 +209,6 @@ void MasterDownloader::AppendLog(const QString& html) {
     _ui->textBrowserLog->append(html);
 }
 
-void MasterDownloader::closeEvent(QCloseEvent* event) {
-    EndSession();
-    QDialog::closeEvent(event);
-}
-
-void MasterDownloader::done(int r) {
-    // QDialog closes the window itself but keeps the close event from us.
-    QDialog::done(r);
-    EndSession();
-}
-
 void MasterDownloader::EndSession() {
     if (_sessionEnded) {
         return;

@@ -29,14 +29,6 @@ public:
     // Set once the first packet of a download has been written; never cleared.
     bool DownloadStarted() const { return _downloadStarted; }
 
-public slots:
-    // Every way out of the dialog (OK, the close button, the adapter's
-    // removal) ends the session exactly once.
-    void done(int r) override;
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
-
 private slots:
     void Download();
     void ReadSerialPort() override;
@@ -52,8 +44,9 @@ private:
     void ReportFailure(const QString& message);
     void MakeDownloadButton();
     void AppendLog(const QString& html);
-    // Writes the session log, stops reading and sends "n"; once per dialog.
-    void EndSession();
+    // Writes the session log, stops reading and sends "n"; once per dialog,
+    // whichever way it ends (OK, the close button, the adapter's removal).
+    void EndSession() override;
 
     std::unique_ptr<Ui::MasterDownloader> _ui;
     MasterPages _pages;

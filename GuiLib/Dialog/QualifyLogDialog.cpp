@@ -63,7 +63,7 @@ QualifyLogDialog::QualifyLogDialog(Settings* settings, Device* device, QWidget* 
     if (_logFile.fail()) {
         QMessageBox::warning(this, tr("Logging fail!"), tr("Open logging file error!"),
                              QMessageBox::Ok);
-        EndLogging();
+        EndSession();
         // Closes as soon as it runs: nothing is logged.
         QMetaObject::invokeMethod(this, "close", Qt::QueuedConnection);
     }
@@ -121,18 +121,7 @@ bool QualifyLogDialog::LogLine(const std::string& line) {
     return _loggedLines != _maxLines;
 }
 
-void QualifyLogDialog::closeEvent(QCloseEvent* event) {
-    EndLogging();
-    SerialPortDialog::closeEvent(event);
-}
-
-// Escape and the adapter's removal end the dialog without a close event.
-void QualifyLogDialog::done(int result) {
-    EndLogging();
-    SerialPortDialog::done(result);
-}
-
-void QualifyLogDialog::EndLogging() {
+void QualifyLogDialog::EndSession() {
     if (_ended) {
         return;
     }

@@ -32,12 +32,6 @@ public:
     // A reply line with its fields labelled; empty when it is no "Q:" line.
     static std::string LabelledLine(const std::string& line);
 
-public slots:
-    void done(int result) override;
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
-
 private slots:
     void Finish();
     void StartLogging();
@@ -45,7 +39,7 @@ private slots:
 
 private:
     bool LogLine(const std::string& line);
-    void EndLogging();
+    void EndSession() override;
 
     Ui::QualifyLogDialog ui;
     Settings* _settings;

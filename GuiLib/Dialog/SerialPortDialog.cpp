@@ -33,6 +33,16 @@ void SerialPortDialog::ReadSerialPort() {
     _bytesAvailable = _reader.BytesAvailable();
 }
 
+void SerialPortDialog::done(int result) {
+    EndSession();
+    QDialog::done(result);
+}
+
+void SerialPortDialog::closeEvent(QCloseEvent* event) {
+    EndSession();
+    QDialog::closeEvent(event);
+}
+
 void SerialPortDialog::DeviceDisconnect() {
     _deviceDisconnected = true;
     reject();

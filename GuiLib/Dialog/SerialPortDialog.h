@@ -33,6 +33,11 @@ public:
 
     bool DeviceDisconnected() const { return _deviceDisconnected; }
 
+public slots:
+    // QDialog::done closes the window without a close event, so both ways
+    // out end the session.
+    void done(int result) override;
+
 protected slots:
     // One read step: the complete lines of this read end up in _lines; every
     // reply counts, so a large read is cut into lines like any other.
@@ -41,6 +46,11 @@ protected slots:
     virtual void DeviceDisconnect();
 
 protected:
+    void closeEvent(QCloseEvent* event) override;
+    // Ends what the dialog started; runs on every way out, so a second call
+    // must do nothing. By default there is nothing to end.
+    virtual void EndSession() {}
+
     Device* _device;
     ReplyReader _reader{OverflowRule::KeepBurst};
     std::vector<std::string>& _lines = _reader.Lines();
