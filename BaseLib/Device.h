@@ -105,3 +105,5 @@ void EnumeratePorts(QStringList* ports);
 // Sets the driver's latency timer (ms) of every device that carries `port`;
 // silent when that is not possible.
 void SetLatencyTimer(QString port, int value);
+// The USB-serial driver's latency timer (ms) while the tool owns the port.
+constexpr int kLatencyTimer = 3;

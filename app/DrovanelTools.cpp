@@ -18,7 +18,6 @@
 
 namespace {
 
-constexpr int kLatencyTimer = 3;
 // The bridge settles after a calibration before its mode is set again.
 constexpr unsigned kCalibrateSettleMs = 50;
 

@@ -21,7 +21,6 @@
 
 namespace {
 
-constexpr int kLatencyTimer = 3;
 // The last rows are the qualification's finger and noise positions, which
 // live in the controller only and never go into the pattern XML.
 constexpr int kQualificationRows = 4;

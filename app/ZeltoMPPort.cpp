@@ -13,8 +13,6 @@
 
 namespace {
 
-// The USB-serial driver's latency timer while the tool owns the port.
-constexpr int kLatencyTimer = 3;
 constexpr int kProgressSteps = 100;
 
 }  // namespace
