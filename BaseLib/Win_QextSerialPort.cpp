@@ -2,6 +2,7 @@
 
 #include <QMutexLocker>
 #include <QReadLocker>
+#include <QThread>
 #include <QWriteLocker>
 #include <QtGlobal>
 
@@ -516,6 +517,10 @@ void Win_QextSerialPort::watchCommEvent() {
     }
     if ((events & EV_RXCHAR) != 0) {
         emit readyRead();
+        // Each notice wakes the GUI thread, and the bridge delivers a few bytes
+        // every millisecond: a short pause lets one read take several of those
+        // chunks, far below the read size that counts as an overflow.
+        QThread::msleep(kReadyReadGapMs);
     }
     if ((events & EV_TXEMPTY) != 0) {
         // Writes finish inside writeData, so there is no write record to wait on.

@@ -58,6 +58,8 @@ protected:
     qint64 writeData(const char* data, qint64 length) override;
 
 private:
+    // Shortest time between two readyRead notices while bytes keep arriving.
+    static constexpr unsigned long kReadyReadGapMs = 5;
     void setUpCommLayer();
     void applySettings(const PortSettings& settings);
     void writeCommConfig();

@@ -155,6 +155,7 @@ protected:
     boost::shared_ptr<Scene> CurrentScene() const;
 
 private:
+    static constexpr qint64 kTraceFlushIntervalMs = 250;
     // Marks a call into a scene object. A verdict sent from inside it may run
     // the next test item and clear the display; the items cleared meanwhile are
     // kept (detached) until the outermost call has returned, so the running
@@ -192,6 +193,7 @@ private:
     std::vector<std::unique_ptr<QGraphicsItem> > _detachedItems;
     std::FILE* _traceFile = nullptr;
     bool _traceOpenTried = false;
+    QElapsedTimer _sinceTraceFlush;
     // The line that waits for the log box, and the state of the box it goes to.
     QString _waitingLog;
     bool _logWaiting = false;

@@ -72,33 +72,50 @@ void OpenShortScene::Layout(bool create) {
         }
         return;
     }
+    PlaceCells(grid);
+    RemoveItems(_scene, _markers);
+    _markerLines.clear();
+}
+
+void OpenShortScene::PlaceCells(const Grid& grid) {
     for (size_t x = 0; x < _cells.size(); ++x) {
         for (size_t y = 0; y < _cells[x].size(); ++y) {
             _cells[x][y]->setRect(SquareRect(grid, static_cast<int>(x), static_cast<int>(y)));
             _cells[x][y]->setBrush(SquareBrush());
         }
     }
-    RemoveItems(_scene, _markers);
 }
 
-void OpenShortScene::AddMarker(double x1, double y1, double x2, double y2) {
-    _markers.push_back(SegmentItem::Add(_scene, QLineF(x1, y1, x2, y2), MarkerPen()));
-    _defectFound = true;
-}
-
-void OpenShortScene::Update() {
-    Layout(false);
-    const Grid grid = Measure();
+void OpenShortScene::MeasureMarkers(const Grid& grid) {
+    _wantedLines.clear();
     for (const auto& cell : _state->GetOpenCells()) {
         const double left = kMargin + cell.first * grid.cellWidth;
         const double y = kMargin + cell.second * grid.cellHeight + kMiddle * grid.cellHeight;
-        AddMarker(left + kMarkerFrom * grid.cellWidth, y, left + kMarkerTo * grid.cellWidth, y);
+        _wantedLines.emplace_back(left + kMarkerFrom * grid.cellWidth, y,
+                                  left + kMarkerTo * grid.cellWidth, y);
     }
     for (const auto& cell : _state->GetShortCells()) {
         const double x = kMargin + cell.first * grid.cellWidth + kMiddle * grid.cellWidth;
         const double top = kMargin + cell.second * grid.cellHeight;
-        AddMarker(x, top + kMarkerFrom * grid.cellHeight, x, top + kMarkerTo * grid.cellHeight);
+        _wantedLines.emplace_back(x, top + kMarkerFrom * grid.cellHeight, x,
+                                  top + kMarkerTo * grid.cellHeight);
     }
+}
+
+void OpenShortScene::Update() {
+    const Grid grid = Measure();
+    PlaceCells(grid);
+    MeasureMarkers(grid);
+    // The same defects usually come back frame after frame: the markers then
+    // stay as they are instead of being removed and created again.
+    if (_wantedLines != _markerLines) {
+        RemoveItems(_scene, _markers);
+        for (const QLineF& line : _wantedLines) {
+            _markers.push_back(SegmentItem::Add(_scene, line, MarkerPen()));
+        }
+        _markerLines.swap(_wantedLines);
+    }
+    _defectFound = _defectFound || !_markers.empty();
     if (_defectFound && !_failReported) {
         _state->logResult("Fail");
         SendTestResult(false);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QLineF>
 #include <QRectF>
 #include <vector>
 
@@ -40,11 +41,16 @@ private:
 
     Grid Measure() const;
     QRectF SquareRect(const Grid& grid, int x, int y) const;
-    void AddMarker(double x1, double y1, double x2, double y2);
+    void PlaceCells(const Grid& grid);
+    // Fills _wantedLines with the markers the state's defects call for.
+    void MeasureMarkers(const Grid& grid);
 
     morvex_gui::OpenShortState* _state;
     std::vector<std::vector<QGraphicsRectItem*> > _cells;
     std::vector<QGraphicsLineItem*> _markers;
+    // The lines _markers show, and the lines the latest frame asks for.
+    std::vector<QLineF> _markerLines;
+    std::vector<QLineF> _wantedLines;
     bool _defectFound;
     bool _failReported;
 };
