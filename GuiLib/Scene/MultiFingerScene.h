@@ -27,7 +27,6 @@ public:
 
     // The discs shown for the last pair, in drawing order (columns outer).
     std::vector<QGraphicsEllipseItem*> ShownMarks() const;
-    const RasterGrid& Grid() const { return _grid; }
 
 private:
     GridGeometry Geometry() const;

@@ -35,7 +35,6 @@ public:
 
     // The circle of one cell, or null outside the grid that Start built.
     const RasterDots::Dot* Node(int row, int column) const;
-    const RasterGrid& Grid() const { return _grid; }
 
 protected:
     GridGeometry Geometry() const;
