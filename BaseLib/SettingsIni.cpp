@@ -3,9 +3,11 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "IniEscapes.h"
+
 namespace {
 
-const char kGeneralSection[] = "General";
+const char kByteOrderMark[] = "\xEF\xBB\xBF";
 
 std::string Trimmed(const std::string& text) {
     const char* const blanks = " \t";
@@ -17,64 +19,17 @@ std::string Trimmed(const std::string& text) {
     return text.substr(first, last - first + 1);
 }
 
-// A value in double quotes, as Qt writes one with leading blanks or a comma;
-// the escapes are those of the quoting itself.
-std::string Unquoted(const std::string& text) {
-    if (text.size() < 2 || text.front() != '"' || text.back() != '"') {
-        return text;
-    }
-    std::string value;
-    for (size_t i = 1; i + 1 < text.size(); ++i) {
-        char c = text[i];
-        if (c == '\\' && i + 2 < text.size()) {
-            c = text[++i];
-            c = c == 'n' ? '\n' : c == 'r' ? '\r' : c == 't' ? '\t' : c;
-        }
-        value += c;
-    }
-    return value;
-}
-
-// Plain text reads back as it is; only what the line form would change
-// (blanks at either end, a leading quote, a line break) needs the quotes.
-std::string Quoted(const std::string& value) {
-    const bool plain = value == Trimmed(value) && (value.empty() || value.front() != '"') &&
-                       value.find_first_of("\r\n") == std::string::npos;
-    if (plain) {
-        return value;
-    }
-    std::string text = "\"";
-    for (char c : value) {
-        if (c == '"' || c == '\\') {
-            text += '\\';
-            text += c;
-        } else if (c == '\n') {
-            text += "\\n";
-        } else if (c == '\r') {
-            text += "\\r";
-        } else {
-            text += c;
-        }
-    }
-    return text + '"';
-}
-
 std::string FullKey(const std::string& section, const std::string& name) {
     return section.empty() ? name : section + '/' + name;
 }
 
-// The section a key belongs in and its name inside it; Qt writes a further
-// slash of a section key as a backslash.
+// The section a key belongs in and its name inside it.
 std::pair<std::string, std::string> SplitKey(const std::string& key) {
     const size_t slash = key.find('/');
     if (slash == std::string::npos) {
         return {std::string(), key};
     }
-    std::string name = key.substr(slash + 1);
-    for (char& c : name) {
-        c = c == '/' ? '\\' : c;
-    }
-    return {key.substr(0, slash), name};
+    return {key.substr(0, slash), key.substr(slash + 1)};
 }
 
 }  // namespace
@@ -92,7 +47,12 @@ bool SettingsIni::Read(const QString& file) {
     if (input.error() != QFileDevice::NoError) {
         return false;
     }
-    const std::string text = bytes.toStdString();
+    std::string text = bytes.toStdString();
+    _byteOrderMark.clear();
+    if (text.compare(0, 3, kByteOrderMark) == 0) {
+        _byteOrderMark = kByteOrderMark;
+        text.erase(0, 3);
+    }
     _lineEnd = text.find("\r\n") != std::string::npos ? "\r\n" : "\n";
     std::string section;
     size_t start = 0;
@@ -115,26 +75,23 @@ SettingsIni::Line SettingsIni::Parse(const std::string& text, const std::string&
     Line line;
     line.text = text;
     line.section = section;
-    const std::string content = Trimmed(text);
-    if (content.empty() || content.front() == ';' || content.front() == '#') {
+    const ini::EntryBounds bounds = ini::ScanEntry(text);
+    const std::string content = Trimmed(text.substr(0, bounds.end));
+    if (content.empty() || content.front() == '#') {
         return line;
     }
-    if (content.front() == '[' && content.back() == ']') {
-        const std::string name = content.substr(1, content.size() - 2);
-        line.section = name == kGeneralSection ? std::string() : name;
+    if (content.front() == '[') {
+        const size_t close = content.find(']');
+        line.section = ini::SectionOfHeader(Trimmed(content.substr(1, close - 1)));
         line.isHeader = true;
         return line;
     }
-    const size_t equals = content.find('=');
-    if (equals == std::string::npos) {
+    if (bounds.equals == std::string::npos) {
         return line;
     }
-    std::string name = Trimmed(content.substr(0, equals));
-    for (char& c : name) {
-        c = c == '\\' ? '/' : c;
-    }
-    line.key = FullKey(section, name);
-    line.value = Unquoted(Trimmed(content.substr(equals + 1)));
+    line.key = FullKey(section, ini::UnescapedKey(Trimmed(text.substr(0, bounds.equals))));
+    line.value =
+        ini::UnescapedValue(text.substr(bounds.equals + 1, bounds.end - bounds.equals - 1));
     return line;
 }
 
@@ -183,8 +140,11 @@ size_t SettingsIni::InsertionPoint(const std::string& section) {
     Line header;
     header.section = section;
     header.isHeader = true;
-    header.text = '[' + (section.empty() ? std::string(kGeneralSection) : section) + ']';
+    header.text = '[' + ini::SectionHeader(section) + ']';
     if (section.empty()) {
+        if (!_lines.empty()) {
+            _lines.insert(_lines.begin(), Line());
+        }
         _lines.insert(_lines.begin(), header);
         return 1;
     }
@@ -198,11 +158,11 @@ size_t SettingsIni::InsertionPoint(const std::string& section) {
 }
 
 std::string SettingsIni::EntryText(const std::string& name, const std::string& value) {
-    return name + '=' + Quoted(value);
+    return ini::EscapedKey(name) + '=' + ini::EscapedValue(value);
 }
 
 QByteArray SettingsIni::Text() const {
-    std::string text;
+    std::string text = _byteOrderMark;
     for (const Line& line : _lines) {
         text += line.text;
         text += _lineEnd;

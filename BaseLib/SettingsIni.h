@@ -8,8 +8,9 @@
 
 // An INI file as its lines. A key written with a new value gets a new line;
 // every other line (comments, keys the store does not hold, values whose text
-// did not change) is written back byte for byte. Values are plain text: a
-// comma is part of the value, never a list separator.
+// did not change) is written back byte for byte. Keys and values are read and
+// written in the quoting and escapes of QSettings, but a comma is part of the
+// value, never a list separator.
 //
 // Keys of a section are named with the section in front ("ModeSwitch/debug_mode");
 // keys before any section and in [General] have no prefix.
@@ -42,4 +43,5 @@ private:
 
     std::vector<Line> _lines;
     std::string _lineEnd = "\n";
+    std::string _byteOrderMark;  // kept as the file had it
 };

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QProcess>
+#include <QSettings>
 #include <QXmlStreamReader>
 #include <map>
 #include <string>
@@ -50,12 +51,14 @@ TEST(SettingsTest, SaveRewritesOnlyChangedLinesAndKeepsEveryOtherByte) {
     TempProgramDir dir;
     const QByteArray original =
         "; station 4\r\n[General]\r\na=1\r\nlist=1, 2,3\r\nquoted=\"x, y\"\r\n"
-        "odd = 7 ,  8\r\nmaster_hex_file=/old.hex\r\n\r\n[ModeSwitch]\r\ndebug_mode=true\r\n";
+        "odd = 7 ,  8\r\nnote=x ; y\r\nmaster_hex_file=/old.hex\r\n\r\n[ModeSwitch]\r\n"
+        "debug_mode=true\r\n";
     dir.Write("config.ini", original);
     Settings settings = Loaded(dir);
     EXPECT_EQ(settings.GetValue("list"), "1, 2,3");
     EXPECT_EQ(settings.GetValue("quoted"), "x, y");
     EXPECT_EQ(settings.GetValue("odd"), "7 ,  8");
+    EXPECT_EQ(settings.GetValue("note"), "x");
     EXPECT_EQ(settings.GetValue("ModeSwitch/debug_mode"), "true");
 
     ASSERT_TRUE(settings.Save(Path(dir, "config.ini").c_str()));
@@ -74,11 +77,54 @@ TEST(SettingsTest, SaveRewritesOnlyChangedLinesAndKeepsEveryOtherByte) {
     ASSERT_TRUE(other.Save(Path(dir, "config.ini").c_str()));
     EXPECT_EQ(other.GetValue("master_hex_file"), "/new.hex");
     EXPECT_EQ(dir.Read("config.ini"),
-              "; station 4\r\n[General]\r\na=2, 3\r\nlist=1, 2,3\r\nquoted=\"x, y\"\r\n"
-              "odd = 7 ,  8\r\nmaster_hex_file=/old.hex\r\nnew_key=5\r\n\r\n[ModeSwitch]\r\n"
-              "debug_mode=true\r\nraster_mode=\" padded \"\r\n\r\n[Jitter]\r\nx=\"\\\"q\\\"\"\r\n");
+              "; station 4\r\n[General]\r\na=\"2, 3\"\r\nlist=1, 2,3\r\nquoted=\"x, y\"\r\n"
+              "odd = 7 ,  8\r\nnote=x ; y\r\nmaster_hex_file=/old.hex\r\nnew_key=5\r\n\r\n"
+              "[ModeSwitch]\r\ndebug_mode=true\r\nraster_mode=\" padded \"\r\n\r\n[Jitter]\r\n"
+              "x=\\\"q\\\"\r\n");
     EXPECT_EQ(Loaded(dir).GetValue("Jitter/x"), "\"q\"");
     EXPECT_EQ(Loaded(dir).GetValue("ModeSwitch/raster_mode"), " padded ");
+}
+
+// config.ini keeps Qt's INI format: what either side writes, the other reads exactly.
+TEST(SettingsTest, QtsIniReaderAndOursReadEachOthersValuesExactly) {
+    const std::map<std::string, std::string> values = {
+        {"log", "q log;touch.log"},
+        {"path", "C:\\GCC\\x"},
+        {"quotes", "\"say\" \\\"hi\\\""},
+        {"equals", "a=b"},
+        {"list", "1, 2,3"},
+        {"blanks", "  padded\t "},
+        {"text",
+         "Gr\xC3\xBC\xC3\x9F"
+         "e \xE6\xB8\xA9"},
+        {"typed", "@Variant(x)"},
+        {"control", std::string("a\x01"
+                                "1\n\0"
+                                "7",
+                                6)},
+        {"hash", "#1"},
+        {"Jitter/x y", "1"},
+        {"General/k", "g"},
+    };
+    TempProgramDir dir;
+    Settings ours;
+    for (const auto& [key, value] : values) {
+        ours.SetParameter(ConfigParameter(key, value));
+    }
+    ASSERT_TRUE(ours.Save(Path(dir, "ours.ini").c_str()));
+    QSettings theirs(dir.File("ours.ini"), QSettings::IniFormat);
+    QSettings written(dir.File("qt.ini"), QSettings::IniFormat);
+    for (const auto& [key, value] : values) {
+        const QString name = QString::fromStdString(key);
+        EXPECT_EQ(theirs.value(name).toString().toStdString(), value) << key;
+        written.setValue(name, QString::fromStdString(value));
+    }
+    written.sync();
+    const Settings loaded = Loaded(dir, "qt.ini");
+    EXPECT_EQ(loaded.GetParameters().size(), values.size());
+    for (const auto& [key, value] : values) {
+        EXPECT_EQ(loaded.GetValue(key.c_str()), value) << key;
+    }
 }
 
 TEST(SettingsTest, AFileThatCannotBeReplacedIsReportedAndKept) {
