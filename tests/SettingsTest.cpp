@@ -94,14 +94,9 @@ TEST(SettingsTest, QtsIniReaderAndOursReadEachOthersValuesExactly) {
         {"equals", "a=b"},
         {"list", "1, 2,3"},
         {"blanks", "  padded\t "},
-        {"text",
-         "Gr\xC3\xBC\xC3\x9F"
-         "e \xE6\xB8\xA9"},
+        {"text", "Gr\u00fc\u00dfe \u6e29"},
         {"typed", "@Variant(x)"},
-        {"control", std::string("a\x01"
-                                "1\n\0"
-                                "7",
-                                6)},
+        {"control", std::string("a\x01") + "1\n" + '\0' + "7"},
         {"hash", "#1"},
         {"Jitter/x y", "1"},
         {"General/k", "g"},
