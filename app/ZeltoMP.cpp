@@ -197,6 +197,8 @@ void ZeltoMP::ResetLabels() {
     morvex_gui_qtlib::ResetChannelLabels(_xChannelsLabel, _yChannelsLabel);
     ui.master_label->setText(QString());
     ui.slave_label->setText(QString());
+    ui.FwCrc_label->setText(QString());
+    _slaveCheckVerdict.clear();
     StopCountdown();
 }
 
@@ -224,8 +226,15 @@ void ZeltoMP::UserCheckSlaveCrc() {
 }
 
 void ZeltoMP::initButtonStatus() {
+    // The button count comes in the same information block as the slave
+    // version: rebuilding the lists must not take back the verdict just given.
+    const QString slaveCheck =
+        ui.normal_label->text() == _slaveCheckVerdict ? _slaveCheckVerdict : QString();
     InitNormalTestUI();
     InitAutoTestUI();
+    if (!slaveCheck.isEmpty()) {
+        ShowSlaveCheck(slaveCheck);
+    }
 }
 
 void ZeltoMP::Clear() {

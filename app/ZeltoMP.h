@@ -184,6 +184,8 @@ private:
     void InitNormalTestUI();
     void InitAutoTestUI();
     void ResultLabelUnShown();
+    // Every result label back to its wait text, the overall verdict emptied.
+    void ShowWaitTexts();
     void StoreProgramWideTestValues();
     void AddManualButton(const QString& text, ItemSlot slot);
     QCheckBox* AddAutoCheckBox(int id, const QString& text, bool placed);
@@ -207,6 +209,7 @@ private:
     // Versions.
     static QString WrapVersion(const QString& version);
     bool MatchesSetting(const char* key, const char* version) const;
+    void ShowSlaveCheck(const QString& verdict);
 
     Ui_ZeltoMP ui;
     morvex_gui_qtlib::DisplayView* _view = nullptr;
@@ -236,6 +239,9 @@ private:
     std::vector<std::unique_ptr<QCheckBox> > _unplacedBoxes;
     QPointer<QCheckBox> _enterNormalCheckBox;
     bool _overallPass = true;
+    // The slave check's verdict as this start-up or run gave it; empty while
+    // the check waits.
+    QString _slaveCheckVerdict;
     bool _noFirmware = false;
     bool _passwordAccepted = false;
     // True while a countdown runs: only then does a scene's verdict count.

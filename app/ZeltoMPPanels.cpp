@@ -190,9 +190,18 @@ void ZeltoMP::ResultLabelUnShown() {
         if (QLabel* label = ResultLabel(id)) {
             const QCheckBox* box = _itemBoxes[id].data();
             label->setVisible(box != nullptr && box->isChecked());
+        }
+    }
+    ShowWaitTexts();
+}
+
+void ZeltoMP::ShowWaitTexts() {
+    for (int id = 1; id < kItemCount; ++id) {
+        if (QLabel* label = ResultLabel(id)) {
             label->setText(WaitText(id));
         }
     }
+    _slaveCheckVerdict.clear();
     ui.result_label->setText(QString());
     ui.result_label->setStyleSheet(QStringLiteral("background-color: rgb(240,240,240)"));
 }

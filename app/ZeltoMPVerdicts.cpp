@@ -241,13 +241,7 @@ void ZeltoMP::AutoTest() {
     StopCountdown();
     StartNewRun();
     _device->Send("n");
-    for (int id = 1; id < kItemCount; ++id) {
-        if (QLabel* label = ResultLabel(id)) {
-            label->setText(WaitText(id));
-        }
-    }
-    ui.result_label->setText(QString());
-    ui.result_label->setStyleSheet(QStringLiteral("background-color: rgb(240,240,240)"));
+    ShowWaitTexts();
     _overallPass = true;
     LOG4CPLUS_INFO(OperationLogger(), "Start automatic test");
     StartFirstItem();

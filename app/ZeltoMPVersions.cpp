@@ -79,15 +79,20 @@ void ZeltoMP::DisplaySlaveVersion(const char* version) {
     }
     _imp->SetResult("slave", std::string("Slave Version: ,") + version);
     if (match) {
-        ui.normal_label->setText(QStringLiteral("Slave Check: <FONT COLOR=GREEN>OK</FONT>"));
+        ShowSlaveCheck(QStringLiteral("Slave Check: <FONT COLOR=GREEN>OK</FONT>"));
     } else {
-        ui.normal_label->setText(QStringLiteral("Slave Check: <FONT COLOR=Red>NG</FONT>"));
+        ShowSlaveCheck(QStringLiteral("Slave Check: <FONT COLOR=Red>NG</FONT>"));
         if (!ui.normal_label->isHidden()) {
             _overallPass = false;
         }
     }
     // The report arrives inside a reply: the next item starts once it is done.
     Later([this] { Reset(); });
+}
+
+void ZeltoMP::ShowSlaveCheck(const QString& verdict) {
+    ui.normal_label->setText(verdict);
+    _slaveCheckVerdict = verdict;
 }
 
 void ZeltoMP::DisplaySlaveCrc(const char* crc) {

@@ -462,6 +462,43 @@ TEST_F(MassProductionWindowTest, VersionsAreComparedWholeAndADifferingSlaveFails
     EXPECT_FALSE(ConfigFile().contains("Master_version"));
 }
 
+// Each start-up shows only what its own panel reported. On the automatic page
+// the slave check's verdict outlives the list rebuild that the button count of
+// the same information block brings.
+TEST_F(MassProductionWindowTest, AReopenShowsOnlyWhatItsOwnPanelReported) {
+    Open("[General]\nSlaveVersion=ZT-1.0\n");
+    EXPECT_EQ(Text("FwCrc_label"), "<FONT COLOR=Blue SIZE=8>3A 5C </FONT>");
+    Trigger("actionAutoTest_Mode");
+    const auto reopen = [&](const std::string& slave) {
+        Trigger("actionOpen");
+        EXPECT_TRUE(ShowsPortClosed());
+        EXPECT_EQ(Text("FwCrc_label"), "");
+        peer.GoSilent();
+        peer.ClearReceived();
+        Answer(slave);
+        if (!slave.empty()) {
+            peer.Expect("#Z", "the button reference rawdata number: 0x04\r");
+        }
+        EXPECT_TRUE(OpenPort());
+    };
+    for (const auto& [slave, verdict] : {std::pair{"ZT-1.0", "<FONT COLOR=GREEN>OK</FONT>"},
+                                         {"ZT-2.0", "<FONT COLOR=Red>NG</FONT>"}}) {
+        reopen(slave);
+        // Both rounds of information, each slave version followed by a button count.
+        EXPECT_TRUE(PumpUntil([&] {
+            const std::string received = peer.Received();
+            return std::count(received.begin(), received.end(), 'Z') >= 2;
+        }));
+        peer.WaitUntilSent();
+        PumpFor(200);
+        EXPECT_EQ(Text("normal_label"), QString("Slave Check: ") + verdict);
+    }
+    // A panel whose controller stays silent shows no CRC of the one before.
+    reopen("");
+    EXPECT_TRUE(PumpUntil([&] { return Text("slave_label").contains("No FW"); }, 5000));
+    EXPECT_EQ(Text("FwCrc_label"), "");
+}
+
 TEST_F(MassProductionWindowTest, DialogsThatDoNotReadTheBridgeLeaveTheLinkWithTheWindow) {
     Open("");
     bool readWhileOpen = false;
