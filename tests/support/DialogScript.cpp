@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QLineEdit>
 
 namespace {
 constexpr int kPollMs = 5;
@@ -25,14 +26,22 @@ void DialogScript::Poll() {
 }
 
 DialogScript::Step DialogScript::PickFile(const QString& file) {
-    return On<QFileDialog>([file](QFileDialog& dialog) {
-        if (file.isEmpty()) {
-            dialog.reject();
-        } else {
-            dialog.selectFile(file);
-            static_cast<QDialog&>(dialog).accept();
-        }
-    });
+    return On<QFileDialog>([file](QFileDialog& dialog) { Choose(dialog, file); });
+}
+
+void DialogScript::Choose(QFileDialog& dialog, const QString& file) {
+    if (file.isEmpty()) {
+        dialog.reject();
+        return;
+    }
+    dialog.selectFile(file);
+    // selectFile leaves the name field alone once the field has the focus,
+    // which on a busy machine it may already have, and accept goes by that
+    // field: the name is put there itself.
+    if (auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
+        name->setText(file);
+    }
+    static_cast<QDialog&>(dialog).accept();
 }
 
 DialogScript::Step DialogScript::Answer(QMessageBox::StandardButton button, QString* seen) {

@@ -42,6 +42,7 @@ public:
 
     // Picks `file` in a file dialog; an empty name cancels it.
     static Step PickFile(const QString& file);
+    static void Choose(QFileDialog& dialog, const QString& file);
     // Presses `button` of a message box; keeps "title: text" in `seen`.
     static Step Answer(QMessageBox::StandardButton button, QString* seen = nullptr);
 

@@ -6,6 +6,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "DialogScript.h"
+
 ModalCloser::ModalCloser() {
     _timer.setInterval(5);
     QObject::connect(&_timer, &QTimer::timeout, this, [this] { Poll(); });
@@ -27,11 +29,6 @@ void ModalCloser::Poll() {
         }
     } else if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
         ++_fileDialogs;
-        if (_file.isEmpty()) {
-            dialog->reject();
-        } else {
-            dialog->selectFile(_file);
-            static_cast<QDialog*>(dialog)->accept();
-        }
+        DialogScript::Choose(*dialog, _file);
     }
 }
