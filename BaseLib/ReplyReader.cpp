@@ -9,16 +9,37 @@
 
 namespace morvex_gui {
 
+namespace {
+
+int Waiting(const QIODevice& port) {
+    return static_cast<int>(
+        std::min<qint64>(port.bytesAvailable(), std::numeric_limits<int>::max()));
+}
+
+}  // namespace
+
 ReplyReader::ReplyReader(OverflowRule rule) : _rule(rule) {}
 
 ReadResult ReplyReader::Read(QIODevice& port) {
-    _bytesAvailable =
-        static_cast<int>(std::min<qint64>(port.bytesAvailable(), std::numeric_limits<int>::max()));
-    if (_bytesAvailable <= 0) {
-        return ReadResult::Nothing;
-    }
-    const qint64 read = port.read(_readBuffer, kBufferSize);
     _lines.clear();
+    _bytesAvailable = Waiting(port);
+    ReadResult result = ReadResult::Nothing;
+    // A reply behind a burst must not wait in the port for an arrival that
+    // may never come.
+    for (int waiting = _bytesAvailable; waiting > 0; waiting = Waiting(port)) {
+        const ReadResult step = ReadOnce(port);
+        if (step == ReadResult::Nothing) {
+            break;
+        }
+        if (result != ReadResult::Overflow) {
+            result = step;
+        }
+    }
+    return result;
+}
+
+ReadResult ReplyReader::ReadOnce(QIODevice& port) {
+    const qint64 read = port.read(_readBuffer, kBufferSize);
     if (read <= 0) {
         return ReadResult::Nothing;
     }

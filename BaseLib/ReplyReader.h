@@ -37,21 +37,23 @@ public:
 
     Q_DISABLE_COPY(ReplyReader)
 
-    // One read of at most kBufferSize bytes; Lines() then holds only the lines
-    // this read completed. Text without a line end that would outgrow the
+    // Reads until the port holds nothing more, in reads of at most
+    // kBufferSize bytes, each under the rule; Lines() then holds the lines
+    // these reads completed. Text without a line end that would outgrow the
     // pending buffer can never become a whole line, so it is dropped and the
     // result is Overflow: under DropBurst the read goes with it, under
     // KeepBurst the read starts the pending text afresh.
     ReadResult Read(QIODevice& port);
 
     std::vector<std::string>& Lines() { return _lines; }
-    // What the port reported waiting at the start of the last read.
+    // What the port reported waiting when the last Read began.
     int BytesAvailable() const { return _bytesAvailable; }
     int PendingLength() const { return _pendingLength; }
     // Forgets the half line, e.g. when the link comes back from a dialog.
     void DropPending() { _pendingLength = 0; }
 
 private:
+    ReadResult ReadOnce(QIODevice& port);
     bool Drops(int count) const;
 
     const OverflowRule _rule;

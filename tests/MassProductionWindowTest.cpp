@@ -277,6 +277,13 @@ TEST_F(MassProductionWindowTest, RepliesBecomeLinesOverflowsAreDroppedAndAPulled
     Trigger("actionClear");
     EXPECT_EQ(overflow->styleSheet(), kNormalStyle);
 
+    // A burst far beyond one read is dropped whole; the reply behind it is
+    // read at once, not when the next bytes arrive.
+    SendAsOneRead(Repeat("z\r", 32768));
+    EXPECT_EQ(overflow->styleSheet(), kOverflowStyle);
+    peer.SendRaw("Slave version: TAIL\r");
+    EXPECT_TRUE(PumpUntil([&] { return Text("slave_label").contains(">TAIL<"); }, 200));
+
     // A NACK from the bridge powers the slave off.
     peer.ClearReceived();
     peer.SendLine("I2C_MTX_NACK_DATA");

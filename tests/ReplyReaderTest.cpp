@@ -95,6 +95,17 @@ TEST(ReplyReaderTest, TheOverflowRuleIsTheCallersChoice) {
         {OverflowRule::KeepBurst, {run, run, run}, ReadResult::Overflow, 0, 3000},
         {OverflowRule::KeepBurst, {run, run, "x\r" + run}, ReadResult::Overflow, 1, 3000},
         {OverflowRule::KeepBurst, {""}, ReadResult::Nothing, 0, 0},
+        // One read takes all the port holds, in reads under the rule.
+        {OverflowRule::DropBurst,
+         {std::string(9000, 'q') + "\rtail\r"},
+         ReadResult::Overflow,
+         2,
+         0},
+        {OverflowRule::KeepBurst,
+         {std::string(9000, 'q') + "\rtail\r"},
+         ReadResult::Overflow,
+         2,
+         0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.reads.size() * 100 + c.lines * 10 + (c.rule == OverflowRule::DropBurst));

@@ -198,17 +198,10 @@ void SlaveDownloadProgress::FinishImage() {
 }
 
 void SlaveDownloadProgress::ReadSerialPort() {
-    if (_device == nullptr) {
+    if (_device == nullptr || _reader.Read(*_device) == ReadResult::Nothing) {
         return;
     }
-    // One step takes everything the device holds, so no reply waits unread
-    // for an arrival that may never come.
-    std::vector<std::string> lines;
-    while (_reader.Read(*_device) != ReadResult::Nothing) {
-        std::vector<std::string>& read = _reader.Lines();
-        lines.insert(lines.end(), read.begin(), read.end());
-    }
-    ForEachLine(lines, [this](const std::string& line) { return HandleLine(line); });
+    ForEachLine(_reader.Lines(), [this](const std::string& line) { return HandleLine(line); });
 }
 
 bool SlaveDownloadProgress::HandleLine(const std::string& line) {

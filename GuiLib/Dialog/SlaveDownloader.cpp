@@ -328,7 +328,7 @@ bool SlaveDownloader::WriteFailed() const {
 // --- replies ---------------------------------------------------------------
 
 void SlaveDownloader::ReadSerialPort() {
-    if (_device == nullptr || _reader.Read(*_device) != ReadResult::Read) {
+    if (_device == nullptr || _reader.Read(*_device) == ReadResult::Nothing) {
         return;
     }
     // Handling a line lets GUI events run, which may read again; the walk
