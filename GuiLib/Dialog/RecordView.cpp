@@ -12,8 +12,10 @@
 namespace {
 
 constexpr int kYieldMs = 100;
-// Yielding after every line would spend most of the time redrawing.
+// Yielding after every line would spend most of the time redrawing. The line
+// bound lets a row picked during a load cut it short on a fast machine too.
 constexpr int kYieldEveryMs = 20;
+constexpr int kYieldEveryLines = 256;
 const QChar kEscape(0x1B);
 
 // The line as shown: Latin-1, without escape characters and without its
@@ -82,17 +84,19 @@ void RecordView::DisplayFiles(int row) {
     }
     QElapsedTimer sinceYield;
     sinceYield.start();
+    int linesSinceYield = 0;
     while (!file.atEnd()) {
         const QString line = VisibleLine(file.readLine());
         if (!line.isNull()) {
             ui.textBrowser->append(line);
         }
-        if (sinceYield.elapsed() < kYieldEveryMs) {
+        if (++linesSinceYield < kYieldEveryLines && sinceYield.elapsed() < kYieldEveryMs) {
             continue;
         }
         // Stay responsive; a row change in here shows another file instead.
         QCoreApplication::processEvents(QEventLoop::AllEvents, kYieldMs);
         sinceYield.restart();
+        linesSinceYield = 0;
         if (display != _display) {
             return;
         }
