@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "StringConvert.h"
+
 namespace ini {
 
 namespace {
@@ -19,19 +21,6 @@ constexpr NamedEscape kNamedEscapes[] = {
     {'a', '\a'}, {'b', '\b'}, {'f', '\f'}, {'n', '\n'},  {'r', '\r'},  {'t', '\t'},
     {'v', '\v'}, {'"', '"'},  {'?', '?'},  {'\'', '\''}, {'\\', '\\'},
 };
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
@@ -62,7 +51,11 @@ void AppendCodeUnit(unsigned value, std::string* out) {
 // Reads the digits of a numeric escape from `at` on; returns where they end.
 size_t AppendNumericEscape(const std::string& text, size_t at, int base, std::string* out) {
     unsigned value = 0;
-    for (int digit; at < text.size() && (digit = HexDigit(text[at])) >= 0 && digit < base; ++at) {
+    for (; at < text.size(); ++at) {
+        const int digit = HexDigitValue(text[at]);
+        if (digit < 0 || digit >= base) {
+            break;
+        }
         value = value * static_cast<unsigned>(base) + static_cast<unsigned>(digit);
     }
     AppendCodeUnit(value, out);
@@ -83,8 +76,9 @@ size_t AppendEscape(const std::string& text, size_t at, std::string* out) {
         }
     }
     if (code == 'x') {
-        return at < text.size() && HexDigit(text[at]) >= 0 ? AppendNumericEscape(text, at, 16, out)
-                                                           : at;
+        return at < text.size() && HexDigitValue(text[at]) >= 0
+                   ? AppendNumericEscape(text, at, 16, out)
+                   : at;
     }
     if (code >= '0' && code <= '7') {
         return AppendNumericEscape(text, at - 1, 8, out);
@@ -179,7 +173,7 @@ std::string EscapedValue(const std::string& value) {
     for (const char c : Wrapped(value)) {
         const auto byte = static_cast<unsigned char>(c);
         needsQuotes = needsQuotes || c == ';' || c == ',' || c == '=';
-        if (escapeHexDigit && HexDigit(c) >= 0) {
+        if (escapeHexDigit && HexDigitValue(c) >= 0) {
             AppendHexEscape(byte, &text);
             continue;
         }
@@ -260,7 +254,7 @@ std::string UnescapedKey(const std::string& text) {
         unsigned value = 0;
         bool escape = text[i] == '%' && first + digits <= text.size();
         for (size_t d = 0; escape && d < digits; ++d) {
-            const int digit = HexDigit(text[first + d]);
+            const int digit = HexDigitValue(text[first + d]);
             escape = digit >= 0;
             value = value * 16 + static_cast<unsigned>(digit);
         }

@@ -18,6 +18,23 @@ Number ReadLeading(const std::string& text) {
 
 }  // namespace
 
-int StringToInt(const std::string& text) { return ReadLeading<int>(text); }
+int StringToInt(const std::string& text) {
+    return ReadLeading<int>(text);
+}
 
-double StringToDouble(const std::string& text) { return ReadLeading<double>(text); }
+double StringToDouble(const std::string& text) {
+    return ReadLeading<double>(text);
+}
+
+int HexDigitValue(char c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    return -1;
+}

@@ -1,28 +1,13 @@
 #include "HexField.h"
 
+#include "StringConvert.h"
+
 namespace morvex_gui {
-
-namespace {
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
-}  // namespace
 
 int HexFieldValue(const char* first, const char* last, int start) {
     int value = start;
     for (const char* p = first; p != last; ++p) {
-        const int digit = HexDigit(*p);
+        const int digit = HexDigitValue(*p);
         if (digit < 0) {
             break;
         }
