@@ -26,16 +26,19 @@ bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }
 
+size_t SkipBlanks(const std::string& text, size_t at) {
+    while (at < text.size() && IsBlank(text[at])) {
+        ++at;
+    }
+    return at;
+}
+
 bool StartsWith(const std::string& text, const char* prefix) {
     return text.compare(0, std::char_traits<char>::length(prefix), prefix) == 0;
 }
 
 bool EqualsIgnoringCase(const std::string& text, const char* other) {
     return QString::fromStdString(text).compare(QLatin1String(other), Qt::CaseInsensitive) == 0;
-}
-
-std::string Lower(const std::string& text) {
-    return QString::fromStdString(text).toLower().toStdString();
 }
 
 // One UTF-16 code unit, as an escape names it, in UTF-8.
@@ -187,10 +190,7 @@ std::string EscapedValue(const std::string& value) {
 
 std::string UnescapedValue(const std::string& text) {
     std::string value;
-    size_t i = 0;
-    while (i < text.size() && IsBlank(text[i])) {
-        ++i;
-    }
+    size_t i = SkipBlanks(text, 0);
     // Blanks that an escape or a quote produced are never chopped.
     size_t chopLimit = 0;
     bool inQuotes = false;
@@ -203,8 +203,7 @@ std::string UnescapedValue(const std::string& text) {
         } else if (c == '"') {
             inQuotes = !inQuotes;
             quoted = true;
-            for (++i; !inQuotes && i < text.size() && IsBlank(text[i]); ++i) {
-            }
+            i = inQuotes ? i + 1 : SkipBlanks(text, i + 1);
             chopLimit = value.size();
         } else {
             // A comma starts a fresh part only for the trailing-blank rule.
@@ -273,7 +272,7 @@ std::string SectionHeader(const std::string& section) {
         return kGeneral;
     }
     const std::string name = EscapedKey(section);
-    return Lower(name) == "general" ? '%' + name : name;
+    return EqualsIgnoringCase(name, kGeneral) ? '%' + name : name;
 }
 
 std::string SectionOfHeader(const std::string& name) {
