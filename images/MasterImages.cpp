@@ -3,6 +3,8 @@
 #include <boost/regex.hpp>
 #include <string>
 
+#include "StringConvert.h"
+
 namespace morvex_gui {
 
 namespace {
@@ -20,12 +22,8 @@ const boost::regex& DataRecordPattern() {
     return pattern;
 }
 
-int HexDigit(char c) {
-    return (c <= '9') ? c - '0' : (c | 0x20) - 'a' + 10;
-}
-
 unsigned char HexByte(const std::string& line, size_t at) {
-    return static_cast<unsigned char>(HexDigit(line[at]) * 16 + HexDigit(line[at + 1]));
+    return static_cast<unsigned char>(HexDigitValue(line[at]) * 16 + HexDigitValue(line[at + 1]));
 }
 
 // The image being assembled: every byte knows whether a record has set it, so
