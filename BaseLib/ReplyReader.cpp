@@ -21,8 +21,13 @@ int Waiting(const QIODevice& port) {
 ReplyReader::ReplyReader(OverflowRule rule) : _rule(rule) {}
 
 ReadResult ReplyReader::Read(QIODevice& port) {
-    _lines.clear();
     _bytesAvailable = Waiting(port);
+    // A notice for bytes an earlier drain already took: the last step's lines
+    // and the half line stay as they are.
+    if (_bytesAvailable <= 0) {
+        return ReadResult::Nothing;
+    }
+    _lines.clear();
     ReadResult result = ReadResult::Nothing;
     // A reply behind a burst must not wait in the port for an arrival that
     // may never come.

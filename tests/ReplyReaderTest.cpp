@@ -95,6 +95,8 @@ TEST(ReplyReaderTest, TheOverflowRuleIsTheCallersChoice) {
         {OverflowRule::KeepBurst, {run, run, run}, ReadResult::Overflow, 0, 3000},
         {OverflowRule::KeepBurst, {run, run, "x\r" + run}, ReadResult::Overflow, 1, 3000},
         {OverflowRule::KeepBurst, {""}, ReadResult::Nothing, 0, 0},
+        // Nothing waiting leaves the last read's lines and the half line.
+        {OverflowRule::DropBurst, {"12\r34", ""}, ReadResult::Nothing, 1, 2},
         // One read takes all the port holds, in reads under the rule.
         {OverflowRule::DropBurst,
          {std::string(9000, 'q') + "\rtail\r"},

@@ -324,7 +324,35 @@ std::string InsertAfterLine(const std::string& reply, int line, const std::strin
 
 class ReplyRoadNoiseTest : public ReplyRoadEndToEndTest {};
 
+// The road with the base window's own read slot, which leaves the lines of a
+// read where the read put them.
+class BaseReadRoad : public ReplyRoad {
+public:
+    const std::vector<std::string>& LastLines() { return _link.Lines(); }
+    int Pending() const { return _link.Reader().PendingLength(); }
+
+protected:
+    void ReadSerialPort() override { QtSerialPortWindow::ReadSerialPort(); }
+};
+
 }  // namespace
+
+// A notice for bytes an earlier read already took (or a second connection)
+// finds nothing waiting: the last read's lines and the half line stay.
+TEST(ReplyRoadReadTest, AReadWithNothingWaitingChangesNothing) {
+    BaseReadRoad road;
+    ASSERT_TRUE(road.Open());
+    road.peer.SendRaw("12\r34");
+    ASSERT_TRUE(road.PumpUntil([&] { return road.Pending() == 2; }));
+    // {"12"}, unless the pty happened to cut the bytes after the "\r".
+    const std::vector<std::string> last = road.LastLines();
+    emit road.device.readyRead();
+    EXPECT_EQ(road.LastLines(), last);
+    EXPECT_EQ(road.Pending(), 2);
+    road.peer.SendRaw("\r");
+    ASSERT_TRUE(road.PumpUntil([&] { return road.Pending() == 0; }));
+    EXPECT_EQ(road.LastLines(), std::vector<std::string>{"34"});
+}
 
 TEST_F(ReplyRoadNoiseTest, GarbageAndANackLineInMidStreamChangeNothingElse) {
     const Family family = Families()[2];

@@ -20,17 +20,21 @@ signals:
     void SignalDeviceDisconnect();
 };
 
-// Keeps every line the base's read step cut.
+// Keeps every line the base's read step cut, and leaves the step's own
+// lines where the step put them.
 class ProbeDialog : public SerialPortDialog {
 public:
     using SerialPortDialog::SerialPortDialog;
     Lines seen;
+    const Lines& LastLines() const { return _lines; }
+    int Pending() const { return _reader.PendingLength(); }
 
 protected:
     void ReadSerialPort() override {
         SerialPortDialog::ReadSerialPort();
-        seen.insert(seen.end(), _lines.begin(), _lines.end());
-        _lines.clear();
+        if (_bytesAvailable >= 1) {
+            seen.insert(seen.end(), _lines.begin(), _lines.end());
+        }
     }
 };
 
@@ -53,6 +57,22 @@ TEST_F(SerialPortDialogTest, RepliesArriveWholeHoweverTheyAreCut) {
     peer.SendRaw(std::string(5000, '.') + "\rOK\r");
     ASSERT_TRUE(PumpUntil([&] { return dialog.seen.size() == 5; }));
     EXPECT_EQ(dialog.seen.back(), "OK");
+}
+
+// A notice for bytes an earlier read already took (or a second connection)
+// finds nothing waiting: the last step's lines and the half line stay.
+TEST_F(SerialPortDialogTest, AReadWithNothingWaitingChangesNothing) {
+    ProbeDialog dialog(&device, nullptr);
+    peer.SendRaw("S\rC");
+    ASSERT_TRUE(PumpUntil([&] { return dialog.seen == Lines{"S"} && dialog.Pending() == 1; }));
+    // {"S"}, unless the pty happened to cut the bytes after the "\r".
+    const Lines last = dialog.LastLines();
+    emit device.readyRead();
+    EXPECT_EQ(dialog.LastLines(), last);
+    EXPECT_EQ(dialog.Pending(), 1);
+    peer.SendRaw("\r");
+    ASSERT_TRUE(PumpUntil([&] { return dialog.Pending() == 0; }));
+    EXPECT_EQ(dialog.seen, (Lines{"S", "C"}));
 }
 
 TEST_F(SerialPortDialogTest, AdapterRemovalRejectsTheDialog) {
