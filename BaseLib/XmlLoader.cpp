@@ -1,5 +1,7 @@
 #include "XmlLoader.h"
 
+#include <vector>
+
 namespace {
 
 // Mini-XML reports parse errors through a process-wide callback without user
@@ -36,6 +38,34 @@ bool ParsesCleanly(std::FILE* stream) {
     return parsed && t_parseErrors.empty();
 }
 
+// Without a top node, Mini-XML makes a node after the root element (the text
+// before a trailing comment, say) with no parent and then loses it. The load
+// callback sees every node as it is made: each is kept, as a plain load keeps
+// it, and each made without a parent is noted.
+void KeepAndNoteParentless(mxml_node_t* node, mxml_sax_event_t event, void* parentless) {
+    if (event == MXML_SAX_ELEMENT_CLOSE) {
+        return;
+    }
+    mxmlRetain(node);
+    if (mxmlGetParent(node) == nullptr) {
+        static_cast<std::vector<mxml_node_t*>*>(parentless)->push_back(node);
+    }
+}
+
+// The first parentless node is the document (the library frees it itself when
+// the load fails); no one owns the others.
+mxml_node_t* LoadWithoutStrays(std::FILE* stream) {
+    std::vector<mxml_node_t*> parentless;
+    mxml_node_t* document =
+        mxmlSAXLoadFile(nullptr, stream, MXML_OPAQUE_CALLBACK, KeepAndNoteParentless, &parentless);
+    for (size_t i = 1; i < parentless.size(); ++i) {
+        if (parentless[i] != document) {
+            mxmlDelete(parentless[i]);
+        }
+    }
+    return document;
+}
+
 }  // namespace
 
 mxml_node_t* LoadXmlDocument(std::FILE* stream, std::string& errors) {
@@ -43,7 +73,7 @@ mxml_node_t* LoadXmlDocument(std::FILE* stream, std::string& errors) {
     const long start = std::ftell(stream);
     mxml_node_t* document = nullptr;
     if (ParsesCleanly(stream) && start >= 0 && std::fseek(stream, start, SEEK_SET) == 0) {
-        document = mxmlLoadFile(nullptr, stream, MXML_OPAQUE_CALLBACK);
+        document = LoadWithoutStrays(stream);
     }
     errors = t_parseErrors;
     if (document == nullptr && errors.empty()) {

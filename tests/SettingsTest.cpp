@@ -1,14 +1,13 @@
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QDir>
-#include <QProcess>
 #include <QSettings>
 #include <QXmlStreamReader>
 #include <map>
 #include <string>
 #include <tuple>
 
+#include "LeakCheck.h"
 #include "LogCapture.h"
 #include "ParseXml.h"
 #include "Settings.h"
@@ -319,13 +318,5 @@ TEST(ParameterXmlTest, DISABLED_TruncatedDocumentsFailToLoad) {
 }
 
 TEST(ParameterXmlTest, TruncatedDocumentsFailWithoutLeaking) {
-    QProcess child;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("ASAN_OPTIONS", "detect_leaks=1");
-    child.setProcessEnvironment(environment);
-    child.start(QCoreApplication::applicationFilePath(),
-                {"--gtest_also_run_disabled_tests",
-                 "--gtest_filter=ParameterXmlTest.DISABLED_TruncatedDocumentsFailToLoad"});
-    ASSERT_TRUE(child.waitForFinished(60000));
-    EXPECT_EQ(child.exitCode(), 0) << child.readAllStandardError().toStdString();
+    EXPECT_TRUE(RunsWithoutLeaks("ParameterXmlTest.DISABLED_TruncatedDocumentsFailToLoad"));
 }
