@@ -41,18 +41,48 @@ bool EqualsIgnoringCase(const std::string& text, const char* other) {
     return QString::fromStdString(text).compare(QLatin1String(other), Qt::CaseInsensitive) == 0;
 }
 
-// One UTF-16 code unit, as an escape names it, in UTF-8.
-void AppendCodeUnit(unsigned value, std::string* out) {
-    const auto unit = static_cast<char16_t>(value);
-    if (unit < 0x80) {
-        *out += static_cast<char>(unit);
-    } else {
-        *out += QString(QChar(unit)).toStdString();
+// A key's or a value's text as its escapes are decoded, in UTF-8. The UTF-16
+// code units that escapes name are held until a plain byte follows, so that
+// a high and a low surrogate named one after the other make one character,
+// as in a QString; a lone surrogate becomes what QString makes of it.
+class DecodedText {
+public:
+    void Append(char c) {
+        WriteUnits();
+        _text += c;
     }
-}
+    void AppendCodeUnit(unsigned value) {
+        const auto unit = static_cast<char16_t>(value);
+        if (unit < 0x80) {
+            Append(static_cast<char>(unit));
+        } else {
+            _units.push_back(unit);
+        }
+    }
+    // Held units are not counted; they are never blanks.
+    size_t WrittenSize() const { return _text.size(); }
+    std::string Take() {
+        WriteUnits();
+        return std::move(_text);
+    }
+
+private:
+    void WriteUnits() {
+        if (!_units.empty()) {
+            // Not fromUtf16: it would take a leading U+FEFF for a byte-order mark.
+            _text += QString(reinterpret_cast<const QChar*>(_units.data()),
+                             static_cast<qsizetype>(_units.size()))
+                         .toStdString();
+            _units.clear();
+        }
+    }
+
+    std::string _text;
+    std::u16string _units;
+};
 
 // Reads the digits of a numeric escape from `at` on; returns where they end.
-size_t AppendNumericEscape(const std::string& text, size_t at, int base, std::string* out) {
+size_t AppendNumericEscape(const std::string& text, size_t at, int base, DecodedText* out) {
     unsigned value = 0;
     for (; at < text.size(); ++at) {
         const int digit = HexDigitValue(text[at]);
@@ -61,20 +91,20 @@ size_t AppendNumericEscape(const std::string& text, size_t at, int base, std::st
         }
         value = value * static_cast<unsigned>(base) + static_cast<unsigned>(digit);
     }
-    AppendCodeUnit(value, out);
+    out->AppendCodeUnit(value);
     return at;
 }
 
 // `at` is just past a backslash; returns where the escape ends. An escape
 // that names nothing is dropped with its backslash.
-size_t AppendEscape(const std::string& text, size_t at, std::string* out) {
+size_t AppendEscape(const std::string& text, size_t at, DecodedText* out) {
     if (at >= text.size()) {
         return at;
     }
     const char code = text[at++];
     for (const NamedEscape& escape : kNamedEscapes) {
         if (code == escape.code) {
-            *out += escape.character;
+            out->Append(escape.character);
             return at;
         }
     }
@@ -189,7 +219,7 @@ std::string EscapedValue(const std::string& value) {
 }
 
 std::string UnescapedValue(const std::string& text) {
-    std::string value;
+    DecodedText decoded;
     size_t i = SkipBlanks(text, 0);
     // Blanks that an escape or a quote produced are never chopped.
     size_t chopLimit = 0;
@@ -198,20 +228,21 @@ std::string UnescapedValue(const std::string& text) {
     while (i < text.size()) {
         const char c = text[i];
         if (c == '\\') {
-            i = AppendEscape(text, i + 1, &value);
-            chopLimit = value.size();
+            i = AppendEscape(text, i + 1, &decoded);
+            chopLimit = decoded.WrittenSize();
         } else if (c == '"') {
             inQuotes = !inQuotes;
             quoted = true;
             i = inQuotes ? i + 1 : SkipBlanks(text, i + 1);
-            chopLimit = value.size();
+            chopLimit = decoded.WrittenSize();
         } else {
             // A comma starts a fresh part only for the trailing-blank rule.
             quoted = quoted && (c != ',' || inQuotes);
-            value += c;
+            decoded.Append(c);
             ++i;
         }
     }
+    std::string value = decoded.Take();
     if (!quoted) {
         ChopBlanks(&value, chopLimit);
     }
@@ -240,10 +271,10 @@ std::string EscapedKey(const std::string& key) {
 }
 
 std::string UnescapedKey(const std::string& text) {
-    std::string key;
+    DecodedText key;
     for (size_t i = 0; i < text.size();) {
         if (text[i] == '\\') {
-            key += '/';
+            key.Append('/');
             ++i;
             continue;
         }
@@ -258,13 +289,13 @@ std::string UnescapedKey(const std::string& text) {
             value = value * 16 + static_cast<unsigned>(digit);
         }
         if (escape) {
-            AppendCodeUnit(value, &key);
+            key.AppendCodeUnit(value);
             i = first + digits;
         } else {
-            key += text[i++];
+            key.Append(text[i++]);
         }
     }
-    return key;
+    return key.Take();
 }
 
 std::string SectionHeader(const std::string& section) {

@@ -98,6 +98,7 @@ TEST(SettingsTest, QtsIniReaderAndOursReadEachOthersValuesExactly) {
         {"control", std::string("a\x01") + "1\n" + '\0' + "7"},
         {"hash", "#1"},
         {"Jitter/x y", "1"},
+        {"Jitter/k\U0001F600", "smile \U0001F600"},
         {"General/k", "g"},
     };
     TempProgramDir dir;
@@ -114,10 +115,36 @@ TEST(SettingsTest, QtsIniReaderAndOursReadEachOthersValuesExactly) {
         written.setValue(name, QString::fromStdString(value));
     }
     written.sync();
-    const Settings loaded = Loaded(dir, "qt.ini");
+    Settings loaded = Loaded(dir, "qt.ini");
     EXPECT_EQ(loaded.GetParameters().size(), values.size());
     for (const auto& [key, value] : values) {
         EXPECT_EQ(loaded.GetValue(key.c_str()), value) << key;
+    }
+    // The program sets what it knows again before it saves.
+    const QByteArray qtText = dir.Read("qt.ini");
+    for (const auto& [key, value] : values) {
+        loaded.SetParameter(ConfigParameter(key, value));
+    }
+    ASSERT_TRUE(loaded.Save(Path(dir, "qt.ini").c_str()));
+    EXPECT_EQ(dir.Read("qt.ini"), qtText);
+}
+
+// Escapes that name a high and then a low surrogate make one character;
+// everything else reads as Qt reads it, a lone surrogate included.
+TEST(SettingsTest, EscapedSurrogatesReadAsQtReadsThem) {
+    TempProgramDir dir;
+    dir.Write("hand.ini",
+              "[General]\nk%UD83D%UDE00=pair\nlone%UD83Dx=1\nlow%UDE00=2\n"
+              "v=\\xd83d\\xde00\nq=\"\\xd83d\"\"\\xde00\"\napart=\\xd83d.\\xde00\n");
+    QSettings theirs(dir.File("hand.ini"), QSettings::IniFormat);
+    const Settings ours = Loaded(dir, "hand.ini");
+    EXPECT_EQ(ours.GetValue("k\U0001F600"), "pair");
+    EXPECT_EQ(ours.GetValue("v"), "\U0001F600");
+    EXPECT_EQ(ours.GetParameters().size(), static_cast<size_t>(theirs.allKeys().size()));
+    for (const QString& key : theirs.allKeys()) {
+        EXPECT_EQ(ours.GetValue(key.toStdString().c_str()),
+                  theirs.value(key).toString().toStdString())
+            << key.toStdString();
     }
 }
 
