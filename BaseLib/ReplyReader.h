@@ -39,11 +39,11 @@ public:
 
     // Reads until the port holds nothing more, in reads of at most
     // kBufferSize bytes, each under the rule; Lines() then holds the lines
-    // these reads completed. With nothing waiting it changes nothing, not even
-    // Lines(). Text without a line end that would outgrow the
-    // pending buffer can never become a whole line, so it is dropped and the
-    // result is Overflow: under DropBurst the read goes with it, under
-    // KeepBurst the read starts the pending text afresh.
+    // these reads completed; with nothing waiting it changes nothing, not even
+    // Lines(). Text without a line end that would outgrow the pending buffer
+    // can never become a whole line, so it is dropped and the result is
+    // Overflow: under DropBurst the read goes with it, under KeepBurst the
+    // read starts the pending text afresh.
     ReadResult Read(QIODevice& port);
 
     std::vector<std::string>& Lines() { return _lines; }
