@@ -251,8 +251,12 @@ private:
     void RunTuningStart();
     void RestartBridge();
     std::map<std::string, std::string> TunedValues() const;
-    void StoreTuneXml(const QString& file);
+    // Makes `file` the pattern under tuning; false when the working copy
+    // could not take it (the operator has been told).
+    bool StoreTuneXml(const QString& file);
     bool EnsureWorkingCopy();
+    bool ReplaceWorkingCopy(const QString& pattern);
+    void WarnCopyFailed(const QString& error);
 
     // Qualification.
     void ConnectQualification();

@@ -8,6 +8,7 @@
 #include <QToolBar>
 
 #include "Drovanel.h"
+#include "FileCopy.h"
 #include "OperationLog.h"
 #include "PortToolBar.h"
 #include "ProgramPaths.h"
@@ -46,13 +47,6 @@ const FirmwareLine kFirmwareLines[] = {
 
 QString ProgramFile(const char* name) {
     return platform::ProgramFilePath(QString::fromLatin1(name));
-}
-
-void ReplaceFile(const QString& source, const QString& target) {
-    if (QFile::exists(target)) {
-        QFile::remove(target);
-    }
-    QFile::copy(source, target);
 }
 
 QString FromLocal(const std::string& text) {
@@ -141,8 +135,16 @@ bool Drovanel::PrepareTuneImages(const QString& firmwareLine) {
         ui.actionUserMode->setChecked(true);
         return false;
     }
-    ReplaceFile(ProgramFile(chosen->normalImage), ProgramFile(kNormalImage));
-    ReplaceFile(ProgramFile(chosen->tuningImage), ProgramFile(kTuningImage));
+    // Both images are written before either is put in place, so an image that
+    // cannot be read or written leaves the pair of the earlier line as it was.
+    FileCopy normal(ProgramFile(chosen->normalImage), ProgramFile(kNormalImage));
+    FileCopy tuning(ProgramFile(chosen->tuningImage), ProgramFile(kTuningImage));
+    const bool placed = normal.Prepare() && tuning.Prepare() && normal.Commit() && tuning.Commit();
+    if (!placed) {
+        WarnCopyFailed(!normal.Error().isEmpty() ? normal.Error() : tuning.Error());
+        ui.actionUserMode->setChecked(true);
+        return false;
+    }
     _settings->SetParameter(ConfigParameter("mp_version", chosen->index));
     return true;
 }
@@ -311,10 +313,9 @@ void Drovanel::ApplyTuning() {
         return;
     }
     LOG4CPLUS_INFO(OperationLogger(), "Apply and save");
-    if (WriteEepromParam(hasPattern ? pattern.GetValue() : std::string(), TunedValues(),
-                         destination.toLocal8Bit().toStdString())) {
-        _tuningApplied = true;
-    } else {
+    const bool written = WriteEepromParam(hasPattern ? pattern.GetValue() : std::string(),
+                                          TunedValues(), destination.toLocal8Bit().toStdString());
+    if (!written) {
         const QMessageBox::StandardButton answer = QMessageBox::warning(
             this, tr("Apply failed..."),
             tr("Apply failed, do you want reset original xml file? and then you can retry to "
@@ -329,7 +330,12 @@ void Drovanel::ApplyTuning() {
             destination = original;
         }
     }
-    StoreTuneXml(destination);
+    // What was written counts as applied only once the working copy holds it.
+    if (!StoreTuneXml(destination)) {
+        _tuningApplied = false;
+    } else if (written) {
+        _tuningApplied = true;
+    }
 }
 
 // The values read from the controller, by parameter name. A row that was
@@ -351,9 +357,24 @@ std::map<std::string, std::string> Drovanel::TunedValues() const {
     return values;
 }
 
-void Drovanel::StoreTuneXml(const QString& file) {
+bool Drovanel::StoreTuneXml(const QString& file) {
     _settings->SetParameter(ConfigParameter("tune_xml_file", file.toLocal8Bit().toStdString()));
-    ReplaceFile(file, ProgramFile(kWorkingCopy));
+    return ReplaceWorkingCopy(file);
+}
+
+// A working copy that cannot be replaced stays as it was; the step that
+// needed the new one stops, so no older pattern goes to the panel as new.
+bool Drovanel::ReplaceWorkingCopy(const QString& pattern) {
+    QString error;
+    if (FileCopy::Replace(pattern, ProgramFile(kWorkingCopy), &error)) {
+        return true;
+    }
+    WarnCopyFailed(error);
+    return false;
+}
+
+void Drovanel::WarnCopyFailed(const QString& error) {
+    QMessageBox::warning(this, tr("Copy failed..."), error, QMessageBox::Ok);
 }
 
 void Drovanel::FinishTuning() {
@@ -414,6 +435,5 @@ bool Drovanel::EnsureWorkingCopy() {
     if (file.isEmpty()) {
         return false;
     }
-    ReplaceFile(file, ProgramFile(kWorkingCopy));
-    return true;
+    return ReplaceWorkingCopy(file);
 }

@@ -5,6 +5,7 @@
 #include <QMetaObject>
 #include <QStringList>
 
+#include "FileCopy.h"
 #include "OperationLog.h"
 #include "ProgramPaths.h"
 
@@ -122,10 +123,7 @@ bool MorvexGenerator::CopyToToolChain() {
     if (!source.exists()) {
         return false;
     }
-    if (target.exists(_targetName)) {
-        target.remove(_targetName);
-    }
-    return QFile::copy(source.filePath(_sourceName), target.filePath(_targetName));
+    return FileCopy::Replace(source.filePath(_sourceName), target.filePath(_targetName));
 }
 
 void MorvexGenerator::redFromStdOut() {
@@ -191,15 +189,15 @@ void MorvexGenerator::ReportOutcome(bool finished) {
     }
 }
 
-// The copy is for the operator only; its failure changes nothing for the run.
+// The copy is for the operator only: a failure is logged by the copy and
+// changes nothing for the run, but an earlier run's image must not stay there
+// as this run's.
 void MorvexGenerator::CopyImageBesideProgram() {
-    const QString folder = platform::ProgramFilePath(QString::fromLatin1(kImageCopyFolder));
     const QString destination = platform::ProgramFilePath(QString::fromLatin1(kImageCopy));
-    QDir().mkpath(folder);
-    if (QFile::exists(destination)) {
+    QDir().mkpath(platform::ProgramFilePath(QString::fromLatin1(kImageCopyFolder)));
+    if (!FileCopy::Replace(ToolChainImage(), destination)) {
         QFile::remove(destination);
     }
-    QFile::copy(ToolChainImage(), destination);
 }
 
 void MorvexGenerator::ProcessFail(QProcess::ProcessError error) {

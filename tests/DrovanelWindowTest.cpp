@@ -715,7 +715,8 @@ TEST_F(DrovanelTuningTest, TheSetUpRoadEndsInTheTunePanelOnlyWhenTuningStarts) {
           Press<TuningStart>({"buttonCancel"})},
          "userPanel",
          false},
-        {{Press<TunePathSettings>({"comboVersion=MP8.2", "lineXmlPath=p.xml", "buttonDownload"}),
+        {{Press<TunePathSettings>({"comboVersion=MP8.2",
+                                   "lineXmlPath=" + fixture.Dir().File("p.xml"), "buttonDownload"}),
           Answer(QMessageBox::Ok, &warning)},
          "userPanel",
          false},
@@ -749,6 +750,36 @@ TEST_F(DrovanelTuningTest, TheSetUpRoadEndsInTheTunePanelOnlyWhenTuningStarts) {
     EXPECT_TRUE(fixture.SavedConfig().contains("mp_version=2"));
 }
 
+TEST_F(DrovanelTuningTest, ImagesThatCannotBeReplacedStopTheTuningStart) {
+    OpenUserPanel();
+    for (const char* image : {"normal_80", "zeltotune_80", "normal_82", "zeltotune_82"}) {
+        fixture.Dir().Write(QString("vmx_file/%1.vmx").arg(image), image);
+    }
+    fixture.Dir().Write("p.xml", "<pattern/>");
+    const auto setUp = [&](const char* line, Step last) {
+        return fixture.Run("actionTuneMode",
+                           {Press<TunePathSettings>({QString("comboVersion=") + line,
+                                                     "lineXmlPath=" + fixture.Dir().File("p.xml"),
+                                                     "buttonDownload"}),
+                            last});
+    };
+    // The other line's pair, then a tuning image that no file can replace.
+    QString warning;
+    ASSERT_TRUE(setUp("MP8.2", DialogScript::On<morvex_gui::SlaveDownloadProgress>(
+                                   [](QDialog& dialog) { dialog.reject(); })));
+    ASSERT_TRUE(Shows("userPanel"));
+    ASSERT_EQ(fixture.Dir().Read("vmx_file/normal.vmx"), "normal_82");
+    QFile::remove(fixture.Dir().File("vmx_file/zeltotune.vmx"));
+    ASSERT_TRUE(QDir().mkpath(fixture.Dir().File("vmx_file/zeltotune.vmx")));
+    EXPECT_TRUE(setUp("MP8.0", Answer(QMessageBox::Ok, &warning)));
+    EXPECT_TRUE(Shows("userPanel"));
+    EXPECT_TRUE(warning.startsWith("Copy failed...: ")) << warning.toStdString();
+    EXPECT_TRUE(warning.contains(fixture.Dir().File("vmx_file/zeltotune.vmx")));
+    // Nothing of the new line is in place, no download came up, and the line stays.
+    EXPECT_EQ(fixture.Dir().Read("vmx_file/normal.vmx"), "normal_82");
+    EXPECT_TRUE(fixture.SavedConfig().contains("mp_version=1"));
+}
+
 const QByteArray kPattern =
     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<system_environment_configuration>\n"
     "\t<eprom_param>\n"
@@ -777,7 +808,11 @@ TEST_F(DrovanelTuningTest, SavingWritesTheReadValuesIntoThePatternOrOffersTheOri
     // changes nothing; "No" keeps the failed destination, so no working copy.
     EXPECT_TRUE(fixture.Run("buttonTuneApply", {PickFile(QString())}));
     EXPECT_TRUE(fixture.Run("buttonTuneApply", {PickFile(out), kYes, PickFile(QString())}));
-    EXPECT_TRUE(fixture.Run("buttonTuneApply", {PickFile(out), Answer(QMessageBox::No)}));
+    QString copyWarning;
+    EXPECT_TRUE(fixture.Run("buttonTuneApply", {PickFile(out), Answer(QMessageBox::No),
+                                                Answer(QMessageBox::Ok, &copyWarning)}));
+    EXPECT_TRUE(copyWarning.startsWith("Copy failed...: ")) << copyWarning.toStdString();
+    EXPECT_TRUE(copyWarning.contains(out));
     EXPECT_FALSE(QFile::exists(fixture.Dir().File("tune_xml.tmp")));
     // Choosing the original makes it the pattern and the working copy.
     QString warning;
@@ -799,7 +834,16 @@ TEST_F(DrovanelTuningTest, SavingWritesTheReadValuesIntoThePatternOrOffersTheOri
     EXPECT_FALSE(tuned.contains("fingX"));
     EXPECT_EQ(fixture.Dir().Read("tune_xml.tmp"), tuned);
     EXPECT_EQ(fixture.Dir().Read("original.xml"), kPattern);
-    EXPECT_TRUE(fixture.SavedConfig().contains("tuned.xml"));
+
+    // A working copy that cannot take the new file: told, and not applied.
+    QFile::remove(fixture.Dir().File("tune_xml.tmp"));
+    ASSERT_TRUE(QDir().mkpath(fixture.Dir().File("tune_xml.tmp")));
+    copyWarning.clear();
+    EXPECT_TRUE(fixture.Run("buttonTuneApply", {PickFile(fixture.Dir().File("again.xml")),
+                                                Answer(QMessageBox::Ok, &copyWarning)}));
+    EXPECT_TRUE(copyWarning.startsWith("Copy failed...: ")) << copyWarning.toStdString();
+    EXPECT_EQ(finishQuestion(), "Apply");
+    EXPECT_TRUE(fixture.SavedConfig().contains("again.xml"));
 }
 
 TEST_F(DrovanelTuningTest, FinishingNeedsTheImagesAndDownloadsThePattern) {

@@ -82,14 +82,31 @@ TEST_F(TunePathSettingsTest, DownloadLeavesAWorkingCopyOfThePattern) {
 
 TEST_F(TunePathSettingsTest, TheWorkingCopyIsReplacedOnlyByAReadablePattern) {
     dir.Write("tune_xml.tmp", "working copy");
-    // No pattern, or one that cannot be read: the working copy stays.
-    for (const QString& pattern : {QString(), dir.File("missing.xml")}) {
+    // No pattern: the dialog closes and the working copy stays.
+    {
         TunePathSettings dialog(&settings, nullptr);
-        dialog.Form().lineXmlPath->setText(pattern);
         EXPECT_EQ(Run(dialog, [&] { dialog.Form().buttonEnter->click(); }), QDialog::Accepted);
         EXPECT_EQ(dir.Read("tune_xml.tmp"), "working copy");
     }
-    EXPECT_TRUE(Log().contains("Pattern xml not copied to tune_xml.tmp"));
+    // One that cannot be read: the engineer is told why and the dialog stays open.
+    for (QPushButton* Ui::TunePathSettings::*button :
+         {&Ui::TunePathSettings::buttonEnter, &Ui::TunePathSettings::buttonDownload}) {
+        settings.SetParameter(ConfigParameter("tune_xml_file", "old.xml"));
+        TunePathSettings dialog(&settings, nullptr);
+        MessageBoxCatcher boxes;
+        dialog.Form().lineXmlPath->setText(dir.File("missing.xml"));
+        dialog.show();
+        (dialog.Form().*button)->click();
+        ASSERT_TRUE(PumpUntil([&] { return !boxes.Boxes().empty(); }));
+        EXPECT_EQ(boxes.Titles(), QStringList{"Copy failed..."});
+        EXPECT_TRUE(boxes.Boxes()[0].text.contains(dir.File("missing.xml")));
+        EXPECT_TRUE(boxes.Boxes()[0].text.contains("No such file or directory"));
+        EXPECT_TRUE(dialog.isVisible());
+        EXPECT_FALSE(dialog.DownloadChosen());
+        EXPECT_EQ(Stored("tune_xml_file"), "old.xml");
+        EXPECT_EQ(dir.Read("tune_xml.tmp"), "working copy");
+    }
+    EXPECT_TRUE(Log().contains("File copy failed"));
 
     const QString refused[] = {"", dir.File("tune_xml.tmp"), dir.Path() + "/./tune_xml.tmp"};
     for (const QString& pattern : refused) {

@@ -1,13 +1,12 @@
 #include "TunePathSettings.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
-#include <QSaveFile>
 
 #include "ChildProcesses.h"
+#include "FileCopy.h"
 #include "OperationLog.h"
 #include "ProgramPaths.h"
 #include "Settings.h"
@@ -155,8 +154,11 @@ void TunePathSettings::accept() {
         _download = false;
         return;
     }
+    if (!PlaceWorkingCopy(pattern)) {
+        _download = false;
+        return;
+    }
     StorePath("tune_xml_file", pattern);
-    PlaceWorkingCopy(pattern);
     QDialog::accept();
 }
 
@@ -168,19 +170,18 @@ bool TunePathSettings::IsWorkingCopy(const QString& pattern) const {
                    .canonicalFilePath();
 }
 
-// The working copy is replaced only by a complete new one: the pattern is
-// read whole, written beside it and renamed over it. A pattern that cannot be
-// read leaves the working copy as it was.
-void TunePathSettings::PlaceWorkingCopy(const QString& pattern) {
+// The working copy is replaced only by a complete copy of the pattern. One
+// that cannot be made leaves the working copy as it was and the dialog open,
+// so tuning never starts on an older pattern.
+bool TunePathSettings::PlaceWorkingCopy(const QString& pattern) {
     if (pattern.isEmpty()) {
-        return;
+        return true;
     }
-    QFile in(pattern);
-    QSaveFile out(platform::ProgramFilePath(QStringLiteral("tune_xml.tmp")));
-    const bool placed = in.open(QIODevice::ReadOnly) && out.open(QIODevice::WriteOnly) &&
-                        out.write(in.readAll()) == in.size() && out.commit();
-    if (!placed) {
-        LOG4CPLUS_WARN(OperationLogger(),
-                       "Pattern xml not copied to tune_xml.tmp: " << pattern.toStdString());
+    QString error;
+    if (!FileCopy::Replace(pattern, platform::ProgramFilePath(QStringLiteral("tune_xml.tmp")),
+                           &error)) {
+        QMessageBox::warning(this, tr("Copy failed..."), error, QMessageBox::Ok);
+        return false;
     }
+    return true;
 }

@@ -13,7 +13,8 @@ class Settings;
 // either with a download of the tuning images first or with the statement
 // that they are on the panel already. Leaves the pattern's working copy
 // "tune_xml.tmp" in the program's directory when accepted; a pattern that
-// cannot be read leaves the copy as it was, and the copy itself is refused.
+// cannot be copied there is reported and keeps the dialog open with the copy
+// as it was, and the copy itself is refused as the pattern.
 class TunePathSettings : public QDialog {
     Q_OBJECT
 public:
@@ -40,7 +41,7 @@ private slots:
 private:
     void SaveSettings();
     bool IsWorkingCopy(const QString& pattern) const;
-    void PlaceWorkingCopy(const QString& pattern);
+    bool PlaceWorkingCopy(const QString& pattern);
     void StorePath(const char* key, const QString& path);
     // Asks for a firmware file; a chosen one is shown in `line` and stored
     // under `key`. False when the operator cancels.
