@@ -18,6 +18,7 @@
 #include "DrovanelFixture.h"
 #include "EventPump.h"
 #include "FakeProgram.h"
+#include "LogCapture.h"
 #include "MorvexGenerator.h"
 #include "SlaveDownloadProgress.h"
 
@@ -139,6 +140,7 @@ TEST_F(MorvexGeneratorTest, EachRunHasExactlyOneOutcomeAndNoStaleImage) {
     const std::pair<const char*, bool> runs[] = {
         {"exit 1\n", true}, {"kill -SEGV $$\n", false}, {nullptr, false}};
     for (const auto& [script, finishes] : runs) {
+        LogCapture operationLog;
         finished.clear();
         failed.clear();
         chain.Write("eeprom_make/eeprom.vmx", "image of an earlier run");
@@ -154,6 +156,8 @@ TEST_F(MorvexGeneratorTest, EachRunHasExactlyOneOutcomeAndNoStaleImage) {
         EXPECT_EQ(failed.count(), finishes ? 0 : 1) << (script ? script : "no shell");
         EXPECT_FALSE(QFile::exists(MorvexGenerator::ToolChainImage()));
         EXPECT_FALSE(QFile::exists(programDir.File("vmx_file/eeprom.vmx")) && finishes);
+        // A run that left no image has nothing to copy beside the program, and says so.
+        EXPECT_EQ(operationLog.Contains("vmx_file/eeprom.vmx was not replaced"), finishes);
     }
 }
 
