@@ -143,23 +143,77 @@ void ApplyValues(mxml_node_t* section, const std::map<std::string, std::string>&
     }
 }
 
-// The whole text first, then one replacing write: the output is either the
-// old file or the complete new one.
-bool SaveDocument(mxml_node_t* top, const std::string& file) {
+bool IsDeclaration(const char* name) {
+    return name[0] == '!' && std::strncmp(name, "!--", 3) != 0 &&
+           std::strncmp(name, "![CDATA[", 8) != 0;
+}
+
+// Mini-XML reads the entities inside a declaration ("<!DOCTYPE ...>") but
+// writes the declaration's text as it holds it. "&" and ">" can only have come
+// from entities there, and go back as such, so the declaration reads again.
+void EscapeDeclarations(mxml_node_t* top) {
+    for (mxml_node_t* node = top; node != nullptr; node = mxmlWalkNext(node, top, MXML_DESCEND)) {
+        if (mxmlGetType(node) != MXML_ELEMENT || !IsDeclaration(mxmlGetElement(node))) {
+            continue;
+        }
+        const std::string name = mxmlGetElement(node);
+        std::string escaped;
+        for (char c : name) {
+            escaped += c == '&' ? "&amp;" : c == '>' ? "&gt;" : std::string(1, c);
+        }
+        if (escaped != name) {
+            mxmlSetElement(node, escaped.c_str());
+        }
+    }
+}
+
+// The document as it goes into the file; false when Mini-XML cannot write it.
+bool Serialise(mxml_node_t* top, std::string& text) {
+    EscapeDeclarations(top);
     mxmlSetWrapMargin(0);  // the loaded whitespace alone gives the layout
-    char* text = mxmlSaveAllocString(top, MXML_NO_CALLBACK);
+    char* written = mxmlSaveAllocString(top, MXML_NO_CALLBACK);
     mxmlSetWrapMargin(72);
-    if (text == nullptr) {
+    if (written == nullptr) {
+        return false;
+    }
+    text = written;
+    std::free(written);
+    return true;
+}
+
+// The text loads again, and to a document that writes the same text: what
+// the file will hold reads back as what was meant.
+bool LoadsBackAsWritten(const std::string& text, std::string& reason) {
+    Document reread(LoadXmlText(text, reason));
+    std::string again;
+    if (reread.Top() == nullptr) {
+        return false;
+    }
+    if (!Serialise(reread.Top(), again) || again != text) {
+        reason = "it does not read back as written";
+        return false;
+    }
+    return true;
+}
+
+// The whole text first, checked, then one replacing write: the output is
+// either the old file or the complete new one, and a text that would not
+// load again never replaces anything.
+bool SaveDocument(mxml_node_t* top, const std::string& file) {
+    std::string text;
+    if (!Serialise(top, text)) {
         LogFailure(file, "document could not be written");
         return false;
     }
-    QSaveFile out(QString::fromLocal8Bit(file.c_str()));
-    bool written = out.open(QIODevice::WriteOnly);
-    if (written) {
-        const qint64 length = static_cast<qint64>(std::strlen(text));
-        written = out.write(text, length) == length && out.commit();
+    std::string reason;
+    if (!LoadsBackAsWritten(text, reason)) {
+        LogFailure(file, "not written, the result would not load again: " + reason);
+        return false;
     }
-    std::free(text);
+    QSaveFile out(QString::fromLocal8Bit(file.c_str()));
+    const qint64 length = static_cast<qint64>(text.size());
+    const bool written =
+        out.open(QIODevice::WriteOnly) && out.write(text.data(), length) == length && out.commit();
     if (!written) {
         LogFailure(file, "cannot be written: " + out.errorString().toStdString());
     }

@@ -11,7 +11,8 @@
 //
 // False when the XML cannot be read or parsed, when it has no "eprom_param"
 // section for the values to go into (the document is then written back as
-// read), or when `outFile` cannot be written. The output is replaced only by a
-// complete document: a failure never leaves it truncated or half-written.
+// read), when the result would not load back as written, or when `outFile`
+// cannot be written. The output is replaced only by a complete document that
+// loads again: a failure never leaves it truncated, half-written or unreadable.
 bool WriteEepromParam(std::string xmlFile, std::map<std::string, std::string> values,
                       std::string outFile);
