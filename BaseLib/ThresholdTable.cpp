@@ -3,7 +3,6 @@
 #include <QFile>
 #include <QSaveFile>
 #include <QStringList>
-#include <QTextStream>
 
 #include "OperationLog.h"
 #include "ProgramPaths.h"
@@ -24,14 +23,17 @@ std::vector<int> ParseRow(const QStringList& fields) {
     return row;
 }
 
-bool ReadLines(const QString& file, QStringList& lines) {
+// The lines as the writer joins them. A row without values is an empty line,
+// so a table whose last rows are empty ends in line ends that are rows of
+// their own; one line end more than the rows need closes the last row.
+bool ReadLines(const QString& file, int rows, QStringList& lines) {
     QFile input(file);
     if (!input.open(QIODevice::ReadOnly | QIODevice::Text)) {
         return false;
     }
-    QTextStream stream(&input);
-    while (!stream.atEnd()) {
-        lines.append(stream.readLine());
+    lines = QString::fromUtf8(input.readAll()).split(QLatin1Char('\n'));
+    if (lines.size() == rows + 1 && lines.last().isEmpty()) {
+        lines.removeLast();
     }
     return true;
 }
@@ -60,7 +62,8 @@ QString FileName(int xElectrodes, int yElectrodes) {
 
 bool ReadRows(const QString& file, const std::vector<int>& rowLengths, Table& table) {
     QStringList lines;
-    if (!ReadLines(file, lines) || lines.size() != static_cast<int>(rowLengths.size())) {
+    const int rows = static_cast<int>(rowLengths.size());
+    if (!ReadLines(file, rows, lines) || lines.size() != rows) {
         return false;
     }
     Table parsed;

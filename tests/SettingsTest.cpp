@@ -213,6 +213,20 @@ TEST(ThresholdTableTest, TheReaderTakesWholeFilesOnly) {
     EXPECT_EQ(log.Size(), 0u);
 }
 
+// What a save writes loads back the same, empty rows included.
+TEST(ThresholdTableTest, EveryTableThatSavesLoadsTheSame) {
+    TempProgramDir dir;
+    for (const auto& [x, y] : {std::pair{3, 2}, {3, 0}, {0, 2}, {0, 0}}) {
+        const ThresholdTable::Table table{std::vector<int>(x, 80), std::vector<int>(x, -60),
+                                          std::vector<int>(y, 9), std::vector<int>(y, -9)};
+        const QString file = ThresholdTable::FileName(x, y);
+        ASSERT_TRUE(ThresholdTable::WriteFile(file, table));
+        ThresholdTable::Table loaded;
+        EXPECT_TRUE(ThresholdTable::ReadFile(file, x, y, loaded)) << x << "," << y;
+        EXPECT_EQ(loaded, table) << x << "," << y;
+    }
+}
+
 namespace {
 
 using ParameterMap = std::map<std::string, ConfigParameter>;
