@@ -26,8 +26,9 @@ QString FileName(int xElectrodes, int yElectrodes);
 bool IntegerSetting(const Settings& settings, const char* key, int& value);
 
 // All or nothing: the file must hold exactly one line per entry of
-// `rowLengths`, line i with rowLengths[i] values each followed by "," (a value
-// after the last comma is ignored). True and `table` replaced only then.
+// `rowLengths` (an empty row is an empty line; one line end after the last
+// line adds none), line i with rowLengths[i] values each followed by "," (a
+// value after the last comma is ignored). True and `table` replaced only then.
 bool ReadRows(const QString& file, const std::vector<int>& rowLengths, Table& table);
 
 // ReadRows for a file the program keeps: one that exists but does not fit
