@@ -463,7 +463,7 @@ bool QtWindowImp::SaveResults() {
     }
     QString error;
     if (WriteResultFile(&error).isEmpty()) {
-        ReportResultFileFailure(error);
+        ReportFileFailure(QStringLiteral("Result file not saved, results kept: ") + error);
         return false;
     }
     _results.clear();
@@ -523,8 +523,7 @@ bool QtWindowImp::OpenNewResultFile(const QString& folder, const QString& stamp,
     return false;
 }
 
-void QtWindowImp::ReportResultFileFailure(const QString& error) {
-    const QString message = QStringLiteral("Result file not saved, results kept: ") + error;
+void QtWindowImp::ReportFileFailure(const QString& message) {
     FlushLog();
     if (_widgets != nullptr && _widgets->_log != nullptr) {
         _widgets->_log->append(QStringLiteral("<FONT COLOR=red>") + message.toHtmlEscaped() +

@@ -107,6 +107,10 @@ public:
     // box meanwhile comes after the line, as it would have.
     void FlushLog();
 
+    // A file the operator relies on could not be written: the message goes in
+    // red to the log box and to the operation log.
+    void ReportFileFailure(const QString& message);
+
     // Writes the collected records to a new file in Results/ and empties them.
     // False when the file could not be written: the operator is told and the
     // records stay for another attempt. Nothing to save counts as success.
@@ -184,7 +188,6 @@ private:
     static void WriteMatrix(QTableWidget* table, const std::vector<std::vector<int> >& matrix);
     QString WriteResultFile(QString* error) const;
     static bool OpenNewResultFile(const QString& folder, const QString& stamp, QFile& file);
-    void ReportResultFileFailure(const QString& error);
 
     WidgetHolder* _widgets;
     int _sceneCallDepth = 0;

@@ -226,6 +226,7 @@ private:
     void ConnectRecording();
     // Writes one reply line to the running record and stops it at its limit.
     void RecordReplyLine(const std::string& line);
+    void EndFailedRecord(const char* reason);
     void StartRecord();
     void SetRecordActionText(const QString& text);
 
@@ -302,6 +303,7 @@ private:
     int _checkTicks = 0;
     int _recordLines = 0;
     std::ofstream _recordFile;
+    QString _recordPath;
     morvex_gui_qtlib::OverflowIndicator* _overflowButton = nullptr;
     morvex_gui_qtlib::PortLink _link{this, [this] { ReadSerialPort(); }};
     bool _offsetPending = false;

@@ -1,8 +1,11 @@
 #include <QDir>
 #include <QMessageBox>
+#include <cerrno>
+#include <cstring>
 
 #include "Drovanel.h"
 #include "OperationLog.h"
+#include "QtWindowImp.h"
 #include "RecordSetFileName.h"
 #include "RecordView.h"
 
@@ -39,8 +42,8 @@ void Drovanel::StartRecord() {
     if (_recordFile.is_open()) {
         _recordFile.close();
     }
-    const QString path = folder + name;
-    _recordFile.open(path.toLocal8Bit().constData(), std::ios::out | std::ios::trunc);
+    _recordPath = folder + name;
+    _recordFile.open(_recordPath.toLocal8Bit().constData(), std::ios::out | std::ios::trunc);
     _recordLines = 0;
     if (!_recordFile.good()) {
         _recordFile.close();
@@ -48,7 +51,8 @@ void Drovanel::StartRecord() {
         ui.action_Record->setChecked(false);
         SetRecordActionText(QStringLiteral("Record"));
         QMessageBox::warning(this, tr("Record Error"),
-                             tr("Can't open the record file %1!").arg(path), QMessageBox::Ok);
+                             tr("Can't open the record file %1!").arg(_recordPath),
+                             QMessageBox::Ok);
         return;
     }
     SetRecordActionText(QStringLiteral("Stop Record"));
@@ -64,12 +68,27 @@ void Drovanel::SetRecordActionText(const QString& text) {
 // mode on this line has already ended the record, so the line is not kept.
 void Drovanel::RecordReplyLine(const std::string& line) {
     if (ui.action_Record->isChecked() && _recordLines < kRecordLineLimit) {
+        errno = 0;
         _recordFile << line << '\n';
         _recordFile.flush();
+        if (!_recordFile.good()) {
+            EndFailedRecord(errno != 0 ? std::strerror(errno) : "write error");
+            return;
+        }
         ++_recordLines;
         return;
     }
     ui.action_Record->setChecked(false);
+}
+
+// A record whose lines no longer reach its file (a full disk, say) ends at
+// once. It is not a normal stop: the operator is told, as for a result file.
+void Drovanel::EndFailedRecord(const char* reason) {
+    _recordFile.close();
+    _recordFile.clear();
+    ui.action_Record->setChecked(false);
+    _imp->ReportFileFailure(QStringLiteral("Record ended, its lines cannot be written: %1: %2")
+                                .arg(_recordPath, QString::fromLocal8Bit(reason)));
 }
 
 void Drovanel::DataRecordView() {

@@ -515,6 +515,22 @@ TEST_F(DrovanelRecordTest, TheNameDialogDecidesTheFile) {
     EXPECT_EQ(fixture.Log().count("Record stop"), 1);
 }
 
+TEST_F(DrovanelRecordTest, ARecordThatCannotBeWrittenEndsAndTheEngineerIsTold) {
+    ASSERT_TRUE(QDir().mkpath(fixture.Dir().File("RecordFiles")));
+    ASSERT_TRUE(QFile::link("/dev/full", fixture.Dir().File("RecordFiles/full.log")));
+    ASSERT_TRUE(fixture.Run("action_Record", {NameRecord("full")}));
+    ASSERT_TRUE(record->isChecked());
+    peer.SendRaw("first line\rsecond line\r");
+    ASSERT_TRUE(PumpUntil([&] { return !record->isChecked(); }));
+    EXPECT_EQ(record->text(), "Record");
+    const QString told =
+        "Record ended, its lines cannot be written: " + fixture.Dir().File("RecordFiles/full.log") +
+        ": No space left on device";
+    EXPECT_TRUE(fixture.Find<QTextBrowser>("textBrowser")->toPlainText().contains(told));
+    EXPECT_EQ(fixture.Log().count(told), 1);
+    EXPECT_FALSE(fixture.Log().contains("Record stop"));
+}
+
 TEST_F(DrovanelRecordTest, ADisplayedFrameCompletesThePendingOffsetSaveAndSegmentRecord) {
     fixture.Dir().Write("segment.txt", "old segment that is longer");
     MessageBoxCatcher overwrite(QMessageBox::Yes);  // the save dialog asks before replacing
