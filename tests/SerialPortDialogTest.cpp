@@ -6,6 +6,7 @@
 
 #include "BridgeBench.h"
 #include "EventPump.h"
+#include "LogCapture.h"
 #include "SerialPortDialog.h"
 
 using morvex_gui::SerialPortDialog;
@@ -93,8 +94,12 @@ TEST_F(SerialPortDialogTest, SessionLogHoldsThePlainTextOfTheLogWidget) {
     ASSERT_EQ(files.size(), 1);
     EXPECT_TRUE(files[0].startsWith("MasterDownload_") && files[0].endsWith(".log"));
     EXPECT_EQ(programDir.Read("LogFiles/" + files[0]), "Download fail\nSuccess");
-    // A folder that is not there cannot take the log.
+    // A folder that is not there cannot take the log; the operation log says so.
+    LogCapture operationLog;
     EXPECT_FALSE(SerialPortDialog::WriteSessionLog(&log, "Elsewhere/x"));
+    EXPECT_TRUE(operationLog.Contains("Session log not written: " +
+                                      programDir.File("LogFiles/Elsewhere/x_").toStdString()));
+    EXPECT_TRUE(operationLog.Contains("No such file or directory"));
 }
 
 #include "SerialPortDialogTest.moc"

@@ -8,7 +8,19 @@
 #include <QTextStream>
 
 #include "Device.h"
+#include "OperationLog.h"
 #include "ProgramPaths.h"
+
+namespace {
+
+bool SessionLogFailed(const QFile& file) {
+    LOG4CPLUS_WARN(OperationLogger(),
+                   "Session log not written: " << file.fileName().toLocal8Bit().constData() << ": "
+                                               << file.errorString().toLocal8Bit().constData());
+    return false;
+}
+
+}  // namespace
 
 namespace morvex_gui {
 
@@ -48,6 +60,8 @@ void SerialPortDialog::DeviceDisconnect() {
     reject();
 }
 
+// The dialogs end their session whatever the log's fate, so a log that
+// cannot be written is noted in the operation log here, for every caller.
 bool SerialPortDialog::WriteSessionLog(QTextEdit* log, QString tag) {
     const QString stamp =
         QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd-hh-mm-ss"));
@@ -55,7 +69,7 @@ bool SerialPortDialog::WriteSessionLog(QTextEdit* log, QString tag) {
     QDir().mkpath(folder);
     QFile file(folder + tag + QLatin1Char('_') + stamp + QStringLiteral(".log"));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        return false;
+        return SessionLogFailed(file);
     }
     QTextStream stream(&file);
     stream.setEncoding(QStringConverter::System);
@@ -63,8 +77,11 @@ bool SerialPortDialog::WriteSessionLog(QTextEdit* log, QString tag) {
         stream << log->toPlainText();
     }
     stream.flush();
+    if (stream.status() != QTextStream::Ok || file.error() != QFileDevice::NoError) {
+        return SessionLogFailed(file);
+    }
     file.close();
-    return stream.status() == QTextStream::Ok;
+    return file.error() == QFileDevice::NoError || SessionLogFailed(file);
 }
 
 }  // namespace morvex_gui

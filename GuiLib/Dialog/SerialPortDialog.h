@@ -27,8 +27,8 @@ public:
     ~SerialPortDialog() override;
 
     // Writes the log widget's plain text to LogFiles/<tag>_<yyyy-MM-dd-hh-mm-ss>.log
-    // in the program's directory, replacing a file of that name. False when
-    // the file cannot be written.
+    // in the program's directory, replacing a file of that name. False, with
+    // the file and the reason in the operation log, when it cannot be written.
     static bool WriteSessionLog(QTextEdit* log, QString tag);
 
     bool DeviceDisconnected() const { return _deviceDisconnected; }
