@@ -26,7 +26,8 @@ FileRegistry::FileRegistry(QString path) : _path(std::move(path)) {}
 
 bool FileRegistry::ReadValues(const QString& key, QList<RegistryValue>* values) const {
     const QString wanted = NormalizeKey(key);
-    const QList<Section> sections = Load();
+    QList<Section> sections;
+    Load(sections);
     const int index = FindSection(sections, wanted);
     if (index >= 0) {
         *values = sections[index].values;
@@ -45,7 +46,9 @@ bool FileRegistry::ReadValues(const QString& key, QList<RegistryValue>* values) 
 QStringList FileRegistry::SubKeys(const QString& key) const {
     const QString parent = NormalizeKey(key);
     QStringList children;
-    for (const Section& section : Load()) {
+    QList<Section> sections;
+    Load(sections);
+    for (const Section& section : sections) {
         if (!IsBelow(section.key, parent)) {
             continue;
         }
@@ -59,7 +62,10 @@ QStringList FileRegistry::SubKeys(const QString& key) const {
 
 void FileRegistry::WriteValue(const QString& key, const QString& name, const QString& data) {
     const QString wanted = NormalizeKey(key);
-    QList<Section> sections = Load();
+    QList<Section> sections;
+    if (!Load(sections)) {
+        return;
+    }
     int index = FindSection(sections, wanted);
     if (index < 0) {
         sections.append(Section{wanted, {}});
@@ -76,7 +82,10 @@ void FileRegistry::WriteValue(const QString& key, const QString& name, const QSt
 }
 
 void FileRegistry::RemoveValue(const QString& key, const QString& name) {
-    QList<Section> sections = Load();
+    QList<Section> sections;
+    if (!Load(sections)) {
+        return;
+    }
     const int index = FindSection(sections, NormalizeKey(key));
     if (index < 0) {
         return;
@@ -88,13 +97,18 @@ void FileRegistry::RemoveValue(const QString& key, const QString& name) {
     }
 }
 
-QList<FileRegistry::Section> FileRegistry::Load() const {
-    QList<Section> sections;
+// A file that is not there is an empty registry; one that is there but cannot
+// be read is not, and must never be rewritten from nothing.
+bool FileRegistry::Load(QList<Section>& sections) const {
     QFile file(_path);
     if (!file.open(QIODevice::ReadOnly)) {
-        return sections;
+        return !file.exists();
     }
-    const QList<QByteArray> lines = file.readAll().split('\n');
+    const QByteArray text = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        return false;
+    }
+    const QList<QByteArray> lines = text.split('\n');
     for (const QByteArray& raw : lines) {
         const QString line = QString::fromUtf8(raw).trimmed();
         if (line.isEmpty() || line.startsWith(QLatin1Char(';'))) {
@@ -111,7 +125,7 @@ QList<FileRegistry::Section> FileRegistry::Load() const {
         sections.last().values.append(
             RegistryValue{line.left(equals).trimmed(), line.mid(equals + 1).trimmed()});
     }
-    return sections;
+    return true;
 }
 
 void FileRegistry::Store(const QList<Section>& sections) const {

@@ -6,7 +6,8 @@ namespace platform {
 
 // The registry as an INI-shaped text file: each section is a full key path,
 // each entry "value name=data". Read at every call and rewritten whole on
-// every change, so several objects (and a test) can share one file.
+// every change, so several objects (and a test) can share one file. A file
+// that exists but cannot be read is never rewritten.
 class FileRegistry : public RegistryView {
 public:
     explicit FileRegistry(QString path);
@@ -22,7 +23,8 @@ private:
         QList<RegistryValue> values;
     };
 
-    QList<Section> Load() const;
+    // False when the file exists but cannot be read.
+    bool Load(QList<Section>& sections) const;
     void Store(const QList<Section>& sections) const;
     static int FindSection(const QList<Section>& sections, const QString& key);
 

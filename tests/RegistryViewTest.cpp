@@ -3,6 +3,10 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <functional>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "FileRegistry.h"
 #include "LiveRegistry.h"
@@ -111,6 +115,52 @@ TEST(FileRegistryTest, ReadsSectionsAsKeysKeepsBackslashesAndWritesBack) {
     FileRegistry unwritable(dir.filePath("no/such/folder/registry.ini"));
     unwritable.WriteValue(platform::kSerialCommKey, "\\Device\\VCP0", "x");
     EXPECT_TRUE(unwritable.Ports().isEmpty());
+}
+
+// Runs `work` as a user without the rights to read a write-only file: in a
+// child process as "nobody" when the tests run as root, who reads any file.
+// False when no such child could be run.
+bool RunWithoutReadRights(const std::function<void()>& work) {
+    if (geteuid() != 0) {
+        work();
+        return true;
+    }
+    const pid_t child = fork();
+    if (child == 0) {
+        alarm(10);
+        if (setgid(65534) != 0 || setuid(65534) != 0) {
+            _exit(2);
+        }
+        work();
+        _exit(0);
+    }
+    int status = 0;
+    return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) &&
+           WEXITSTATUS(status) == 0;
+}
+
+// Its other entries would be lost: a file that cannot be read is left alone.
+TEST(FileRegistryTest, AFileThatCannotBeReadIsNeverRewritten) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("registry.ini");
+    const QByteArray text =
+        "[HKEY_LOCAL_MACHINE\\HARDWARE\\DEVICEMAP\\SERIALCOMM]\n"
+        "\\Device\\VCP0=/dev/pts/7\n";
+    WriteText(path, text);
+    ASSERT_TRUE(QFile::setPermissions(dir.path(), QFile::Permissions(0x7777)));
+    ASSERT_TRUE(
+        QFile::setPermissions(path, QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther));
+    if (!RunWithoutReadRights([&] {
+            FileRegistry registry(path);
+            registry.WriteValue(platform::kPortPathKey, "COM7", "/dev/pts/4");
+            registry.RemoveValue(platform::kSerialCommKey, "\\Device\\VCP0");
+        })) {
+        GTEST_SKIP() << "no user without read rights to run as";
+    }
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), text);
 }
 
 TEST(LiveRegistryTest, ListsFtdiTtysAndMapsTheLatencyTimer) {
