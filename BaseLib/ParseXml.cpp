@@ -8,11 +8,13 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
 
 #include "CodePage.h"
 #include "OperationLog.h"
+#include "WholeFileWriter.h"
 #include "XmlLoader.h"
 
 namespace {
@@ -112,11 +114,15 @@ mxml_node_t* BuildDocument(const std::map<std::string, ConfigParameter>& paramet
     return document;
 }
 
-bool WriteDocument(mxml_node_t* document, std::FILE* stream) {
-    const bool written = mxmlSaveFile(document, stream, MXML_NO_CALLBACK) == 0;
-    const bool flushed = std::fflush(stream) == 0 && std::ferror(stream) == 0;
-    const bool closed = std::fclose(stream) == 0;
-    return written && flushed && closed;
+// The document's text; false when Mini-XML cannot write it.
+bool SerialiseDocument(mxml_node_t* document, std::string& text) {
+    char* written = mxmlSaveAllocString(document, MXML_NO_CALLBACK);
+    if (written == nullptr) {
+        return false;
+    }
+    text = written;
+    std::free(written);
+    return true;
 }
 
 std::string SettingKey(mxml_node_t* setting) {
@@ -166,14 +172,28 @@ void ReadSettings(mxml_node_t* root, std::map<std::string, ConfigParameter>& par
     }
 }
 
-}  // namespace
+// The settings under the document's root; false when it has none.
+bool ReadDocumentSettings(mxml_node_t* document,
+                          std::map<std::string, ConfigParameter>& parameters) {
+    mxml_node_t* root =
+        mxmlFindElement(document, document, kRootName, nullptr, nullptr, MXML_DESCEND);
+    if (root == nullptr) {
+        return false;
+    }
+    ReadSettings(root, parameters);
+    return true;
+}
 
-namespace {
-
-bool ReadsBackAs(const std::string& file,
+bool ReadsBackAs(const std::string& text,
                  const std::map<std::string, ConfigParameter>& parameters) {
+    std::string errors;
+    mxml_node_t* document = LoadXmlText(text, errors);
     std::map<std::string, ConfigParameter> loaded;
-    if (!ParseXml::Load(file, loaded) || loaded.size() != parameters.size()) {
+    const bool read = document != nullptr && ReadDocumentSettings(document, loaded);
+    if (document != nullptr) {
+        mxmlDelete(document);
+    }
+    if (!read || loaded.size() != parameters.size()) {
         return false;
     }
     return std::equal(
@@ -185,28 +205,27 @@ bool ReadsBackAs(const std::string& file,
 }  // namespace
 
 bool ParseXml::Save(std::string file, const std::map<std::string, ConfigParameter>& parameters) {
-    // The old file is replaced only by one that is known to read back to the
+    // The old file is replaced only by text that is known to read back to the
     // same settings, so a failed save never costs the settings saved before.
-    const std::string temporary = file + ".tmp";
-    std::FILE* stream = std::fopen(temporary.c_str(), "w");
-    if (stream == nullptr) {
-        LogFailure("save", file, std::strerror(errno));
+    mxml_node_t* document = BuildDocument(parameters);
+    std::string text;
+    const bool serialised = SerialiseDocument(document, text);
+    mxmlDelete(document);
+    if (!serialised) {
+        LogFailure("save", file, "the document cannot be written");
         return false;
     }
-    mxml_node_t* document = BuildDocument(parameters);
-    const bool written = WriteDocument(document, stream);
-    mxmlDelete(document);
-    if (!written) {
-        LogFailure("save", file, "write error");
-    } else if (!ReadsBackAs(temporary, parameters)) {
-        LogFailure("save", file, "the written file does not read back to the same settings");
-    } else if (std::rename(temporary.c_str(), file.c_str()) != 0) {
-        LogFailure("save", file, std::strerror(errno));
-    } else {
-        return true;
+    if (!ReadsBackAs(text, parameters)) {
+        LogFailure("save", file, "the text does not read back to the same settings");
+        return false;
     }
-    std::remove(temporary.c_str());
-    return false;
+    QString error;
+    if (!platform::WholeFileWriter::Save(QString::fromLocal8Bit(file.c_str()),
+                                         QByteArray::fromStdString(text), &error)) {
+        LogFailure("save", file, error.toLocal8Bit().toStdString());
+        return false;
+    }
+    return true;
 }
 
 bool ParseXml::Load(std::string file, std::map<std::string, ConfigParameter>& parameters) {
@@ -223,19 +242,14 @@ bool ParseXml::Load(std::string file, std::map<std::string, ConfigParameter>& pa
         LogFailure("load", file, errors);
         return false;
     }
-    mxml_node_t* root = document == nullptr ? nullptr
-                                            : mxmlFindElement(document, document, kRootName,
-                                                              nullptr, nullptr, MXML_DESCEND);
-    if (root == nullptr) {
+    const bool read = document != nullptr && ReadDocumentSettings(document, parameters);
+    if (!read) {
         LogFailure("load", file, std::string("no ") + kRootName + " element");
-        if (document != nullptr) {
-            mxmlDelete(document);
-        }
-        return false;
     }
-    ReadSettings(root, parameters);
-    mxmlDelete(document);
-    return true;
+    if (document != nullptr) {
+        mxmlDelete(document);
+    }
+    return read;
 }
 
 char* Utf8ToLocal(const char* utf8) {

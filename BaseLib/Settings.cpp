@@ -1,11 +1,10 @@
 #include "Settings.h"
 
-#include <QSaveFile>
-
 #include "OperationLog.h"
 #include "SettingsIni.h"
 #include "StringConvert.h"
 #include "ThresholdTable.h"
+#include "WholeFileWriter.h"
 
 namespace {
 
@@ -109,13 +108,10 @@ bool Settings::Save(const char* file) {
             ini.Set(entry.first, entry.second.GetValue());
         }
     }
-    QSaveFile output(path);
-    const QByteArray text = ini.Text();
-    if (!output.open(QIODevice::WriteOnly) || output.write(text) != text.size() ||
-        !output.commit()) {
+    QString error;
+    if (!platform::WholeFileWriter::Save(path, ini.Text(), &error)) {
         LOG4CPLUS_WARN(OperationLogger(),
-                       "Settings file cannot be written: " << file << ": "
-                                                           << output.errorString().toStdString());
+                       "Settings file cannot be written: " << error.toLocal8Bit().constData());
         return false;
     }
     return true;

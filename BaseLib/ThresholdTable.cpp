@@ -1,13 +1,13 @@
 #include "ThresholdTable.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <QStringList>
 
 #include "OperationLog.h"
 #include "ProgramPaths.h"
 #include "Settings.h"
 #include "StringConvert.h"
+#include "WholeFileWriter.h"
 
 namespace ThresholdTable {
 
@@ -121,12 +121,6 @@ Table Load(const Settings& settings) {
 }
 
 bool WriteFile(const QString& file, const Table& table) {
-    // Written beside the old table and renamed over it, so a failed write
-    // leaves the old limits in place.
-    QSaveFile output(file);
-    if (!output.open(QIODevice::WriteOnly)) {
-        return false;
-    }
     QByteArray text;
     for (size_t row = 0; row < table.size(); ++row) {
         for (int value : table[row]) {
@@ -137,7 +131,14 @@ bool WriteFile(const QString& file, const Table& table) {
             text += "\r\n";
         }
     }
-    return output.write(text) == text.size() && output.commit();
+    // A failed write leaves the old limits in place.
+    QString error;
+    if (!platform::WholeFileWriter::Save(file, text, &error)) {
+        LOG4CPLUS_WARN(OperationLogger(),
+                       "Threshold table cannot be written: " << error.toLocal8Bit().constData());
+        return false;
+    }
+    return true;
 }
 
 }  // namespace ThresholdTable

@@ -2,7 +2,6 @@
 
 #include <QDateTime>
 #include <QDir>
-#include <QFile>
 #include <QGraphicsScene>
 #include <QLCDNumber>
 #include <QLabel>
@@ -16,28 +15,12 @@
 
 #include "OperationLog.h"
 #include "ProgramPaths.h"
+#include "WholeFileWriter.h"
 #include "WidgetHolder.h"
 
 namespace morvex_gui_qtlib {
 
 namespace {
-
-// A short write carries no reason; writing the rest makes the system say why
-// (a full disk, a file size limit) in the file's error text. The file is
-// unbuffered, so the writes reach the system here and not in a later flush.
-bool WriteAll(QFile& file, const std::string& text) {
-    const char* data = text.data();
-    qint64 left = static_cast<qint64>(text.size());
-    while (left > 0) {
-        const qint64 written = file.write(data, left);
-        if (written <= 0) {
-            return false;
-        }
-        data += written;
-        left -= written;
-    }
-    return true;
-}
 
 // A parameter row and the text is as wide as this, unless the number is longer.
 constexpr int kParameterRowWidth = 30;
@@ -473,54 +456,36 @@ bool QtWindowImp::SaveResults() {
 QString QtWindowImp::WriteResultFile(QString* error) const {
     const QString folder = platform::ProgramFilePath(QStringLiteral("Results"));
     QDir().mkpath(folder);
-    const QString stamp = ResultFileStamp(QDateTime::currentDateTime());
-    QFile file;
-    if (!OpenNewResultFile(folder, stamp, file)) {
-        *error = file.fileName() + QStringLiteral(": ") + file.errorString();
-        return QString();
-    }
-    bool written = true;
+    QByteArray text;
     for (const auto& record : _results) {
-        if (!WriteAll(file, record.second)) {
-            written = false;
-            break;
-        }
+        text += QByteArray::fromStdString(record.second);
     }
-    written = written && file.flush();
-    // Closing resets the file's error, so the system's reason is taken first.
-    QString reason = written ? QString() : file.errorString();
-    file.close();
-    if (written && file.error() != QFileDevice::NoError) {
-        written = false;
-        reason = file.errorString();
-    }
-    if (!written) {
-        *error = file.fileName() + QStringLiteral(": ") + reason;
-        file.remove();
-        return QString();
-    }
-    return file.fileName();
+    return SaveNewResultFile(folder, ResultFileStamp(QDateTime::currentDateTime()), text, error);
 }
 
 QString QtWindowImp::ResultFileStamp(const QDateTime& time) {
     return time.toString(QStringLiteral("yyyy-MM-dd-hh-mm-ss-ms"));
 }
 
-bool QtWindowImp::OpenNewResultFile(const QString& folder, const QString& stamp, QFile& file) {
+QString QtWindowImp::SaveNewResultFile(const QString& folder, const QString& stamp,
+                                       const QByteArray& text, QString* error) {
     // Two runs in the same second share a stamp; the later one gets a suffix
     // instead of overwriting the earlier file.
     constexpr int kMaxSuffix = 999;
     for (int suffix = 0; suffix <= kMaxSuffix; ++suffix) {
         const QString tail = suffix == 0 ? QString() : QStringLiteral("_%1").arg(suffix);
-        file.setFileName(folder + QLatin1Char('/') + stamp + tail + QStringLiteral(".csv"));
-        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)) {
-            return true;
+        const QString name = folder + QLatin1Char('/') + stamp + tail + QStringLiteral(".csv");
+        platform::WholeFileWriter file(name);
+        if (file.Open() && file.Write(text) &&
+            file.Commit(platform::WholeFileWriter::Placement::KeepExisting)) {
+            return name;
         }
-        if (!file.exists()) {
-            return false;
+        *error = file.Error();
+        if (!file.TargetTaken()) {
+            break;
         }
     }
-    return false;
+    return QString();
 }
 
 void QtWindowImp::ReportFileFailure(const QString& message) {

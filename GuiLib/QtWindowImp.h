@@ -17,7 +17,6 @@
 #include "WindowImp.h"
 
 class QDateTime;
-class QFile;
 class QGraphicsScene;
 class QListWidgetItem;
 class QTableWidget;
@@ -187,7 +186,8 @@ private:
     void StoreSetting(const std::string& name, int value);
     static void WriteMatrix(QTableWidget* table, const std::vector<std::vector<int> >& matrix);
     QString WriteResultFile(QString* error) const;
-    static bool OpenNewResultFile(const QString& folder, const QString& stamp, QFile& file);
+    static QString SaveNewResultFile(const QString& folder, const QString& stamp,
+                                     const QByteArray& text, QString* error);
 
     WidgetHolder* _widgets;
     int _sceneCallDepth = 0;

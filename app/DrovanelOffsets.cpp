@@ -9,6 +9,7 @@
 #include "Drovanel.h"
 #include "QtWindowImp.h"
 #include "Settings.h"
+#include "WholeFileWriter.h"
 
 namespace {
 
@@ -113,14 +114,17 @@ void Drovanel::RecordSegment(const char* segment) {
     }
 }
 
+// The file is replaced whole; one that cannot be written keeps what it held,
+// and the engineer is told, as for a record.
 void Drovanel::WritePendingSegment(const char* fileKey, const char* segment) {
     ConfigParameter file;
     if (!_settings->GetParameter(fileKey, file)) {
         return;
     }
-    std::ofstream out(file.GetValue(), std::ios::out | std::ios::trunc);
-    if (out.good() && segment != nullptr) {
-        out << segment;
+    QString error;
+    if (!platform::WholeFileWriter::Save(QString::fromLocal8Bit(file.GetValue().c_str()),
+                                         QByteArray(segment != nullptr ? segment : ""), &error)) {
+        _imp->ReportFileFailure(QStringLiteral("Segment not saved: ") + error);
     }
 }
 

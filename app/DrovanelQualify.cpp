@@ -14,6 +14,7 @@
 #include "Settings.h"
 #include "StringConvert.h"
 #include "TuneInitDevice.h"
+#include "WholeFileWriter.h"
 
 namespace {
 
@@ -109,14 +110,16 @@ bool Drovanel::WriteAnalysisScript(const QString& logFile) {
     const QString command = QStringLiteral("perl.exe ") +
                             ShellWord(platform::ProgramFilePath(QLatin1String(kAnalysis)), true) +
                             QLatin1Char(' ') + ShellWord(logFile, false);
-    QFile script(platform::ProgramFilePath(QLatin1String(kScript)));
-    if (!script.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        script.write(command.toLocal8Bit()) < 0 || !script.flush()) {
-        // An old script would analyse the wrong log.
-        ShowScriptFailure(tr("Can't write the script file %1!").arg(script.fileName()));
+    const QString script = platform::ProgramFilePath(QLatin1String(kScript));
+    QString error;
+    if (!platform::WholeFileWriter::Save(script, command.toLocal8Bit(), &error)) {
+        // The old script would analyse the wrong log.
+        LOG4CPLUS_WARN(OperationLogger(),
+                       "Script file not written: " << error.toLocal8Bit().constData());
+        ShowScriptFailure(tr("Can't write the script file %1!").arg(script));
         return false;
     }
-    script.setPermissions(script.permissions() | QFile::ExeOwner);
+    QFile::setPermissions(script, QFile::permissions(script) | QFile::ExeOwner);
     return true;
 }
 

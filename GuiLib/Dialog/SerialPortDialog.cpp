@@ -2,25 +2,12 @@
 
 #include <QDateTime>
 #include <QDir>
-#include <QFile>
-#include <QStringConverter>
 #include <QTextEdit>
-#include <QTextStream>
 
 #include "Device.h"
 #include "OperationLog.h"
 #include "ProgramPaths.h"
-
-namespace {
-
-bool SessionLogFailed(const QFile& file) {
-    LOG4CPLUS_WARN(OperationLogger(),
-                   "Session log not written: " << file.fileName().toLocal8Bit().constData() << ": "
-                                               << file.errorString().toLocal8Bit().constData());
-    return false;
-}
-
-}  // namespace
+#include "WholeFileWriter.h"
 
 namespace morvex_gui {
 
@@ -67,21 +54,15 @@ bool SerialPortDialog::WriteSessionLog(QTextEdit* log, QString tag) {
         QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd-hh-mm-ss"));
     const QString folder = platform::ProgramFilePath(QStringLiteral("LogFiles/"));
     QDir().mkpath(folder);
-    QFile file(folder + tag + QLatin1Char('_') + stamp + QStringLiteral(".log"));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        return SessionLogFailed(file);
+    const QByteArray text = log != nullptr ? log->toPlainText().toLocal8Bit() : QByteArray();
+    QString error;
+    if (!platform::WholeFileWriter::Save(
+            folder + tag + QLatin1Char('_') + stamp + QStringLiteral(".log"), text, &error)) {
+        LOG4CPLUS_WARN(OperationLogger(),
+                       "Session log not written: " << error.toLocal8Bit().constData());
+        return false;
     }
-    QTextStream stream(&file);
-    stream.setEncoding(QStringConverter::System);
-    if (log != nullptr) {
-        stream << log->toPlainText();
-    }
-    stream.flush();
-    if (stream.status() != QTextStream::Ok || file.error() != QFileDevice::NoError) {
-        return SessionLogFailed(file);
-    }
-    file.close();
-    return file.error() == QFileDevice::NoError || SessionLogFailed(file);
+    return true;
 }
 
 }  // namespace morvex_gui
