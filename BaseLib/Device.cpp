@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "Crc16.h"
+#include "OperationLog.h"
 #include "RegistryView.h"
 #include "Sleep.h"
 #include "State.h"
@@ -177,9 +178,11 @@ void SetLatencyTimer(QString port, int value) {
             bus + QLatin1Char('\\') + device + QStringLiteral("\\0000\\Device Parameters");
         QString portName;
         registry->ReadValue(parameters, QStringLiteral("PortName"), &portName);
-        if (portName == port) {
-            registry->WriteValue(parameters, QStringLiteral("LatencyTimer"),
-                                 QString::number(value));
+        QString error;
+        if (portName == port && !registry->WriteValue(parameters, QStringLiteral("LatencyTimer"),
+                                                      QString::number(value), &error)) {
+            LOG4CPLUS_WARN(OperationLogger(),
+                           "Latency timer not set: " << error.toLocal8Bit().constData());
         }
     }
 }

@@ -1,7 +1,8 @@
 #include "FileRegistry.h"
 
 #include <QFile>
-#include <QSaveFile>
+
+#include "WholeFileWriter.h"
 
 namespace platform {
 
@@ -60,11 +61,12 @@ QStringList FileRegistry::SubKeys(const QString& key) const {
     return children;
 }
 
-void FileRegistry::WriteValue(const QString& key, const QString& name, const QString& data) {
+bool FileRegistry::WriteValue(const QString& key, const QString& name, const QString& data,
+                              QString* error) {
     const QString wanted = NormalizeKey(key);
     QList<Section> sections;
-    if (!Load(sections)) {
-        return;
+    if (!Load(sections, error)) {
+        return false;
     }
     int index = FindSection(sections, wanted);
     if (index < 0) {
@@ -78,34 +80,36 @@ void FileRegistry::WriteValue(const QString& key, const QString& name, const QSt
     } else {
         values.append(RegistryValue{name, data});
     }
-    Store(sections);
+    return Store(sections, error);
 }
 
-void FileRegistry::RemoveValue(const QString& key, const QString& name) {
+bool FileRegistry::RemoveValue(const QString& key, const QString& name, QString* error) {
     QList<Section> sections;
-    if (!Load(sections)) {
-        return;
+    if (!Load(sections, error)) {
+        return false;
     }
     const int index = FindSection(sections, NormalizeKey(key));
-    if (index < 0) {
-        return;
+    const int existing = index < 0 ? -1 : FindValue(sections[index].values, name);
+    if (existing < 0) {
+        return true;
     }
-    const int existing = FindValue(sections[index].values, name);
-    if (existing >= 0) {
-        sections[index].values.removeAt(existing);
-        Store(sections);
-    }
+    sections[index].values.removeAt(existing);
+    return Store(sections, error);
 }
 
 // A file that is not there is an empty registry; one that is there but cannot
 // be read is not, and must never be rewritten from nothing.
-bool FileRegistry::Load(QList<Section>& sections) const {
+bool FileRegistry::Load(QList<Section>& sections, QString* error) const {
     QFile file(_path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return !file.exists();
+    const bool opened = file.open(QIODevice::ReadOnly);
+    if (!opened && !file.exists()) {
+        return true;
     }
-    const QByteArray text = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
+    const QByteArray text = opened ? file.readAll() : QByteArray();
+    if (!opened || file.error() != QFileDevice::NoError) {
+        if (error != nullptr) {
+            *error = _path + QStringLiteral(": cannot be read: ") + file.errorString();
+        }
         return false;
     }
     const QList<QByteArray> lines = text.split('\n');
@@ -128,7 +132,7 @@ bool FileRegistry::Load(QList<Section>& sections) const {
     return true;
 }
 
-void FileRegistry::Store(const QList<Section>& sections) const {
+bool FileRegistry::Store(const QList<Section>& sections, QString* error) const {
     QByteArray text;
     for (const Section& section : sections) {
         text += '[' + section.key.toUtf8() + "]\n";
@@ -137,11 +141,7 @@ void FileRegistry::Store(const QList<Section>& sections) const {
         }
         text += '\n';
     }
-    QSaveFile file(_path);
-    if (file.open(QIODevice::WriteOnly)) {
-        file.write(text);
-        file.commit();
-    }
+    return WholeFileWriter::Save(_path, text, error);
 }
 
 int FileRegistry::FindSection(const QList<Section>& sections, const QString& key) {

@@ -14,8 +14,9 @@ public:
 
     bool ReadValues(const QString& key, QList<RegistryValue>* values) const override;
     QStringList SubKeys(const QString& key) const override;
-    void WriteValue(const QString& key, const QString& name, const QString& data) override;
-    void RemoveValue(const QString& key, const QString& name);
+    bool WriteValue(const QString& key, const QString& name, const QString& data,
+                    QString* error = nullptr) override;
+    bool RemoveValue(const QString& key, const QString& name, QString* error = nullptr);
 
 private:
     struct Section {
@@ -23,9 +24,9 @@ private:
         QList<RegistryValue> values;
     };
 
-    // False when the file exists but cannot be read.
-    bool Load(QList<Section>& sections) const;
-    void Store(const QList<Section>& sections) const;
+    // False when the file exists but cannot be read; `error` then says why.
+    bool Load(QList<Section>& sections, QString* error = nullptr) const;
+    bool Store(const QList<Section>& sections, QString* error) const;
     static int FindSection(const QList<Section>& sections, const QString& key);
 
     QString _path;

@@ -57,15 +57,24 @@ QStringList LiveRegistry::SubKeys(const QString& key) const {
     return SameKey(NormalizeKey(key), kFtdiBusKey) ? FtdiTtys() : QStringList();
 }
 
-void LiveRegistry::WriteValue(const QString& key, const QString& name, const QString& data) {
+// Only the latency timer can be written; other values are not kept, as
+// nothing reads them back.
+bool LiveRegistry::WriteValue(const QString& key, const QString& name, const QString& data,
+                              QString* error) {
     const QString tty = TtyOfParameterKey(NormalizeKey(key));
     if (tty.isEmpty() || !SameKey(name, QStringLiteral("LatencyTimer"))) {
-        return;
+        return true;
     }
     QFile latency(LatencyFile(tty));
-    if (latency.open(QIODevice::WriteOnly)) {
-        latency.write(data.toLatin1());
+    const QByteArray bytes = data.toLatin1();
+    if (latency.open(QIODevice::WriteOnly | QIODevice::Unbuffered) &&
+        latency.write(bytes) == bytes.size()) {
+        return true;
     }
+    if (error != nullptr) {
+        *error = latency.fileName() + QStringLiteral(": ") + latency.errorString();
+    }
+    return false;
 }
 
 QStringList LiveRegistry::FtdiTtys() const {

@@ -15,7 +15,8 @@ public:
 
     bool ReadValues(const QString& key, QList<RegistryValue>* values) const override;
     QStringList SubKeys(const QString& key) const override;
-    void WriteValue(const QString& key, const QString& name, const QString& data) override;
+    bool WriteValue(const QString& key, const QString& name, const QString& data,
+                    QString* error = nullptr) override;
 
 private:
     // Names of the ftdi_sio ttys (ttyUSB0, ...) in number order.

@@ -26,8 +26,10 @@ public:
     virtual bool ReadValues(const QString& key, QList<RegistryValue>* values) const = 0;
     // The names of a key's direct children, in their order.
     virtual QStringList SubKeys(const QString& key) const = 0;
-    // Failures are silent, as a write without rights is on Windows.
-    virtual void WriteValue(const QString& key, const QString& name, const QString& data) = 0;
+    // False when the value could not be stored; `error` (if given) then
+    // names the file and the system's reason.
+    virtual bool WriteValue(const QString& key, const QString& name, const QString& data,
+                            QString* error = nullptr) = 0;
 
     bool ReadValue(const QString& key, const QString& name, QString* data) const;
     // The data of every value of the serial-port map, in order.
