@@ -135,18 +135,52 @@ bool Drovanel::PrepareTuneImages(const QString& firmwareLine) {
         ui.actionUserMode->setChecked(true);
         return false;
     }
-    // Both images are written before either is put in place, so an image that
-    // cannot be read or written leaves the pair of the earlier line as it was.
+    // Both images are written before either is put in place, and placed as a
+    // pair: the images and "mp_version" always name one line.
     FileCopy normal(ProgramFile(chosen->normalImage), ProgramFile(kNormalImage));
     FileCopy tuning(ProgramFile(chosen->tuningImage), ProgramFile(kTuningImage));
-    const bool placed = normal.Prepare() && tuning.Prepare() && normal.Commit() && tuning.Commit();
-    if (!placed) {
-        WarnCopyFailed(!normal.Error().isEmpty() ? normal.Error() : tuning.Error());
+    const auto firstError = [&] {
+        return !normal.Error().isEmpty() ? normal.Error() : tuning.Error();
+    };
+    if (!normal.Prepare() || !tuning.Prepare()) {
+        WarnCopyFailed(firstError());
         ui.actionUserMode->setChecked(true);
         return false;
     }
-    _settings->SetParameter(ConfigParameter("mp_version", chosen->index));
-    return true;
+    switch (FileCopy::CommitPair(normal, tuning)) {
+        case FileCopy::Pair::Placed:
+            _settings->SetParameter(ConfigParameter("mp_version", chosen->index));
+            return true;
+        case FileCopy::Pair::KeptOld:
+            WarnCopyFailed(firstError() +
+                           tr("\n\nBoth images still hold the firmware line they held before."));
+            break;
+        case FileCopy::Pair::Mixed:
+            WarnImagesMixed(firmwareLine, tuning.Error());
+            break;
+    }
+    ui.actionUserMode->setChecked(true);
+    return false;
+}
+
+// The normal image is of the new line and the tuning image of the old one:
+// neither may go to the panel as a pair until a set-up places both.
+void Drovanel::WarnImagesMixed(const QString& firmwareLine, const QString& error) {
+    QFile::remove(ProgramFile(kNormalImage));
+    QFile::remove(ProgramFile(kTuningImage));
+    const bool removed =
+        !QFile::exists(ProgramFile(kNormalImage)) && !QFile::exists(ProgramFile(kTuningImage));
+    LOG4CPLUS_WARN(OperationLogger(), "Tuning images mixed: " << error.toLocal8Bit().constData());
+    QMessageBox::warning(
+        this, tr("Copy failed..."),
+        tr("%1\n\nThe images in the vmx_file folder are mixed: normal.vmx is of %2, "
+           "zeltotune.vmx of the line before. %3")
+            .arg(error, firmwareLine,
+                 removed ? tr("Both were removed; run the tuning set-up again before any "
+                              "download.")
+                         : tr("Remove both and run the tuning set-up again before any "
+                              "download.")),
+        QMessageBox::Ok);
 }
 
 // Downloads the tuning firmware and the EEPROM image generated from the
