@@ -5,7 +5,11 @@
 #include <QTimer>
 #include <boost/regex.hpp>
 
+#include <cerrno>
+#include <cstring>
+
 #include "LineDispatch.h"
+#include "OperationLog.h"
 #include "Settings.h"
 #include "StringConvert.h"
 #include "TuneInitDevice.h"
@@ -59,6 +63,7 @@ QualifyLogDialog::QualifyLogDialog(Settings* settings, Device* device, QWidget* 
     if (!_settings->GetParameter("qualify_log_file", file) || file.GetValue().empty()) {
         return;
     }
+    _logPath = QString::fromLocal8Bit(file.GetValue().c_str());
     _logFile.open(file.GetValue(), std::ios::out | std::ios::trunc);
     if (_logFile.fail()) {
         QMessageBox::warning(this, tr("Logging fail!"), tr("Open logging file error!"),
@@ -116,9 +121,23 @@ bool QualifyLogDialog::LogLine(const std::string& line) {
             ui.textBrowserLog->setPlainText(QString::fromLatin1(labelled.c_str()));
             _logFile << labelled << '\n';
             _logFile.flush();
+            if (_logFile.fail()) {
+                EndWithShortLog(std::strerror(errno));
+                return false;
+            }
         }
     }
     return _loggedLines != _maxLines;
+}
+
+// A log that lost a line ends here, as one that could not be opened does;
+// the analysis still runs on what it holds.
+void QualifyLogDialog::EndWithShortLog(const char* reason) {
+    const QString message = tr("The log file %1 cannot be written (%2): the log is short.")
+                                .arg(_logPath, QString::fromLocal8Bit(reason));
+    EndSession();
+    LOG4CPLUS_WARN(OperationLogger(), message.toLocal8Bit().constData());
+    QMessageBox::warning(this, tr("Logging fail!"), message, QMessageBox::Ok);
 }
 
 void QualifyLogDialog::EndSession() {

@@ -39,6 +39,7 @@ private slots:
 
 private:
     bool LogLine(const std::string& line);
+    void EndWithShortLog(const char* reason);
     void EndSession() override;
 
     Ui::QualifyLogDialog ui;
@@ -46,6 +47,7 @@ private:
     int _loggedLines = 0;
     int _maxLines = kDefaultLines;
     std::ofstream _logFile;
+    QString _logPath;
     // Logging mode has been left; nothing more is sent or written.
     bool _ended = false;
 };
