@@ -2,15 +2,18 @@
 
 #include <mxml.h>
 
-#include <QSaveFile>
 #include <QString>
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "OperationLog.h"
+#include "WholeFileWriter.h"
 #include "XmlLoader.h"
+#include "XmlMarkup.h"
 
 namespace {
 
@@ -40,16 +43,32 @@ void LogFailure(const std::string& file, const std::string& reason) {
     LOG4CPLUS_WARN(OperationLogger(), "Pattern xml " << file << ": " << reason);
 }
 
-// Element content is kept as opaque text, whitespace included, so the
-// document writes back exactly as it was laid out.
-mxml_node_t* LoadDocument(const std::string& file, std::string& errors) {
-    std::FILE* stream = std::fopen(file.c_str(), "r");
+bool ReadWhole(const std::string& file, std::string& text, std::string& errors) {
+    std::FILE* stream = std::fopen(file.c_str(), "rb");
     if (stream == nullptr) {
         errors = std::strerror(errno);
+        return false;
+    }
+    char buffer[4096];
+    for (size_t count; (count = std::fread(buffer, 1, sizeof buffer, stream)) > 0;) {
+        text.append(buffer, count);
+    }
+    const bool read = std::ferror(stream) == 0;
+    if (!read) {
+        errors = std::strerror(errno);
+    }
+    std::fclose(stream);
+    return read;
+}
+
+// Element content is kept as opaque text, whitespace included, so the
+// document writes back exactly as it was laid out. `text` keeps the file's
+// bytes, to check the written text against.
+mxml_node_t* LoadDocument(const std::string& file, std::string& text, std::string& errors) {
+    if (!ReadWhole(file, text, errors)) {
         return nullptr;
     }
-    mxml_node_t* top = LoadXmlDocument(stream, errors);
-    std::fclose(stream);
+    mxml_node_t* top = LoadXmlText(text, errors);
     if (top == nullptr && errors.empty()) {
         errors = "no XML content";
     }
@@ -196,36 +215,64 @@ bool LoadsBackAsWritten(const std::string& text, std::string& reason) {
     return true;
 }
 
+// A part of the document as one log line shows it.
+std::string Excerpt(const std::string& part) {
+    const size_t kLongest = 80;
+    const size_t cut = std::min(part.find_first_of("\r\n"), kLongest);
+    return cut < part.size() ? part.substr(0, cut) + "..." : part;
+}
+
+// Mini-XML ends a declaration at its first ">" and writes the entities it
+// read there its own way, which its own reader accepts but no other does.
+// Declarations, comments and processing instructions must therefore come out
+// byte for byte as they were read.
+bool WritesMarkupAsRead(const std::string& read, const std::string& text, std::string& reason) {
+    const std::vector<std::string> before = RawXmlMarkup(read);
+    const std::vector<std::string> after = RawXmlMarkup(text);
+    const auto [readPart, writtenPart] =
+        std::mismatch(before.begin(), before.end(), after.begin(), after.end());
+    if (readPart == before.end() && writtenPart == after.end()) {
+        return true;
+    }
+    reason = Excerpt(readPart != before.end() ? *readPart : *writtenPart);
+    return false;
+}
+
 // The whole text first, checked, then one replacing write: the output is
 // either the old file or the complete new one, and a text that would not
 // load again never replaces anything.
-bool SaveDocument(mxml_node_t* top, const std::string& file) {
+bool SaveDocument(mxml_node_t* top, const std::string& read, const std::string& file) {
     std::string text;
     if (!Serialise(top, text)) {
         LogFailure(file, "document could not be written");
         return false;
     }
     std::string reason;
+    if (!WritesMarkupAsRead(read, text, reason)) {
+        LogFailure(file,
+                   "not written, the XML library would not write this as it was read: " + reason);
+        return false;
+    }
     if (!LoadsBackAsWritten(text, reason)) {
         LogFailure(file, "not written, the result would not load again: " + reason);
         return false;
     }
-    QSaveFile out(QString::fromLocal8Bit(file.c_str()));
-    const qint64 length = static_cast<qint64>(text.size());
-    const bool written =
-        out.open(QIODevice::WriteOnly) && out.write(text.data(), length) == length && out.commit();
-    if (!written) {
-        LogFailure(file, "cannot be written: " + out.errorString().toStdString());
+    QString error;
+    if (!platform::WholeFileWriter::Save(QString::fromLocal8Bit(file.c_str()),
+                                         QByteArray::fromStdString(text), &error)) {
+        LogFailure(file, "cannot be written: " + error.toLocal8Bit().toStdString());
+        return false;
     }
-    return written;
+    return true;
 }
 
 }  // namespace
 
 bool WriteEepromParam(std::string xmlFile, std::map<std::string, std::string> values,
                       std::string outFile) {
+    std::string read;
     std::string errors;
-    Document document(LoadDocument(xmlFile, errors));
+    Document document(LoadDocument(xmlFile, read, errors));
     if (document.Top() == nullptr) {
         LogFailure(xmlFile, "cannot be read: " + errors);
         return false;
@@ -235,7 +282,7 @@ bool WriteEepromParam(std::string xmlFile, std::map<std::string, std::string> va
     if (section != nullptr) {
         ApplyValues(section, values);
     }
-    const bool saved = SaveDocument(document.Top(), outFile);
+    const bool saved = SaveDocument(document.Top(), read, outFile);
     if (section == nullptr && !values.empty()) {
         LogFailure(xmlFile, "no eprom_param section, parameters not stored");
         return false;

@@ -11,8 +11,10 @@
 //
 // False when the XML cannot be read or parsed, when it has no "eprom_param"
 // section for the values to go into (the document is then written back as
-// read), when the result would not load back as written, or when `outFile`
-// cannot be written. The output is replaced only by a complete document that
-// loads again: a failure never leaves it truncated, half-written or unreadable.
+// read), when the result would not load back as written, when it would not
+// hold a declaration, comment or processing instruction byte for byte as read,
+// or when `outFile` cannot be written. The output is replaced only by a
+// complete document that loads again: a failure never leaves it truncated,
+// half-written or unreadable.
 bool WriteEepromParam(std::string xmlFile, std::map<std::string, std::string> values,
                       std::string outFile);

@@ -1,0 +1,80 @@
+#include "XmlMarkup.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+bool StartsAt(const std::string& text, size_t at, const char* prefix) {
+    return text.compare(at, std::strlen(prefix), prefix) == 0;
+}
+
+size_t PastTerminator(const std::string& text, size_t from, const char* terminator) {
+    const size_t at = text.find(terminator, from);
+    return at == std::string::npos ? text.size() : at + std::strlen(terminator);
+}
+
+size_t PastQuoted(const std::string& text, size_t openingQuote) {
+    const size_t closing = text.find(text[openingQuote], openingQuote + 1);
+    return closing == std::string::npos ? text.size() : closing + 1;
+}
+
+size_t PastConstruct(const std::string& text, size_t at, bool subsetAllowed);
+
+// The declarations of an internal subset may hold "]" and ">" in their
+// literals and comments; only the subset's own "]" ends it. Its declarations
+// have no subsets of their own, which also bounds the recursion.
+size_t PastSubset(const std::string& text, size_t at) {
+    while (at < text.size() && text[at] != ']') {
+        at = text[at] == '<' ? PastConstruct(text, at, false) : at + 1;
+    }
+    return std::min(at + 1, text.size());
+}
+
+// The ">" that closes a tag or a declaration, not one inside a quoted value
+// or an internal subset.
+size_t PastClosingAngle(const std::string& text, size_t at, bool subsetAllowed) {
+    while (at < text.size() && text[at] != '>') {
+        if (text[at] == '"' || text[at] == '\'') {
+            at = PastQuoted(text, at);
+        } else if (subsetAllowed && text[at] == '[') {
+            at = PastSubset(text, at + 1);
+        } else {
+            ++at;
+        }
+    }
+    return std::min(at + 1, text.size());
+}
+
+size_t PastConstruct(const std::string& text, size_t at, bool subsetAllowed) {
+    if (StartsAt(text, at, "<!--")) {
+        return PastTerminator(text, at + 4, "-->");
+    }
+    if (StartsAt(text, at, "<![CDATA[")) {
+        return PastTerminator(text, at + 9, "]]>");
+    }
+    if (StartsAt(text, at, "<?")) {
+        return PastTerminator(text, at + 2, "?>");
+    }
+    return PastClosingAngle(text, at + 1, subsetAllowed && StartsAt(text, at, "<!"));
+}
+
+bool IsKeptRaw(const std::string& text, size_t at) {
+    return (StartsAt(text, at, "<!") || StartsAt(text, at, "<?")) &&
+           !StartsAt(text, at, "<![CDATA[");
+}
+
+}  // namespace
+
+std::vector<std::string> RawXmlMarkup(const std::string& text) {
+    std::vector<std::string> markup;
+    size_t at = text.find('<');
+    while (at != std::string::npos) {
+        const size_t end = PastConstruct(text, at, true);
+        if (IsKeptRaw(text, at)) {
+            markup.push_back(text.substr(at, end - at));
+        }
+        at = text.find('<', end);
+    }
+    return markup;
+}
