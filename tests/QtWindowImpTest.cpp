@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
 #include <QDateTime>
 #include <QDir>
 #include <QGraphicsRectItem>
@@ -13,11 +12,11 @@
 #include <QTextEdit>
 #include <boost/weak_ptr.hpp>
 #include <cerrno>
-#include <csignal>
 #include <cstring>
 #include <functional>
 
 #include "EventPump.h"
+#include "FileSizeLimit.h"
 #include "LogCapture.h"
 #include "QtWindowImp.h"
 #include "TempProgramDir.h"
@@ -251,15 +250,11 @@ TEST_F(ResultFileTest, AFileThatCannotBeWrittenIsReportedAndTheRecordsStay) {
 // the system's words, not "Unknown error".
 TEST_F(ResultFileTest, AFailedWriteNamesTheSystemsReason) {
     imp.SetResult("raster x", std::string(64 * 1024, 'x') + "\r\n");
-    struct rlimit previous;
-    getrlimit(RLIMIT_FSIZE, &previous);
-    struct rlimit small = previous;
-    small.rlim_cur = 1024;
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    setrlimit(RLIMIT_FSIZE, &small);
-    const bool saved = imp.SaveResults();
-    setrlimit(RLIMIT_FSIZE, &previous);
-    std::signal(SIGXFSZ, oldHandler);
+    bool saved = true;
+    {
+        FileSizeLimit limit(1024);
+        saved = imp.SaveResults();
+    }
 
     EXPECT_FALSE(saved);
     EXPECT_EQ(imp._results.size(), 1u);
