@@ -1,13 +1,18 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <cerrno>
+#include <cstring>
+#include <tuple>
 
 #include "DrovanelFixture.h"
 #include "EventPump.h"
 #include "FakeProgram.h"
+#include "FileSizeLimit.h"
 #include "OperationLogSetup.h"
 #include "Settings.h"
 #include "TempProgramDir.h"
@@ -88,24 +93,37 @@ TEST_F(TunePathSettingsTest, TheWorkingCopyIsReplacedOnlyByAReadablePattern) {
         EXPECT_EQ(Run(dialog, [&] { dialog.Form().buttonEnter->click(); }), QDialog::Accepted);
         EXPECT_EQ(dir.Read("tune_xml.tmp"), "working copy");
     }
-    // One that cannot be read: the engineer is told why and the dialog stays open.
-    for (QPushButton* Ui::TunePathSettings::*button :
-         {&Ui::TunePathSettings::buttonEnter, &Ui::TunePathSettings::buttonDownload}) {
-        settings.SetParameter(ConfigParameter("tune_xml_file", "old.xml"));
-        TunePathSettings dialog(&settings, nullptr);
-        MessageBoxCatcher boxes;
-        dialog.Form().lineXmlPath->setText(dir.File("missing.xml"));
-        dialog.show();
-        (dialog.Form().*button)->click();
-        ASSERT_TRUE(PumpUntil([&] { return !boxes.Boxes().empty(); }));
-        EXPECT_EQ(boxes.Titles(), QStringList{"Copy failed..."});
-        EXPECT_TRUE(boxes.Boxes()[0].text.contains(dir.File("missing.xml")));
-        EXPECT_TRUE(boxes.Boxes()[0].text.contains("No such file or directory"));
-        EXPECT_TRUE(dialog.isVisible());
-        EXPECT_FALSE(dialog.DownloadChosen());
-        EXPECT_EQ(Stored("tune_xml_file"), "old.xml");
-        EXPECT_EQ(dir.Read("tune_xml.tmp"), "working copy");
+    // One that cannot be read, or one the disk has no room for: the engineer
+    // is told why and the dialog stays open.
+    dir.Write("large.xml", QByteArray(8192, ' ') + "<system_environment_configuration/>");
+    const std::tuple<QString, QString, rlim_t> failures[] = {
+        {dir.File("missing.xml"), "No such file or directory", RLIM_INFINITY},
+        {dir.File("large.xml"), QString::fromLocal8Bit(std::strerror(EFBIG)), 4096},
+    };
+    for (const auto& [pattern, reason, sizeLimit] : failures) {
+        for (QPushButton* Ui::TunePathSettings::*button :
+             {&Ui::TunePathSettings::buttonEnter, &Ui::TunePathSettings::buttonDownload}) {
+            settings.SetParameter(ConfigParameter("tune_xml_file", "old.xml"));
+            TunePathSettings dialog(&settings, nullptr);
+            MessageBoxCatcher boxes;
+            dialog.Form().lineXmlPath->setText(pattern);
+            dialog.show();
+            {
+                FileSizeLimit limit(sizeLimit);
+                (dialog.Form().*button)->click();
+            }
+            ASSERT_TRUE(PumpUntil([&] { return !boxes.Boxes().empty(); }));
+            EXPECT_EQ(boxes.Titles(), QStringList{"Copy failed..."});
+            EXPECT_TRUE(boxes.Boxes()[0].text.contains(pattern));
+            EXPECT_TRUE(boxes.Boxes()[0].text.contains(reason))
+                << boxes.Boxes()[0].text.toStdString();
+            EXPECT_TRUE(dialog.isVisible());
+            EXPECT_FALSE(dialog.DownloadChosen());
+            EXPECT_EQ(Stored("tune_xml_file"), "old.xml");
+            EXPECT_EQ(dir.Read("tune_xml.tmp"), "working copy");
+        }
     }
+    EXPECT_EQ(QDir(dir.Path()).entryList({"tune_xml.tmp*"}, QDir::Files).size(), 1);
     EXPECT_TRUE(Log().contains("File copy failed"));
 
     const QString refused[] = {"", dir.File("tune_xml.tmp"), dir.Path() + "/./tune_xml.tmp"};
