@@ -13,7 +13,9 @@
 #include <QTextBrowser>
 #include <QTimer>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -23,6 +25,7 @@
 #include "DrovanelFixture.h"
 #include "EventPump.h"
 #include "FakeProgram.h"
+#include "FileSizeLimit.h"
 #include "MasterDownloader.h"
 #include "MultiFingerLiftScene.h"
 #include "NormalFlagScene.h"
@@ -549,6 +552,25 @@ TEST_F(DrovanelRecordTest, ADisplayedFrameCompletesThePendingOffsetSaveAndSegmen
     EXPECT_FALSE(fixture.Action("actionRecord_Segment")->isChecked());
 }
 
+// No room on the disk: the offset file keeps what it held, and the engineer is
+// told as for a record.
+TEST_F(DrovanelRecordTest, AnOffsetFileWithoutRoomKeepsItsBytesAndTheEngineerIsTold) {
+    fixture.Dir().Write("offsets.txt", "X1\nY2\n");
+    MessageBoxCatcher overwrite(QMessageBox::Yes);
+    ASSERT_TRUE(fixture.Run("actionSave_Offset", {PickFile(fixture.Dir().File("offsets.txt"))}));
+    {
+        FileSizeLimit limit(8);
+        peer.Stream(DebugFrames());
+        ASSERT_TRUE(PumpUntil([&] { return !fixture.Action("actionSave_Offset")->isChecked(); }));
+    }
+    EXPECT_EQ(fixture.Dir().Read("offsets.txt"), "X1\nY2\n");
+    EXPECT_EQ(QDir(fixture.Dir().Path()).entryList({"offsets.txt*"}).size(), 1);
+    EXPECT_TRUE(fixture.Find<QTextBrowser>("textBrowser")
+                    ->toPlainText()
+                    .contains("Segment not saved: " + fixture.Dir().File("offsets.txt") + ": " +
+                              QString::fromLocal8Bit(std::strerror(EFBIG))));
+}
+
 TEST(DrovanelOffsetTest, AnOffsetFileNeedsItsXLineThenItsYLineOfNumbers) {
     DrovanelFixture fixture;
     fixture.Create();
@@ -612,6 +634,14 @@ Step Answer(QMessageBox::StandardButton button, QString* seen = nullptr) {
     return DialogScript::Answer(button, seen);
 }
 const Step kYes = Answer(QMessageBox::Yes);
+
+// Picks a file that exists in a save dialog, which asks before replacing it.
+Step PickExistingFile(const QString& file) {
+    return DialogScript::On<QFileDialog>([file](QFileDialog& dialog) {
+        MessageBoxCatcher replace(QMessageBox::Yes);
+        DialogScript::Choose(dialog, file);
+    });
+}
 
 std::string Hex(int value) {
     return QString::asprintf("%02X", value).toStdString();
@@ -791,9 +821,18 @@ TEST_F(DrovanelTuningTest, ImagesThatCannotBeReplacedStopTheTuningStart) {
     EXPECT_TRUE(Shows("userPanel"));
     EXPECT_TRUE(warning.startsWith("Copy failed...: ")) << warning.toStdString();
     EXPECT_TRUE(warning.contains(fixture.Dir().File("vmx_file/zeltotune.vmx")));
-    // Nothing of the new line is in place, no download came up, and the line stays.
+    EXPECT_TRUE(warning.contains("Both images still hold the firmware line they held before."));
+    // The normal image went back: nothing of the new line is in place, no
+    // download came up, and the next set-up names the line the images hold.
     EXPECT_EQ(fixture.Dir().Read("vmx_file/normal.vmx"), "normal_82");
-    EXPECT_TRUE(fixture.SavedConfig().contains("mp_version=1"));
+    EXPECT_EQ(QDir(fixture.Dir().File("vmx_file")).entryList(QDir::Files).size(), 5);
+    QString named;
+    EXPECT_TRUE(fixture.Run("actionTuneMode",
+                            {DialogScript::On<TunePathSettings>([&](TunePathSettings& dialog) {
+                                named = dialog.GetMpVersion();
+                                dialog.reject();
+                            })}));
+    EXPECT_EQ(named, "MP8.2");
 }
 
 const QByteArray kPattern =
@@ -860,6 +899,31 @@ TEST_F(DrovanelTuningTest, SavingWritesTheReadValuesIntoThePatternOrOffersTheOri
     EXPECT_TRUE(copyWarning.startsWith("Copy failed...: ")) << copyWarning.toStdString();
     EXPECT_EQ(finishQuestion(), "Apply");
     EXPECT_TRUE(fixture.SavedConfig().contains("again.xml"));
+}
+
+// With no room on the disk, saving over the pattern itself keeps it and its
+// working copy, and nothing counts as applied.
+TEST_F(DrovanelTuningTest, ApplyingWithoutRoomKeepsThePatternAndAppliesNothing) {
+    const QString pattern = fixture.Dir().File("p.xml");
+    fixture.Dir().Write("p.xml", kPattern);
+    fixture.Dir().Write("tune_xml.tmp", kPattern);
+    fixture.WriteConfig("[General]\ntune_xml_file=" + pattern.toUtf8() + "\n");
+    fixture.Create();
+    QString failed;
+    QString copyFailed;
+    {
+        FileSizeLimit limit(kPattern.size() / 2);
+        EXPECT_TRUE(fixture.Run("buttonTuneApply",
+                                {PickExistingFile(pattern), Answer(QMessageBox::No, &failed),
+                                 Answer(QMessageBox::Ok, &copyFailed)}));
+    }
+    EXPECT_TRUE(failed.startsWith("Apply failed...: ")) << failed.toStdString();
+    EXPECT_TRUE(copyFailed.startsWith("Copy failed...: ")) << copyFailed.toStdString();
+    EXPECT_EQ(fixture.Dir().Read("p.xml"), kPattern);
+    EXPECT_EQ(fixture.Dir().Read("tune_xml.tmp"), kPattern);
+    QString question;
+    EXPECT_TRUE(fixture.Run("buttonTuneFinish", {Answer(QMessageBox::No, &question)}));
+    EXPECT_EQ(question.section(':', 0, 0), "Apply");
 }
 
 TEST_F(DrovanelTuningTest, FinishingNeedsTheImagesAndDownloadsThePattern) {
@@ -1009,6 +1073,22 @@ TEST_F(DrovanelQualifyTest, EveryFailureIsReportedAndTheControllerRestoredAllThe
                            fixture.Dir().File("script_files/ScriptLog.sh") + "!");
     PumpFor(100);
     EXPECT_FALSE(QFile::exists(Calls()));
+}
+
+TEST_F(DrovanelQualifyTest, ALogThatLosesALineEndsShortAndTheAnalysisStillRuns) {
+    ASSERT_TRUE(FakeProgram::WriteRecorder(Shell(), Calls()));
+    OpenWindow(QLine(1) + "\r" + QLine(2) + "\r");
+    const QString logFile = fixture.Dir().File("q.log");
+    ASSERT_TRUE(QFile::link("/dev/full", logFile));
+    QString failure;
+    std::deque<Step> steps = Start(logFile, 5);
+    steps.front() = PickExistingFile(logFile);
+    steps.push_back(Answer(QMessageBox::Ok, &failure));
+    EXPECT_TRUE(fixture.Run("buttonTuneQualify", steps));
+    EXPECT_EQ(failure, "Logging fail!: The log file " + logFile +
+                           " cannot be written (No space left on device): the log is short.");
+    EXPECT_TRUE(peer.WaitForText("n@w610Asw6300sw6912Csw6B00s%")) << peer.Received();
+    EXPECT_TRUE(PumpUntil([&] { return QFile::exists(Calls()); }));
 }
 
 TEST_F(DrovanelQualifyTest, AnAdapterPulledDuringTheLogLeavesNothingToRestore) {
