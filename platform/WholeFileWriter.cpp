@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 
@@ -31,12 +32,12 @@ std::string FollowLinks(std::string path) {
         if (lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) {
             return path;
         }
-        std::string link(static_cast<size_t>(status.st_size) + 1, '\0');
-        const ssize_t length = readlink(path.c_str(), link.data(), link.size());
-        if (length < 0) {
+        char target[PATH_MAX];
+        const ssize_t length = readlink(path.c_str(), target, sizeof target);
+        if (length <= 0 || length == static_cast<ssize_t>(sizeof target)) {
             return path;
         }
-        link.resize(static_cast<size_t>(length));
+        const std::string link(target, static_cast<size_t>(length));
         path = link.front() == '/' ? link : DirectoryOf(path) + link;
     }
     errno = ELOOP;
