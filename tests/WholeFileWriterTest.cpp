@@ -58,6 +58,9 @@ TEST(WholeFileWriterTest, EverySaveOfAWholeFileFailsWholePastAFileSizeLimit) {
         dir.Write(name, OldBytes(name));
     }
     dir.Write("pattern.xml", kPattern);
+    // A link where a fixed temporary name would be is never written through.
+    dir.Write("victim.txt", "victim");
+    ASSERT_TRUE(QFile::link(dir.File("victim.txt"), dir.File("device.xml.tmp")));
     const QStringList before = QDir(dir.Path()).entryList(QDir::Files);
 
     Settings settings;
@@ -83,6 +86,7 @@ TEST(WholeFileWriterTest, EverySaveOfAWholeFileFailsWholePastAFileSizeLimit) {
         EXPECT_EQ(dir.Read(name), OldBytes(name));
     }
     EXPECT_EQ(dir.Read("registry.ini"), registryText);
+    EXPECT_EQ(dir.Read("victim.txt"), "victim");
     EXPECT_EQ(QDir(dir.Path()).entryList(QDir::Files), before);
     const QString reason = QString::fromLocal8Bit(std::strerror(EFBIG));
     EXPECT_EQ(error, dir.File("config.ini") + ": " + reason);
