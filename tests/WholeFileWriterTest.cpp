@@ -87,7 +87,8 @@ TEST(WholeFileWriterTest, EverySaveOfAWholeFileFailsWholePastAFileSizeLimit) {
     }
     EXPECT_EQ(dir.Read("registry.ini"), registryText);
     EXPECT_EQ(dir.Read("victim.txt"), "victim");
-    EXPECT_EQ(QDir(dir.Path()).entryList(QDir::Files), before);
+    EXPECT_EQ(QDir(dir.Path()).entryList(QDir::Files).join(' ').toStdString(),
+              before.join(' ').toStdString());
     const QString reason = QString::fromLocal8Bit(std::strerror(EFBIG));
     EXPECT_EQ(error, dir.File("config.ini") + ": " + reason);
     EXPECT_TRUE(operationLog.Contains("Latency timer not set: " + registry.toStdString() + ": " +
