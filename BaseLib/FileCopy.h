@@ -32,7 +32,6 @@ public:
     bool Commit();
     // What went wrong, naming both files: for the operator and the log.
     const QString& Error() const { return _error; }
-    const QString& Target() const { return _target; }
 
     // Prepare and Commit in one go; `error` (if given) receives Error().
     static bool Replace(const QString& source, const QString& target, QString* error = nullptr);

@@ -258,7 +258,7 @@ private:
     bool EnsureWorkingCopy();
     bool ReplaceWorkingCopy(const QString& pattern);
     void WarnCopyFailed(const QString& error);
-    void WarnImagesMixed(const QString& firmwareLine, const QString& error);
+    void RemoveMixedImages(const QString& firmwareLine, const QString& error);
 
     // Qualification.
     void ConnectQualification();

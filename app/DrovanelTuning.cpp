@@ -156,7 +156,7 @@ bool Drovanel::PrepareTuneImages(const QString& firmwareLine) {
                            tr("\n\nBoth images still hold the firmware line they held before."));
             break;
         case FileCopy::Pair::Mixed:
-            WarnImagesMixed(firmwareLine, tuning.Error());
+            RemoveMixedImages(firmwareLine, tuning.Error());
             break;
     }
     ui.actionUserMode->setChecked(true);
@@ -165,7 +165,7 @@ bool Drovanel::PrepareTuneImages(const QString& firmwareLine) {
 
 // The normal image is of the new line and the tuning image of the old one:
 // neither may go to the panel as a pair until a set-up places both.
-void Drovanel::WarnImagesMixed(const QString& firmwareLine, const QString& error) {
+void Drovanel::RemoveMixedImages(const QString& firmwareLine, const QString& error) {
     QFile::remove(ProgramFile(kNormalImage));
     QFile::remove(ProgramFile(kTuningImage));
     const bool removed =

@@ -2,10 +2,9 @@
 
 #include <mxml.h>
 
+#include <QFile>
 #include <QString>
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -44,21 +43,15 @@ void LogFailure(const std::string& file, const std::string& reason) {
 }
 
 bool ReadWhole(const std::string& file, std::string& text, std::string& errors) {
-    std::FILE* stream = std::fopen(file.c_str(), "rb");
-    if (stream == nullptr) {
-        errors = std::strerror(errno);
+    QFile input(QString::fromLocal8Bit(file.c_str()));
+    if (input.open(QIODevice::ReadOnly)) {
+        text = input.readAll().toStdString();
+    }
+    if (!input.isOpen() || input.error() != QFileDevice::NoError) {
+        errors = input.errorString().toLocal8Bit().toStdString();
         return false;
     }
-    char buffer[4096];
-    for (size_t count; (count = std::fread(buffer, 1, sizeof buffer, stream)) > 0;) {
-        text.append(buffer, count);
-    }
-    const bool read = std::ferror(stream) == 0;
-    if (!read) {
-        errors = std::strerror(errno);
-    }
-    std::fclose(stream);
-    return read;
+    return true;
 }
 
 // Element content is kept as opaque text, whitespace included, so the
