@@ -66,19 +66,24 @@ void Drovanel::SetRecordActionText(const QString& text) {
 
 // Runs after the line went to the current state: a state that starts its
 // mode on this line has already ended the record, so the line is not kept.
+// A record takes lines only once its file is open: the lines that arrive
+// while its name is asked pass unrecorded.
 void Drovanel::RecordReplyLine(const std::string& line) {
-    if (ui.action_Record->isChecked() && _recordLines < kRecordLineLimit) {
-        errno = 0;
-        _recordFile << line << '\n';
-        _recordFile.flush();
-        if (!_recordFile.good()) {
-            EndFailedRecord(errno != 0 ? std::strerror(errno) : "write error");
-            return;
-        }
-        ++_recordLines;
+    if (!ui.action_Record->isChecked() || !_recordFile.is_open()) {
         return;
     }
-    ui.action_Record->setChecked(false);
+    if (_recordLines >= kRecordLineLimit) {
+        ui.action_Record->setChecked(false);
+        return;
+    }
+    errno = 0;
+    _recordFile << line << '\n';
+    _recordFile.flush();
+    if (!_recordFile.good()) {
+        EndFailedRecord(errno != 0 ? std::strerror(errno) : "write error");
+        return;
+    }
+    ++_recordLines;
 }
 
 // A record whose lines no longer reach its file (a full disk, say) ends at

@@ -430,6 +430,26 @@ protected:
         return fixture.Dir().Read("RecordFiles/" + name + ".log");
     }
 
+    // The activity bar, which moves one step per line read.
+    int Activity() { return fixture.Window().statusBar()->findChild<QProgressBar*>()->value(); }
+
+    // Whether the window reads `lines` now.
+    bool ReadsLines(const std::vector<std::string>& lines) {
+        const int before = Activity();
+        peer.Stream(lines);
+        return PumpUntil(
+            [&] { return Activity() == (before + static_cast<int>(lines.size())) % 100; });
+    }
+
+    // Names the record only after lines came while its name was asked.
+    Step NameRecordAfterLines(const QString& name) {
+        return DialogScript::On<RecordSetFileName>([this, name](RecordSetFileName& dialog) {
+            EXPECT_TRUE(ReadsLines({"asked 1", "asked 2", "asked 3"}));
+            DrovanelFixture::Do(dialog, "lineEdit=" + name);
+            DrovanelFixture::Do(dialog, "pushButton");
+        });
+    }
+
     // Sends lines in batches that the window reads well below its overflow
     // size, each batch once the record holds the one before.
     void SendRecorded(const QString& name, const std::vector<std::string>& lines, int total) {
@@ -460,20 +480,26 @@ protected:
     QAction* record = nullptr;
 };
 
-TEST_F(DrovanelRecordTest, ARecordKeepsTheRepliesUpToItsLimit) {
-    ASSERT_TRUE(fixture.Run("action_Record", {NameRecord("bench run")}));
-    EXPECT_EQ(record->text(), "Stop Record");
+// Lines keep arriving while each record's name is asked: they are not
+// recorded and end nothing, and the next record counts from its own start.
+TEST_F(DrovanelRecordTest, ARecordNamedWhileLinesArriveKeepsTheRepliesUpToItsLimit) {
     std::vector<std::string> lines;
     std::string expected;
     for (int i = 0; i <= Drovanel::kRecordLineLimit; ++i) {
         lines.push_back("L" + std::to_string(i) + (i % 7 == 0 ? " \t;x" : ""));
         expected += i < Drovanel::kRecordLineLimit ? lines.back() + "\n" : "";
     }
-    SendRecorded("bench run", lines, Drovanel::kRecordLineLimit);
-    // Line 10000 is the last one kept; the next one ended the record.
-    ASSERT_TRUE(PumpUntil([&] { return !record->isChecked(); }));
-    EXPECT_EQ(record->text(), "Record");
-    EXPECT_EQ(Recorded("bench run").toStdString(), expected);
+    for (const QString name : {"bench run", "next run"}) {
+        ASSERT_TRUE(fixture.Run("action_Record", {NameRecordAfterLines(name)}));
+        ASSERT_TRUE(record->isChecked());
+        EXPECT_EQ(record->text(), "Stop Record");
+        SendRecorded(name, lines, Drovanel::kRecordLineLimit);
+        // Line 10000 is the last one kept; the next one ended the record.
+        ASSERT_TRUE(PumpUntil([&] { return !record->isChecked(); }));
+        EXPECT_EQ(record->text(), "Record");
+        EXPECT_EQ(Recorded(name).toStdString(), expected);
+    }
+    EXPECT_EQ(fixture.Log().count("Record stop"), 2);
 }
 
 TEST_F(DrovanelRecordTest, AModeChangeEndsTheRecordBeforeTheLineThatStartedIt) {
