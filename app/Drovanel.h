@@ -227,6 +227,8 @@ private:
     // Writes one reply line to the running record and stops it at its limit.
     void RecordReplyLine(const std::string& line);
     void EndFailedRecord(const char* reason);
+    // A file that could not be written while a reply line was handled.
+    void WarnFileFailureLater(const QString& title, const QString& message);
     void StartRecord();
     void SetRecordActionText(const QString& text);
 

@@ -124,7 +124,7 @@ void Drovanel::WritePendingSegment(const char* fileKey, const char* segment) {
     QString error;
     if (!platform::WholeFileWriter::Save(QString::fromLocal8Bit(file.GetValue().c_str()),
                                          QByteArray(segment != nullptr ? segment : ""), &error)) {
-        _imp->ReportFileFailure(QStringLiteral("Segment not saved: ") + error);
+        WarnFileFailureLater(tr("Save Error"), QStringLiteral("Segment not saved: ") + error);
     }
 }
 

@@ -87,13 +87,25 @@ void Drovanel::RecordReplyLine(const std::string& line) {
 }
 
 // A record whose lines no longer reach its file (a full disk, say) ends at
-// once. It is not a normal stop: the operator is told, as for a result file.
+// once. It is not a normal stop: the engineer is told, as for a result file.
 void Drovanel::EndFailedRecord(const char* reason) {
     _recordFile.close();
     _recordFile.clear();
     ui.action_Record->setChecked(false);
-    _imp->ReportFileFailure(QStringLiteral("Record ended, its lines cannot be written: %1: %2")
-                                .arg(_recordPath, QString::fromLocal8Bit(reason)));
+    WarnFileFailureLater(tr("Record Error"),
+                         QStringLiteral("Record ended, its lines cannot be written: %1: %2")
+                             .arg(_recordPath, QString::fromLocal8Bit(reason)));
+}
+
+// Met while a reply line is dispatched: logged at once, and shown once the
+// dispatch has returned, so that the box's event loop never reads the port
+// from inside it.
+void Drovanel::WarnFileFailureLater(const QString& title, const QString& message) {
+    _imp->ReportFileFailure(message);
+    QMetaObject::invokeMethod(
+        this,
+        [this, title, message] { QMessageBox::warning(this, title, message, QMessageBox::Ok); },
+        Qt::QueuedConnection);
 }
 
 void Drovanel::DataRecordView() {

@@ -549,13 +549,16 @@ TEST_F(DrovanelRecordTest, ARecordThatCannotBeWrittenEndsAndTheEngineerIsTold) {
     ASSERT_TRUE(QFile::link("/dev/full", fixture.Dir().File("RecordFiles/full.log")));
     ASSERT_TRUE(fixture.Run("action_Record", {NameRecord("full")}));
     ASSERT_TRUE(record->isChecked());
+    MessageBoxCatcher boxes;
     peer.SendRaw("first line\rsecond line\r");
     ASSERT_TRUE(PumpUntil([&] { return !record->isChecked(); }));
     EXPECT_EQ(record->text(), "Record");
+    ASSERT_TRUE(PumpUntil([&] { return !boxes.Boxes().empty(); }));
     const QString told =
         "Record ended, its lines cannot be written: " + fixture.Dir().File("RecordFiles/full.log") +
         ": No space left on device";
-    EXPECT_TRUE(fixture.Find<QTextBrowser>("textBrowser")->toPlainText().contains(told));
+    EXPECT_EQ(boxes.Titles(), QStringList{"Record Error"});
+    EXPECT_EQ(boxes.Boxes()[0].text, told);
     EXPECT_EQ(fixture.Log().count(told), 1);
     EXPECT_FALSE(fixture.Log().contains("Record stop"));
 }
@@ -578,23 +581,37 @@ TEST_F(DrovanelRecordTest, ADisplayedFrameCompletesThePendingOffsetSaveAndSegmen
     EXPECT_FALSE(fixture.Action("actionRecord_Segment")->isChecked());
 }
 
-// No room on the disk: the offset file keeps what it held, and the engineer is
-// told as for a record.
+// No room on the disk: the offset file keeps what it held, and a box tells the
+// engineer once the line that brought the segment has been handled; the
+// stream is still read while the box is up.
 TEST_F(DrovanelRecordTest, AnOffsetFileWithoutRoomKeepsItsBytesAndTheEngineerIsTold) {
     fixture.Dir().Write("offsets.txt", "X1\nY2\n");
-    MessageBoxCatcher overwrite(QMessageBox::Yes);
-    ASSERT_TRUE(fixture.Run("actionSave_Offset", {PickFile(fixture.Dir().File("offsets.txt"))}));
+    {
+        MessageBoxCatcher overwrite(QMessageBox::Yes);
+        ASSERT_TRUE(
+            fixture.Run("actionSave_Offset", {PickFile(fixture.Dir().File("offsets.txt"))}));
+    }
+    QString told;
+    bool savePending = true;
+    bool readDuring = false;
+    DialogScript box({DialogScript::On<QMessageBox>([&](QMessageBox& warning) {
+        told = warning.windowTitle() + ": " + warning.text();
+        savePending = fixture.Action("actionSave_Offset")->isChecked();
+        readDuring = ReadsLines({"X5,5,5,5,9", "Y5,5,5,9", "X5,5,5,5,9"});
+        warning.button(QMessageBox::Ok)->click();
+    })});
     {
         FileSizeLimit limit(8);
         peer.Stream(DebugFrames());
         ASSERT_TRUE(PumpUntil([&] { return !fixture.Action("actionSave_Offset")->isChecked(); }));
     }
+    ASSERT_TRUE(PumpUntil([&] { return box.Done(); }));
+    EXPECT_EQ(told, "Save Error: Segment not saved: " + fixture.Dir().File("offsets.txt") + ": " +
+                        QString::fromLocal8Bit(std::strerror(EFBIG)));
+    EXPECT_FALSE(savePending);
+    EXPECT_TRUE(readDuring);
     EXPECT_EQ(fixture.Dir().Read("offsets.txt"), "X1\nY2\n");
     EXPECT_EQ(QDir(fixture.Dir().Path()).entryList({"offsets.txt*"}).size(), 1);
-    EXPECT_TRUE(fixture.Find<QTextBrowser>("textBrowser")
-                    ->toPlainText()
-                    .contains("Segment not saved: " + fixture.Dir().File("offsets.txt") + ": " +
-                              QString::fromLocal8Bit(std::strerror(EFBIG))));
 }
 
 TEST(DrovanelOffsetTest, AnOffsetFileNeedsItsXLineThenItsYLineOfNumbers) {
