@@ -350,6 +350,9 @@ void Drovanel::ApplyTuning() {
     const bool written = WriteEepromParam(hasPattern ? pattern.GetValue() : std::string(),
                                           TunedValues(), destination.toLocal8Bit().toStdString());
     if (!written) {
+        // No apply has taken, whatever the engineer answers next: "Finish
+        // Tuning" asks before it downloads.
+        _tuningApplied = false;
         const QMessageBox::StandardButton answer = QMessageBox::warning(
             this, tr("Apply failed..."),
             tr("Apply failed, do you want reset original xml file? and then you can retry to "
@@ -365,11 +368,8 @@ void Drovanel::ApplyTuning() {
         }
     }
     // What was written counts as applied only once the working copy holds it.
-    if (!StoreTuneXml(destination)) {
-        _tuningApplied = false;
-    } else if (written) {
-        _tuningApplied = true;
-    }
+    const bool stored = StoreTuneXml(destination);
+    _tuningApplied = written && stored;
 }
 
 // The values read from the controller, by parameter name. A row that was

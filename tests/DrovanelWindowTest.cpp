@@ -743,6 +743,13 @@ protected:
         return fixture.Find<QListWidget>("listTuneParametersInfo")->item(row)->text();
     }
 
+    // The first question "Finish Tuning" asks, answered No.
+    QString FinishQuestion() {
+        QString question;
+        EXPECT_TRUE(fixture.Run("buttonTuneFinish", {Answer(QMessageBox::No, &question)}));
+        return question.section(':', 0, 0);
+    }
+
     bool Shows(const QString& panel) {
         return PumpUntil([&] {
             return fixture.Panel() == panel &&
@@ -894,11 +901,6 @@ TEST_F(DrovanelTuningTest, SavingWritesTheReadValuesIntoThePatternOrOffersTheOri
         const QString name = values->item(row)->text().section(':', 0, 0);
         values->item(row)->setText(row == 16 ? name + ":" : ValueRow(name, 100 + row));
     }
-    const auto finishQuestion = [&] {
-        QString question;
-        EXPECT_TRUE(fixture.Run("buttonTuneFinish", {Answer(QMessageBox::No, &question)}));
-        return question.section(':', 0, 0);
-    };
     const QString out = fixture.Dir().File("out.xml");
     const QString original = fixture.Dir().File("original.xml");
     fixture.Dir().Write("original.xml", kPattern);
@@ -920,10 +922,10 @@ TEST_F(DrovanelTuningTest, SavingWritesTheReadValuesIntoThePatternOrOffersTheOri
               "Apply failed...: Apply failed, do you want reset original xml file? and then you "
               "can retry to apply");
     EXPECT_EQ(fixture.Dir().Read("tune_xml.tmp"), kPattern);
-    EXPECT_EQ(finishQuestion(), "Apply");
+    EXPECT_EQ(FinishQuestion(), "Apply");
 
     EXPECT_TRUE(fixture.Run("buttonTuneApply", {PickFile(fixture.Dir().File("tuned.xml"))}));
-    EXPECT_EQ(finishQuestion(), "Finish Tuning?");
+    EXPECT_EQ(FinishQuestion(), "Finish Tuning?");
     const QByteArray tuned = fixture.Dir().Read("tuned.xml");
     EXPECT_TRUE(tuned.contains("<name>EEP_SPI_SPEED_ME0_X</name>\n\t\t\t<value>100</value>"));
     EXPECT_TRUE(tuned.contains("EEP_WATER_THR_Y"));
@@ -940,7 +942,7 @@ TEST_F(DrovanelTuningTest, SavingWritesTheReadValuesIntoThePatternOrOffersTheOri
     EXPECT_TRUE(fixture.Run("buttonTuneApply", {PickFile(fixture.Dir().File("again.xml")),
                                                 Answer(QMessageBox::Ok, &copyWarning)}));
     EXPECT_TRUE(copyWarning.startsWith("Copy failed...: ")) << copyWarning.toStdString();
-    EXPECT_EQ(finishQuestion(), "Apply");
+    EXPECT_EQ(FinishQuestion(), "Apply");
     EXPECT_TRUE(fixture.SavedConfig().contains("again.xml"));
 }
 
@@ -964,9 +966,25 @@ TEST_F(DrovanelTuningTest, ApplyingWithoutRoomKeepsThePatternAndAppliesNothing) 
     EXPECT_TRUE(copyFailed.startsWith("Copy failed...: ")) << copyFailed.toStdString();
     EXPECT_EQ(fixture.Dir().Read("p.xml"), kPattern);
     EXPECT_EQ(fixture.Dir().Read("tune_xml.tmp"), kPattern);
-    QString question;
-    EXPECT_TRUE(fixture.Run("buttonTuneFinish", {Answer(QMessageBox::No, &question)}));
-    EXPECT_EQ(question.section(':', 0, 0), "Apply");
+    EXPECT_EQ(FinishQuestion(), "Apply");
+}
+
+// A good apply, then one whose pattern finds no room: answered No, the
+// working copy takes the older pattern, and nothing counts as applied.
+TEST_F(DrovanelTuningTest, AFailedApplyAfterAGoodOneLeavesNothingApplied) {
+    fixture.Dir().Write("p.xml", kPattern);
+    fixture.Dir().Write("b.xml", "<older/>");
+    fixture.WriteConfig("[General]\ntune_xml_file=" + fixture.Dir().File("p.xml").toUtf8() + "\n");
+    fixture.Create();
+    EXPECT_TRUE(fixture.Run("buttonTuneApply", {PickFile(fixture.Dir().File("a.xml"))}));
+    EXPECT_EQ(FinishQuestion(), "Finish Tuning?");
+    {
+        FileSizeLimit limit(kPattern.size() / 2);
+        EXPECT_TRUE(fixture.Run("buttonTuneApply", {PickExistingFile(fixture.Dir().File("b.xml")),
+                                                    Answer(QMessageBox::No)}));
+    }
+    EXPECT_EQ(fixture.Dir().Read("tune_xml.tmp"), "<older/>");
+    EXPECT_EQ(FinishQuestion(), "Apply");
 }
 
 TEST_F(DrovanelTuningTest, FinishingNeedsTheImagesAndDownloadsThePattern) {
