@@ -9,6 +9,7 @@
 #include <cstring>
 #include <vector>
 
+#include "CharacterReferenceKeeper.h"
 #include "OperationLog.h"
 #include "WholeFileWriter.h"
 #include "XmlLoader.h"
@@ -55,13 +56,9 @@ bool ReadWhole(const std::string& file, std::string& text, std::string& errors) 
 }
 
 // Element content is kept as opaque text, whitespace included, so the
-// document writes back exactly as it was laid out. `text` keeps the file's
-// bytes, to check the written text against.
-mxml_node_t* LoadDocument(const std::string& file, std::string& text, std::string& errors) {
-    if (!ReadWhole(file, text, errors)) {
-        return nullptr;
-    }
-    mxml_node_t* top = LoadXmlText(text, errors);
+// document writes back exactly as it was laid out.
+mxml_node_t* LoadDocument(const std::string& guarded, std::string& errors) {
+    mxml_node_t* top = LoadXmlText(guarded, errors);
     if (top == nullptr && errors.empty()) {
         errors = "no XML content";
     }
@@ -231,17 +228,25 @@ bool WritesMarkupAsRead(const std::string& read, const std::string& text, std::s
     return false;
 }
 
+// A character that Mini-XML would lose and no reference can keep.
+bool KeepsEveryCharacter(const CharacterReferenceKeeper& keeper, std::string& reason) {
+    reason = keeper.Unkept();
+    return reason.empty();
+}
+
 // The whole text first, checked, then one replacing write: the output is
 // either the old file or the complete new one, and a text that would not
-// load again never replaces anything.
-bool SaveDocument(mxml_node_t* top, const std::string& read, const std::string& file) {
+// load again never replaces anything. `read` is the file's bytes, and the
+// document was loaded from the keeper's guarded text.
+bool SaveDocument(mxml_node_t* top, const std::string& read, const CharacterReferenceKeeper& keeper,
+                  const std::string& file) {
     std::string text;
     if (!Serialise(top, text)) {
         LogFailure(file, "document could not be written");
         return false;
     }
     std::string reason;
-    if (!WritesMarkupAsRead(read, text, reason)) {
+    if (!WritesMarkupAsRead(read, text, reason) || !KeepsEveryCharacter(keeper, reason)) {
         LogFailure(file,
                    "not written, the XML library would not write this as it was read: " + reason);
         return false;
@@ -252,7 +257,8 @@ bool SaveDocument(mxml_node_t* top, const std::string& read, const std::string& 
     }
     QString error;
     if (!platform::WholeFileWriter::Save(QString::fromLocal8Bit(file.c_str()),
-                                         QByteArray::fromStdString(text), &error)) {
+                                         QByteArray::fromStdString(keeper.Restored(text)),
+                                         &error)) {
         LogFailure(file, "cannot be written: " + error.toLocal8Bit().toStdString());
         return false;
     }
@@ -265,7 +271,12 @@ bool WriteEepromParam(std::string xmlFile, std::map<std::string, std::string> va
                       std::string outFile) {
     std::string read;
     std::string errors;
-    Document document(LoadDocument(xmlFile, read, errors));
+    if (!ReadWhole(xmlFile, read, errors)) {
+        LogFailure(xmlFile, "cannot be read: " + errors);
+        return false;
+    }
+    const CharacterReferenceKeeper keeper(read);
+    Document document(LoadDocument(keeper.Guarded(), errors));
     if (document.Top() == nullptr) {
         LogFailure(xmlFile, "cannot be read: " + errors);
         return false;
@@ -275,7 +286,7 @@ bool WriteEepromParam(std::string xmlFile, std::map<std::string, std::string> va
     if (section != nullptr) {
         ApplyValues(section, values);
     }
-    const bool saved = SaveDocument(document.Top(), read, outFile);
+    const bool saved = SaveDocument(document.Top(), read, keeper, outFile);
     if (section == nullptr && !values.empty()) {
         LogFailure(xmlFile, "no eprom_param section, parameters not stored");
         return false;

@@ -59,22 +59,41 @@ size_t PastConstruct(const std::string& text, size_t at, bool subsetAllowed) {
     return PastClosingAngle(text, at + 1, subsetAllowed && StartsAt(text, at, "<!"));
 }
 
-bool IsKeptRaw(const std::string& text, size_t at) {
-    return (StartsAt(text, at, "<!") || StartsAt(text, at, "<?")) &&
-           !StartsAt(text, at, "<![CDATA[");
+XmlPart::Kind ConstructKind(const std::string& text, size_t at) {
+    if (StartsAt(text, at, "<![CDATA[")) {
+        return XmlPart::Kind::CData;
+    }
+    if (StartsAt(text, at, "<!") || StartsAt(text, at, "<?")) {
+        return XmlPart::Kind::KeptRaw;
+    }
+    return XmlPart::Kind::Tag;
 }
 
 }  // namespace
 
+std::vector<XmlPart> XmlParts(const std::string& text) {
+    std::vector<XmlPart> parts;
+    size_t from = 0;
+    while (from < text.size()) {
+        const size_t at = std::min(text.find('<', from), text.size());
+        if (at > from) {
+            parts.push_back({XmlPart::Kind::CharacterData, from, at});
+        }
+        if (at == text.size()) {
+            break;
+        }
+        from = PastConstruct(text, at, true);
+        parts.push_back({ConstructKind(text, at), at, from});
+    }
+    return parts;
+}
+
 std::vector<std::string> RawXmlMarkup(const std::string& text) {
     std::vector<std::string> markup;
-    size_t at = text.find('<');
-    while (at != std::string::npos) {
-        const size_t end = PastConstruct(text, at, true);
-        if (IsKeptRaw(text, at)) {
-            markup.push_back(text.substr(at, end - at));
+    for (const XmlPart& part : XmlParts(text)) {
+        if (part.kind == XmlPart::Kind::KeptRaw) {
+            markup.push_back(text.substr(part.begin, part.end - part.begin));
         }
-        at = text.find('<', end);
     }
     return markup;
 }

@@ -1,7 +1,22 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
+
+// One stretch of a text as an XML reader meets it: character data, an element
+// tag, a CDATA section, or markup that a writer keeps raw (a declaration, a
+// comment or a processing instruction).
+struct XmlPart {
+    enum class Kind { CharacterData, Tag, CData, KeptRaw };
+    Kind kind;
+    size_t begin;
+    size_t end;
+};
+
+// `text` cut into its parts, in document order; together they cover it. A
+// construct left open runs to the end of the text.
+std::vector<XmlPart> XmlParts(const std::string& text);
 
 // The markup of `text` that a writer has to keep byte for byte, in document
 // order: declarations ("<!DOCTYPE ...>" with any internal subset), comments

@@ -3,6 +3,7 @@
 #include <mxml.h>
 
 #include <QFile>
+#include <QXmlStreamReader>
 #include <cstdlib>
 #include <map>
 #include <string>
@@ -172,6 +173,65 @@ TEST_F(PatternXmlTest, MarkupIsWrittenAsReadOrNothingIsWritten) {
     EXPECT_TRUE(operationLog.Contains(
         "would not write this as it was read: <!DOCTYPE system_environment_configuration [..."));
     EXPECT_TRUE(operationLog.Contains("as it was read: " + charReference.trimmed().toStdString()));
+}
+
+// What a conforming reader makes of a document: every element, attribute and
+// text in order, after its own normalisation of blanks and line ends.
+QString Meaning(const QByteArray& xml) {
+    QXmlStreamReader reader(xml);
+    QString meaning;
+    while (!reader.atEnd()) {
+        reader.readNext();
+        if (reader.isStartElement()) {
+            meaning += "<" + reader.name().toString();
+            for (const QXmlStreamAttribute& attribute : reader.attributes()) {
+                meaning +=
+                    " " + attribute.name().toString() + "=[" + attribute.value().toString() + "]";
+            }
+        } else if (reader.isCharacters()) {
+            meaning += "[" + reader.text().toString() + "]";
+        }
+    }
+    EXPECT_FALSE(reader.hasError()) << reader.errorString().toStdString();
+    return meaning;
+}
+
+// Mini-XML reads these as the characters themselves and writes them raw, or
+// drops U+FEFF; other readers then see blanks and line feeds. They are written
+// as references, or the save is refused.
+TEST_F(PatternXmlTest, CharacterReferencesKeepTheirMeaningForAnyReader) {
+    const QByteArray bom = "\xEF\xBB\xBF";
+    const QByteArray project = "\t<project>Panel &amp; frame</project>\n";
+    const auto with = [&](const QByteArray& element, const QByteArray& gain = kGain) {
+        return Pattern(gain).replace(project, element);
+    };
+    const QByteArray references = "\t<project note=\"a&#10;b&#9;c&#13;d&#xD;\" mark='m" + bom +
+                                  "n&#xFEFF;' raw=\"t\tu\">x&#13;y&#x0d;z" + bom +
+                                  "w&#65279;&#10;&#9;</project>\n";
+    const QByteArray written =
+        QByteArray(references)
+            .replace(bom, "&#xFEFF;")
+            .replace("&#10;&#9;", "\n\t")
+            .replace("mark='m&#xFEFF;n&#xFEFF;'", "mark=\"m&#xFEFF;n&#xFEFF;\"");
+    const QByteArray gain14 = "\t\t\t<value>14</value>\n";
+    ASSERT_TRUE(Write(with(references), {{"GAIN", "14"}}));
+    EXPECT_EQ(Output().toStdString(), with(written, gain14).toStdString());
+    EXPECT_EQ(Meaning(Output()), Meaning(with(references, gain14)));
+    ASSERT_TRUE(WriteEepromParam(Path("pattern.xml"), {{"GAIN", "14"}}, Path("pattern.xml")));
+    EXPECT_EQ(Output("pattern.xml"), Output());
+
+    // A U+FEFF in a CDATA section or a name has no reference to keep it.
+    LogCapture operationLog;
+    for (const QByteArray& unkept : {"\t<project><![CDATA[a" + bom + "b]]></project>\n",
+                                     "\t<project n" + bom + "ote=\"1\"/>\n"}) {
+        dir.Write("out.xml", "previous result");
+        EXPECT_FALSE(Write(with(unkept), {{"GAIN", "14"}})) << unkept.toStdString();
+        EXPECT_EQ(Output(), "previous result");
+        EXPECT_FALSE(WriteEepromParam(Path("pattern.xml"), {{"GAIN", "14"}}, Path("pattern.xml")));
+        EXPECT_EQ(Output("pattern.xml"), with(unkept));
+    }
+    EXPECT_TRUE(operationLog.Contains("as it was read: U+FEFF in a CDATA section"));
+    EXPECT_TRUE(operationLog.Contains("as it was read: U+FEFF in a tag"));
 }
 
 // Run by the next test in a child with leak detection on. Without an XML
