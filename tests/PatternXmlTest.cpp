@@ -207,11 +207,13 @@ TEST_F(PatternXmlTest, CharacterReferencesKeepTheirMeaningForAnyReader) {
     };
     const QByteArray references = "\t<project note=\"a&#10;b&#9;c&#13;d&#xD;\" mark='m" + bom +
                                   "n&#xFEFF;' raw=\"t\tu\">x&#13;y&#x0d;z" + bom +
-                                  "w&#65279;&#10;&#9;</project>\n";
+                                  "w&#65279;&#10;&#9;\xEE\x80\x80&#xE001;</project>\n";
+    // Private-use characters of the pattern's own stay what they are.
     const QByteArray written =
         QByteArray(references)
             .replace(bom, "&#xFEFF;")
             .replace("&#10;&#9;", "\n\t")
+            .replace("&#xE001;", "\xEE\x80\x81")
             .replace("mark='m&#xFEFF;n&#xFEFF;'", "mark=\"m&#xFEFF;n&#xFEFF;\"");
     const QByteArray gain14 = "\t\t\t<value>14</value>\n";
     ASSERT_TRUE(Write(with(references), {{"GAIN", "14"}}));
