@@ -16,8 +16,8 @@
 // read), when the result would not load back as written, when it would not
 // hold a declaration, comment or processing instruction byte for byte as read,
 // when it would lose a U+FEFF that no reference can keep, or when `outFile`
-// cannot be written. The output is replaced only by a
-// complete document that loads again: a failure never leaves it truncated,
-// half-written or unreadable.
+// cannot be written. The output is replaced only by a complete document that
+// loads again: a failure never leaves it truncated, half-written or
+// unreadable.
 bool WriteEepromParam(std::string xmlFile, std::map<std::string, std::string> values,
                       std::string outFile);
