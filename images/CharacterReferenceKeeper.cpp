@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <string_view>
 
 #include "XmlMarkup.h"
 
@@ -18,6 +19,13 @@ const char kByteOrderMarkReference[] = "&#xFEFF;";
 // What Mini-XML writes raw where a reader would make something else of it.
 const std::set<uint32_t> kKeptInAttributes = {'\t', '\n', '\r', kByteOrderMark};
 const std::set<uint32_t> kKeptInCharacterData = {'\r', kByteOrderMark};
+
+// Where the first of `chars` stands in text[begin, end), `end` when none
+// does: a search never runs past its part.
+size_t FindAnyIn(const std::string& text, size_t begin, size_t end, std::string_view chars) {
+    const size_t at = std::string_view(text).substr(begin, end - begin).find_first_of(chars);
+    return at == std::string_view::npos ? end : begin + at;
+}
 
 bool IsRawByteOrderMark(const std::string& text, size_t at) {
     return text.compare(at, 3, kRawByteOrderMark) == 0;
@@ -126,12 +134,12 @@ std::string CharacterReferenceKeeper::Restored(std::string written) const {
 void CharacterReferenceKeeper::GuardTag(const std::string& text, size_t begin, size_t end) {
     size_t at = begin;
     while (at < end) {
-        const size_t open = std::min(text.find_first_of("\"'", at), end);
+        const size_t open = FindAnyIn(text, at, end, "\"'");
         CopyUnguarded(text, at, open, "a tag, outside its attribute values");
         if (open == end) {
             return;
         }
-        const size_t close = std::min(text.find(text[open], open + 1), end);
+        const size_t close = FindAnyIn(text, open + 1, end, std::string_view(&text[open], 1));
         _guarded += text[open];
         CopyGuarding(text, open + 1, close, kKeptInAttributes);
         if (close == end) {
@@ -146,7 +154,7 @@ void CharacterReferenceKeeper::CopyGuarding(const std::string& text, size_t begi
                                             const std::set<uint32_t>& kept) {
     size_t at = begin;
     while (at < end) {
-        const size_t next = std::min(text.find_first_of("&\xEF", at), end);
+        const size_t next = FindAnyIn(text, at, end, "&\xEF");
         _guarded.append(text, at, next - at);
         if (next == end) {
             return;
@@ -176,8 +184,8 @@ size_t CharacterReferenceKeeper::GuardAt(const std::string& text, size_t at,
 
 void CharacterReferenceKeeper::CopyUnguarded(const std::string& text, size_t begin, size_t end,
                                              const char* where) {
-    const size_t mark = text.find(kRawByteOrderMark, begin);
-    if (_unkept.empty() && mark != std::string::npos && mark + 3 <= end) {
+    const std::string_view part = std::string_view(text).substr(begin, end - begin);
+    if (_unkept.empty() && part.find(kRawByteOrderMark) != std::string_view::npos) {
         _unkept = std::string("U+FEFF in ") + where;
     }
     _guarded.append(text, begin, end - begin);
