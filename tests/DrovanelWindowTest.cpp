@@ -76,6 +76,9 @@ protected:
         return PumpUntil([&] { return fixture.Status("S-Ver").contains(version.c_str()); }, 300);
     }
 
+    // The activity bar, which moves one step per line read.
+    int Activity() { return fixture.Window().statusBar()->findChild<QProgressBar*>()->value(); }
+
     // Ends a dialog with `result`, noting whether the window still read the bridge meanwhile.
     template <class DialogT>
     Step End(int result) {
@@ -176,18 +179,17 @@ TEST_F(DrovanelWindowTest, RepliesAreReadLineByLineAndOverflowsAreDropped) {
     peer.SendRaw("sion: NEXT-2\r");
     EXPECT_TRUE(PumpUntil([&] { return fixture.Status("S-Ver").contains("NEXT-2"); }));
     // The activity bar moves one step per line, empty lines included.
-    auto* progress = fixture.Window().statusBar()->findChild<QProgressBar*>();
-    const int before = progress->value();
+    const int before = Activity();
     peer.SendRaw("z\r\r");
-    EXPECT_TRUE(PumpUntil([&] { return progress->value() == (before + 2) % 100; }));
+    EXPECT_TRUE(PumpUntil([&] { return Activity() == (before + 2) % 100; }));
     // 4095 bytes in one read are parsed; 4096 are marked and dropped.
     auto* overflow = fixture.Window().statusBar()->findChild<QPushButton*>();
     fixture.SendAsOneRead(peer, std::string(4094, 'q') + "\r");
     EXPECT_EQ(overflow->styleSheet(), kNormalStyle);
-    EXPECT_EQ(progress->value(), (before + 3) % 100);
+    EXPECT_EQ(Activity(), (before + 3) % 100);
     fixture.SendAsOneRead(peer, "Slave version: LOST\r" + std::string(4075, 'q') + "\r");
     EXPECT_EQ(overflow->styleSheet(), kOverflowStyle);
-    EXPECT_EQ(progress->value(), (before + 3) % 100);
+    EXPECT_EQ(Activity(), (before + 3) % 100);
     overflow->click();
     EXPECT_EQ(overflow->styleSheet(), kNormalStyle);
 
@@ -429,9 +431,6 @@ protected:
     QByteArray Recorded(const QString& name) {
         return fixture.Dir().Read("RecordFiles/" + name + ".log");
     }
-
-    // The activity bar, which moves one step per line read.
-    int Activity() { return fixture.Window().statusBar()->findChild<QProgressBar*>()->value(); }
 
     // Whether the window reads `lines` now.
     bool ReadsLines(const std::vector<std::string>& lines) {
