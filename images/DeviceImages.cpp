@@ -31,7 +31,7 @@ bool DeviceImages::Load(const char* file) {
         }
         if (ended) {
             _afterEnd.push_back(line);
-        } else if (IsEnd(line.c_str())) {
+        } else if (line.find('\0') == std::string::npos && IsEnd(line.c_str())) {
             ended = true;
         } else {
             _lines.push_back(line);

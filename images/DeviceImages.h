@@ -17,8 +17,9 @@ public:
     virtual bool IsEnd(const char* line);
 
     // Appends the file's lines (without line ends; a CR before the LF is
-    // dropped) up to the first end line. The name is in the local 8-bit
-    // encoding. True when at least one line has been read.
+    // dropped) up to the first end line. A line holding a NUL byte is never
+    // the end line: IsEnd could not see it whole. The name is in the local
+    // 8-bit encoding. True when at least one line has been read.
     bool Load(const char* file);
 
     const std::vector<std::string>& Lines() const { return _lines; }

@@ -15,14 +15,16 @@ class MasterImages : public DeviceImages {
 public:
     explicit MasterImages(int pageCount);
 
-    // True for the end record.
+    // True only when the whole line is the end record: byte count 00, any
+    // address, type 01, no data and a checksum that sums right.
     bool IsEnd(const char* line) override;
 
     // Appends exactly pageCount pages of 128 bytes for the loaded lines; each
     // record lands at its own address, whatever the record order. False, with
-    // ErrorText naming the line, for a line that is not a data record, a wrong
-    // checksum or byte count, a record outside the pages or over an earlier
-    // one; the vector is then as it was before.
+    // ErrorText naming the line, for a line that is not a data record (a
+    // damaged end record among them), a wrong checksum or byte count, a record
+    // outside the pages or over an earlier one; the vector is then as it was
+    // before.
     bool Parse(MasterPages& pages);
 
     int PageCount() const { return _pageCount; }

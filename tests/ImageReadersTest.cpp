@@ -151,6 +151,36 @@ TEST_F(ImageReadersTest, DamagedMasterImageIsRefusedNamingTheLineAndLeavesNoPage
     EXPECT_EQ(missing.ErrorText(), "The file cannot be opened.");
 }
 
+TEST_F(ImageReadersTest, OnlyAWholeEndRecordEndsTheImageAndNoLineThrows) {
+    const std::string first = Record(0, {1, 2, 3, 4});
+    const std::string second = Record(4, {5, 6, 7, 8});
+    ASSERT_EQ(second, ":0400040005060708DE");
+    ASSERT_TRUE(ReadMaster({first, second, intel_hex::kEnd})) << error;
+    const std::vector<unsigned char> bytes = Flat();
+    EXPECT_EQ(std::vector<unsigned char>(bytes.begin(), bytes.begin() + 9),
+              (std::vector<unsigned char>{1, 2, 3, 4, 5, 6, 7, 8, 0xFF}));
+
+    const struct {
+        std::vector<std::string> lines;
+        const char* error;
+    } cases[] = {
+        {{first, ":0400040105060708DE", intel_hex::kEnd}, "Line 2 is not a valid end record."},
+        {{first, second, ":00000001FE"}, "Line 3 is not a valid end record."},
+        {{first, second, ":0100000100FE"}, "Line 3 is not a valid end record."},
+        {{first, std::string(intel_hex::kEnd) + '\0' + second},
+         "Line 2 is not a valid end record."},
+        {{first, second + "\r" + intel_hex::kEnd, intel_hex::kEnd},
+         "Line 2 is not a data record with a 16-bit address."},
+        {{first, ":10000000" + std::string(100000, 'A'), intel_hex::kEnd},
+         "Line 2 is longer than any record."},
+    };
+    for (const auto& c : cases) {
+        EXPECT_FALSE(ReadMaster(c.lines)) << c.error;
+        EXPECT_EQ(error, c.error);
+        EXPECT_TRUE(pages == MasterPages(1, kSentinelPage)) << c.error;
+    }
+}
+
 TEST_F(ImageReadersTest, SlaveRecordsAndDelaysBecomeCommandsInFileOrder) {
     const std::string r1 = SlaveRecord("01"), r2 = SlaveRecord("02"), r3 = SlaveRecord("06");
     SlaveImages image;
