@@ -14,6 +14,7 @@
 #include "WholeFileWriter.h"
 #include "XmlLoader.h"
 #include "XmlMarkup.h"
+#include "XmlTextEncoding.h"
 
 namespace {
 
@@ -236,10 +237,10 @@ bool KeepsEveryCharacter(const CharacterReferenceKeeper& keeper, std::string& re
 
 // The whole text first, checked, then one replacing write: the output is
 // either the old file or the complete new one, and a text that would not
-// load again never replaces anything. `read` is the file's bytes, and the
-// document was loaded from the keeper's guarded text.
+// load again never replaces anything. `read` is the file's text as decoded
+// by `encoding`, and the document was loaded from the keeper's guarded text.
 bool SaveDocument(mxml_node_t* top, const std::string& read, const CharacterReferenceKeeper& keeper,
-                  const std::string& file) {
+                  const XmlTextEncoding& encoding, const std::string& file) {
     std::string text;
     if (!Serialise(top, text)) {
         LogFailure(file, "document could not be written");
@@ -255,10 +256,14 @@ bool SaveDocument(mxml_node_t* top, const std::string& read, const CharacterRefe
         LogFailure(file, "not written, the result would not load again: " + reason);
         return false;
     }
+    std::string bytes;
+    if (!encoding.Encode(keeper.Restored(text), bytes, reason)) {
+        LogFailure(file, "not written, " + reason);
+        return false;
+    }
     QString error;
     if (!platform::WholeFileWriter::Save(QString::fromLocal8Bit(file.c_str()),
-                                         QByteArray::fromStdString(keeper.Restored(text)),
-                                         &error)) {
+                                         QByteArray::fromStdString(bytes), &error)) {
         LogFailure(file, "cannot be written: " + error.toLocal8Bit().toStdString());
         return false;
     }
@@ -269,9 +274,11 @@ bool SaveDocument(mxml_node_t* top, const std::string& read, const CharacterRefe
 
 bool WriteEepromParam(std::string xmlFile, std::map<std::string, std::string> values,
                       std::string outFile) {
+    std::string bytes;
     std::string read;
     std::string errors;
-    if (!ReadWhole(xmlFile, read, errors)) {
+    XmlTextEncoding encoding;
+    if (!ReadWhole(xmlFile, bytes, errors) || !encoding.Decode(bytes, read, errors)) {
         LogFailure(xmlFile, "cannot be read: " + errors);
         return false;
     }
@@ -286,7 +293,7 @@ bool WriteEepromParam(std::string xmlFile, std::map<std::string, std::string> va
     if (section != nullptr) {
         ApplyValues(section, values);
     }
-    const bool saved = SaveDocument(document.Top(), read, keeper, outFile);
+    const bool saved = SaveDocument(document.Top(), read, keeper, encoding, outFile);
     if (section == nullptr && !values.empty()) {
         LogFailure(xmlFile, "no eprom_param section, parameters not stored");
         return false;

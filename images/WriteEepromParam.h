@@ -7,17 +7,18 @@
 // `outFile` (which may be `xmlFile`). Keys of `values` carry no "EEP_" prefix;
 // the file's "name" texts do. A parameter already in the "eprom_param" section
 // gets the new value text; a missing one is appended there as a new "option".
-// Everything else, whitespace included, is written back as it was read, and a
+// Everything else, whitespace included, is written back as it was read, in
+// the file's own encoding (UTF-8, or UTF-16 by its byte order mark), and a
 // character that only a character reference keeps (see
 // CharacterReferenceKeeper) is written as one.
 //
-// False when the XML cannot be read or parsed, when it has no "eprom_param"
-// section for the values to go into (the document is then written back as
-// read), when the result would not load back as written, when it would not
-// hold a declaration, comment or processing instruction byte for byte as read,
-// when it would lose a U+FEFF that no reference can keep, or when `outFile`
-// cannot be written. The output is replaced only by a complete document that
-// loads again: a failure never leaves it truncated, half-written or
-// unreadable.
+// False when the XML cannot be read, decoded (see XmlTextEncoding) or
+// parsed, when it has no "eprom_param" section for the values to go into (the
+// document is then written back as read), when the result would not load
+// back as written, when it would not hold a declaration, comment or
+// processing instruction byte for byte as read, when it would lose a U+FEFF
+// that no reference can keep, or when `outFile` cannot be written. The output
+// is replaced only by a complete document that loads again: a failure never
+// leaves it truncated, half-written or unreadable.
 bool WriteEepromParam(std::string xmlFile, std::map<std::string, std::string> values,
                       std::string outFile);

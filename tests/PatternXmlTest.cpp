@@ -3,6 +3,7 @@
 #include <mxml.h>
 
 #include <QFile>
+#include <QStringEncoder>
 #include <QXmlStreamReader>
 #include <cstdlib>
 #include <map>
@@ -234,6 +235,63 @@ TEST_F(PatternXmlTest, CharacterReferencesKeepTheirMeaningForAnyReader) {
     }
     EXPECT_TRUE(operationLog.Contains("as it was read: U+FEFF in a CDATA section"));
     EXPECT_TRUE(operationLog.Contains("as it was read: U+FEFF in a tag"));
+}
+
+// Mini-XML reads a file behind a UTF-16 byte order mark as UTF-16: the save
+// sees the characters that it sees, and writes them in the file's encoding.
+TEST_F(PatternXmlTest, AUtf16PatternKeepsItsCharactersAndItsEncoding) {
+    // Read as bytes, this text spells "&#13;x" in the middle of its characters.
+    const QString text = QStringLiteral("<pattern a=\"&#10;\"><eprom_param/><t>") + QChar(0x2326) +
+                         QChar(0x3331) + QChar(0x783B) + QStringLiteral("</t></pattern>");
+    const QString meant = QStringLiteral(
+                              "<pattern a=\"&#10;\"><eprom_param>  <option>\n      "
+                              "<name>EEP_GAIN</name>\n      <value>14</value>\n    "
+                              "</option>\n  </eprom_param><t>") +
+                          QChar(0x2326) + QChar(0x3331) + QChar(0x783B) +
+                          QStringLiteral("</t></pattern>");
+    for (const auto encoding : {QStringConverter::Utf16LE, QStringConverter::Utf16BE}) {
+        QStringEncoder encode(encoding, QStringConverter::Flag::WriteBom);
+        const QByteArray input = encode(text);
+        ASSERT_TRUE(Write(input, {{"GAIN", "14"}}));
+        EXPECT_TRUE(Output().startsWith(input.left(2))) << "the byte order mark of the input";
+        EXPECT_EQ(Meaning(Output()).toStdString(), Meaning(meant.toUtf8()).toStdString());
+        ASSERT_TRUE(WriteEepromParam(Path("pattern.xml"), {{"GAIN", "14"}}, Path("pattern.xml")));
+        EXPECT_EQ(Output("pattern.xml"), Output());
+    }
+    // A declaration that names UTF-16 stays true.
+    const QString declared = "<?xml version=\"1.0\" encoding=\"UTF-16\"?>\n" + text;
+    ASSERT_TRUE(
+        Write(QStringEncoder(QStringConverter::Utf16LE, QStringConverter::Flag::WriteBom)(declared),
+              {{"GAIN", "14"}}));
+    EXPECT_EQ(Meaning(Output()).toStdString(), Meaning(meant.toUtf8()).toStdString());
+}
+
+// Bytes that Mini-XML would read as other characters than these checks, or
+// drop, are not saved at all.
+TEST_F(PatternXmlTest, BytesTheXmlLibraryCouldReadOtherwiseAreRefused) {
+    const QByteArray utf16 = QByteArray("\xFF\xFE<\0a\0>\0", 8);
+    const struct {
+        QByteArray input;
+        std::string reason;
+    } cases[] = {
+        {Pattern() + "\xC3", "it is not valid UTF-8 at byte " + std::to_string(Pattern().size())},
+        {Pattern().replace("Panel", "P\xFF\xFE"), "it is not valid UTF-8 at byte "},
+        {Pattern().replace("Panel", QByteArray("P\0", 2)), "it holds a NUL character at byte "},
+        {Pattern().replace("Panel", "P\xED\xA0\x80"), "it is not valid UTF-8 at byte "},
+        {QByteArray("\xFF\xFE\0\0<\0\0\0", 8), "it is UTF-32"},
+        {utf16 + QByteArray("\x00\xD8x\0", 4), "it is not valid UTF-16 at byte 8"},
+        {utf16 + "x", "its UTF-16 ends in half a character"},
+    };
+    for (const auto& c : cases) {
+        LogCapture operationLog;
+        dir.Write("out.xml", "previous result");
+        EXPECT_FALSE(Write(c.input, {{"GAIN", "14"}})) << c.reason;
+        EXPECT_EQ(Output(), "previous result");
+        EXPECT_FALSE(WriteEepromParam(Path("pattern.xml"), {{"GAIN", "14"}}, Path("pattern.xml")));
+        EXPECT_EQ(Output("pattern.xml"), c.input);
+        EXPECT_TRUE(operationLog.Contains(Path("pattern.xml") + ": cannot be read: " + c.reason))
+            << c.reason;
+    }
 }
 
 // Run by the next test in a child with leak detection on. Without an XML
