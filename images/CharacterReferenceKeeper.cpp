@@ -69,6 +69,18 @@ std::string PrivateUseUtf8(uint32_t code) {
             static_cast<char>(0x80 | (code & 0x3F))};
 }
 
+// The code point of the three-byte UTF-8 sequence at `at`, which the caller
+// has found to begin with a lead byte of the private-use area.
+uint32_t PrivateUseAt(const std::string& text, size_t at) {
+    const auto lead = static_cast<unsigned char>(text[at]);
+    const auto second = static_cast<unsigned char>(text[at + 1]);
+    const auto third = static_cast<unsigned char>(text[at + 2]);
+    return ((lead & 0x0Fu) << 12) | ((second & 0x3Fu) << 6) | (third & 0x3Fu);
+}
+
+// Lead bytes of the three-byte sequences that private-use code points start with.
+constexpr std::string_view kPrivateUseLeads = "\xEE\xEF";
+
 // Every private-use code point that `text` holds raw or references.
 std::set<uint32_t> PrivateUseTaken(const std::string& text) {
     std::set<uint32_t> taken;
@@ -77,11 +89,8 @@ std::set<uint32_t> PrivateUseTaken(const std::string& text) {
         if (ReferenceAt(text, at, &code) > 0) {
             taken.insert(code);
         }
-        const auto lead = static_cast<unsigned char>(text[at]);
-        if (lead == 0xEE || lead == 0xEF) {
-            const auto second = static_cast<unsigned char>(text[at + 1]);
-            const auto third = static_cast<unsigned char>(text[at + 2]);
-            taken.insert(((lead & 0x0Fu) << 12) | ((second & 0x3Fu) << 6) | (third & 0x3Fu));
+        if (kPrivateUseLeads.find(text[at]) != std::string_view::npos) {
+            taken.insert(PrivateUseAt(text, at));
         }
     }
     return taken;
@@ -121,13 +130,25 @@ CharacterReferenceKeeper::CharacterReferenceKeeper(const std::string& text)
 }
 
 std::string CharacterReferenceKeeper::Restored(std::string written) const {
-    for (const auto& [standIn, reference] : _standIns) {
-        for (size_t at = written.find(standIn); at != std::string::npos;
-             at = written.find(standIn, at + reference.size())) {
-            written.replace(at, standIn.size(), reference);
-        }
+    if (_references.empty()) {
+        return written;
     }
-    return written;
+    std::string restored;
+    restored.reserve(written.size() + written.size() / 2);
+    size_t copied = 0;
+    for (size_t at = written.find_first_of(kPrivateUseLeads);
+         at != std::string::npos && at + 2 < written.size();
+         at = written.find_first_of(kPrivateUseLeads, at + 1)) {
+        const auto reference = _references.find(PrivateUseAt(written, at));
+        if (reference == _references.end()) {
+            continue;
+        }
+        restored.append(written, copied, at - copied);
+        restored += reference->second;
+        copied = at + 3;
+    }
+    restored.append(written, copied, std::string::npos);
+    return restored;
 }
 
 // Outside its quoted values a tag holds only names, where no reference can stand.
@@ -178,7 +199,7 @@ size_t CharacterReferenceKeeper::GuardAt(const std::string& text, size_t at,
     if (length == 0 || kept.count(code) == 0) {
         return 0;
     }
-    _guarded += StandInFor(text.substr(at, length));
+    _guarded += StandInFor(std::string_view(text).substr(at, length));
     return length;
 }
 
@@ -191,11 +212,10 @@ void CharacterReferenceKeeper::CopyUnguarded(const std::string& text, size_t beg
     _guarded.append(text, begin, end - begin);
 }
 
-std::string CharacterReferenceKeeper::StandInFor(const std::string& reference) {
-    for (const auto& [standIn, kept] : _standIns) {
-        if (kept == reference) {
-            return standIn;
-        }
+std::string_view CharacterReferenceKeeper::StandInFor(std::string_view reference) {
+    const auto known = _standIns.find(reference);
+    if (known != _standIns.end()) {
+        return known->second;
     }
     while (_nextStandIn <= kLastPrivateUse && _taken.count(_nextStandIn) > 0) {
         ++_nextStandIn;
@@ -206,6 +226,6 @@ std::string CharacterReferenceKeeper::StandInFor(const std::string& reference) {
         }
         return reference;
     }
-    _standIns.emplace_back(PrivateUseUtf8(_nextStandIn++), reference);
-    return _standIns.back().first;
+    _references.emplace(_nextStandIn, reference);
+    return _standIns.emplace(reference, PrivateUseUtf8(_nextStandIn++)).first->second;
 }

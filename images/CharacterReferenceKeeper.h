@@ -1,10 +1,12 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <map>
 #include <set>
 #include <string>
-#include <utility>
-#include <vector>
+#include <string_view>
+#include <unordered_map>
 
 // Mini-XML reads some characters of a text so that what it writes back means
 // something else to any other reader: a tab, line feed or carriage return
@@ -26,7 +28,7 @@ public:
     // The text to load.
     const std::string& Guarded() const { return _guarded; }
     // `written`, a text saved from the guarded one, with each stand-in
-    // turned back into its reference.
+    // turned back into its reference, in one pass over it.
     std::string Restored(std::string written) const;
     // Empty, or the first place where such a character stands that no
     // reference can keep (a name, a CDATA section), with why.
@@ -43,12 +45,16 @@ private:
     size_t GuardAt(const std::string& text, size_t at, const std::set<uint32_t>& kept);
     // Copies text[begin, end) as it is; a raw U+FEFF there cannot be kept.
     void CopyUnguarded(const std::string& text, size_t begin, size_t end, const char* where);
-    std::string StandInFor(const std::string& reference);
+    // The stand-in (UTF-8) for `reference`, or `reference` itself when no
+    // private-use code point is left for it.
+    std::string_view StandInFor(std::string_view reference);
 
     std::set<uint32_t> _taken;  // private-use code points the text holds or references
     std::string _guarded;
     std::string _unkept;
     uint32_t _nextStandIn;
-    // Stand-in (UTF-8) and the reference it is written back as.
-    std::vector<std::pair<std::string, std::string>> _standIns;
+    // Each reference kept and its stand-in, and each stand-in's code point
+    // and the reference it is written back as.
+    std::map<std::string, std::string, std::less<>> _standIns;
+    std::unordered_map<uint32_t, std::string> _references;
 };
