@@ -76,6 +76,22 @@ void AppendUtf8(char32_t code, std::string& text) {
     }
 }
 
+// Calls `visit` with each character of `text` up to the first byte that
+// starts no well-formed UTF-8 sequence; that byte, or npos when none does.
+template <typename Visit>
+size_t EachUtf8(const std::string& text, Visit visit) {
+    for (size_t at = 0; at < text.size();) {
+        char32_t code = 0;
+        const size_t length = Utf8At(text, at, &code);
+        if (length == 0) {
+            return at;
+        }
+        visit(code);
+        at += length;
+    }
+    return std::string::npos;
+}
+
 std::string At(size_t byte) {
     return " at byte " + std::to_string(byte);
 }
@@ -93,18 +109,15 @@ bool XmlTextEncoding::Decode(const std::string& bytes, std::string& text, std::s
     if (_form != Form::Utf8) {
         return DecodeUtf16(bytes, text, reason);
     }
-    for (size_t at = 0; at < bytes.size();) {
-        char32_t code = 0;
-        const size_t length = Utf8At(bytes, at, &code);
-        if (length == 0) {
-            reason = "it is not valid UTF-8" + At(at);
-            return false;
-        }
-        if (code == 0) {
-            reason = "it holds a NUL character" + At(at);
-            return false;
-        }
-        at += length;
+    const size_t invalid = EachUtf8(bytes, [](char32_t) {});
+    if (invalid != std::string::npos) {
+        reason = "it is not valid UTF-8" + At(invalid);
+        return false;
+    }
+    const size_t nul = bytes.find('\0');
+    if (nul != std::string::npos) {
+        reason = "it holds a NUL character" + At(nul);
+        return false;
     }
     text = bytes;
     return true;
@@ -155,15 +168,10 @@ bool XmlTextEncoding::Encode(const std::string& text, std::string& bytes,
     if (!StartsWith(text, kUtf8ByteOrderMark, 3)) {
         AppendUtf16(kByteOrderMark, bytes);
     }
-    for (size_t at = 0; at < text.size();) {
-        char32_t code = 0;
-        const size_t length = Utf8At(text, at, &code);
-        if (length == 0) {
-            reason = "its text is not valid UTF-8" + At(at);
-            return false;
-        }
-        AppendUtf16(code, bytes);
-        at += length;
+    const size_t invalid = EachUtf8(text, [&](char32_t code) { AppendUtf16(code, bytes); });
+    if (invalid != std::string::npos) {
+        reason = "its text is not valid UTF-8" + At(invalid);
+        return false;
     }
     return true;
 }
