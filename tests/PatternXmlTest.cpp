@@ -240,15 +240,17 @@ TEST_F(PatternXmlTest, CharacterReferencesKeepTheirMeaningForAnyReader) {
 // Mini-XML reads a file behind a UTF-16 byte order mark as UTF-16: the save
 // sees the characters that it sees, and writes them in the file's encoding.
 TEST_F(PatternXmlTest, AUtf16PatternKeepsItsCharactersAndItsEncoding) {
-    // Read as bytes, this text spells "&#13;x" in the middle of its characters.
-    const QString text = QStringLiteral("<pattern a=\"&#10;\"><eprom_param/><t>") + QChar(0x2326) +
-                         QChar(0x3331) + QChar(0x783B) + QStringLiteral("</t></pattern>");
+    // Read as bytes, this text spells "&#13;x" in the middle of its characters;
+    // a character past U+FFFF takes two UTF-16 units.
+    const QString characters = QString(QChar(0x2326)) + QChar(0x3331) + QChar(0x783B) +
+                               QString::fromUcs4(U"\U0001F600", 1);
+    const QString text = QStringLiteral("<pattern a=\"&#10;\"><eprom_param/><t>") + characters +
+                         QStringLiteral("</t></pattern>");
     const QString meant = QStringLiteral(
                               "<pattern a=\"&#10;\"><eprom_param>  <option>\n      "
                               "<name>EEP_GAIN</name>\n      <value>14</value>\n    "
                               "</option>\n  </eprom_param><t>") +
-                          QChar(0x2326) + QChar(0x3331) + QChar(0x783B) +
-                          QStringLiteral("</t></pattern>");
+                          characters + QStringLiteral("</t></pattern>");
     for (const auto encoding : {QStringConverter::Utf16LE, QStringConverter::Utf16BE}) {
         QStringEncoder encode(encoding, QStringConverter::Flag::WriteBom);
         const QByteArray input = encode(text);
@@ -278,9 +280,11 @@ TEST_F(PatternXmlTest, BytesTheXmlLibraryCouldReadOtherwiseAreRefused) {
         {Pattern().replace("Panel", "P\xFF\xFE"), "it is not valid UTF-8 at byte "},
         {Pattern().replace("Panel", QByteArray("P\0", 2)), "it holds a NUL character at byte "},
         {Pattern().replace("Panel", "P\xED\xA0\x80"), "it is not valid UTF-8 at byte "},
+        {Pattern().replace("Panel", "P\xF4\x90\x80\x80"), "it is not valid UTF-8 at byte "},
         {QByteArray("\xFF\xFE\0\0<\0\0\0", 8), "it is UTF-32"},
         {utf16 + QByteArray("\x00\xD8x\0", 4), "it is not valid UTF-16 at byte 8"},
         {utf16 + "x", "its UTF-16 ends in half a character"},
+        {utf16 + QByteArray("\0\0", 2), "it holds a NUL character at byte 8"},
     };
     for (const auto& c : cases) {
         LogCapture operationLog;
