@@ -59,6 +59,43 @@ size_t PastConstruct(const std::string& text, size_t at, bool subsetAllowed) {
     return PastClosingAngle(text, at + 1, subsetAllowed && StartsAt(text, at, "<!"));
 }
 
+bool IsXmlSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+size_t PastSpace(const std::string& text, size_t at, size_t end) {
+    while (at < end && IsXmlSpace(text[at])) {
+        ++at;
+    }
+    return at;
+}
+
+// One pseudo-attribute of the XML declaration (`name = "value"`) read from
+// `at`; false when none stands there.
+bool ReadPseudoAttribute(const std::string& text, size_t& at, size_t end, std::string& name,
+                         std::string& value) {
+    const size_t nameBegin = at;
+    while (at < end && !IsXmlSpace(text[at]) && text[at] != '=') {
+        ++at;
+    }
+    name = text.substr(nameBegin, at - nameBegin);
+    at = PastSpace(text, at, end);
+    if (name.empty() || at == end || text[at] != '=') {
+        return false;
+    }
+    at = PastSpace(text, at + 1, end);
+    if (at == end || (text[at] != '"' && text[at] != '\'')) {
+        return false;
+    }
+    const size_t closing = text.find(text[at], at + 1);
+    if (closing == std::string::npos || closing >= end) {
+        return false;
+    }
+    value = text.substr(at + 1, closing - at - 1);
+    at = closing + 1;
+    return true;
+}
+
 XmlPart::Kind ConstructKind(const std::string& text, size_t at) {
     if (StartsAt(text, at, "<![CDATA[")) {
         return XmlPart::Kind::CData;
@@ -96,4 +133,29 @@ std::vector<std::string> RawXmlMarkup(const std::string& text) {
         }
     }
     return markup;
+}
+
+std::string DeclaredXmlEncoding(const std::string& text) {
+    const size_t begin = StartsAt(text, 0, "\xEF\xBB\xBF") ? 3 : 0;
+    const size_t opening = std::strlen("<?xml");
+    if (!StartsAt(text, begin, "<?xml") || begin + opening >= text.size() ||
+        !IsXmlSpace(text[begin + opening])) {
+        return {};
+    }
+    const size_t end = text.find("?>", begin);
+    if (end == std::string::npos) {
+        return {};
+    }
+    std::string name;
+    std::string value;
+    for (size_t at = PastSpace(text, begin + opening, end); at < end;
+         at = PastSpace(text, at, end)) {
+        if (!ReadPseudoAttribute(text, at, end, name, value)) {
+            return {};
+        }
+        if (name == "encoding") {
+            return value;
+        }
+    }
+    return {};
 }

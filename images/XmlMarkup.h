@@ -24,3 +24,8 @@ std::vector<XmlPart> XmlParts(const std::string& text);
 // and CDATA sections are passed over. A construct left open runs to the end
 // of the text, so a writer that cut it short still differs.
 std::vector<std::string> RawXmlMarkup(const std::string& text);
+
+// The encoding that the XML declaration at the start of `text` (behind a
+// UTF-8 byte order mark, if any) names, as written there; empty when there is
+// no declaration, or no encoding in it, or when it cannot be read.
+std::string DeclaredXmlEncoding(const std::string& text);

@@ -285,6 +285,12 @@ TEST_F(PatternXmlTest, BytesTheXmlLibraryCouldReadOtherwiseAreRefused) {
         {utf16 + QByteArray("\x00\xD8x\0", 4), "it is not valid UTF-16 at byte 8"},
         {utf16 + "x", "its UTF-16 ends in half a character"},
         {utf16 + QByteArray("\0\0", 2), "it holds a NUL character at byte 8"},
+        {QByteArray("<\0a\0>\0", 6), "it looks like UTF-16LE without a byte order mark"},
+        {QByteArray("\0\xE9\0<\0a\0>", 8), "it looks like UTF-16BE without a byte order mark"},
+        {Pattern().replace("UTF-8", "utf-7"),
+         "it declares the encoding \"utf-7\", in which ASCII bytes need not be ASCII characters"},
+        {Pattern().replace("UTF-8", "ISO-2022-JP"), "it declares the encoding \"ISO-2022-JP\""},
+        {Pattern().replace("UTF-8", "IBM037"), "it declares the encoding \"IBM037\""},
     };
     for (const auto& c : cases) {
         LogCapture operationLog;
@@ -295,6 +301,26 @@ TEST_F(PatternXmlTest, BytesTheXmlLibraryCouldReadOtherwiseAreRefused) {
         EXPECT_EQ(Output("pattern.xml"), c.input);
         EXPECT_TRUE(operationLog.Contains(Path("pattern.xml") + ": cannot be read: " + c.reason))
             << c.reason;
+    }
+}
+
+// Windows editors begin UTF-8 with a byte order mark; the XML library drops it.
+TEST_F(PatternXmlTest, AUtf8ByteOrderMarkIsWrittenBack) {
+    const QByteArray mark = "\xEF\xBB\xBF";
+    const QByteArray gain14 = "\t\t\t<value>14</value>\n";
+    const QByteArray latin1 = QByteArray(Pattern()).replace("UTF-8", "ISO-8859-1");
+    const struct {
+        QByteArray input;
+        Values values;
+        QByteArray expected;
+    } cases[] = {
+        {mark + Pattern(), {}, mark + Pattern()},
+        {mark + Pattern(), {{"GAIN", "14"}}, mark + Pattern(gain14)},
+        {mark + latin1, {{"GAIN", "14"}}, mark + QByteArray(latin1).replace(kGain, gain14)},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(Write(c.input, c.values));
+        EXPECT_EQ(Output(), c.expected);
     }
 }
 
