@@ -1,9 +1,12 @@
 #include "CharacterReferenceKeeper.h"
 
+#include <mxml.h>
+
 #include <algorithm>
 #include <cctype>
 #include <string_view>
 
+#include "Utf8.h"
 #include "XmlMarkup.h"
 
 namespace {
@@ -41,11 +44,34 @@ uint32_t DigitValue(char c) {
     return byte <= '9' ? byte - '0' : byte - 'a' + 10;
 }
 
-// The length of the character reference ("&#13;", "&#x0D;") at `at`, 0 when
-// none stands there, and its code point.
+// Longer than any entity name that Mini-XML knows.
+constexpr size_t kLongestEntityName = 32;
+
+// The length of the entity reference ("&eacute;") at `at` whose name Mini-XML
+// knows, 0 when none stands there, and the code point it reads it as.
+size_t EntityReferenceAt(const std::string& text, size_t at, uint32_t* code) {
+    const size_t name = at + 1;
+    size_t end = name;
+    while (end < text.size() && end - name <= kLongestEntityName &&
+           std::isalnum(static_cast<unsigned char>(text[end])) != 0) {
+        ++end;
+    }
+    if (end == name || end == text.size() || text[end] != ';') {
+        return 0;
+    }
+    const int value = mxmlEntityGetValue(text.substr(name, end - name).c_str());
+    if (value < 0) {
+        return 0;
+    }
+    *code = static_cast<uint32_t>(value);
+    return end + 1 - at;
+}
+
+// The length of the character reference ("&#13;", "&#x0D;") or known entity
+// reference at `at`, 0 when none stands there, and its code point.
 size_t ReferenceAt(const std::string& text, size_t at, uint32_t* code) {
     if (text.compare(at, 2, "&#") != 0) {
-        return 0;
+        return text.compare(at, 1, "&") == 0 ? EntityReferenceAt(text, at, code) : 0;
     }
     size_t next = at + 2;
     const bool hex = next < text.size() && text[next] == 'x';
@@ -63,10 +89,20 @@ size_t ReferenceAt(const std::string& text, size_t at, uint32_t* code) {
     return next + 1 - at;
 }
 
-// A code point of the private-use area (three bytes of UTF-8).
-std::string PrivateUseUtf8(uint32_t code) {
-    return {static_cast<char>(0xE0 | (code >> 12)), static_cast<char>(0x80 | ((code >> 6) & 0x3F)),
-            static_cast<char>(0x80 | (code & 0x3F))};
+std::string Utf8Of(uint32_t code) {
+    std::string text;
+    AppendUtf8(code, text);
+    return text;
+}
+
+// A character past ASCII that XML lets a reference give.
+bool IsPastAscii(uint32_t code) {
+    const bool surrogate = code >= 0xD800 && code < 0xE000;
+    return code >= 0x80 && code <= 0x10FFFF && !surrogate && code != 0xFFFE && code != 0xFFFF;
+}
+
+bool IsPrivateUse(uint32_t code) {
+    return code >= kFirstPrivateUse && code <= kLastPrivateUse;
 }
 
 // The code point of the three-byte UTF-8 sequence at `at`, which the caller
@@ -98,8 +134,11 @@ std::set<uint32_t> PrivateUseTaken(const std::string& text) {
 
 }  // namespace
 
-CharacterReferenceKeeper::CharacterReferenceKeeper(const std::string& text)
-    : _taken(PrivateUseTaken(text)), _nextStandIn(kFirstPrivateUse) {
+CharacterReferenceKeeper::CharacterReferenceKeeper(const std::string& text,
+                                                   bool pastAsciiAsReferences)
+    : _pastAsciiAsReferences(pastAsciiAsReferences),
+      _taken(PrivateUseTaken(text)),
+      _nextStandIn(kFirstPrivateUse) {
     _guarded.reserve(text.size());
     size_t start = 0;
     if (IsRawByteOrderMark(text, 0)) {
@@ -113,13 +152,13 @@ CharacterReferenceKeeper::CharacterReferenceKeeper(const std::string& text)
         }
         switch (part.kind) {
             case XmlPart::Kind::CharacterData:
-                CopyGuarding(text, begin, part.end, kKeptInCharacterData);
+                CopyGuarding(text, begin, part.end, Place::CharacterData);
                 break;
             case XmlPart::Kind::Tag:
                 GuardTag(text, begin, part.end);
                 break;
             case XmlPart::Kind::CData:
-                CopyUnguarded(text, begin, part.end, "a CDATA section");
+                CopyMarkup(text, begin, part.end, "a CDATA section");
                 break;
             case XmlPart::Kind::KeptRaw:
                 // Written byte for byte as read, or not at all.
@@ -129,26 +168,50 @@ CharacterReferenceKeeper::CharacterReferenceKeeper(const std::string& text)
     }
 }
 
+std::string CharacterReferenceKeeper::GuardedValue(const std::string& value) {
+    std::string guarded;
+    const size_t invalid = EachUtf8(value, [&](char32_t code) {
+        if ((_pastAsciiAsReferences && code >= 0x80) || _references.count(code) > 0) {
+            guarded += StandInFor("&#" + std::to_string(code) + ";", code);
+            return;
+        }
+        if (IsPrivateUse(code)) {
+            _taken.insert(code);  // no later stand-in may take it
+        }
+        AppendUtf8(code, guarded);
+    });
+    // Bytes that are no UTF-8 do not load back, and the save refuses them.
+    return invalid == std::string::npos ? guarded : value;
+}
+
+std::string CharacterReferenceKeeper::Meaning(const std::string& guarded) const {
+    return Replaced(guarded, &StandIn::meaning);
+}
+
 std::string CharacterReferenceKeeper::Restored(std::string written) const {
+    return Replaced(std::move(written), &StandIn::written);
+}
+
+std::string CharacterReferenceKeeper::Replaced(std::string text, std::string StandIn::*part) const {
     if (_references.empty()) {
-        return written;
+        return text;
     }
-    std::string restored;
-    restored.reserve(written.size() + written.size() / 2);
+    std::string replaced;
+    replaced.reserve(text.size() + text.size() / 2);
     size_t copied = 0;
-    for (size_t at = written.find_first_of(kPrivateUseLeads);
-         at != std::string::npos && at + 2 < written.size();
-         at = written.find_first_of(kPrivateUseLeads, at + 1)) {
-        const auto reference = _references.find(PrivateUseAt(written, at));
-        if (reference == _references.end()) {
+    for (size_t at = text.find_first_of(kPrivateUseLeads);
+         at != std::string::npos && at + 2 < text.size();
+         at = text.find_first_of(kPrivateUseLeads, at + 1)) {
+        const auto standIn = _references.find(PrivateUseAt(text, at));
+        if (standIn == _references.end()) {
             continue;
         }
-        restored.append(written, copied, at - copied);
-        restored += reference->second;
+        replaced.append(text, copied, at - copied);
+        replaced += standIn->second.*part;
         copied = at + 3;
     }
-    restored.append(written, copied, std::string::npos);
-    return restored;
+    replaced.append(text, copied, std::string::npos);
+    return replaced;
 }
 
 // Outside its quoted values a tag holds only names, where no reference can stand.
@@ -156,13 +219,13 @@ void CharacterReferenceKeeper::GuardTag(const std::string& text, size_t begin, s
     size_t at = begin;
     while (at < end) {
         const size_t open = FindAnyIn(text, at, end, "\"'");
-        CopyUnguarded(text, at, open, "a tag, outside its attribute values");
+        CopyMarkup(text, at, open, "a tag, outside its attribute values");
         if (open == end) {
             return;
         }
         const size_t close = FindAnyIn(text, open + 1, end, std::string_view(&text[open], 1));
         _guarded += text[open];
-        CopyGuarding(text, open + 1, close, kKeptInAttributes);
+        CopyGuarding(text, open + 1, close, Place::AttributeValue);
         if (close == end) {
             return;
         }
@@ -172,7 +235,7 @@ void CharacterReferenceKeeper::GuardTag(const std::string& text, size_t begin, s
 }
 
 void CharacterReferenceKeeper::CopyGuarding(const std::string& text, size_t begin, size_t end,
-                                            const std::set<uint32_t>& kept) {
+                                            Place place) {
     size_t at = begin;
     while (at < end) {
         const size_t next = FindAnyIn(text, at, end, "&\xEF");
@@ -180,7 +243,7 @@ void CharacterReferenceKeeper::CopyGuarding(const std::string& text, size_t begi
         if (next == end) {
             return;
         }
-        const size_t taken = GuardAt(text, next, kept);
+        const size_t taken = GuardAt(text, next, place);
         if (taken == 0) {
             _guarded += text[next];
         }
@@ -188,23 +251,41 @@ void CharacterReferenceKeeper::CopyGuarding(const std::string& text, size_t begi
     }
 }
 
-size_t CharacterReferenceKeeper::GuardAt(const std::string& text, size_t at,
-                                         const std::set<uint32_t>& kept) {
+size_t CharacterReferenceKeeper::GuardAt(const std::string& text, size_t at, Place place) {
     if (IsRawByteOrderMark(text, at)) {
-        _guarded += StandInFor(kByteOrderMarkReference);
+        const char* written = _pastAsciiAsReferences ? kRawByteOrderMark : kByteOrderMarkReference;
+        _guarded += StandInFor(written, kByteOrderMark);
         return 3;
     }
     uint32_t code = 0;
     const size_t length = ReferenceAt(text, at, &code);
-    if (length == 0 || kept.count(code) == 0) {
+    if (length == 0 || !Keeps(code, place)) {
         return 0;
     }
-    _guarded += StandInFor(std::string_view(text).substr(at, length));
+    _guarded += StandInFor(std::string_view(text).substr(at, length), code);
     return length;
 }
 
-void CharacterReferenceKeeper::CopyUnguarded(const std::string& text, size_t begin, size_t end,
-                                             const char* where) {
+bool CharacterReferenceKeeper::Keeps(uint32_t code, Place place) const {
+    switch (place) {
+        case Place::CharacterData:
+            return kKeptInCharacterData.count(code) > 0 ||
+                   (_pastAsciiAsReferences && IsPastAscii(code));
+        case Place::AttributeValue:
+            return kKeptInAttributes.count(code) > 0 ||
+                   (_pastAsciiAsReferences && IsPastAscii(code));
+        case Place::Markup:
+            break;
+    }
+    return false;
+}
+
+void CharacterReferenceKeeper::CopyMarkup(const std::string& text, size_t begin, size_t end,
+                                          const char* where) {
+    if (_pastAsciiAsReferences) {
+        CopyGuarding(text, begin, end, Place::Markup);
+        return;
+    }
     const std::string_view part = std::string_view(text).substr(begin, end - begin);
     if (_unkept.empty() && part.find(kRawByteOrderMark) != std::string_view::npos) {
         _unkept = std::string("U+FEFF in ") + where;
@@ -212,8 +293,8 @@ void CharacterReferenceKeeper::CopyUnguarded(const std::string& text, size_t beg
     _guarded.append(text, begin, end - begin);
 }
 
-std::string_view CharacterReferenceKeeper::StandInFor(std::string_view reference) {
-    const auto known = _standIns.find(reference);
+std::string_view CharacterReferenceKeeper::StandInFor(std::string_view written, uint32_t code) {
+    const auto known = _standIns.find(written);
     if (known != _standIns.end()) {
         return known->second;
     }
@@ -224,8 +305,8 @@ std::string_view CharacterReferenceKeeper::StandInFor(std::string_view reference
         if (_unkept.empty()) {
             _unkept = "more kinds of character reference than stand-ins for them";
         }
-        return reference;
+        return written;
     }
-    _references.emplace(_nextStandIn, reference);
-    return _standIns.emplace(reference, PrivateUseUtf8(_nextStandIn++)).first->second;
+    _references.emplace(_nextStandIn, StandIn{std::string(written), Utf8Of(code)});
+    return _standIns.emplace(written, Utf8Of(_nextStandIn++)).first->second;
 }

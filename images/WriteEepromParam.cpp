@@ -40,8 +40,16 @@ private:
     mxml_node_t* _top;
 };
 
-void LogFailure(const std::string& file, const std::string& reason) {
-    LOG4CPLUS_WARN(OperationLogger(), "Pattern xml " << file << ": " << reason);
+// A refusal of a file that declares another encoding says which: that is
+// often why its characters could not be kept.
+void LogFailure(const std::string& file, const std::string& reason,
+                const XmlTextEncoding& encoding) {
+    const std::string& declared = encoding.OtherDeclaredEncoding();
+    LOG4CPLUS_WARN(
+        OperationLogger(),
+        "Pattern xml " << file << ": " << reason
+                       << (declared.empty() ? ""
+                                            : " (its declared encoding is \"" + declared + "\")"));
 }
 
 bool ReadWhole(const std::string& file, std::string& text, std::string& errors) {
@@ -81,34 +89,37 @@ mxml_node_t* TextChild(mxml_node_t* element) {
 }
 
 // Gives a "value" element the text `value`; false when it had it already.
-bool SetValue(mxml_node_t* valueElement, const std::string& value) {
+bool SetValue(mxml_node_t* valueElement, const std::string& value,
+              CharacterReferenceKeeper& keeper) {
     mxml_node_t* child = mxmlGetFirstChild(valueElement);
     if (child == nullptr || mxmlGetType(child) != MXML_OPAQUE) {
-        mxmlNewOpaque(valueElement, value.c_str());
+        mxmlNewOpaque(valueElement, keeper.GuardedValue(value).c_str());
         return true;
     }
-    if (value == mxmlGetOpaque(child)) {
+    if (value == keeper.Meaning(mxmlGetOpaque(child))) {
         return false;
     }
-    mxmlSetOpaque(child, value.c_str());
+    mxmlSetOpaque(child, keeper.GuardedValue(value).c_str());
     return true;
 }
 
 // Walks the section in document order, as a reader of "name"/"value" pairs
 // would: a name starts a new parameter, the "value" element that follows
 // belongs to it. A stored value that is empty or "null" (not seen yet) is
-// filled in place, so the parameter never stands in the file twice.
-bool UpdateExisting(mxml_node_t* section, const std::string& fullName, const std::string& value) {
+// filled in place, so the parameter never stands in the file twice. Names
+// and values are compared as they read, references resolved.
+bool UpdateExisting(mxml_node_t* section, const std::string& fullName, const std::string& value,
+                    CharacterReferenceKeeper& keeper) {
     std::string currentName = kUnset;
     bool found = false;
     for (mxml_node_t* node = section; node != nullptr;
          node = mxmlWalkNext(node, section, MXML_DESCEND)) {
         if (IsElementNamed(node, "name")) {
             mxml_node_t* text = TextChild(node);
-            currentName = text != nullptr ? mxmlGetOpaque(text) : kUnset;
+            currentName = text != nullptr ? keeper.Meaning(mxmlGetOpaque(text)) : kUnset;
         } else if (IsElementNamed(node, "value") && currentName == fullName) {
             found = true;
-            if (SetValue(node, value)) {
+            if (SetValue(node, value, keeper)) {
                 break;
             }
         }
@@ -126,25 +137,26 @@ void AppendTextElement(mxml_node_t* parent, const char* name, const std::string&
 }
 
 void AppendOption(mxml_node_t* section, const std::string& fullName, const std::string& value,
-                  bool first) {
+                  bool first, CharacterReferenceKeeper& keeper) {
     const std::string indent1 = kIndent;
     const std::string indent2 = indent1 + kIndent;
     const std::string indent3 = indent2 + kIndent;
     AppendWhitespace(section, first ? indent1 : "\n" + indent2);
     mxml_node_t* option = mxmlNewElement(section, "option");
     AppendWhitespace(option, "\n" + indent3);
-    AppendTextElement(option, "name", fullName);
+    AppendTextElement(option, "name", keeper.GuardedValue(fullName));
     AppendWhitespace(option, "\n" + indent3);
-    AppendTextElement(option, "value", value);
+    AppendTextElement(option, "value", keeper.GuardedValue(value));
     AppendWhitespace(option, "\n" + indent2);
 }
 
-void ApplyValues(mxml_node_t* section, const std::map<std::string, std::string>& values) {
+void ApplyValues(mxml_node_t* section, const std::map<std::string, std::string>& values,
+                 CharacterReferenceKeeper& keeper) {
     int appended = 0;
     for (const auto& [key, value] : values) {
         const std::string fullName = kNamePrefix + key;
-        if (!UpdateExisting(section, fullName, value)) {
-            AppendOption(section, fullName, value, appended == 0);
+        if (!UpdateExisting(section, fullName, value, keeper)) {
+            AppendOption(section, fullName, value, appended == 0, keeper);
             ++appended;
         }
     }
@@ -243,28 +255,29 @@ bool SaveDocument(mxml_node_t* top, const std::string& read, const CharacterRefe
                   const XmlTextEncoding& encoding, const std::string& file) {
     std::string text;
     if (!Serialise(top, text)) {
-        LogFailure(file, "document could not be written");
+        LogFailure(file, "document could not be written", encoding);
         return false;
     }
     std::string reason;
     if (!WritesMarkupAsRead(read, text, reason) || !KeepsEveryCharacter(keeper, reason)) {
         LogFailure(file,
-                   "not written, the XML library would not write this as it was read: " + reason);
+                   "not written, the XML library would not write this as it was read: " + reason,
+                   encoding);
         return false;
     }
     if (!LoadsBackAsWritten(text, reason)) {
-        LogFailure(file, "not written, the result would not load again: " + reason);
+        LogFailure(file, "not written, the result would not load again: " + reason, encoding);
         return false;
     }
     std::string bytes;
     if (!encoding.Encode(keeper.Restored(text), bytes, reason)) {
-        LogFailure(file, "not written, " + reason);
+        LogFailure(file, "not written, " + reason, encoding);
         return false;
     }
     QString error;
     if (!platform::WholeFileWriter::Save(QString::fromLocal8Bit(file.c_str()),
                                          QByteArray::fromStdString(bytes), &error)) {
-        LogFailure(file, "cannot be written: " + error.toLocal8Bit().toStdString());
+        LogFailure(file, "cannot be written: " + error.toLocal8Bit().toStdString(), encoding);
         return false;
     }
     return true;
@@ -279,23 +292,23 @@ bool WriteEepromParam(std::string xmlFile, std::map<std::string, std::string> va
     std::string errors;
     XmlTextEncoding encoding;
     if (!ReadWhole(xmlFile, bytes, errors) || !encoding.Decode(bytes, read, errors)) {
-        LogFailure(xmlFile, "cannot be read: " + errors);
+        LogFailure(xmlFile, "cannot be read: " + errors, encoding);
         return false;
     }
-    const CharacterReferenceKeeper keeper(read);
+    CharacterReferenceKeeper keeper(read, !encoding.OtherDeclaredEncoding().empty());
     Document document(LoadDocument(keeper.Guarded(), errors));
     if (document.Top() == nullptr) {
-        LogFailure(xmlFile, "cannot be read: " + errors);
+        LogFailure(xmlFile, "cannot be read: " + errors, encoding);
         return false;
     }
     mxml_node_t* section =
         mxmlFindElement(document.Top(), document.Top(), kSection, nullptr, nullptr, MXML_DESCEND);
     if (section != nullptr) {
-        ApplyValues(section, values);
+        ApplyValues(section, values, keeper);
     }
     const bool saved = SaveDocument(document.Top(), read, keeper, encoding, outFile);
     if (section == nullptr && !values.empty()) {
-        LogFailure(xmlFile, "no eprom_param section, parameters not stored");
+        LogFailure(xmlFile, "no eprom_param section, parameters not stored", encoding);
         return false;
     }
     return saved;

@@ -8,9 +8,12 @@
 // the file's "name" texts do. A parameter already in the "eprom_param" section
 // gets the new value text; a missing one is appended there as a new "option".
 // Everything else, whitespace included, is written back as it was read, in
-// the file's own encoding (UTF-8, or UTF-16 by its byte order mark), and a
-// character that only a character reference keeps (see
-// CharacterReferenceKeeper) is written as one.
+// the file's own encoding (UTF-8, or UTF-16 by its byte order mark) and with
+// its byte order mark, and a character that only a character reference keeps
+// (see CharacterReferenceKeeper) is written as one. In a file that declares
+// another encoding, so is every character past ASCII that a reference or a
+// value gives; its raw bytes go back as read. Names and values are compared
+// as they read, references resolved.
 //
 // False when the XML cannot be read, decoded (see XmlTextEncoding) or
 // parsed, when it has no "eprom_param" section for the values to go into (the

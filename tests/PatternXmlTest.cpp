@@ -222,6 +222,11 @@ TEST_F(PatternXmlTest, CharacterReferencesKeepTheirMeaningForAnyReader) {
     EXPECT_EQ(Meaning(Output()), Meaning(with(references, gain14)));
     ASSERT_TRUE(WriteEepromParam(Path("pattern.xml"), {{"GAIN", "14"}}, Path("pattern.xml")));
     EXPECT_EQ(Output("pattern.xml"), Output());
+    // A value that holds the private-use character of a stand-in keeps it.
+    const QByteArray standIn = "\xEE\x80\x82";
+    ASSERT_TRUE(Write(with(references), {{"GAIN", standIn.toStdString()}}));
+    EXPECT_EQ(Meaning(Output()),
+              Meaning(with(references, "\t\t\t<value>" + standIn + "</value>\n")));
 
     // A U+FEFF in a CDATA section or a name has no reference to keep it.
     LogCapture operationLog;
@@ -302,6 +307,74 @@ TEST_F(PatternXmlTest, BytesTheXmlLibraryCouldReadOtherwiseAreRefused) {
         EXPECT_TRUE(operationLog.Contains(Path("pattern.xml") + ": cannot be read: " + c.reason))
             << c.reason;
     }
+}
+
+// Mini-XML reads every file without a UTF-16 mark as UTF-8 and writes what is
+// past ASCII as UTF-8, whatever the declaration says. Under another declared
+// encoding, raw bytes go back as read and every other character past ASCII
+// as a reference, so that a reader of that encoding reads what was meant.
+TEST_F(PatternXmlTest, APatternDeclaredInAnotherEncodingKeepsItsCharacters) {
+    const auto declared = [](const char* encoding, const QByteArray& body) {
+        return QByteArray("<?xml version=\"1.0\" encoding=\"") + encoding + "\"?>\n" + body;
+    };
+    const auto pattern = [](const QByteArray& attribute, const QByteArray& gain,
+                            const QByteArray& text, const QByteArray& added = "") {
+        return "<pattern a=\"" + attribute +
+               "\"><eprom_param><option><name>EEP_GAIN</name><value>" + gain +
+               "</value></option><option><name>EEP_&#220;</name><value>x</value></option>" + added +
+               "</eprom_param><t>" + text + "</t></pattern>\n";
+    };
+    const QByteArray references = "&#252;&#x1F601;&#8364;";
+    const QByteArray rawMark = "\xEF\xBB\xBF";  // three characters in ISO-8859-1
+    const QByteArray addedOption =
+        "  <option>\n      <name>EEP_&#196;</name>\n      <value>1</value>\n    </option>\n  ";
+    const struct {
+        QByteArray input;
+        Values values;
+        QByteArray expected;
+    } cases[] = {
+        {declared("ISO-8859-1", pattern(references, "1", references)),
+         {{"GAIN", "2"}},
+         declared("ISO-8859-1", pattern(references, "2", references))},
+        {declared("us-ascii", pattern(references, "1", "&#233;")),
+         {{"GAIN", "2"}},
+         declared("us-ascii", pattern(references, "2", "&#233;"))},
+        {declared("windows-1252", pattern(rawMark, "1", "a" + rawMark)),
+         {{"GAIN", "2"}},
+         declared("windows-1252", pattern(rawMark, "2", "a" + rawMark))},
+        // Values set, a name given by a reference found by the character, a new one added.
+        {declared("Latin1", pattern("a", "1", "b")),
+         {{"GAIN", "\xC3\xA9"}, {"\xC3\x9C", "\xE2\x82\xAC"}, {"\xC3\x84", "1"}},
+         declared("Latin1", pattern("a", "&#233;", "b")
+                                .replace("<value>x<", "<value>&#8364;<")
+                                .replace("</option></eprom_param>",
+                                         "</option>" + addedOption + "</eprom_param>"))},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(Write(c.input, c.values)) << c.input.toStdString();
+        EXPECT_EQ(Output().toStdString(), c.expected.toStdString());
+        EXPECT_EQ(Meaning(Output()).toStdString(), Meaning(c.expected).toStdString());
+        ASSERT_TRUE(WriteEepromParam(Path("pattern.xml"), c.values, Path("pattern.xml")));
+        EXPECT_EQ(Output("pattern.xml"), c.expected);
+    }
+    // ASCII alone and raw UTF-8 save byte for byte, as before; so does an entity
+    // reference, which the XML library knows as a character past ASCII.
+    for (const QByteArray& raw :
+         {QByteArray("Panel"), QByteArray("Pan\xC3\xABl \xE2\x82\xAC"), QByteArray("Pan&euml;l")}) {
+        const QByteArray input = Pattern().replace("UTF-8", "ISO-8859-1").replace("Panel", raw);
+        ASSERT_TRUE(Write(input, {{"GAIN", "14"}}));
+        EXPECT_EQ(Output(), QByteArray(input).replace(kGain, "\t\t\t<value>14</value>\n"));
+    }
+    // Bytes that are no UTF-8 cannot be read by the XML library.
+    LogCapture operationLog;
+    dir.Write("out.xml", "previous result");
+    const QByteArray latin1 = Pattern().replace("UTF-8", "ISO-8859-1").replace("Panel", "Pan\xEBl");
+    EXPECT_FALSE(Write(latin1, {{"GAIN", "14"}}));
+    EXPECT_EQ(Output(), "previous result");
+    EXPECT_EQ(Output("pattern.xml"), latin1);
+    EXPECT_TRUE(operationLog.Contains(
+        Path("pattern.xml") + ": cannot be read: it is not valid UTF-8 at byte " +
+        std::to_string(latin1.indexOf('\xEB')) + " (its declared encoding is \"ISO-8859-1\")"));
 }
 
 // Windows editors begin UTF-8 with a byte order mark; the XML library drops it.
