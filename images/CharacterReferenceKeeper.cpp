@@ -267,17 +267,12 @@ size_t CharacterReferenceKeeper::GuardAt(const std::string& text, size_t at, Pla
 }
 
 bool CharacterReferenceKeeper::Keeps(uint32_t code, Place place) const {
-    switch (place) {
-        case Place::CharacterData:
-            return kKeptInCharacterData.count(code) > 0 ||
-                   (_pastAsciiAsReferences && IsPastAscii(code));
-        case Place::AttributeValue:
-            return kKeptInAttributes.count(code) > 0 ||
-                   (_pastAsciiAsReferences && IsPastAscii(code));
-        case Place::Markup:
-            break;
+    if (place == Place::Markup) {
+        return false;
     }
-    return false;
+    const std::set<uint32_t>& always =
+        place == Place::CharacterData ? kKeptInCharacterData : kKeptInAttributes;
+    return always.count(code) > 0 || (_pastAsciiAsReferences && IsPastAscii(code));
 }
 
 void CharacterReferenceKeeper::CopyMarkup(const std::string& text, size_t begin, size_t end,
