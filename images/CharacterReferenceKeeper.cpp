@@ -50,6 +50,9 @@ constexpr size_t kLongestEntityName = 32;
 // The length of the entity reference ("&eacute;") at `at` whose name Mini-XML
 // knows, 0 when none stands there, and the code point it reads it as.
 size_t EntityReferenceAt(const std::string& text, size_t at, uint32_t* code) {
+    if (text.compare(at, 1, "&") != 0) {
+        return 0;
+    }
     const size_t name = at + 1;
     size_t end = name;
     while (end < text.size() && end - name <= kLongestEntityName &&
@@ -67,11 +70,11 @@ size_t EntityReferenceAt(const std::string& text, size_t at, uint32_t* code) {
     return end + 1 - at;
 }
 
-// The length of the character reference ("&#13;", "&#x0D;") or known entity
-// reference at `at`, 0 when none stands there, and its code point.
-size_t ReferenceAt(const std::string& text, size_t at, uint32_t* code) {
+// The length of the character reference ("&#13;", "&#x0D;") at `at`, 0 when
+// none stands there, and its code point.
+size_t CharacterReferenceAt(const std::string& text, size_t at, uint32_t* code) {
     if (text.compare(at, 2, "&#") != 0) {
-        return text.compare(at, 1, "&") == 0 ? EntityReferenceAt(text, at, code) : 0;
+        return 0;
     }
     size_t next = at + 2;
     const bool hex = next < text.size() && text[next] == 'x';
@@ -122,7 +125,7 @@ std::set<uint32_t> PrivateUseTaken(const std::string& text) {
     std::set<uint32_t> taken;
     for (size_t at = 0; at + 2 < text.size(); ++at) {
         uint32_t code = 0;
-        if (ReferenceAt(text, at, &code) > 0) {
+        if (CharacterReferenceAt(text, at, &code) > 0) {
             taken.insert(code);
         }
         if (kPrivateUseLeads.find(text[at]) != std::string_view::npos) {
@@ -258,7 +261,11 @@ size_t CharacterReferenceKeeper::GuardAt(const std::string& text, size_t at, Pla
         return 3;
     }
     uint32_t code = 0;
-    const size_t length = ReferenceAt(text, at, &code);
+    size_t length = CharacterReferenceAt(text, at, &code);
+    if (length == 0 && _pastAsciiAsReferences) {
+        // Only there can an entity give a character that has to be kept.
+        length = EntityReferenceAt(text, at, &code);
+    }
     if (length == 0 || !Keeps(code, place)) {
         return 0;
     }

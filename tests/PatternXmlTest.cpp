@@ -56,6 +56,13 @@ QByteArray NewOption(const char* name, const char* value) {
            "</value>\n    </option>";
 }
 
+// A pattern, the values saved into it, and the file expected.
+struct SaveCase {
+    QByteArray input;
+    Values values;
+    QByteArray expected;
+};
+
 class PatternXmlTest : public ::testing::Test {
 protected:
     std::string Path(const char* name) const { return dir.File(name).toStdString(); }
@@ -71,11 +78,7 @@ protected:
 }  // namespace
 
 TEST_F(PatternXmlTest, TunedValuesReplaceTheirOwnAndMissingOnesAreAppended) {
-    const struct {
-        QByteArray input;
-        Values values;
-        QByteArray expected;
-    } cases[] = {
+    const SaveCase cases[] = {
         {Pattern(), {{"GAIN", "14"}}, Pattern("\t\t\t<value>14</value>\n")},
         {Pattern(), {{"GAIN", "12"}, {"FINGERS_N_REPORT", "5"}}, Pattern()},
         {Pattern(),
@@ -328,11 +331,7 @@ TEST_F(PatternXmlTest, APatternDeclaredInAnotherEncodingKeepsItsCharacters) {
     const QByteArray rawMark = "\xEF\xBB\xBF";  // three characters in ISO-8859-1
     const QByteArray addedOption =
         "  <option>\n      <name>EEP_&#196;</name>\n      <value>1</value>\n    </option>\n  ";
-    const struct {
-        QByteArray input;
-        Values values;
-        QByteArray expected;
-    } cases[] = {
+    const SaveCase cases[] = {
         {declared("ISO-8859-1", pattern(references, "1", references)),
          {{"GAIN", "2"}},
          declared("ISO-8859-1", pattern(references, "2", references))},
@@ -385,11 +384,7 @@ TEST_F(PatternXmlTest, AUtf8ByteOrderMarkIsWrittenBack) {
     const QByteArray mark = "\xEF\xBB\xBF";
     const QByteArray gain14 = "\t\t\t<value>14</value>\n";
     const QByteArray latin1 = QByteArray(Pattern()).replace("UTF-8", "ISO-8859-1");
-    const struct {
-        QByteArray input;
-        Values values;
-        QByteArray expected;
-    } cases[] = {
+    const SaveCase cases[] = {
         {mark + Pattern(), {}, mark + Pattern()},
         {mark + Pattern(), {{"GAIN", "14"}}, mark + Pattern(gain14)},
         {mark + latin1, {{"GAIN", "14"}}, mark + QByteArray(latin1).replace(kGain, gain14)},
