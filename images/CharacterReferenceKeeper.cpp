@@ -18,6 +18,7 @@ constexpr uint32_t kByteOrderMark = 0xFEFF;
 constexpr uint32_t kPastCodePoints = 0x110000;
 const char kRawByteOrderMark[] = "\xEF\xBB\xBF";
 const char kByteOrderMarkReference[] = "&#xFEFF;";
+const char kEmptyComment[] = "<!---->";
 
 // What Mini-XML writes raw where a reader would make something else of it.
 const std::set<uint32_t> kKeptInAttributes = {'\t', '\n', '\r', kByteOrderMark};
@@ -164,8 +165,7 @@ CharacterReferenceKeeper::CharacterReferenceKeeper(const std::string& text,
                 CopyMarkup(text, begin, part.end, "a CDATA section");
                 break;
             case XmlPart::Kind::KeptRaw:
-                // Written byte for byte as read, or not at all.
-                _guarded.append(text, begin, part.end - begin);
+                CopyKeptRaw(text, begin, part.end);
                 break;
         }
     }
@@ -174,8 +174,10 @@ CharacterReferenceKeeper::CharacterReferenceKeeper(const std::string& text,
 std::string CharacterReferenceKeeper::GuardedValue(const std::string& value) {
     std::string guarded;
     const size_t invalid = EachUtf8(value, [&](char32_t code) {
-        if ((_pastAsciiAsReferences && code >= 0x80) || _references.count(code) > 0) {
-            guarded += StandInFor("&#" + std::to_string(code) + ";", code);
+        // A raw carriage return would read as a line feed.
+        if ((_pastAsciiAsReferences && code >= 0x80) || code == '\r' ||
+            _references.count(code) > 0) {
+            guarded += StandInFor("&#" + std::to_string(code) + ";", Utf8Of(code));
             return;
         }
         if (IsPrivateUse(code)) {
@@ -257,7 +259,7 @@ void CharacterReferenceKeeper::CopyGuarding(const std::string& text, size_t begi
 size_t CharacterReferenceKeeper::GuardAt(const std::string& text, size_t at, Place place) {
     if (IsRawByteOrderMark(text, at)) {
         const char* written = _pastAsciiAsReferences ? kRawByteOrderMark : kByteOrderMarkReference;
-        _guarded += StandInFor(written, kByteOrderMark);
+        _guarded += StandInFor(written, Utf8Of(kByteOrderMark));
         return 3;
     }
     uint32_t code = 0;
@@ -266,20 +268,35 @@ size_t CharacterReferenceKeeper::GuardAt(const std::string& text, size_t at, Pla
         // Only there can an entity give a character that has to be kept.
         length = EntityReferenceAt(text, at, &code);
     }
-    if (length == 0 || !Keeps(code, place)) {
+    const bool afterRawCarriageReturn = at > 0 && text[at - 1] == '\r';
+    if (length == 0 || !Keeps(code, place, afterRawCarriageReturn)) {
         return 0;
     }
-    _guarded += StandInFor(std::string_view(text).substr(at, length), code);
+    _guarded += StandInFor(std::string_view(text).substr(at, length), Utf8Of(code));
     return length;
 }
 
-bool CharacterReferenceKeeper::Keeps(uint32_t code, Place place) const {
+bool CharacterReferenceKeeper::Keeps(uint32_t code, Place place,
+                                     bool afterRawCarriageReturn) const {
     if (place == Place::Markup) {
         return false;
     }
     const std::set<uint32_t>& always =
         place == Place::CharacterData ? kKeptInCharacterData : kKeptInAttributes;
-    return always.count(code) > 0 || (_pastAsciiAsReferences && IsPastAscii(code));
+    // Written raw, a line feed after a raw carriage return would join it into
+    // one line end.
+    const bool joinsLineEnd = code == '\n' && afterRawCarriageReturn;
+    return always.count(code) > 0 || joinsLineEnd || (_pastAsciiAsReferences && IsPastAscii(code));
+}
+
+void CharacterReferenceKeeper::CopyKeptRaw(const std::string& text, size_t begin, size_t end) {
+    if (text.compare(begin, end - begin, kEmptyComment) == 0) {
+        _guarded += "<!--";
+        _guarded += StandInFor("", "");
+        _guarded += "-->";
+        return;
+    }
+    _guarded.append(text, begin, end - begin);
 }
 
 void CharacterReferenceKeeper::CopyMarkup(const std::string& text, size_t begin, size_t end,
@@ -295,7 +312,8 @@ void CharacterReferenceKeeper::CopyMarkup(const std::string& text, size_t begin,
     _guarded.append(text, begin, end - begin);
 }
 
-std::string_view CharacterReferenceKeeper::StandInFor(std::string_view written, uint32_t code) {
+std::string_view CharacterReferenceKeeper::StandInFor(std::string_view written,
+                                                      std::string_view meaning) {
     const auto known = _standIns.find(written);
     if (known != _standIns.end()) {
         return known->second;
@@ -309,6 +327,6 @@ std::string_view CharacterReferenceKeeper::StandInFor(std::string_view written, 
         }
         return written;
     }
-    _references.emplace(_nextStandIn, StandIn{std::string(written), Utf8Of(code)});
+    _references.emplace(_nextStandIn, StandIn{std::string(written), std::string(meaning)});
     return _standIns.emplace(written, Utf8Of(_nextStandIn++)).first->second;
 }

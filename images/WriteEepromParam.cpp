@@ -78,53 +78,108 @@ bool IsElementNamed(mxml_node_t* node, const char* name) {
     return mxmlGetType(node) == MXML_ELEMENT && std::strcmp(mxmlGetElement(node), name) == 0;
 }
 
-// The text child of a "name" or "value" element; none when it is empty.
-mxml_node_t* TextChild(mxml_node_t* element) {
-    mxml_node_t* child = mxmlGetFirstChild(element);
-    if (child == nullptr || mxmlGetType(child) != MXML_OPAQUE) {
-        return nullptr;
-    }
-    const char* text = mxmlGetOpaque(child);
-    return text != nullptr && *text != '\0' ? child : nullptr;
+const char kCDataOpening[] = "![CDATA[";
+
+// Mini-XML holds a CDATA section as an element named "![CDATA[" + its text +
+// "]", and a comment, processing instruction or declaration as one named
+// after its markup ("!-- ... --", "?target ...?").
+bool IsCData(mxml_node_t* node) {
+    return mxmlGetType(node) == MXML_ELEMENT &&
+           std::strncmp(mxmlGetElement(node), kCDataOpening, std::strlen(kCDataOpening)) == 0;
 }
 
-// Gives a "value" element the text `value`; false when it had it already.
-bool SetValue(mxml_node_t* valueElement, const std::string& value,
-              CharacterReferenceKeeper& keeper) {
-    mxml_node_t* child = mxmlGetFirstChild(valueElement);
-    if (child == nullptr || mxmlGetType(child) != MXML_OPAQUE) {
-        mxmlNewOpaque(valueElement, keeper.GuardedValue(value).c_str());
-        return true;
-    }
-    if (value == keeper.Meaning(mxmlGetOpaque(child))) {
+bool IsMarkup(mxml_node_t* node) {
+    if (mxmlGetType(node) != MXML_ELEMENT) {
         return false;
     }
-    mxmlSetOpaque(child, keeper.GuardedValue(value).c_str());
-    return true;
+    const char* name = mxmlGetElement(node);
+    return name[0] == '!' || name[0] == '?';
 }
+
+std::string CDataText(mxml_node_t* cdata) {
+    const std::string name = mxmlGetElement(cdata);
+    const size_t opening = std::strlen(kCDataOpening);
+    return name.substr(opening, name.size() - opening - (name.back() == ']' ? 1 : 0));
+}
+
+bool IsText(mxml_node_t* node) {
+    return mxmlGetType(node) == MXML_OPAQUE || IsCData(node);
+}
+
+// What an XML reader reads as the text of `element`: its texts and CDATA
+// sections, and those of the elements in it, in order, with references
+// resolved; comments and processing instructions read as nothing.
+std::string ReadText(mxml_node_t* element, const CharacterReferenceKeeper& keeper,
+                     bool& holdsElement) {
+    std::string text;
+    for (mxml_node_t* child = mxmlGetFirstChild(element); child != nullptr;
+         child = mxmlGetNextSibling(child)) {
+        if (mxmlGetType(child) == MXML_OPAQUE) {
+            text += keeper.Meaning(mxmlGetOpaque(child));
+        } else if (IsCData(child)) {
+            text += keeper.Meaning(CDataText(child));
+        } else if (mxmlGetType(child) == MXML_ELEMENT && !IsMarkup(child)) {
+            holdsElement = true;
+            text += ReadText(child, keeper, holdsElement);
+        }
+    }
+    return text;
+}
+
+// Gives a "value" element the one text `guarded`, as plain text where its
+// first text or CDATA section stood; its other texts go, so that it reads as
+// that value alone. Its comments and processing instructions stay.
+void SetText(mxml_node_t* valueElement, const std::string& guarded) {
+    std::vector<mxml_node_t*> replaced;
+    for (mxml_node_t* child = mxmlGetFirstChild(valueElement); child != nullptr;
+         child = mxmlGetNextSibling(child)) {
+        if (IsText(child)) {
+            replaced.push_back(child);
+        }
+    }
+    if (!replaced.empty() && mxmlGetType(replaced.front()) == MXML_OPAQUE) {
+        mxmlSetOpaque(replaced.front(), guarded.c_str());
+        replaced.erase(replaced.begin());
+    } else {
+        mxml_node_t* text = mxmlNewOpaque(MXML_NO_PARENT, guarded.c_str());
+        mxmlAdd(valueElement, MXML_ADD_BEFORE,
+                replaced.empty() ? MXML_ADD_TO_PARENT : replaced.front(), text);
+    }
+    for (mxml_node_t* node : replaced) {
+        mxmlDelete(node);
+    }
+}
+
+enum class Update { NotFound, Found, Refused };
 
 // Walks the section in document order, as a reader of "name"/"value" pairs
 // would: a name starts a new parameter, the "value" element that follows
 // belongs to it. A stored value that is empty or "null" (not seen yet) is
 // filled in place, so the parameter never stands in the file twice. Names
-// and values are compared as they read, references resolved.
-bool UpdateExisting(mxml_node_t* section, const std::string& fullName, const std::string& value,
-                    CharacterReferenceKeeper& keeper) {
+// and values are compared as they read. A value that holds an element is
+// not rewritten: that would drop the element, or leave it to be read along.
+Update UpdateExisting(mxml_node_t* section, const std::string& fullName, const std::string& value,
+                      CharacterReferenceKeeper& keeper) {
     std::string currentName = kUnset;
-    bool found = false;
+    Update update = Update::NotFound;
     for (mxml_node_t* node = section; node != nullptr;
          node = mxmlWalkNext(node, section, MXML_DESCEND)) {
+        bool holdsElement = false;
         if (IsElementNamed(node, "name")) {
-            mxml_node_t* text = TextChild(node);
-            currentName = text != nullptr ? keeper.Meaning(mxmlGetOpaque(text)) : kUnset;
+            currentName = ReadText(node, keeper, holdsElement);
         } else if (IsElementNamed(node, "value") && currentName == fullName) {
-            found = true;
-            if (SetValue(node, value, keeper)) {
+            update = Update::Found;
+            const std::string current = ReadText(node, keeper, holdsElement);
+            if (holdsElement) {
+                return Update::Refused;
+            }
+            if (current != value) {
+                SetText(node, keeper.GuardedValue(value));
                 break;
             }
         }
     }
-    return found;
+    return update;
 }
 
 void AppendWhitespace(mxml_node_t* parent, const std::string& text) {
@@ -150,12 +205,17 @@ void AppendOption(mxml_node_t* section, const std::string& fullName, const std::
     AppendWhitespace(option, "\n" + indent2);
 }
 
-void ApplyValues(mxml_node_t* section, const std::map<std::string, std::string>& values,
-                 CharacterReferenceKeeper& keeper) {
+// Empty, or the name of the first parameter whose value cannot be set.
+std::string ApplyValues(mxml_node_t* section, const std::map<std::string, std::string>& values,
+                        CharacterReferenceKeeper& keeper) {
     int appended = 0;
     for (const auto& [key, value] : values) {
         const std::string fullName = kNamePrefix + key;
-        if (!UpdateExisting(section, fullName, value, keeper)) {
+        const Update update = UpdateExisting(section, fullName, value, keeper);
+        if (update == Update::Refused) {
+            return fullName;
+        }
+        if (update == Update::NotFound) {
             AppendOption(section, fullName, value, appended == 0, keeper);
             ++appended;
         }
@@ -163,6 +223,7 @@ void ApplyValues(mxml_node_t* section, const std::map<std::string, std::string>&
     if (appended > 0) {
         AppendWhitespace(section, std::string("\n") + kIndent);
     }
+    return {};
 }
 
 bool IsDeclaration(const char* name) {
@@ -228,10 +289,10 @@ std::string Excerpt(const std::string& part) {
 // Mini-XML ends a declaration at its first ">" and writes the entities it
 // read there its own way, which its own reader accepts but no other does.
 // Declarations, comments and processing instructions must therefore come out
-// byte for byte as they were read.
-bool WritesMarkupAsRead(const std::string& read, const std::string& text, std::string& reason) {
+// byte for byte as they were read; `restored` is the text that goes out.
+bool WritesMarkupAsRead(const std::string& read, const std::string& restored, std::string& reason) {
     const std::vector<std::string> before = RawXmlMarkup(read);
-    const std::vector<std::string> after = RawXmlMarkup(text);
+    const std::vector<std::string> after = RawXmlMarkup(restored);
     const auto [readPart, writtenPart] =
         std::mismatch(before.begin(), before.end(), after.begin(), after.end());
     if (readPart == before.end() && writtenPart == after.end()) {
@@ -258,8 +319,9 @@ bool SaveDocument(mxml_node_t* top, const std::string& read, const CharacterRefe
         LogFailure(file, "document could not be written", encoding);
         return false;
     }
+    const std::string restored = keeper.Restored(text);
     std::string reason;
-    if (!WritesMarkupAsRead(read, text, reason) || !KeepsEveryCharacter(keeper, reason)) {
+    if (!WritesMarkupAsRead(read, restored, reason) || !KeepsEveryCharacter(keeper, reason)) {
         LogFailure(file,
                    "not written, the XML library would not write this as it was read: " + reason,
                    encoding);
@@ -270,7 +332,7 @@ bool SaveDocument(mxml_node_t* top, const std::string& read, const CharacterRefe
         return false;
     }
     std::string bytes;
-    if (!encoding.Encode(keeper.Restored(text), bytes, reason)) {
+    if (!encoding.Encode(restored, bytes, reason)) {
         LogFailure(file, "not written, " + reason, encoding);
         return false;
     }
@@ -303,8 +365,12 @@ bool WriteEepromParam(std::string xmlFile, std::map<std::string, std::string> va
     }
     mxml_node_t* section =
         mxmlFindElement(document.Top(), document.Top(), kSection, nullptr, nullptr, MXML_DESCEND);
-    if (section != nullptr) {
-        ApplyValues(section, values, keeper);
+    const std::string unset = section != nullptr ? ApplyValues(section, values, keeper) : "";
+    if (!unset.empty()) {
+        LogFailure(xmlFile,
+                   "not written, the value of " + unset + " holds an element, not only text",
+                   encoding);
+        return false;
     }
     const bool saved = SaveDocument(document.Top(), read, keeper, encoding, outFile);
     if (section == nullptr && !values.empty()) {

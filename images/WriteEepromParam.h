@@ -13,11 +13,15 @@
 // (see CharacterReferenceKeeper) is written as one. In a file that declares
 // another encoding, so is every character past ASCII that a reference or a
 // value gives; its raw bytes go back as read. Names and values are compared
-// as they read, references resolved.
+// as an XML reader reads them: references resolved, a CDATA section as its
+// text, comments and processing instructions as nothing. A value set becomes
+// the one plain text of its "value", where its first text stood; comments and
+// processing instructions in it stay.
 //
 // False when the XML cannot be read, decoded (see XmlTextEncoding) or
 // parsed, when it has no "eprom_param" section for the values to go into (the
-// document is then written back as read), when the result would not load
+// document is then written back as read), when the "value" of a parameter to
+// set holds an element (nothing is written), when the result would not load
 // back as written, when it would not hold a declaration, comment or
 // processing instruction byte for byte as read, when it would lose a U+FEFF
 // that no reference can keep, or when `outFile` cannot be written. The output

@@ -71,6 +71,8 @@ protected:
         return WriteEepromParam(Path("pattern.xml"), values, Path(out));
     }
     QByteArray Output(const char* name = "out.xml") const { return dir.Read(name); }
+    // Saved to another file and over itself, the input reads as `expected`.
+    void ExpectSavedAsMeant(const SaveCase& c);
 
     TempProgramDir dir;
 };
@@ -377,6 +379,78 @@ TEST_F(PatternXmlTest, APatternDeclaredInAnotherEncodingKeepsItsCharacters) {
     EXPECT_TRUE(operationLog.Contains(
         Path("pattern.xml") + ": cannot be read: it is not valid UTF-8 at byte " +
         std::to_string(latin1.indexOf('\xEB')) + " (its declared encoding is \"ISO-8859-1\")"));
+}
+
+void PatternXmlTest::ExpectSavedAsMeant(const SaveCase& c) {
+    ASSERT_TRUE(Write(c.input, c.values)) << c.input.toStdString();
+    EXPECT_EQ(Meaning(Output()).toStdString(), Meaning(c.expected).toStdString());
+    ASSERT_TRUE(WriteEepromParam(Path("pattern.xml"), c.values, Path("pattern.xml")));
+    EXPECT_EQ(Output("pattern.xml"), Output());
+}
+
+// A hand-edited "name" or "value" may hold comments, processing instructions
+// and CDATA sections: names match as they read, and a value set is all that
+// its "value" reads.
+TEST_F(PatternXmlTest, AValueSetIsAllThatItsValueReads) {
+    const auto value = [](const QByteArray& content) {
+        return "\t\t\t<value>" + content + "</value>\n";
+    };
+    const auto named = [](const QByteArray& content, const QByteArray& gain) {
+        return Pattern(gain).replace("<name>EEP_GAIN</name>", "<name>" + content + "</name>");
+    };
+    const Values gain7 = {{"GAIN", "7"}};
+    const QByteArray meant = Pattern(value("7"));
+    const SaveCase cases[] = {
+        {Pattern(value("<!-- default -->10")), gain7, meant},
+        {Pattern(value("<?keep it?>10")), gain7, meant},
+        {Pattern(value("10<!-- was 12 -->5")), gain7, meant},
+        {Pattern(value("<![CDATA[10]]>")), gain7, meant},
+        {Pattern(value("1<![CDATA[0]]>")), gain7, meant},
+        {named("<!-- tuned -->EEP_GAIN", kGain), gain7, meant},
+        {named("<![CDATA[EEP_GAIN]]>", kGain), gain7, meant},
+        // Already as set: nothing changes.
+        {named("EEP_<![CDATA[GAIN]]><?x?>", value("<!-- as set -->7")), gain7,
+         named("EEP_<![CDATA[GAIN]]><?x?>", value("<!-- as set -->7"))},
+    };
+    for (const auto& c : cases) {
+        ExpectSavedAsMeant(c);
+    }
+    ASSERT_TRUE(Write(cases[0].input, gain7));
+    EXPECT_EQ(Output(), Pattern(value("<!-- default -->7"))) << "comments stay where they stood";
+
+    LogCapture operationLog;
+    dir.Write("out.xml", "previous result");
+    const QByteArray element = Pattern(value("1<unit>0</unit>"));
+    EXPECT_FALSE(Write(element, gain7));
+    EXPECT_EQ(Output(), "previous result");
+    EXPECT_FALSE(WriteEepromParam(Path("pattern.xml"), gain7, Path("pattern.xml")));
+    EXPECT_EQ(Output("pattern.xml"), element);
+    EXPECT_TRUE(operationLog.Contains(Path("pattern.xml") +
+                                      ": not written, the value of EEP_GAIN holds an element"));
+}
+
+// The XML library runs an empty comment on to the next "-->", and a line feed
+// it writes raw after a raw carriage return joins it into one line end.
+TEST_F(PatternXmlTest, WhatTheXmlLibraryWouldMisreadKeepsItsMeaning) {
+    const QByteArray gain7 = "\t\t\t<value>7</value>\n";
+    const QByteArray hiding = Pattern()
+                                  .replace("\t<eprom_param>\n", "\t<eprom_param><!---->\n")
+                                  .replace("  </eprom_param>", "<!-- end -->  </eprom_param>");
+    const QByteArray lines = "<project>first\r&#10;second&#13;\r&#xA;</project>";
+    const SaveCase cases[] = {
+        {"<pattern><eprom_param/><!----><![CDATA[-->]]></pattern>",
+         {{"GAIN", "7"}},
+         "<pattern><eprom_param>  " + NewOption("EEP_GAIN", "7") +
+             "\n  </eprom_param><![CDATA[-->]]></pattern>"},
+        {hiding, {{"GAIN", "7"}}, QByteArray(hiding).replace(kGain, gain7)},
+        {Pattern().replace("<project>Panel &amp; frame</project>", lines),
+         {{"GAIN", "7\r8"}},
+         Pattern("\t\t\t<value>7&#13;8</value>\n")
+             .replace("<project>Panel &amp; frame</project>", lines)},
+    };
+    for (const auto& c : cases) {
+        ExpectSavedAsMeant(c);
+    }
 }
 
 // Windows editors begin UTF-8 with a byte order mark; the XML library drops it.
