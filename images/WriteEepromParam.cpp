@@ -127,8 +127,9 @@ std::string ReadText(mxml_node_t* element, const CharacterReferenceKeeper& keepe
 }
 
 // Gives a "value" element the one text `guarded`, as plain text where its
-// first text or CDATA section stood; its other texts go, so that it reads as
-// that value alone. Its comments and processing instructions stay.
+// first text or CDATA section stood, or at its end when it has none; its
+// other texts go, so that it reads as that value alone. Its comments and
+// processing instructions stay.
 void SetText(mxml_node_t* valueElement, const std::string& guarded) {
     std::vector<mxml_node_t*> replaced;
     for (mxml_node_t* child = mxmlGetFirstChild(valueElement); child != nullptr;
@@ -137,13 +138,16 @@ void SetText(mxml_node_t* valueElement, const std::string& guarded) {
             replaced.push_back(child);
         }
     }
-    if (!replaced.empty() && mxmlGetType(replaced.front()) == MXML_OPAQUE) {
+    if (replaced.empty()) {
+        mxmlNewOpaque(valueElement, guarded.c_str());
+        return;
+    }
+    if (mxmlGetType(replaced.front()) == MXML_OPAQUE) {
         mxmlSetOpaque(replaced.front(), guarded.c_str());
         replaced.erase(replaced.begin());
     } else {
-        mxml_node_t* text = mxmlNewOpaque(MXML_NO_PARENT, guarded.c_str());
-        mxmlAdd(valueElement, MXML_ADD_BEFORE,
-                replaced.empty() ? MXML_ADD_TO_PARENT : replaced.front(), text);
+        mxmlAdd(valueElement, MXML_ADD_BEFORE, replaced.front(),
+                mxmlNewOpaque(MXML_NO_PARENT, guarded.c_str()));
     }
     for (mxml_node_t* node : replaced) {
         mxmlDelete(node);
