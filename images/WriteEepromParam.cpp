@@ -78,14 +78,11 @@ bool IsElementNamed(mxml_node_t* node, const char* name) {
     return mxmlGetType(node) == MXML_ELEMENT && std::strcmp(mxmlGetElement(node), name) == 0;
 }
 
-const char kCDataOpening[] = "![CDATA[";
-
-// Mini-XML holds a CDATA section as an element named "![CDATA[" + its text +
-// "]", and a comment, processing instruction or declaration as one named
-// after its markup ("!-- ... --", "?target ...?").
+// Mini-XML holds a CDATA section as an element named "![CDATA[" + its text,
+// and a comment, processing instruction or declaration as one named after
+// its markup ("!-- ... --", "?target ...?").
 bool IsCData(mxml_node_t* node) {
-    return mxmlGetType(node) == MXML_ELEMENT &&
-           std::strncmp(mxmlGetElement(node), kCDataOpening, std::strlen(kCDataOpening)) == 0;
+    return mxmlGetType(node) == MXML_ELEMENT && mxmlGetCDATA(node) != nullptr;
 }
 
 bool IsMarkup(mxml_node_t* node) {
@@ -94,12 +91,6 @@ bool IsMarkup(mxml_node_t* node) {
     }
     const char* name = mxmlGetElement(node);
     return name[0] == '!' || name[0] == '?';
-}
-
-std::string CDataText(mxml_node_t* cdata) {
-    const std::string name = mxmlGetElement(cdata);
-    const size_t opening = std::strlen(kCDataOpening);
-    return name.substr(opening, name.size() - opening - (name.back() == ']' ? 1 : 0));
 }
 
 bool IsText(mxml_node_t* node) {
@@ -117,7 +108,7 @@ std::string ReadText(mxml_node_t* element, const CharacterReferenceKeeper& keepe
         if (mxmlGetType(child) == MXML_OPAQUE) {
             text += keeper.Meaning(mxmlGetOpaque(child));
         } else if (IsCData(child)) {
-            text += keeper.Meaning(CDataText(child));
+            text += keeper.Meaning(mxmlGetCDATA(child));
         } else if (mxmlGetType(child) == MXML_ELEMENT && !IsMarkup(child)) {
             holdsElement = true;
             text += ReadText(child, keeper, holdsElement);

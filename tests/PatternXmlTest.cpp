@@ -408,6 +408,8 @@ TEST_F(PatternXmlTest, AValueSetIsAllThatItsValueReads) {
         {Pattern(value("1<![CDATA[0]]>")), gain7, meant},
         {named("<!-- tuned -->EEP_GAIN", kGain), gain7, meant},
         {named("<![CDATA[EEP_GAIN]]>", kGain), gain7, meant},
+        {Pattern(value("<![CDATA[7]]]>")), gain7, meant},
+        {named("EEP_<b>GA</b>IN", kGain), gain7, named("EEP_<b>GA</b>IN", value("7"))},
         // Already as set: nothing changes.
         {named("EEP_<![CDATA[GAIN]]><?x?>", value("<!-- as set -->7")), gain7,
          named("EEP_<![CDATA[GAIN]]><?x?>", value("<!-- as set -->7"))},
