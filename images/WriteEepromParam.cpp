@@ -85,12 +85,9 @@ bool IsCData(mxml_node_t* node) {
     return mxmlGetType(node) == MXML_ELEMENT && mxmlGetCDATA(node) != nullptr;
 }
 
-bool IsMarkup(mxml_node_t* node) {
-    if (mxmlGetType(node) != MXML_ELEMENT) {
-        return false;
-    }
-    const char* name = mxmlGetElement(node);
-    return name[0] == '!' || name[0] == '?';
+bool IsMarkup(mxml_node_t* element) {
+    const char first = mxmlGetElement(element)[0];
+    return first == '!' || first == '?';
 }
 
 bool IsText(mxml_node_t* node) {

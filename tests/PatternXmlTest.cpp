@@ -438,17 +438,20 @@ TEST_F(PatternXmlTest, WhatTheXmlLibraryWouldMisreadKeepsItsMeaning) {
     const QByteArray hiding = Pattern()
                                   .replace("\t<eprom_param>\n", "\t<eprom_param><!---->\n")
                                   .replace("  </eprom_param>", "<!-- end -->  </eprom_param>");
-    const QByteArray lines = "<project>first\r&#10;second&#13;\r&#xA;</project>";
+    const QByteArray lines = "<project>first\r&#10;second\r&#xA;</project>";
     const SaveCase cases[] = {
         {"<pattern><eprom_param/><!----><![CDATA[-->]]></pattern>",
          {{"GAIN", "7"}},
          "<pattern><eprom_param>  " + NewOption("EEP_GAIN", "7") +
              "\n  </eprom_param><![CDATA[-->]]></pattern>"},
         {hiding, {{"GAIN", "7"}}, QByteArray(hiding).replace(kGain, gain7)},
+        // A carriage return set is one; a private-use character set first is
+        // never taken for its stand-in.
         {Pattern().replace("<project>Panel &amp; frame</project>", lines),
-         {{"GAIN", "7\r8"}},
+         {{"FINGERS_N_REPORT", "\xEE\x80\x82"}, {"GAIN", "7\r8"}},
          Pattern("\t\t\t<value>7&#13;8</value>\n")
-             .replace("<project>Panel &amp; frame</project>", lines)},
+             .replace("<project>Panel &amp; frame</project>", lines)
+             .replace("<value>5<", "<value>\xEE\x80\x82<")},
     };
     for (const auto& c : cases) {
         ExpectSavedAsMeant(c);
