@@ -16,18 +16,19 @@
 // as a reference right after a raw carriage return (written raw, a reader
 // joins the two into one line end), and U+FEFF, which it drops wherever it
 // stands. It also reads an empty comment, "<!---->", as running on to the
-// next "-->": that comment gets a stand-in for its empty text. In a file that declares an encoding
-// other than the UTF-8 that Mini-XML writes, so is every character past ASCII that a reference
-// gives: it would be written as UTF-8 bytes, which are other characters there, and the raw bytes EF
-// BB BF, read as U+FEFF, are three characters there that would be lost.
+// next "-->": that comment gets a stand-in for its empty text. In a file
+// that declares an encoding other than the UTF-8 that Mini-XML writes, so is
+// every character past ASCII that a reference gives: it would be written as
+// UTF-8 bytes, which are other characters there, and the raw bytes EF BB BF,
+// read as U+FEFF, are three characters there that would be lost.
 //
 // The keeper hands Mini-XML the text with each such character as a stand-in
 // that it reads and writes unchanged: a private-use character that the text
 // neither holds nor references. The written text then gets, in place of each
 // stand-in, what it stands for: the reference read, byte for byte, a raw
 // U+FEFF as "&#xFEFF;", or as its raw bytes in a file declared otherwise, and
-// the empty comment's stand-in as nothing. A
-// leading byte order mark is no character and is left to the reader.
+// the empty comment's stand-in as nothing. A leading byte order mark is no
+// character and is left to the reader.
 class CharacterReferenceKeeper {
 public:
     // `pastAsciiAsReferences`: the file declares an encoding other than UTF-8
