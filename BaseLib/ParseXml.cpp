@@ -16,6 +16,8 @@
 #include "OperationLog.h"
 #include "WholeFileWriter.h"
 #include "XmlLoader.h"
+#include "XmlMarkup.h"
+#include "XmlText.h"
 
 namespace {
 
@@ -139,12 +141,7 @@ bool IsElementNamed(mxml_node_t* node, const char* name) {
 
 std::string ElementText(mxml_node_t* element) {
     std::string text;
-    for (mxml_node_t* child = mxmlGetFirstChild(element); child != nullptr;
-         child = mxmlGetNextSibling(child)) {
-        if (mxmlGetType(child) == MXML_OPAQUE) {
-            text += mxmlGetOpaque(child);
-        }
-    }
+    ForEachXmlText(element, [&text](const char* part) { text += part; });
     return text;
 }
 
@@ -163,7 +160,8 @@ ConfigParameter ReadSetting(mxml_node_t* setting) {
 void ReadSettings(mxml_node_t* root, std::map<std::string, ConfigParameter>& parameters) {
     for (mxml_node_t* child = mxmlGetFirstChild(root); child != nullptr;
          child = mxmlGetNextSibling(child)) {
-        if (mxmlGetType(child) != MXML_ELEMENT) {
+        // Comments and processing instructions are no settings.
+        if (mxmlGetType(child) != MXML_ELEMENT || IsXmlMarkupNode(child)) {
             continue;
         }
         ConfigParameter parameter = ReadSetting(child);
@@ -175,8 +173,12 @@ void ReadSettings(mxml_node_t* root, std::map<std::string, ConfigParameter>& par
 // The settings under the document's root; false when it has none.
 bool ReadDocumentSettings(mxml_node_t* document,
                           std::map<std::string, ConfigParameter>& parameters) {
+    // Without an XML declaration the document is its root element, which
+    // Mini-XML's search passes over.
     mxml_node_t* root =
-        mxmlFindElement(document, document, kRootName, nullptr, nullptr, MXML_DESCEND);
+        IsElementNamed(document, kRootName)
+            ? document
+            : mxmlFindElement(document, document, kRootName, nullptr, nullptr, MXML_DESCEND);
     if (root == nullptr) {
         return false;
     }
@@ -200,6 +202,52 @@ bool ReadsBackAs(const std::string& text,
         loaded.begin(), loaded.end(), parameters.begin(), [](const auto& read, const auto& saved) {
             return read.first == saved.first && read.second.GetValue() == saved.second.GetValue();
         });
+}
+
+bool ReadStream(std::FILE* stream, std::string& text, std::string& errors) {
+    char buffer[1 << 16];
+    size_t count = 0;
+    while ((count = std::fread(buffer, 1, sizeof buffer, stream)) > 0) {
+        text.append(buffer, count);
+    }
+    if (std::ferror(stream) != 0) {
+        errors = std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+// A comment holds no settings, so a blank in an empty one changes nothing
+// that the file reads as.
+std::string WithEmptyCommentsFilled(const std::string& text) {
+    std::string filled;
+    filled.reserve(text.size());
+    for (const XmlPart& part : XmlParts(text)) {
+        if (IsEmptyXmlComment(text, part)) {
+            filled += "<!-- -->";
+        } else {
+            filled.append(text, part.begin, part.end - part.begin);
+        }
+    }
+    return filled;
+}
+
+// Mini-XML runs a comment that it cannot see the end of (an empty one in a
+// file it decodes itself, one that ends in "--->") on to the next "-->", and
+// the settings in between are lost; no comment read as it is written holds
+// "-->".
+bool HasRunOnComment(mxml_node_t* document, std::string& reason) {
+    for (mxml_node_t* node = document; node != nullptr;
+         node = mxmlWalkNext(node, document, MXML_DESCEND)) {
+        const char* name = mxmlGetType(node) == MXML_ELEMENT ? mxmlGetElement(node) : "";
+        if (std::strncmp(name, "!--", 3) == 0 && std::strstr(name + 3, "-->") != nullptr) {
+            const size_t kLongest = 80;
+            const size_t shown = std::min(std::strcspn(name, "\r\n"), kLongest);
+            reason = "a comment runs on past its end: <" + std::string(name, shown) + "...";
+            return true;
+        }
+    }
+    return false;
 }
 
 }  // namespace
@@ -234,22 +282,28 @@ bool ParseXml::Load(std::string file, std::map<std::string, ConfigParameter>& pa
         LogFailure("load", file, std::strerror(errno));
         return false;
     }
+    std::string text;
     std::string errors;
-    mxml_node_t* document = LoadXmlDocument(stream, errors);
+    const bool read = ReadStream(stream, text, errors);
     std::fclose(stream);
+    mxml_node_t* document = read ? LoadXmlText(WithEmptyCommentsFilled(text), errors) : nullptr;
+    if (document != nullptr && HasRunOnComment(document, errors)) {
+        mxmlDelete(document);
+        document = nullptr;
+    }
     if (!errors.empty()) {
         std::cout << "error" << std::endl;
         LogFailure("load", file, errors);
         return false;
     }
-    const bool read = document != nullptr && ReadDocumentSettings(document, parameters);
-    if (!read) {
+    const bool settingsRead = document != nullptr && ReadDocumentSettings(document, parameters);
+    if (!settingsRead) {
         LogFailure("load", file, std::string("no ") + kRootName + " element");
     }
     if (document != nullptr) {
         mxmlDelete(document);
     }
-    return read;
+    return settingsRead;
 }
 
 char* Utf8ToLocal(const char* utf8) {

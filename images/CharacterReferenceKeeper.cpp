@@ -18,7 +18,6 @@ constexpr uint32_t kByteOrderMark = 0xFEFF;
 constexpr uint32_t kPastCodePoints = 0x110000;
 const char kRawByteOrderMark[] = "\xEF\xBB\xBF";
 const char kByteOrderMarkReference[] = "&#xFEFF;";
-const char kEmptyComment[] = "<!---->";
 
 // What Mini-XML writes raw where a reader would make something else of it.
 const std::set<uint32_t> kKeptInAttributes = {'\t', '\n', '\r', kByteOrderMark};
@@ -290,7 +289,7 @@ bool CharacterReferenceKeeper::Keeps(uint32_t code, Place place,
 }
 
 void CharacterReferenceKeeper::CopyKeptRaw(const std::string& text, size_t begin, size_t end) {
-    if (text.compare(begin, end - begin, kEmptyComment) == 0) {
+    if (IsEmptyXmlComment(text, {XmlPart::Kind::KeptRaw, begin, end})) {
         _guarded += "<!--";
         _guarded += StandInFor("", "");
         _guarded += "-->";

@@ -14,6 +14,7 @@
 #include "WholeFileWriter.h"
 #include "XmlLoader.h"
 #include "XmlMarkup.h"
+#include "XmlText.h"
 #include "XmlTextEncoding.h"
 
 namespace {
@@ -78,39 +79,36 @@ bool IsElementNamed(mxml_node_t* node, const char* name) {
     return mxmlGetType(node) == MXML_ELEMENT && std::strcmp(mxmlGetElement(node), name) == 0;
 }
 
-// Mini-XML holds a CDATA section as an element named "![CDATA[" + its text,
-// and a comment, processing instruction or declaration as one named after
-// its markup ("!-- ... --", "?target ...?").
 bool IsCData(mxml_node_t* node) {
-    return mxmlGetType(node) == MXML_ELEMENT && mxmlGetCDATA(node) != nullptr;
-}
-
-bool IsMarkup(mxml_node_t* element) {
-    const char first = mxmlGetElement(element)[0];
-    return first == '!' || first == '?';
+    return mxmlGetCDATA(node) != nullptr;
 }
 
 bool IsText(mxml_node_t* node) {
     return mxmlGetType(node) == MXML_OPAQUE || IsCData(node);
 }
 
+// Every XML reader reads a raw carriage return, alone or before a line feed,
+// as one line feed; one given as a reference is a stand-in here and stays.
+std::string LineEndsAsRead(const char* raw) {
+    std::string text;
+    for (const char* at = raw; *at != '\0'; ++at) {
+        if (*at != '\r') {
+            text += *at;
+        } else if (at[1] != '\n') {
+            text += '\n';
+        }
+    }
+    return text;
+}
+
 // What an XML reader reads as the text of `element`: its texts and CDATA
-// sections, and those of the elements in it, in order, with references
-// resolved; comments and processing instructions read as nothing.
+// sections, and those of the elements in it, in order, with line ends and
+// references read; comments and processing instructions read as nothing.
 std::string ReadText(mxml_node_t* element, const CharacterReferenceKeeper& keeper,
                      bool& holdsElement) {
     std::string text;
-    for (mxml_node_t* child = mxmlGetFirstChild(element); child != nullptr;
-         child = mxmlGetNextSibling(child)) {
-        if (mxmlGetType(child) == MXML_OPAQUE) {
-            text += keeper.Meaning(mxmlGetOpaque(child));
-        } else if (IsCData(child)) {
-            text += keeper.Meaning(mxmlGetCDATA(child));
-        } else if (mxmlGetType(child) == MXML_ELEMENT && !IsMarkup(child)) {
-            holdsElement = true;
-            text += ReadText(child, keeper, holdsElement);
-        }
-    }
+    holdsElement = ForEachXmlText(
+        element, [&](const char* part) { text += keeper.Meaning(LineEndsAsRead(part)); });
     return text;
 }
 
@@ -146,20 +144,25 @@ enum class Update { NotFound, Found, Refused };
 
 // Walks the section in document order, as a reader of "name"/"value" pairs
 // would: a name starts a new parameter, the "value" element that follows
-// belongs to it. A stored value that is empty or "null" (not seen yet) is
-// filled in place, so the parameter never stands in the file twice. Names
-// and values are compared as they read. A value that holds an element is
-// not rewritten: that would drop the element, or leave it to be read along.
+// belongs to it. What a "name" or "value" holds is part of its text, so the
+// walk does not descend into either: a "value" inside a "name" is never
+// taken for the parameter's value. A stored value that is empty or "null"
+// (not seen yet) is filled in place, so the parameter never stands in the
+// file twice. Names and values are compared as they read. A value that holds
+// an element is not rewritten: that would drop the element, or leave it to
+// be read along.
 Update UpdateExisting(mxml_node_t* section, const std::string& fullName, const std::string& value,
                       CharacterReferenceKeeper& keeper) {
     std::string currentName = kUnset;
     Update update = Update::NotFound;
-    for (mxml_node_t* node = section; node != nullptr;
-         node = mxmlWalkNext(node, section, MXML_DESCEND)) {
+    mxml_node_t* node = section;
+    while (node != nullptr) {
         bool holdsElement = false;
-        if (IsElementNamed(node, "name")) {
+        const bool isName = IsElementNamed(node, "name");
+        const bool isValue = IsElementNamed(node, "value");
+        if (isName) {
             currentName = ReadText(node, keeper, holdsElement);
-        } else if (IsElementNamed(node, "value") && currentName == fullName) {
+        } else if (isValue && currentName == fullName) {
             update = Update::Found;
             const std::string current = ReadText(node, keeper, holdsElement);
             if (holdsElement) {
@@ -170,6 +173,7 @@ Update UpdateExisting(mxml_node_t* section, const std::string& fullName, const s
                 break;
             }
         }
+        node = mxmlWalkNext(node, section, isName || isValue ? MXML_NO_DESCEND : MXML_DESCEND);
     }
     return update;
 }

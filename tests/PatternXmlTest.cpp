@@ -431,6 +431,56 @@ TEST_F(PatternXmlTest, AValueSetIsAllThatItsValueReads) {
                                       ": not written, the value of EEP_GAIN holds an element"));
 }
 
+// What a "name" holds is part of its text, a "value" inside it too, and raw
+// line ends read as line feeds: a save never changes what a name reads as.
+TEST_F(PatternXmlTest, NamesAndValuesCompareAsTheyReadAndASaveKeepsEveryName) {
+    const auto value = [](const QByteArray& content) {
+        return "\t\t\t<value>" + content + "</value>\n";
+    };
+    const auto named = [](const QByteArray& content, const QByteArray& gain) {
+        return Pattern(gain).replace("<name>EEP_GAIN</name>", "<name>" + content + "</name>");
+    };
+    const QByteArray valueInName = "EEP_GA<value>I</value>N";
+    const SaveCase cases[] = {
+        {named(valueInName, kGain), {{"GAIN", "7"}}, named(valueInName, value("7"))},
+        {named("EEP_<value>GAIN</value>", kGain),
+         {{"GAIN", "12"}},
+         named("EEP_<value>GAIN</value>", kGain)},
+        {Pattern(value("1\r")), {{"GAIN", "1\r"}}, Pattern(value("1&#13;"))},
+        {Pattern(value("1\r")), {{"GAIN", "1\n"}}, Pattern(value("1\r"))},
+        {Pattern(value("1\r\n2")), {{"GAIN", "1\n2"}}, Pattern(value("1\r\n2"))},
+        {Pattern(value("1&#13;")), {{"GAIN", "1\n"}}, Pattern(value("1\n"))},
+        {named("EEP_GAIN\r", kGain), {{"GAIN\n", "7"}}, named("EEP_GAIN\r", value("7"))},
+    };
+    for (const auto& c : cases) {
+        ExpectSavedAsMeant(c);
+    }
+    // Values already as they read write back byte for byte.
+    for (const int unchanged : {1, 3, 4}) {
+        ASSERT_TRUE(Write(cases[unchanged].input, cases[unchanged].values));
+        EXPECT_EQ(Output(), cases[unchanged].input);
+    }
+}
+
+// The XML library loads and writes any nesting; reading a name or value must
+// not give out first.
+TEST_F(PatternXmlTest, ANameOrValueOfAnyDepthNeverCrashesTheSave) {
+    const int kDepth = 200000;
+    const auto deep = [&](const QByteArray& text) {
+        return QByteArray("<b>").repeated(kDepth) + text + QByteArray("</b>").repeated(kDepth);
+    };
+    const QByteArray deepName =
+        Pattern().replace("<name>EEP_GAIN</name>", "<name>EEP_" + deep("GAIN") + "</name>");
+    ASSERT_TRUE(Write(deepName, {{"GAIN", "7"}}));
+    EXPECT_TRUE(Output() == QByteArray(deepName).replace(kGain, "\t\t\t<value>7</value>\n"));
+
+    LogCapture operationLog;
+    dir.Write("out.xml", "previous result");
+    EXPECT_FALSE(Write(Pattern("\t\t\t<value>" + deep("12") + "</value>\n"), {{"GAIN", "7"}}));
+    EXPECT_EQ(Output(), "previous result");
+    EXPECT_TRUE(operationLog.Contains("the value of EEP_GAIN holds an element"));
+}
+
 // The XML library runs an empty comment on to the next "-->", and a line feed
 // it writes raw after a raw carriage return joins it into one line end.
 TEST_F(PatternXmlTest, WhatTheXmlLibraryWouldMisreadKeepsItsMeaning) {

@@ -314,6 +314,50 @@ TEST(ParameterXmlTest, HandWrittenFilesFollowTheFirstAndLastRules) {
     EXPECT_EQ(Values(loaded), expected);
 }
 
+// Hand-edited files: comments and processing instructions are no settings,
+// a "value" reads as its texts and CDATA sections at any depth, and an empty
+// comment ends where it ends. What such a file saves as loads back the same.
+TEST(ParameterXmlTest, CommentsAreNoSettingsAndValuesReadAsTheirText) {
+    const int kDepth = 200000;
+    const std::string deep = QByteArray("<b>").repeated(kDepth).toStdString() + "<![CDATA[4]]>2" +
+                             QByteArray("</b>").repeated(kDepth).toStdString();
+    const std::pair<std::string, std::map<std::string, std::string>> files[] = {
+        {"<Device><!-- note --><?pi x?><A><value><![CDATA[5]]></value></A></Device>", {{"A", "5"}}},
+        {"<Device>\n<!---->\n<A><value>1</value></A>\n<!-- note -->\n<B><value>2</value></B>\n"
+         "</Device>",
+         {{"A", "1"}, {"B", "2"}}},
+        {"<Device><A><value>1<!--0--><?x?>2<![CDATA[<!---->]]></value></A></Device>",
+         {{"A", "12<!---->"}}},
+        {"<Device><A><value>" + deep + "</value></A></Device>", {{"A", "42"}}},
+    };
+    TempProgramDir dir;
+    const std::string file = dir.File("hand.xml").toStdString();
+    const std::string saved = dir.File("saved.xml").toStdString();
+    for (const auto& [text, expected] : files) {
+        dir.Write("hand.xml", QByteArray::fromStdString(text));
+        Settings settings;
+        ASSERT_TRUE(settings.LoadXml(file)) << text.substr(0, 100);
+        EXPECT_EQ(Values(settings.GetParameters()), expected) << text.substr(0, 100);
+        ASSERT_TRUE(settings.SaveXml(saved));
+        Settings reloaded;
+        ASSERT_TRUE(reloaded.LoadXml(saved));
+        EXPECT_EQ(Values(reloaded.GetParameters()), expected);
+    }
+
+    // A comment that the XML library cannot see the end of would swallow the
+    // settings after it.
+    dir.Write("hand.xml",
+              "<Device><!-- a ---><A><value>1</value></A><!-- b --><B><value>2</value></B>"
+              "</Device>");
+    Settings settings = SampleStore();
+    LogCapture operationLog;
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(settings.LoadXml(file));
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "error\n");
+    EXPECT_EQ(Values(settings.GetParameters()), Values(SampleStore().GetParameters()));
+    EXPECT_TRUE(operationLog.Contains("hand.xml: a comment runs on past its end: <!-- a ---><A>"));
+}
+
 TEST(ParameterXmlTest, UnreadableFilesFailClearlyAndLoseNothing) {
     TempProgramDir dir;
     const std::tuple<const char*, const char*, bool> files[] = {

@@ -25,6 +25,11 @@ std::vector<XmlPart> XmlParts(const std::string& text);
 // of the text, so a writer that cut it short still differs.
 std::vector<std::string> RawXmlMarkup(const std::string& text);
 
+// Mini-XML reads an empty comment, "<!---->", as running on to the next "-->"
+// and takes everything up to there for its text: a reader gives such a
+// comment some text before it hands the XML over.
+bool IsEmptyXmlComment(const std::string& text, const XmlPart& part);
+
 // The encoding that the XML declaration at the start of `text` (behind a
 // UTF-8 byte order mark, if any) names, as written there; empty when there is
 // no declaration, or no encoding in it, or when it cannot be read.

@@ -135,6 +135,12 @@ std::vector<std::string> RawXmlMarkup(const std::string& text) {
     return markup;
 }
 
+bool IsEmptyXmlComment(const std::string& text, const XmlPart& part) {
+    const char kEmptyComment[] = "<!---->";
+    return part.kind == XmlPart::Kind::KeptRaw &&
+           text.compare(part.begin, part.end - part.begin, kEmptyComment) == 0;
+}
+
 std::string DeclaredXmlEncoding(const std::string& text) {
     const size_t begin = StartsAt(text, 0, "\xEF\xBB\xBF") ? 3 : 0;
     const size_t opening = std::strlen("<?xml");
