@@ -135,10 +135,6 @@ std::string SettingKey(mxml_node_t* setting) {
     return key != nullptr ? std::string(key) : std::string(mxmlGetElement(setting));
 }
 
-bool IsElementNamed(mxml_node_t* node, const char* name) {
-    return mxmlGetType(node) == MXML_ELEMENT && std::strcmp(mxmlGetElement(node), name) == 0;
-}
-
 std::string ElementText(mxml_node_t* element) {
     std::string text;
     ForEachXmlText(element, [&text](const char* part) { text += part; });
@@ -150,7 +146,7 @@ ConfigParameter ReadSetting(mxml_node_t* setting) {
     ConfigParameter parameter(SettingKey(setting), std::string());
     for (mxml_node_t* child = mxmlGetFirstChild(setting); child != nullptr;
          child = mxmlGetNextSibling(child)) {
-        if (IsElementNamed(child, kValueName)) {
+        if (IsXmlElementNamed(child, kValueName)) {
             parameter.SetValue(ElementText(child));
         }
     }
@@ -176,7 +172,7 @@ bool ReadDocumentSettings(mxml_node_t* document,
     // Without an XML declaration the document is its root element, which
     // Mini-XML's search passes over.
     mxml_node_t* root =
-        IsElementNamed(document, kRootName)
+        IsXmlElementNamed(document, kRootName)
             ? document
             : mxmlFindElement(document, document, kRootName, nullptr, nullptr, MXML_DESCEND);
     if (root == nullptr) {
@@ -241,9 +237,7 @@ bool HasRunOnComment(mxml_node_t* document, std::string& reason) {
          node = mxmlWalkNext(node, document, MXML_DESCEND)) {
         const char* name = mxmlGetType(node) == MXML_ELEMENT ? mxmlGetElement(node) : "";
         if (std::strncmp(name, "!--", 3) == 0 && std::strstr(name + 3, "-->") != nullptr) {
-            const size_t kLongest = 80;
-            const size_t shown = std::min(std::strcspn(name, "\r\n"), kLongest);
-            reason = "a comment runs on past its end: <" + std::string(name, shown) + "...";
+            reason = "a comment runs on past its end: " + XmlExcerpt("<" + std::string(name));
             return true;
         }
     }

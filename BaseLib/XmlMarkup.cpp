@@ -141,6 +141,12 @@ bool IsEmptyXmlComment(const std::string& text, const XmlPart& part) {
            text.compare(part.begin, part.end - part.begin, kEmptyComment) == 0;
 }
 
+std::string XmlExcerpt(const std::string& part) {
+    const size_t kLongest = 80;
+    const size_t cut = std::min(part.find_first_of("\r\n"), kLongest);
+    return cut < part.size() ? part.substr(0, cut) + "..." : part;
+}
+
 std::string DeclaredXmlEncoding(const std::string& text) {
     const size_t begin = StartsAt(text, 0, "\xEF\xBB\xBF") ? 3 : 0;
     const size_t opening = std::strlen("<?xml");

@@ -30,6 +30,10 @@ std::vector<std::string> RawXmlMarkup(const std::string& text);
 // comment some text before it hands the XML over.
 bool IsEmptyXmlComment(const std::string& text, const XmlPart& part);
 
+// A part of an XML text as one log line shows it: up to its first line end
+// and at most 80 bytes, with "..." where it was cut.
+std::string XmlExcerpt(const std::string& part);
+
 // The encoding that the XML declaration at the start of `text` (behind a
 // UTF-8 byte order mark, if any) names, as written there; empty when there is
 // no declaration, or no encoding in it, or when it cannot be read.

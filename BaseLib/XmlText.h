@@ -9,6 +9,9 @@
 // "?target ...?", "!DOCTYPE ...", "![CDATA[..."): true for those.
 bool IsXmlMarkupNode(mxml_node_t* node);
 
+// An element proper named `name` (exactly, case-sensitive).
+bool IsXmlElementNamed(mxml_node_t* node, const char* name);
+
 // Hands `visit` each text of `element` that an XML reader reads as part of its
 // text, in document order: its opaque texts and CDATA sections and those of
 // the elements inside it, at any depth; comments and processing instructions

@@ -75,10 +75,6 @@ mxml_node_t* LoadDocument(const std::string& guarded, std::string& errors) {
     return top;
 }
 
-bool IsElementNamed(mxml_node_t* node, const char* name) {
-    return mxmlGetType(node) == MXML_ELEMENT && std::strcmp(mxmlGetElement(node), name) == 0;
-}
-
 bool IsCData(mxml_node_t* node) {
     return mxmlGetCDATA(node) != nullptr;
 }
@@ -158,8 +154,8 @@ Update UpdateExisting(mxml_node_t* section, const std::string& fullName, const s
     mxml_node_t* node = section;
     while (node != nullptr) {
         bool holdsElement = false;
-        const bool isName = IsElementNamed(node, "name");
-        const bool isValue = IsElementNamed(node, "value");
+        const bool isName = IsXmlElementNamed(node, "name");
+        const bool isValue = IsXmlElementNamed(node, "value");
         if (isName) {
             currentName = ReadText(node, keeper, holdsElement);
         } else if (isValue && currentName == fullName) {
@@ -275,13 +271,6 @@ bool LoadsBackAsWritten(const std::string& text, std::string& reason) {
     return true;
 }
 
-// A part of the document as one log line shows it.
-std::string Excerpt(const std::string& part) {
-    const size_t kLongest = 80;
-    const size_t cut = std::min(part.find_first_of("\r\n"), kLongest);
-    return cut < part.size() ? part.substr(0, cut) + "..." : part;
-}
-
 // Mini-XML ends a declaration at its first ">" and writes the entities it
 // read there its own way, which its own reader accepts but no other does.
 // Declarations, comments and processing instructions must therefore come out
@@ -294,7 +283,7 @@ bool WritesMarkupAsRead(const std::string& read, const std::string& restored, st
     if (readPart == before.end() && writtenPart == after.end()) {
         return true;
     }
-    reason = Excerpt(readPart != before.end() ? *readPart : *writtenPart);
+    reason = XmlExcerpt(readPart != before.end() ? *readPart : *writtenPart);
     return false;
 }
 
