@@ -441,26 +441,44 @@ void QtWindowImp::SetMode(int) {}
 void QtWindowImp::SetOption(int) {}
 
 bool QtWindowImp::SaveResults() {
-    if (_results.empty()) {
-        return true;
+    if (!_results.empty()) {
+        QByteArray text;
+        for (const auto& record : _results) {
+            text += QByteArray::fromStdString(record.second);
+        }
+        _unsavedResultFiles.push_back({ResultFileStamp(QDateTime::currentDateTime()), text});
+        _results.clear();
     }
-    QString error;
-    if (WriteResultFile(&error).isEmpty()) {
+    return WriteUnsavedResultFiles([this](const QString&, const QString& error) {
         ReportFileFailure(QStringLiteral("Result file not saved, results kept: ") + error);
-        return false;
-    }
-    _results.clear();
-    return true;
+    });
 }
 
-QString QtWindowImp::WriteResultFile(QString* error) const {
+void QtWindowImp::SaveResultsBeforeClose() {
+    WriteUnsavedResultFiles([](const QString& stamp, const QString& error) {
+        LOG4CPLUS_ERROR(OperationLogger(), "Result file not saved, results of the run of "
+                                               << stamp.toStdString()
+                                               << " lost: " << error.toLocal8Bit().constData());
+    });
+}
+
+bool QtWindowImp::WriteUnsavedResultFiles(
+    const std::function<void(const QString& stamp, const QString& error)>& failed) {
+    if (_unsavedResultFiles.empty()) {
+        return true;
+    }
     const QString folder = platform::ProgramFilePath(QStringLiteral("Results"));
     QDir().mkpath(folder);
-    QByteArray text;
-    for (const auto& record : _results) {
-        text += QByteArray::fromStdString(record.second);
+    std::vector<UnsavedResultFile> stillUnsaved;
+    for (UnsavedResultFile& file : _unsavedResultFiles) {
+        QString error;
+        if (SaveNewResultFile(folder, file.stamp, file.text, &error).isEmpty()) {
+            failed(file.stamp, error);
+            stillUnsaved.push_back(std::move(file));
+        }
     }
-    return SaveNewResultFile(folder, ResultFileStamp(QDateTime::currentDateTime()), text, error);
+    _unsavedResultFiles = std::move(stillUnsaved);
+    return _unsavedResultFiles.empty();
 }
 
 QString QtWindowImp::ResultFileStamp(const QDateTime& time) {

@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <boost/shared_ptr.hpp>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -110,10 +111,16 @@ public:
     // red to the log box and to the operation log.
     void ReportFileFailure(const QString& message);
 
-    // Writes the collected records to a new file in Results/ and empties them.
-    // False when the file could not be written: the operator is told and the
-    // records stay for another attempt. Nothing to save counts as success.
+    // Ends a run: its collected records become its result file, under the
+    // time stamp of now, and the map starts empty for the next run. Files of
+    // earlier runs that could not be written are tried first, oldest first,
+    // each under its own stamp. False while any file is still unwritten: the
+    // operator is told why and the file is kept, so no run's records ever
+    // reach another run's file. Nothing to save counts as success.
     bool SaveResults();
+    // The window closes: the unwritten files are tried once more, and each
+    // that still cannot be written is named in the operation log as lost.
+    void SaveResultsBeforeClose();
     // The result file's name without folder and extension: Qt's pattern
     // "yyyy-MM-dd-hh-mm-ss-ms", whose trailing "ms" is minute and second
     // without leading zeros.
@@ -185,11 +192,21 @@ private:
     void StoreParameterSetting(const std::string& rowKey, int value);
     void StoreSetting(const std::string& name, int value);
     static void WriteMatrix(QTableWidget* table, const std::vector<std::vector<int> >& matrix);
-    QString WriteResultFile(QString* error) const;
+    // Writes every unwritten result file it can; each that fails stays and is
+    // told through `failed`, with the file's stamp and the reason.
+    bool WriteUnsavedResultFiles(
+        const std::function<void(const QString& stamp, const QString& error)>& failed);
     static QString SaveNewResultFile(const QString& folder, const QString& stamp,
                                      const QByteArray& text, QString* error);
 
+    // A run's result file not written yet: its records' text and its stamp.
+    struct UnsavedResultFile {
+        QString stamp;
+        QByteArray text;
+    };
+
     WidgetHolder* _widgets;
+    std::vector<UnsavedResultFile> _unsavedResultFiles;  // oldest first
     int _sceneCallDepth = 0;
     // Bumped by every ClearAll, so a scene whose Start saw one is not installed.
     unsigned _clearCount = 0;

@@ -62,6 +62,7 @@ ZeltoMP::ZeltoMP(QWidget* parent) : QtSerialPortWindow(parent, Qt::WindowFlags()
 
 ZeltoMP::~ZeltoMP() {
     _settings->Save(platform::ConfigFilePath().toLocal8Bit().constData());
+    _imp->SaveResultsBeforeClose();
     _device->Close();
     // A readyRead still queued for this window must not reach the freed port.
     SetPortDevice(nullptr);

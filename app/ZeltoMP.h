@@ -173,7 +173,7 @@ private:
     void QuitAndPowerOff();
     void StartFirstItem();
     void EndSequence();
-    // Pass or NG of the panel; an error instead when the records were not saved.
+    // Pass or NG of the panel; on red with ", not saved" while its records are not on disk.
     void ShowOverallVerdict(bool saved);
     // Runs `step` after the reply now being parsed is done, unless a newer
     // run, mode change or port switch has come in between.

@@ -289,17 +289,14 @@ void ZeltoMP::EndSequence() {
 }
 
 void ZeltoMP::ShowOverallVerdict(bool saved) {
+    QString verdict = _overallPass ? QStringLiteral("Pass") : QStringLiteral("NG");
     if (!saved) {
-        // The records are not on disk: that is no Pass, whatever the items said.
-        ui.result_label->setText(QStringLiteral("<font color=white>Not saved<font>"));
-        ui.result_label->setStyleSheet(QStringLiteral("background-color: red"));
-        return;
+        // The records are not on disk yet: the verdict stands, but on red, with
+        // the warning at half size so that both fit the banner's width.
+        verdict += QStringLiteral("<span style=\"font-size:14pt\">, not saved</span>");
     }
-    if (_overallPass) {
-        ui.result_label->setText(QStringLiteral("<font color=white>Pass<font>"));
-        ui.result_label->setStyleSheet(QStringLiteral("background-color: blue"));
-    } else {
-        ui.result_label->setText(QStringLiteral("<font color=white>NG<font>"));
-        ui.result_label->setStyleSheet(QStringLiteral("background-color: red"));
-    }
+    ui.result_label->setText(QStringLiteral("<font color=white>") + verdict +
+                             QStringLiteral("<font>"));
+    ui.result_label->setStyleSheet(_overallPass && saved ? QStringLiteral("background-color: blue")
+                                                         : QStringLiteral("background-color: red"));
 }

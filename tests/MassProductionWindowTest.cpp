@@ -14,7 +14,10 @@
 #include <QStatusBar>
 #include <QTest>
 #include <QTextBrowser>
+#include <QTextDocument>
 #include <QThread>
+#include <cerrno>
+#include <cstring>
 
 #include "BridgePeer.h"
 #include "CalibrateDialog.h"
@@ -92,6 +95,12 @@ protected:
         return found;
     }
     QString Text(const char* label) const { return Get<QLabel>(label)->text(); }
+    // What a rich-text label reads as.
+    QString Shown(const char* label) const {
+        QTextDocument text;
+        text.setHtml(Text(label));
+        return text.toPlainText();
+    }
     void Trigger(const char* action) const { Get<QAction>(action)->trigger(); }
     void Click(const char* button) const { Get<QPushButton>(button)->click(); }
     bool Checked(const char* action) const { return Get<QAction>(action)->isChecked(); }
@@ -453,20 +462,45 @@ TEST_F(MassProductionWindowTest, VersionsAreComparedWholeAndADifferingSlaveFails
         mp.DisplaySlaveVersion(reported);
         EXPECT_EQ(Text("slave_label"), shown);
     }
-    // An unwritable result file is an error the operator sees.
+    // An unwritable result file is an error the operator sees, beside the verdict.
     folder.Dir().Write("Results", "in the way");
     Trigger("actionAutoTest_Mode");
-    EXPECT_EQ(RunAutomatic(), "<font color=white>Not saved<font>");
+    RunAutomatic();
+    EXPECT_EQ(Shown("result_label"), "NG, not saved");
     EXPECT_EQ(Text("normal_label"), "Slave Check: <FONT COLOR=Red>NG</FONT>");
     EXPECT_EQ(Get("result_label")->styleSheet(), "background-color: red");
-    EXPECT_TRUE(folder.Log().contains("Result file not saved"));
-    // Once the folder can be made, the next run saves its file.
-    QFile::remove(folder.Dir().File("Results"));
-    EXPECT_EQ(RunAutomatic(), kNgVerdict);
-    EXPECT_EQ(ResultFile(0), "Slave Version: ,ZT-1.0b");
+    EXPECT_TRUE(folder.Log().contains("Result file not saved, results kept: "));
+    EXPECT_TRUE(folder.Log().contains(QString::fromLocal8Bit(std::strerror(ENOTDIR))));
+    // Once the folder can be made, closing the window saves the file after all.
     // The master's number is kept for this session only.
+    QFile::remove(folder.Dir().File("Results"));
     window.reset();
+    EXPECT_EQ(QDir(folder.Dir().File("Results")).entryList(QDir::Files).size(), 1);
+    EXPECT_EQ(ResultFile(0), "Slave Version: ,ZT-1.0b");
     EXPECT_FALSE(ConfigFile().contains("Master_version"));
+}
+
+// A run whose file could not be written keeps its verdict in sight, and its
+// records go into a file of their own, never into the next panel's.
+TEST_F(MassProductionWindowTest, ARunNotSavedShowsItsVerdictAndKeepsItsRecordsToItself) {
+    peer.Expect("k", "Bootloader information: 01 02 03 04 \r");
+    Open("[General]\nReset_time=1\nAttb_time=1\n[ModeSwitch]\nreset_mode=1\nattb_mode=1\n");
+    Trigger("actionAutoTest_Mode");
+    AutoBox("SlaveVersion Check")->click();
+    folder.Dir().Write("Results", "in the way");
+    RunAutomatic();
+    EXPECT_EQ(Shown("result_label"), "Pass, not saved");
+    const QLabel* banner = Get<QLabel>("result_label");
+    EXPECT_EQ(banner->styleSheet(), "background-color: red");
+    EXPECT_LE(banner->minimumSizeHint().width(), banner->width());
+
+    QFile::remove(folder.Dir().File("Results"));
+    AutoBox("Reset Mode Test")->click();
+    EXPECT_EQ(RunAutomatic(), "<font color=white>Pass<font>");
+    window.reset();
+    EXPECT_EQ(QDir(folder.Dir().File("Results")).entryList(QDir::Files).size(), 2);
+    EXPECT_EQ(ResultFile(0), "Attb: ,Pass\r\nReset: ,Pass\r\n");
+    EXPECT_EQ(ResultFile(1), "Attb: ,Pass\r\n");
 }
 
 // Each start-up shows only what its own panel reported. On the automatic page

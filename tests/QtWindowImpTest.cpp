@@ -10,6 +10,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTextEdit>
+#include <algorithm>
 #include <boost/weak_ptr.hpp>
 #include <cerrno>
 #include <cstring>
@@ -71,6 +72,19 @@ protected:
 
     QStringList ResultFiles() const {
         return QDir(dir.File("Results")).entryList(QDir::Files, QDir::Name);
+    }
+    static QString Stamp() { return QtWindowImp::ResultFileStamp(QDateTime::currentDateTime()); }
+    // The stamps a result file made by `save` can bear: those of its start and end.
+    static QStringList StampsAround(const std::function<void()>& save) {
+        QStringList stamps{Stamp()};
+        save();
+        stamps << Stamp();
+        stamps.removeDuplicates();
+        return stamps;
+    }
+    // So that a file saved now cannot bear `stamp` by chance.
+    static void WaitForStampPast(const QString& stamp) {
+        EXPECT_TRUE(PumpUntil([&] { return Stamp() != stamp; }, 2000));
     }
 
     boost::shared_ptr<ItemScene> Current() {
@@ -229,38 +243,78 @@ TEST_F(ResultFileTest, TheFileIsNamedByTheTimeAndASecondRunInTheSameSecondGetsIt
     }
 }
 
-TEST_F(ResultFileTest, AFileThatCannotBeWrittenIsReportedAndTheRecordsStay) {
+// A failed save sets its run's file aside under the stamp it was due; each
+// later save tries it again, and the map starts empty for the next run.
+TEST_F(ResultFileTest, AFileThatCannotBeWrittenIsToldAndWrittenLaterAsItsRunsOwn) {
     dir.Write("Results", "a file where the folder should be");
     imp.SetResult("attb", "ATTB: ,Pass\r\n");
-
-    EXPECT_FALSE(imp.SaveResults());
-    EXPECT_EQ(imp._results.size(), 1u);
+    const QStringList due = StampsAround([&] { EXPECT_FALSE(imp.SaveResults()); });
+    EXPECT_TRUE(imp._results.empty());
     EXPECT_TRUE(log.toHtml().contains("#ff0000")) << log.toHtml().toStdString();
-    EXPECT_TRUE(log.toPlainText().contains("Result file not saved"));
+    EXPECT_TRUE(log.toPlainText().contains("Result file not saved, results kept: "));
+    EXPECT_TRUE(log.toPlainText().contains(QString::fromLocal8Bit(std::strerror(ENOTDIR))));
     EXPECT_TRUE(operationLog.Contains("Result file not saved"));
+    EXPECT_FALSE(imp.SaveResults()) << "nothing new: the set-aside file is still due";
+    imp.SetResult("debug", "Debug: ,Pass\r\n");
+    EXPECT_FALSE(imp.SaveResults());
 
-    // Once the folder can be made, the kept records are saved after all.
     QFile::remove(dir.File("Results"));
+    WaitForStampPast(due.back());
     ASSERT_TRUE(imp.SaveResults());
-    ASSERT_EQ(ResultFiles().size(), 1);
-    EXPECT_EQ(dir.Read("Results/" + ResultFiles().front()), "ATTB: ,Pass\r\n");
+    QStringList files = ResultFiles();
+    ASSERT_EQ(files.size(), 2);
+    EXPECT_TRUE(due.contains(files[0].chopped(4))) << files[0].toStdString();
+    EXPECT_EQ(dir.Read("Results/" + files[0]), "ATTB: ,Pass\r\n");
+    EXPECT_EQ(dir.Read("Results/" + files[1]), "Debug: ,Pass\r\n");
+    ASSERT_TRUE(imp.SaveResults());
+    EXPECT_EQ(ResultFiles(), files) << "each file is written once";
 }
 
 // A file that can be created but not filled: the operator is told why, in
-// the system's words, not "Unknown error".
-TEST_F(ResultFileTest, AFailedWriteNamesTheSystemsReason) {
-    imp.SetResult("raster x", std::string(64 * 1024, 'x') + "\r\n");
-    bool saved = true;
+// the system's words, not "Unknown error". A later run that fits is written
+// meanwhile; the big one follows whole once it can.
+TEST_F(ResultFileTest, AFailedWriteNamesTheSystemsReasonAndTheFileFollowsWhole) {
+    const std::string big = std::string(64 * 1024, 'x') + "\r\n";
+    imp.SetResult("raster x", big);
+    bool saved[2] = {true, true};
     {
         FileSizeLimit limit(1024);
-        saved = imp.SaveResults();
+        saved[0] = imp.SaveResults();
+        imp.SetResult("debug", "Debug: ,Pass\r\n");
+        saved[1] = imp.SaveResults();
     }
 
-    EXPECT_FALSE(saved);
-    EXPECT_EQ(imp._results.size(), 1u);
+    EXPECT_FALSE(saved[0] || saved[1]);
     EXPECT_TRUE(log.toPlainText().contains(QString::fromLocal8Bit(std::strerror(EFBIG))))
         << log.toPlainText().toStdString();
-    EXPECT_TRUE(ResultFiles().isEmpty());
+    ASSERT_EQ(ResultFiles().size(), 1);
+    EXPECT_EQ(dir.Read("Results/" + ResultFiles().front()), "Debug: ,Pass\r\n");
+    ASSERT_TRUE(imp.SaveResults());
+    QStringList contents;
+    for (const QString& name : ResultFiles()) {
+        contents << QString::fromLatin1(dir.Read("Results/" + name));
+    }
+    contents.sort();
+    EXPECT_EQ(contents, (QStringList{"Debug: ,Pass\r\n", QString::fromStdString(big)}));
+}
+
+TEST_F(ResultFileTest, AtCloseTheFilesLeftAreTriedOnceMoreAndEachLostRunIsNamed) {
+    dir.Write("Results", "in the way");
+    imp.SetResult("attb", "Attb: ,Pass\r\n");
+    const QStringList first = StampsAround([&] { imp.SaveResults(); });
+    imp.SaveResultsBeforeClose();
+    ASSERT_EQ(operationLog.Size(), 2u);
+    const std::string lost = operationLog.Lines().back();
+    EXPECT_TRUE(std::any_of(first.begin(), first.end(), [&](const QString& stamp) {
+        return lost.find("results of the run of " + stamp.toStdString() + " lost: ") !=
+               std::string::npos;
+    })) << lost;
+
+    QFile::remove(dir.File("Results"));
+    imp.SaveResultsBeforeClose();
+    ASSERT_EQ(ResultFiles().size(), 1);
+    EXPECT_EQ(dir.Read("Results/" + ResultFiles().front()), "Attb: ,Pass\r\n");
+    EXPECT_EQ(operationLog.Size(), 2u);
 }
 
 }  // namespace
