@@ -12,6 +12,7 @@
 #include <QTextEdit>
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "OperationLog.h"
 #include "ProgramPaths.h"
@@ -446,7 +447,8 @@ bool QtWindowImp::SaveResults() {
         for (const auto& record : _results) {
             text += QByteArray::fromStdString(record.second);
         }
-        _unsavedResultFiles.push_back({ResultFileStamp(QDateTime::currentDateTime()), text});
+        _unsavedResultFiles.push_back(
+            {ResultFileStamp(QDateTime::currentDateTime()), std::move(text)});
         _results.clear();
     }
     return WriteUnsavedResultFiles([this](const QString&, const QString& error) {

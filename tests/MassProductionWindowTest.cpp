@@ -182,10 +182,11 @@ protected:
         PumpUntil([&] { return !Text("result_label").isEmpty(); }, 15000);
         return Text("result_label");
     }
+    QStringList ResultFiles() const {
+        return QDir(folder.Dir().File("Results")).entryList(QDir::Files, QDir::Name);
+    }
     QString ResultFile(int index) const {
-        const QStringList files =
-            QDir(folder.Dir().File("Results")).entryList(QDir::Files, QDir::Name);
-        return folder.Dir().Read("Results/" + files.value(index, "none"));
+        return folder.Dir().Read("Results/" + ResultFiles().value(index, "none"));
     }
     // The verdict that a scene reports.
     void Verdict(bool pass) {
@@ -475,7 +476,7 @@ TEST_F(MassProductionWindowTest, VersionsAreComparedWholeAndADifferingSlaveFails
     // The master's number is kept for this session only.
     QFile::remove(folder.Dir().File("Results"));
     window.reset();
-    EXPECT_EQ(QDir(folder.Dir().File("Results")).entryList(QDir::Files).size(), 1);
+    EXPECT_EQ(ResultFiles().size(), 1);
     EXPECT_EQ(ResultFile(0), "Slave Version: ,ZT-1.0b");
     EXPECT_FALSE(ConfigFile().contains("Master_version"));
 }
@@ -498,7 +499,7 @@ TEST_F(MassProductionWindowTest, ARunNotSavedShowsItsVerdictAndKeepsItsRecordsTo
     AutoBox("Reset Mode Test")->click();
     EXPECT_EQ(RunAutomatic(), "<font color=white>Pass<font>");
     window.reset();
-    EXPECT_EQ(QDir(folder.Dir().File("Results")).entryList(QDir::Files).size(), 2);
+    EXPECT_EQ(ResultFiles().size(), 2);
     EXPECT_EQ(ResultFile(0), "Attb: ,Pass\r\nReset: ,Pass\r\n");
     EXPECT_EQ(ResultFile(1), "Attb: ,Pass\r\n");
 }
