@@ -165,7 +165,14 @@ void ZeltoMP::CreateShortcuts() {
     for (const auto& entry : windowShortcuts) {
         auto* shortcut = new QShortcut(QKeySequence(entry.first), this);
         shortcut->setContext(Qt::WindowShortcut);
-        connect(shortcut, &QShortcut::activated, this, entry.second);
+        // On the automatic page the item slots are links of the sequence: a key
+        // there would jump over items or end the run with a verdict of items
+        // that never ran.
+        connect(shortcut, &QShortcut::activated, this, [this, slot = entry.second] {
+            if (!OnAutomaticPage()) {
+                (this->*slot)();
+            }
+        });
     }
 }
 

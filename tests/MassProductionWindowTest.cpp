@@ -192,6 +192,12 @@ protected:
     void Verdict(bool pass) {
         window->findChild<morvex_gui_qtlib::DisplayView*>()->sendTestResult(pass);
     }
+    // A key pressed in the active window, as the operator presses it.
+    void Press(Qt::Key key) {
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        QTest::keyClick(window.get(), key);
+    }
     // A step that pulls the adapter while a dialog of class T is open.
     template <class T>
     Script::Step PullAdapter() {
@@ -765,4 +771,49 @@ TEST_F(MassProductionWindowTest, WithoutFirmwareOnlyTheMasterDownloadRunsAndRest
         InOrder(folder.Log(), {"Opened Device is Disconnected", "Master download dialog reject"}));
     EXPECT_TRUE(folder.Sleeps().Pauses().empty());
     EXPECT_FALSE(Checked("actionOpen"));
+}
+
+// The item keys start single items on the manual page only: on the automatic
+// page no key starts an item, and a run goes on to its own verdict and file.
+TEST_F(MassProductionWindowTest, ItemKeysActOnTheManualPageOnlyAndARunGoesOnToItsOwnVerdict) {
+    peer.Expect("k", "Bootloader information: 01 02 03 04 \r");
+    peer.Expect("d", Repeat("X10,12,11,9\rY5,6,7\r", 30));
+    Open(
+        "[General]\nSlaveVersion=ZT-1.0\nReset_time=3\nAttb_time=2\nDebug_time=1\n"
+        "rawdata_max=80\nrawdata_min=-60\n[ModeSwitch]\nnormal_mode=1\nraster_mode=1\n"
+        "reset_mode=1\nattb_mode=1\ndebug_mode=1\n");
+    Trigger("actionAutoTest_Mode");
+    ASSERT_TRUE(Sent("#qn"));
+    peer.ClearReceived();
+    for (Qt::Key key : {Qt::Key_D, Qt::Key_N, Qt::Key_R}) {
+        Press(key);
+    }
+    PumpFor(200);
+    EXPECT_EQ(peer.Received(), "");
+    EXPECT_EQ(Text("result_label"), "");
+
+    for (Qt::Key key : {Qt::Key_R, Qt::Key_D, Qt::Key_N}) {
+        Click("autotest_pushButton");
+        ASSERT_TRUE(PumpUntil([&] { return Text("attb_label") == "Attb: " + Count(1); }, 5000));
+        Press(key);
+        EXPECT_TRUE(PumpUntil([&] { return !Text("result_label").isEmpty(); }, 5000));
+        EXPECT_EQ(Text("result_label"), "<font color=white>Pass<font>") << key;
+    }
+    // Long enough for an item left running to end a run a second time.
+    PumpFor(1500);
+    ASSERT_EQ(ResultFiles().size(), 3);
+    for (int run = 0; run < 3; ++run) {
+        EXPECT_EQ(ResultFile(run),
+                  "Attb: ,Pass\r\nDebug: ,Pass\r\nX,10,12,11,9\r\nY,5,6,7\r\nReset: ,Pass\r\n"
+                  "Slave Version: ,ZT-1.0")
+            << run;
+    }
+
+    Trigger("actionNormal_Mode");
+    ASSERT_TRUE(Sent(kManualMode));
+    peer.ClearReceived();
+    for (Qt::Key key : {Qt::Key_N, Qt::Key_D, Qt::Key_R}) {
+        Press(key);
+    }
+    EXPECT_TRUE(Sent("@o#n@o#dO@o#rO"));
 }
