@@ -207,6 +207,8 @@ private:
     bool PasswordGiven();
 
     // Versions.
+    // Starts a watch period of the version check, counted from its first tick.
+    void StartVersionWatch();
     static QString WrapVersion(const QString& version);
     bool MatchesSetting(const char* key, const char* version) const;
     void ShowSlaveCheck(const QString& verdict);

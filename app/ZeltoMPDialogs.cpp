@@ -137,7 +137,7 @@ void ZeltoMP::TakeLinkBack() {
 
 void ZeltoMP::RestartFromOpenPort() {
     ResetLabels();
-    _versionTimer->start();
+    StartVersionWatch();
     _device->EnterOpenState();
 }
 

@@ -51,9 +51,8 @@ void ZeltoMP::ShowPortOpen() {
     _overallPass = true;
     SetDeviceActionsEnabled(true);
     ResultLabelUnShown();
-    _versionTicks = 0;
     _noFirmware = false;
-    _versionTimer->start();
+    StartVersionWatch();
 }
 
 void ZeltoMP::ClosePort() {

@@ -39,6 +39,13 @@ QString ZeltoMP::WrapVersion(const QString& version) {
     return copy;
 }
 
+void ZeltoMP::StartVersionWatch() {
+    // Every period counts its own two seconds: the count of a period that ended
+    // meanwhile (inside a download dialog) would judge at the first tick.
+    _versionTicks = 0;
+    _versionTimer->start();
+}
+
 void ZeltoMP::VersionCheck() {
     if (_versionTicks < kVersionTicksBeforeCheck) {
         ++_versionTicks;

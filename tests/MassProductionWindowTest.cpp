@@ -817,3 +817,60 @@ TEST_F(MassProductionWindowTest, ItemKeysActOnTheManualPageOnlyAndARunGoesOnToIt
     }
     EXPECT_TRUE(Sent("@o#n@o#dO@o#rO"));
 }
+
+// Each watch period of the version check counts its own two seconds, also
+// when the period before it ended inside a download dialog.
+TEST_F(MassProductionWindowTest, AVersionWatchAfterADownloadDialogCountsFromItsOwnStart) {
+    folder.Dir().Write("image.vmx", "! VERSION 47\r\n$00" + QByteArray(284, '5') + "\r\n");
+    ZeltoMP& mp =
+        Create("[General]\nSlaveVersion=ZT-1.0\nslave_download_file=" +
+               folder.Dir().File("image.vmx").toLocal8Bit() + "\n[ModeSwitch]\nnormal_mode=1\n");
+    const auto openWithSilentSlave = [&] {
+        peer.GoSilent();
+        Answer("");
+        peer.Expect("b", "Bootloader information: 0A 0B 0C 0D \r");
+        ASSERT_TRUE(OpenPort());
+    };
+    const auto noFirmwareShown = [&] { return Text("slave_label").contains("No FW"); };
+    // The restart's first tick comes before its replies are read.
+    const auto restartedPanelRuns = [&] {
+        mp.VersionCheck();
+        ASSERT_TRUE(PumpUntil([&] { return Text("slave_label").contains("ZT-1.0"); }));
+        EXPECT_EQ(Text("slave_label"), "<FONT COLOR=Blue SIZE=8>ZT-1.0</FONT>");
+        peer.ClearReceived();
+        mp.Normal();
+        EXPECT_TRUE(Sent("@o#n"));
+    };
+
+    openWithSilentSlave();
+    Script master({Script::Until<morvex_gui::MasterDownloader>([&](QDialog& dialog) {
+        if (!noFirmwareShown()) {
+            return false;
+        }
+        Answer("ZT-1.0");
+        dialog.reject();
+        return true;
+    })});
+    Trigger("actionMasterDownload");
+    ASSERT_TRUE(master.Done());
+    restartedPanelRuns();
+
+    Trigger("actionOpen");
+    openWithSilentSlave();
+    using morvex_gui::SlaveDownloader;
+    Script slave({Script::Until<SlaveDownloader>([&](QDialog& dialog) {
+                      return noFirmwareShown() && ClickWhenEnabled(dialog, "buttonDownload");
+                  }),
+                  Script::Until<SlaveDownloader>([&](SlaveDownloader& dialog) {
+                      if (!dialog.DownloadStarted()) {
+                          return false;
+                      }
+                      Answer("ZT-1.0");
+                      dialog.reject();
+                      return true;
+                  })});
+    Trigger("actionSlaveDownload");
+    ASSERT_TRUE(slave.Done());
+    EXPECT_TRUE(folder.Log().contains("Slave download dialog accept"));
+    restartedPanelRuns();
+}
