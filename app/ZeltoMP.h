@@ -209,6 +209,8 @@ private:
     // Versions.
     // Starts a watch period of the version check, counted from its first tick.
     void StartVersionWatch();
+    // Ends a running watch period without its check.
+    void StopVersionWatch();
     static QString WrapVersion(const QString& version);
     bool MatchesSetting(const char* key, const char* version) const;
     void ShowSlaveCheck(const QString& verdict);

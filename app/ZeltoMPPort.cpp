@@ -71,6 +71,7 @@ void ZeltoMP::ShowPortClosed() {
     ui.mode_toolBar->hide();
     SetMenusVisible(false);
     SetDeviceActionsEnabled(false);
+    StopVersionWatch();
     ResetLabels();
 }
 

@@ -46,6 +46,12 @@ void ZeltoMP::StartVersionWatch() {
     _versionTimer->start();
 }
 
+void ZeltoMP::StopVersionWatch() {
+    // A closed port has no panel to judge, and marks written now would read as
+    // versions to the next session.
+    _versionTimer->stop();
+}
+
 void ZeltoMP::VersionCheck() {
     if (_versionTicks < kVersionTicksBeforeCheck) {
         ++_versionTicks;

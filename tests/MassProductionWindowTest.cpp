@@ -874,3 +874,31 @@ TEST_F(MassProductionWindowTest, AVersionWatchAfterADownloadDialogCountsFromItsO
     EXPECT_TRUE(folder.Log().contains("Slave download dialog accept"));
     restartedPanelRuns();
 }
+
+// A port session judges only its own panel: a session closed inside its watch
+// period leaves no mark that the next panel's check would take for a version.
+TEST_F(MassProductionWindowTest, APanelWithoutSlaveFirmwareStaysBlockedWhateverTheLastSessionLeft) {
+    Answer("ZT-1.0");
+    ZeltoMP& mp = Create(
+        "[General]\nReset_time=1\nAttb_time=1\nDebug_time=1\n[ModeSwitch]\nnormal_mode=1\n"
+        "reset_mode=1\nattb_mode=1\ndebug_mode=1\n");
+    Combo(0)->setCurrentText(peer.PortName());
+    Trigger("actionOpen");
+    Trigger("actionOpen");  // closed inside its watch period, before any reply is read
+    // The closed window shows no mark of a check once the period is over.
+    PumpFor(2500);
+    EXPECT_EQ(Text("master_label") + Text("slave_label"), "");
+
+    peer.GoSilent();
+    Answer("");
+    ASSERT_TRUE(OpenPort());
+    ASSERT_TRUE(PumpUntil([&] { return Text("slave_label").contains("No FW"); }, 5000));
+    EXPECT_EQ(Text("slave_label"), "<FONT COLOR=Red SIZE=8>No FW</FONT>");
+    peer.ClearReceived();
+    for (ZeltoMP::ItemSlot item :
+         {&ZeltoMP::Normal, &ZeltoMP::Reset, &ZeltoMP::Attb, &ZeltoMP::Debug}) {
+        (mp.*item)();
+    }
+    PumpFor(100);
+    EXPECT_EQ(peer.Received(), "");
+}
