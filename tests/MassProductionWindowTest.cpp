@@ -842,15 +842,18 @@ TEST_F(MassProductionWindowTest, AVersionWatchAfterADownloadDialogCountsFromItsO
         EXPECT_TRUE(Sent("@o#n"));
     };
 
-    openWithSilentSlave();
-    Script master({Script::Until<morvex_gui::MasterDownloader>([&](QDialog& dialog) {
-        if (!noFirmwareShown()) {
-            return false;
+    // From the dialog's close on, the slave answers.
+    const auto closeWhen = [&](QDialog& dialog, bool ready) {
+        if (ready) {
+            Answer("ZT-1.0");
+            dialog.reject();
         }
-        Answer("ZT-1.0");
-        dialog.reject();
-        return true;
-    })});
+        return ready;
+    };
+
+    openWithSilentSlave();
+    Script master({Script::Until<morvex_gui::MasterDownloader>(
+        [&](QDialog& dialog) { return closeWhen(dialog, noFirmwareShown()); })});
     Trigger("actionMasterDownload");
     ASSERT_TRUE(master.Done());
     restartedPanelRuns();
@@ -862,12 +865,7 @@ TEST_F(MassProductionWindowTest, AVersionWatchAfterADownloadDialogCountsFromItsO
                       return noFirmwareShown() && ClickWhenEnabled(dialog, "buttonDownload");
                   }),
                   Script::Until<SlaveDownloader>([&](SlaveDownloader& dialog) {
-                      if (!dialog.DownloadStarted()) {
-                          return false;
-                      }
-                      Answer("ZT-1.0");
-                      dialog.reject();
-                      return true;
+                      return closeWhen(dialog, dialog.DownloadStarted());
                   })});
     Trigger("actionSlaveDownload");
     ASSERT_TRUE(slave.Done());
