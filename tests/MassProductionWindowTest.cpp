@@ -877,9 +877,7 @@ TEST_F(MassProductionWindowTest, AVersionWatchAfterADownloadDialogCountsFromItsO
 // period leaves no mark that the next panel's check would take for a version.
 TEST_F(MassProductionWindowTest, APanelWithoutSlaveFirmwareStaysBlockedWhateverTheLastSessionLeft) {
     Answer("ZT-1.0");
-    ZeltoMP& mp = Create(
-        "[General]\nReset_time=1\nAttb_time=1\nDebug_time=1\n[ModeSwitch]\nnormal_mode=1\n"
-        "reset_mode=1\nattb_mode=1\ndebug_mode=1\n");
+    ZeltoMP& mp = Create("[ModeSwitch]\nnormal_mode=1\nreset_mode=1\nattb_mode=1\ndebug_mode=1\n");
     Combo(0)->setCurrentText(peer.PortName());
     Trigger("actionOpen");
     Trigger("actionOpen");  // closed inside its watch period, before any reply is read
