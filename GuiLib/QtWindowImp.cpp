@@ -456,6 +456,10 @@ bool QtWindowImp::SaveResults() {
     });
 }
 
+void QtWindowImp::DiscardResults() {
+    _results.clear();
+}
+
 void QtWindowImp::SaveResultsBeforeClose() {
     WriteUnsavedResultFiles([](const QString& stamp, const QString& error) {
         LOG4CPLUS_ERROR(OperationLogger(), "Result file not saved, results of the run of "

@@ -118,6 +118,9 @@ public:
     // operator is told why and the file is kept, so no run's records ever
     // reach another run's file. Nothing to save counts as success.
     bool SaveResults();
+    // A new run begins: the records collected so far belong to no run's file
+    // and are dropped. Files held unwritten stay.
+    void DiscardResults();
     // The window closes: the unwritten files are tried once more, and each
     // that still cannot be written is named in the operation log as lost.
     void SaveResultsBeforeClose();

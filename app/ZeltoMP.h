@@ -171,6 +171,9 @@ private:
     void ShowItemCount(int id);
     void ResetRecovery();
     void QuitAndPowerOff();
+    // A run begins: its verdict starts at Pass and its file holds nothing
+    // recorded before it.
+    void BeginRunRecord();
     void StartFirstItem();
     void EndSequence();
     // Pass or NG of the panel; on red with ", not saved" while its records are not on disk.

@@ -137,6 +137,8 @@ void ZeltoMP::TakeLinkBack() {
 
 void ZeltoMP::RestartFromOpenPort() {
     ResetLabels();
+    // On the automatic page the restart's slave check begins a run.
+    BeginRunRecord();
     StartVersionWatch();
     _device->EnterOpenState();
 }
@@ -177,7 +179,6 @@ void ZeltoMP::SlaveDownload() {
         return;
     }
     if (done) {
-        _overallPass = true;
         RestartFromOpenPort();
     } else {
         ChangeTestMode();

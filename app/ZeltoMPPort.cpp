@@ -48,7 +48,9 @@ void ZeltoMP::ShowPortOpen() {
     ui.stackedWidget->show();
     ui.mode_toolBar->show();
     SetMenusVisible(true);
-    _overallPass = true;
+    // A new panel: nothing of an earlier session's runs is its own, and on
+    // the automatic page the start-up's slave check begins its run.
+    BeginRunRecord();
     SetDeviceActionsEnabled(true);
     ResultLabelUnShown();
     _noFirmware = false;

@@ -242,9 +242,16 @@ void ZeltoMP::AutoTest() {
     StartNewRun();
     _device->Send("n");
     ShowWaitTexts();
-    _overallPass = true;
+    BeginRunRecord();
     LOG4CPLUS_INFO(OperationLogger(), "Start automatic test");
     StartFirstItem();
+}
+
+void ZeltoMP::BeginRunRecord() {
+    // Whatever a manual item, a run given up or an earlier port session
+    // judged or recorded is not this run's.
+    _overallPass = true;
+    _imp->DiscardResults();
 }
 
 void ZeltoMP::StartFirstItem() {

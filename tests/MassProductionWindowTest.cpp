@@ -47,6 +47,9 @@ const std::string kManualMode = "#qn##q##q@o#";
 const QString kWait = ": <FONT COLOR=DimGray>Wait...</FONT>";
 const QString kOk = "<FONT COLOR=GREEN> OK </FONT>";
 const QString kNgVerdict = "<font color=white>NG<font>";
+const QString kPassVerdict = "<font color=white>Pass<font>";
+// The reset state's reply to "k".
+const std::string kResetReply = "Bootloader information: 01 02 03 04 \r";
 const std::string kDuringLine = "Slave version: DURING\r";  // the window must never see it
 
 QString Count(int seconds) {
@@ -378,7 +381,7 @@ TEST_F(MassProductionWindowTest, ManualCountdownsEndByTimeOrVerdictAndOnlyForThe
 }
 
 TEST_F(MassProductionWindowTest, AutomaticRunsGivePassOrNgAndOneResultFileEach) {
-    peer.Expect("k", "Bootloader information: 01 02 03 04 \r");
+    peer.Expect("k", kResetReply);
     peer.Expect("d", Repeat("X10,12,11,9\rY5,6,7\r", 30));
     peer.Expect("b", Repeat("The button rawdata: 1,2,3,4,5,6,7,8\r", 2));
     Open(
@@ -388,7 +391,7 @@ TEST_F(MassProductionWindowTest, AutomaticRunsGivePassOrNgAndOneResultFileEach) 
         "b_rawdata_max=1000\nb_rawdata_min=-1000\n[ModeSwitch]\nreset_mode=1\nattb_mode=1\n"
         "debug_mode=1\njitter_mode=1\nraster_x_mode=1\nraster_y_mode=1\nb_debug_mode=1\n");
     Trigger("actionAutoTest_Mode");
-    EXPECT_EQ(RunAutomatic(), "<font color=white>Pass<font>");
+    EXPECT_EQ(RunAutomatic(), kPassVerdict);
     EXPECT_EQ(Get("result_label")->styleSheet(), "background-color: blue");
     EXPECT_TRUE(InOrder(ResultFile(0), {"Button Rawdata: ,Pass", "Attb: ,Pass\r\n", "Debug: ,Pass",
                                         "Jitter: ,", "Raster X: ,Pass\r\n", "Raster Y: ,Pass\r\n",
@@ -490,7 +493,7 @@ TEST_F(MassProductionWindowTest, VersionsAreComparedWholeAndADifferingSlaveFails
 // A run whose file could not be written keeps its verdict in sight, and its
 // records go into a file of their own, never into the next panel's.
 TEST_F(MassProductionWindowTest, ARunNotSavedShowsItsVerdictAndKeepsItsRecordsToItself) {
-    peer.Expect("k", "Bootloader information: 01 02 03 04 \r");
+    peer.Expect("k", kResetReply);
     Open("[General]\nReset_time=1\nAttb_time=1\n[ModeSwitch]\nreset_mode=1\nattb_mode=1\n");
     Trigger("actionAutoTest_Mode");
     AutoBox("SlaveVersion Check")->click();
@@ -503,7 +506,7 @@ TEST_F(MassProductionWindowTest, ARunNotSavedShowsItsVerdictAndKeepsItsRecordsTo
 
     QFile::remove(folder.Dir().File("Results"));
     AutoBox("Reset Mode Test")->click();
-    EXPECT_EQ(RunAutomatic(), "<font color=white>Pass<font>");
+    EXPECT_EQ(RunAutomatic(), kPassVerdict);
     window.reset();
     EXPECT_EQ(ResultFiles().size(), 2);
     EXPECT_EQ(ResultFile(0), "Attb: ,Pass\r\nReset: ,Pass\r\n");
@@ -776,7 +779,7 @@ TEST_F(MassProductionWindowTest, WithoutFirmwareOnlyTheMasterDownloadRunsAndRest
 // The item keys start single items on the manual page only: on the automatic
 // page no key starts an item, and a run goes on to its own verdict and file.
 TEST_F(MassProductionWindowTest, ItemKeysActOnTheManualPageOnlyAndARunGoesOnToItsOwnVerdict) {
-    peer.Expect("k", "Bootloader information: 01 02 03 04 \r");
+    peer.Expect("k", kResetReply);
     peer.Expect("d", Repeat("X10,12,11,9\rY5,6,7\r", 30));
     Open(
         "[General]\nSlaveVersion=ZT-1.0\nReset_time=3\nAttb_time=2\nDebug_time=1\n"
@@ -797,7 +800,7 @@ TEST_F(MassProductionWindowTest, ItemKeysActOnTheManualPageOnlyAndARunGoesOnToIt
         ASSERT_TRUE(PumpUntil([&] { return Text("attb_label") == "Attb: " + Count(1); }, 5000));
         Press(key);
         EXPECT_TRUE(PumpUntil([&] { return !Text("result_label").isEmpty(); }, 5000));
-        EXPECT_EQ(Text("result_label"), "<font color=white>Pass<font>") << key;
+        EXPECT_EQ(Text("result_label"), kPassVerdict) << key;
     }
     // Long enough for an item left running to end a run a second time.
     PumpFor(1500);
@@ -898,3 +901,70 @@ TEST_F(MassProductionWindowTest, APanelWithoutSlaveFirmwareStaysBlockedWhateverT
     PumpFor(100);
     EXPECT_EQ(peer.Received(), "");
 }
+
+// A result file is the record of one run on one panel: nothing that a manual
+// item, an earlier port session or a run given up recorded reaches it.
+TEST_F(MassProductionWindowTest, AResultFileHoldsOnlyTheRecordsOfItsOwnRun) {
+    peer.Expect("k", kResetReply);
+    peer.Expect("d", Repeat("X10,12,11,9\rY5,6,7\r", 30));
+    ZeltoMP& mp = Open(
+        "[General]\nSlaveVersion=ZT-1.0\nReset_time=3\nAttb_time=3\nDebug_time=1\n"
+        "rawdata_max=80\nrawdata_min=-60\n[ModeSwitch]\nreset_mode=1\nattb_mode=1\ndebug_mode=1\n");
+    const auto tickAttbAndDebug = [&] {
+        for (const char* item : {"Attb Mode Test", "Debug Mode Test"}) {
+            AutoBox(item)->click();
+        }
+    };
+    const QString ownRun = "Reset: ,Pass\r\nSlave Version: ,ZT-1.0";
+    // The first panel's debug readings, taken by hand.
+    mp.Debug();
+    ASSERT_TRUE(PumpUntil([&] { return Text("countdown_label") == kOk; }, 5000));
+    Trigger("actionAutoTest_Mode");
+    tickAttbAndDebug();
+    Trigger("actionOpen");
+
+    // The next panel, opened on the automatic page, runs Reset alone; its
+    // ATTB line never toggles and its debug item never answers.
+    peer.GoSilent();
+    Answer("ZT-1.0");
+    peer.Expect("k", kResetReply);
+    peer.Expect("rx", Repeat("ATTb not toggle\r", 20));
+    ASSERT_TRUE(OpenPort());
+    ASSERT_TRUE(PumpUntil([&] { return ResultFiles().size() == 1; }, 5000));
+    EXPECT_EQ(Text("result_label"), kPassVerdict);
+    EXPECT_EQ(ResultFile(0), ownRun);
+
+    // A run given up while Debug waits, after its Attb item failed.
+    tickAttbAndDebug();
+    Click("autotest_pushButton");
+    ASSERT_TRUE(
+        PumpUntil([&] { return Text("attb_label") == "Attb: <FONT COLOR=RED>NG</FONT>"; }, 5000));
+    Trigger("actionNormal_Mode");
+    Trigger("actionAutoTest_Mode");
+    tickAttbAndDebug();
+    EXPECT_EQ(RunAutomatic(), kPassVerdict);
+    ASSERT_EQ(ResultFiles().size(), 2);
+    EXPECT_EQ(ResultFile(1), ownRun);
+}
+
+// The run that the restart after a download dialog begins is judged from Pass,
+// whatever the run before it gave.
+TEST_F(MassProductionWindowTest, ARunThatADownloadRestartBeginsStartsFromPass) {
+    Open("[General]\nSlaveVersion=ZT-1.0\nReset_time=3\n[ModeSwitch]\nreset_mode=1\n", "ZT-0.9");
+    Trigger("actionAutoTest_Mode");
+    ASSERT_EQ(RunAutomatic(), kNgVerdict);
+
+    // A good panel; the master download dialog closes without a download.
+    peer.GoSilent();
+    Answer("ZT-1.0");
+    peer.Expect("k", kResetReply);
+    Script script(
+        {Script::On<morvex_gui::MasterDownloader>([](QDialog& dialog) { dialog.reject(); })});
+    Trigger("actionMasterDownload");
+    ASSERT_TRUE(script.Done());
+    ASSERT_TRUE(PumpUntil([&] { return ResultFiles().size() == 2; }, 5000));
+    EXPECT_EQ(Text("reset_label"), "Reset: <FONT COLOR=GREEN>OK</FONT>");
+    EXPECT_EQ(Text("result_label"), kPassVerdict);
+    EXPECT_EQ(ResultFile(1), "Reset: ,Pass\r\nSlave Version: ,ZT-1.0");
+}
+
