@@ -87,6 +87,9 @@ void ZeltoMP::DisplaySlaveVersion(const char* version) {
         Latin1(version) + QStringLiteral("</FONT>"));
     const bool match = MatchesSetting("SlaveVersion", version);
     ui.slave_label->setText(VersionText(match, WrapVersion(Latin1(version))));
+    // A slave that reports has firmware, whatever an earlier watch concluded
+    // from its silence (a slow controller, replies taken by a dialog).
+    _noFirmware = false;
     if (!OnAutomaticPage()) {
         return;
     }

@@ -968,3 +968,45 @@ TEST_F(MassProductionWindowTest, ARunThatADownloadRestartBeginsStartsFromPass) {
     EXPECT_EQ(ResultFile(1), "Reset: ,Pass\r\nSlave Version: ,ZT-1.0");
 }
 
+// A slave that reports its version has firmware, also after the watch marked
+// it "No FW": its run goes on past the slave check, and its manual items run.
+TEST_F(MassProductionWindowTest, ASlaveThatReportsAfterNoFirmwareRunsItsItems) {
+    ZeltoMP& mp = Create(
+        "[General]\nSlaveVersion=ZT-1.0\nReset_time=3\n[ModeSwitch]\nnormal_mode=1\nreset_mode="
+        "1\n");
+    const auto openWithSilentSlave = [&] {
+        peer.GoSilent();
+        Answer("");
+        ASSERT_TRUE(OpenPort());
+    };
+    const auto noFirmwareShown = [&] { return Text("slave_label").contains("No FW"); };
+    // From now on the slave answers.
+    const auto runPassesAndNormalRuns = [&](int file) {
+        Answer("ZT-1.0");
+        peer.Expect("k", kResetReply);
+        Trigger("actionAutoTest_Mode");
+        EXPECT_EQ(RunAutomatic(), kPassVerdict);
+        EXPECT_EQ(Text("normal_label"), "Slave Check: <FONT COLOR=GREEN>OK</FONT>");
+        EXPECT_EQ(ResultFile(file), "Reset: ,Pass\r\nSlave Version: ,ZT-1.0");
+        Trigger("actionNormal_Mode");
+        ASSERT_TRUE(Sent(kManualMode));
+        peer.ClearReceived();
+        mp.Normal();
+        EXPECT_TRUE(Sent("@o#n"));
+    };
+
+    // A slow controller: it answers only after the watch.
+    openWithSilentSlave();
+    ASSERT_TRUE(PumpUntil(noFirmwareShown, 5000));
+    runPassesAndNormalRuns(0);
+
+    // A slave download dialog took the replies, and closed without a download.
+    Trigger("actionOpen");
+    openWithSilentSlave();
+    Script script({Script::Until<morvex_gui::SlaveDownloader>(
+        [&](QDialog& dialog) { return noFirmwareShown() && (dialog.reject(), true); })});
+    Trigger("actionSlaveDownload");
+    ASSERT_TRUE(script.Done());
+    EXPECT_TRUE(folder.Log().contains("Slave download dialog reject"));
+    runPassesAndNormalRuns(1);
+}
