@@ -162,6 +162,13 @@ protected:
                                  "Number of x electrodes: 0x05\rNumber of y electrodes: 0x04\r");
         }
     }
+    // Opens on a panel whose slave never answers; only the master reports.
+    bool OpenWithSilentSlave() {
+        peer.GoSilent();
+        Answer("");
+        return OpenPort();
+    }
+    bool NoFirmwareShown() const { return Text("slave_label").contains("No FW"); }
     // Lets the window run until the peer has received `text`.
     bool Sent(const std::string& text) {
         return PumpUntil([&] { return peer.Received().find(text) != std::string::npos; });
@@ -829,12 +836,9 @@ TEST_F(MassProductionWindowTest, AVersionWatchAfterADownloadDialogCountsFromItsO
         Create("[General]\nSlaveVersion=ZT-1.0\nslave_download_file=" +
                folder.Dir().File("image.vmx").toLocal8Bit() + "\n[ModeSwitch]\nnormal_mode=1\n");
     const auto openWithSilentSlave = [&] {
-        peer.GoSilent();
-        Answer("");
+        ASSERT_TRUE(OpenWithSilentSlave());
         peer.Expect("b", "Bootloader information: 0A 0B 0C 0D \r");
-        ASSERT_TRUE(OpenPort());
     };
-    const auto noFirmwareShown = [&] { return Text("slave_label").contains("No FW"); };
     // The restart's first tick comes before its replies are read.
     const auto restartedPanelRuns = [&] {
         mp.VersionCheck();
@@ -856,7 +860,7 @@ TEST_F(MassProductionWindowTest, AVersionWatchAfterADownloadDialogCountsFromItsO
 
     openWithSilentSlave();
     Script master({Script::Until<morvex_gui::MasterDownloader>(
-        [&](QDialog& dialog) { return closeWhen(dialog, noFirmwareShown()); })});
+        [&](QDialog& dialog) { return closeWhen(dialog, NoFirmwareShown()); })});
     Trigger("actionMasterDownload");
     ASSERT_TRUE(master.Done());
     restartedPanelRuns();
@@ -865,7 +869,7 @@ TEST_F(MassProductionWindowTest, AVersionWatchAfterADownloadDialogCountsFromItsO
     openWithSilentSlave();
     using morvex_gui::SlaveDownloader;
     Script slave({Script::Until<SlaveDownloader>([&](QDialog& dialog) {
-                      return noFirmwareShown() && ClickWhenEnabled(dialog, "buttonDownload");
+                      return NoFirmwareShown() && ClickWhenEnabled(dialog, "buttonDownload");
                   }),
                   Script::Until<SlaveDownloader>([&](SlaveDownloader& dialog) {
                       return closeWhen(dialog, dialog.DownloadStarted());
@@ -888,10 +892,8 @@ TEST_F(MassProductionWindowTest, APanelWithoutSlaveFirmwareStaysBlockedWhateverT
     PumpFor(2500);
     EXPECT_EQ(Text("master_label") + Text("slave_label"), "");
 
-    peer.GoSilent();
-    Answer("");
-    ASSERT_TRUE(OpenPort());
-    ASSERT_TRUE(PumpUntil([&] { return Text("slave_label").contains("No FW"); }, 5000));
+    ASSERT_TRUE(OpenWithSilentSlave());
+    ASSERT_TRUE(PumpUntil([&] { return NoFirmwareShown(); }, 5000));
     EXPECT_EQ(Text("slave_label"), "<FONT COLOR=Red SIZE=8>No FW</FONT>");
     peer.ClearReceived();
     for (ZeltoMP::ItemSlot item :
@@ -972,14 +974,8 @@ TEST_F(MassProductionWindowTest, ARunThatADownloadRestartBeginsStartsFromPass) {
 // it "No FW": its run goes on past the slave check, and its manual items run.
 TEST_F(MassProductionWindowTest, ASlaveThatReportsAfterNoFirmwareRunsItsItems) {
     ZeltoMP& mp = Create(
-        "[General]\nSlaveVersion=ZT-1.0\nReset_time=3\n[ModeSwitch]\nnormal_mode=1\nreset_mode="
-        "1\n");
-    const auto openWithSilentSlave = [&] {
-        peer.GoSilent();
-        Answer("");
-        ASSERT_TRUE(OpenPort());
-    };
-    const auto noFirmwareShown = [&] { return Text("slave_label").contains("No FW"); };
+        "[General]\nSlaveVersion=ZT-1.0\nReset_time=3\n[ModeSwitch]\nnormal_mode=1\n"
+        "reset_mode=1\n");
     // From now on the slave answers.
     const auto runPassesAndNormalRuns = [&](int file) {
         Answer("ZT-1.0");
@@ -996,15 +992,15 @@ TEST_F(MassProductionWindowTest, ASlaveThatReportsAfterNoFirmwareRunsItsItems) {
     };
 
     // A slow controller: it answers only after the watch.
-    openWithSilentSlave();
-    ASSERT_TRUE(PumpUntil(noFirmwareShown, 5000));
+    ASSERT_TRUE(OpenWithSilentSlave());
+    ASSERT_TRUE(PumpUntil([&] { return NoFirmwareShown(); }, 5000));
     runPassesAndNormalRuns(0);
 
     // A slave download dialog took the replies, and closed without a download.
     Trigger("actionOpen");
-    openWithSilentSlave();
+    ASSERT_TRUE(OpenWithSilentSlave());
     Script script({Script::Until<morvex_gui::SlaveDownloader>(
-        [&](QDialog& dialog) { return noFirmwareShown() && (dialog.reject(), true); })});
+        [&](QDialog& dialog) { return NoFirmwareShown() && (dialog.reject(), true); })});
     Trigger("actionSlaveDownload");
     ASSERT_TRUE(script.Done());
     EXPECT_TRUE(folder.Log().contains("Slave download dialog reject"));
