@@ -204,6 +204,8 @@ private:
     void TakeLinkBack();
     template <class Downloader>
     bool RunDownload(const std::string& kind);
+    // The start-up of the open port again, with a fresh watch; on the
+    // automatic page its slave report begins a run.
     void RestartFromOpenPort();
     void ShowWaitingResults();
     // True once the settings password has been given in this window.
@@ -214,6 +216,9 @@ private:
     void StartVersionWatch();
     // Ends a running watch period without its check.
     void StopVersionWatch();
+    // True while a start-up is still reading the panel's information, within
+    // its watch period.
+    bool StartUpRunning() const;
     static QString WrapVersion(const QString& version);
     bool MatchesSetting(const char* key, const char* version) const;
     void ShowSlaveCheck(const QString& verdict);

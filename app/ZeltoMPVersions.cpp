@@ -46,6 +46,11 @@ void ZeltoMP::StartVersionWatch() {
     _versionTimer->start();
 }
 
+bool ZeltoMP::StartUpRunning() const {
+    // The Y electrode count, the last of the information, ends the watch early.
+    return _versionTimer->isActive();
+}
+
 void ZeltoMP::StopVersionWatch() {
     // A closed port has no panel to judge, and marks written now would read as
     // versions to the next session.

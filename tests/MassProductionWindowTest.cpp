@@ -1006,3 +1006,58 @@ TEST_F(MassProductionWindowTest, ASlaveThatReportsAfterNoFirmwareRunsItsItems) {
     EXPECT_TRUE(folder.Log().contains("Slave download dialog reject"));
     runPassesAndNormalRuns(1);
 }
+
+// A page switch inside the start-up's watch cuts off the panel's replies: the
+// panel is asked again, so a good panel is never taken for one without
+// firmware nor judged without its channel counts, and a silent one still is.
+TEST_F(MassProductionWindowTest, ASwitchDuringTheStartUpAsksThePanelAgain) {
+    peer.Expect("d", Repeat("X10,12,11,9\rY5,6,7\r", 30));
+    Answer("ZT-1.0");
+    ZeltoMP& mp = Create(
+        "[General]\nSlaveVersion=ZT-1.0\nDebug_time=1\nrawdata_max=80\nrawdata_min=-60\n"
+        "[ModeSwitch]\nnormal_mode=1\ndebug_mode=1\n");
+    // On the automatic page the panel's own slave report begins a run; no
+    // channel counts are stored yet, so Debug passes only with the panel's.
+    ASSERT_TRUE(OpenPort());
+    Trigger("actionAutoTest_Mode");
+    ASSERT_TRUE(PumpUntil([&] { return ResultFiles().size() == 1; }, 8000));
+    EXPECT_EQ(Text("result_label"), kPassVerdict);
+    const QString panelRun = "Debug: ,Pass\r\nX,10,12,11,9\r\nY,5,6,7\r\nSlave Version: ,ZT-1.0";
+    EXPECT_EQ(ResultFile(0), panelRun);
+    EXPECT_EQ(RunAutomatic(), kPassVerdict);
+    EXPECT_EQ(ResultFile(1), panelRun);
+
+    // The master's reply is in before the switch, which the window handles
+    // first; the panel is asked again once, not once for each reply.
+    Trigger("actionOpen");
+    peer.GoSilent();
+    peer.ClearReceived();
+    Answer("ZT-1.0");
+    ASSERT_TRUE(OpenPort());
+    ASSERT_TRUE(peer.WaitUntilSent());
+    QThread::msleep(300);
+    Trigger("actionNormal_Mode");
+    const std::string restarted = kStartUp + kManualMode + kStartUp;
+    ASSERT_TRUE(Sent(restarted));
+    EXPECT_EQ(peer.Received().substr(0, restarted.size()), restarted);
+    ASSERT_TRUE(PumpUntil([&] { return !Text("slave_label").isEmpty(); }, 5000));
+    PumpFor(100);
+    const std::string received = peer.Received();
+    EXPECT_EQ(std::count(received.begin(), received.end(), 'Z'), 2) << received;
+    EXPECT_EQ(Text("slave_label") + Text("FwCrc_label"),
+              "<FONT COLOR=Blue SIZE=8>ZT-1.0</FONT><FONT COLOR=Blue SIZE=8>3A 5C </FONT>");
+    peer.ClearReceived();
+    mp.Normal();
+    EXPECT_TRUE(Sent("@o#n"));
+
+    // A silent slave, whatever switches come in its watch.
+    Trigger("actionOpen");
+    ASSERT_TRUE(OpenWithSilentSlave());
+    Trigger("actionAutoTest_Mode");
+    Trigger("actionNormal_Mode");
+    ASSERT_TRUE(PumpUntil([&] { return NoFirmwareShown(); }, 8000));
+    peer.ClearReceived();
+    mp.Normal();
+    PumpFor(100);
+    EXPECT_EQ(peer.Received(), "");
+}
