@@ -180,11 +180,16 @@ protected:
         peer.SendRaw(lines);
         return PumpUntil([&] { return Progress() == (before + count) % 100; });
     }
+    // Lets every byte the peer has queued reach the port's input queue,
+    // without the window reading any of it.
+    void LetRepliesLand() {
+        ASSERT_TRUE(peer.WaitUntilSent());
+        QThread::msleep(300);
+    }
     // Lets all bytes reach the port's input queue before the window reads.
     void SendAsOneRead(const std::string& bytes) {
         peer.SendRaw(bytes);
-        ASSERT_TRUE(peer.WaitUntilSent());
-        QThread::msleep(300);
+        LetRepliesLand();
         PumpFor(50);
     }
     QString RunAutomatic() {
@@ -1034,8 +1039,7 @@ TEST_F(MassProductionWindowTest, ASwitchDuringTheStartUpAsksThePanelAgain) {
     peer.ClearReceived();
     Answer("ZT-1.0");
     ASSERT_TRUE(OpenPort());
-    ASSERT_TRUE(peer.WaitUntilSent());
-    QThread::msleep(300);
+    LetRepliesLand();
     Trigger("actionNormal_Mode");
     const std::string restarted = kStartUp + kManualMode + kStartUp;
     ASSERT_TRUE(Sent(restarted));
