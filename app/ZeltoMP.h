@@ -219,6 +219,19 @@ private:
     // True while a start-up is still reading the panel's information, within
     // its watch period.
     bool StartUpRunning() const;
+    // True while the start-up's information state, not cut off, still gets
+    // the replies within its watch period.
+    bool StartUpReading() const;
+    // An item is judged only against the information that this port session
+    // read from its panel. Until that has come, `start` waits for it: a
+    // start-up still reading brings it, otherwise the panel is asked again.
+    bool PanelInformationReady(std::function<void()> start);
+    void HoldUntilPanelRead(std::function<void()> start);
+    // The panel's information is in: what was pressed meanwhile starts.
+    void ReleaseHeldStart();
+    // A quit inside the watch cut off the start-up: the panel is asked again.
+    void AskAgainIfStartUpCutOff();
+    void AskPanelAgain();
     static QString WrapVersion(const QString& version);
     bool MatchesSetting(const char* key, const char* version) const;
     void ShowSlaveCheck(const QString& verdict);
@@ -255,6 +268,13 @@ private:
     // the check waits.
     QString _slaveCheckVerdict;
     bool _noFirmware = false;
+    // True once this port session's start-up has read the panel's CRC and
+    // channel counts (the Y count ends them); false from each start-up on.
+    bool _panelInformationRead = false;
+    // What was pressed before the panel's information came; it starts then,
+    // unless a run, item, mode change or port switch came in between.
+    std::function<void()> _heldStart;
+    unsigned _heldGeneration = 0;
     bool _passwordAccepted = false;
     // True while a countdown runs: only then does a scene's verdict count.
     bool _verdictArmed = false;

@@ -106,6 +106,7 @@ void ZeltoMP::SetDefaultSettings() {
     _imp->StartCommon();
     _imp->ClearAll();
     _device->Quit();
+    AskAgainIfStartUpCutOff();
 }
 
 void ZeltoMP::ThresholdSetting() {

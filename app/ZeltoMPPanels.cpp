@@ -237,10 +237,5 @@ void ZeltoMP::ChangeTestMode() {
     if (ui.actionAutoTest_Mode->isChecked()) {
         ui.stackedWidget->setCurrentWidget(ui.auto_test_page);
     }
-    if (StartUpRunning()) {
-        // The quit above cut off the panel's information: what came of it so
-        // far goes to the closed state, as before, and the panel is asked again.
-        ReadSerialPort();
-        RestartFromOpenPort();
-    }
+    AskAgainIfStartUpCutOff();
 }

@@ -176,7 +176,8 @@ void ZeltoMP::RunItem(const TestItem& item, const std::function<void()>& operati
     if (item.switchKey != nullptr && (!_portBar->IsOpen() || !on)) {
         return;
     }
-    if (!FirmwareReady()) {
+    if (!FirmwareReady() ||
+        !PanelInformationReady([this, &item, operation] { RunItem(item, operation); })) {
         return;
     }
     // The previous item's countdown must never judge this one, and a step

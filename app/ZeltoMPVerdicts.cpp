@@ -237,6 +237,13 @@ void ZeltoMP::QuitAndPowerOff() {
 }
 
 void ZeltoMP::AutoTest() {
+    if (StartUpReading()) {
+        // Nothing is sent into the start-up: the run waits for its information.
+        // Once the watch is over, a slave marked "No FW" is asked by the run's
+        // slave check, as before.
+        HoldUntilPanelRead([this] { AutoTest(); });
+        return;
+    }
     // A new run replaces whatever the previous one was still doing.
     StopCountdown();
     StartNewRun();

@@ -3,6 +3,7 @@
 #include <QTimer>
 
 #include "CoreDevice.h"
+#include "OpenState.h"
 #include "QtWindowImp.h"
 #include "Settings.h"
 #include "ZeltoMP.h"
@@ -43,12 +44,60 @@ void ZeltoMP::StartVersionWatch() {
     // Every period counts its own two seconds: the count of a period that ended
     // meanwhile (inside a download dialog) would judge at the first tick.
     _versionTicks = 0;
+    // Each start-up reads the panel anew: a download may have changed it.
+    _panelInformationRead = false;
     _versionTimer->start();
 }
 
 bool ZeltoMP::StartUpRunning() const {
     // The Y electrode count, the last of the information, ends the watch early.
     return _versionTimer->isActive();
+}
+
+bool ZeltoMP::StartUpReading() const {
+    // Only the start-up installs the information state; any other command
+    // since then has taken the replies away from it.
+    return StartUpRunning() &&
+           dynamic_cast<const morvex_gui::OpenState*>(_currentState.get()) != nullptr;
+}
+
+bool ZeltoMP::PanelInformationReady(std::function<void()> start) {
+    if (_panelInformationRead) {
+        return true;
+    }
+    HoldUntilPanelRead(std::move(start));
+    return false;
+}
+
+void ZeltoMP::HoldUntilPanelRead(std::function<void()> start) {
+    _heldStart = std::move(start);
+    _heldGeneration = _runGeneration;
+    if (!StartUpReading() && _device->isOpen()) {
+        // The start-up's information was cut off or went to a dialog.
+        AskPanelAgain();
+    }
+}
+
+void ZeltoMP::ReleaseHeldStart() {
+    std::function<void()> start = std::move(_heldStart);
+    _heldStart = nullptr;
+    if (start && _heldGeneration == _runGeneration) {
+        // The count arrives inside a reply: the start waits until it is done.
+        Later(std::move(start));
+    }
+}
+
+void ZeltoMP::AskAgainIfStartUpCutOff() {
+    if (StartUpRunning()) {
+        AskPanelAgain();
+    }
+}
+
+void ZeltoMP::AskPanelAgain() {
+    // What came of the cut-off start-up so far goes to the state that cut it
+    // off, so the new start-up reads only its own replies and asks once.
+    ReadSerialPort();
+    RestartFromOpenPort();
 }
 
 void ZeltoMP::StopVersionWatch() {
@@ -69,6 +118,8 @@ void ZeltoMP::VersionCheck() {
     if (ui.slave_label->text().isEmpty()) {
         ui.slave_label->setText(QStringLiteral("<FONT COLOR=Red SIZE=8>No FW</FONT>"));
         _noFirmware = true;
+        // Nothing pressed during the watch starts on a panel without firmware.
+        _heldStart = nullptr;
     }
 }
 
@@ -132,6 +183,8 @@ void ZeltoMP::DisplayElectrodesY(const char* value) {
         QStringLiteral("<FONT COLOR=green>Y-Ch.: </FONT><FONT COLOR=SlateBlue SIZE=4>") +
         Latin1(value) + QStringLiteral("</FONT>"));
     _versionTimer->stop();
+    _panelInformationRead = true;
+    ReleaseHeldStart();
 }
 
 void ZeltoMP::DisplayEepromStructVersion(std::string /*version*/, bool match) {

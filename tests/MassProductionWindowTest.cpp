@@ -51,6 +51,13 @@ const QString kPassVerdict = "<font color=white>Pass<font>";
 // The reset state's reply to "k".
 const std::string kResetReply = "Bootloader information: 01 02 03 04 \r";
 const std::string kDuringLine = "Slave version: DURING\r";  // the window must never see it
+// The rest of the panel's information after its slave version: 5 X and 4 Y channels.
+const std::string kPanelCounts =
+    "The CRC of the application of the slave: 0x 3A 5C \r"
+    "Number of x electrodes: 0x05\rNumber of y electrodes: 0x04\r";
+const QString kCrcShown = "<FONT COLOR=Blue SIZE=8>3A 5C </FONT>";
+// A debug frame within limits on every channel of that panel.
+const char* const kGoodFrame = "X10,12,11,9\rY5,6,7\r";
 
 QString Count(int seconds) {
     return QString("<FONT COLOR=BLUE>%1</FONT>").arg(seconds);
@@ -157,9 +164,7 @@ protected:
     void Answer(const std::string& slave, const std::string& master = "ABC BV5.3") {
         peer.Expect("v", ProgramFolderFixture::MasterLine(master) + "\r");
         if (!slave.empty()) {
-            peer.Expect("a", "Slave version: " + slave +
-                                 "\rThe CRC of the application of the slave: 0x 3A 5C \r"
-                                 "Number of x electrodes: 0x05\rNumber of y electrodes: 0x04\r");
+            peer.Expect("a", "Slave version: " + slave + "\r" + kPanelCounts);
         }
     }
     // Opens on a panel whose slave never answers; only the master reports.
@@ -169,6 +174,18 @@ protected:
         return OpenPort();
     }
     bool NoFirmwareShown() const { return Text("slave_label").contains("No FW"); }
+    // The status bar's electrode count of `axis` ("X" or "Y") as it reads.
+    QString ChannelsShown(const char* axis) const {
+        const QString caption = QString::fromLatin1(axis) + "-Ch.: ";
+        for (const QLabel* label : window->statusBar()->findChildren<QLabel*>()) {
+            QTextDocument text;
+            text.setHtml(label->text());
+            if (text.toPlainText().startsWith(caption)) {
+                return text.toPlainText().mid(caption.size());
+            }
+        }
+        return "none";
+    }
     // Lets the window run until the peer has received `text`.
     bool Sent(const std::string& text) {
         return PumpUntil([&] { return peer.Received().find(text) != std::string::npos; });
@@ -473,7 +490,7 @@ TEST_F(MassProductionWindowTest, VersionsAreComparedWholeAndADifferingSlaveFails
     ZeltoMP& mp = Open("[General]\nMasterVersion=ABC BV5.3\nSlaveVersion=ZT-1.0\n", "ZT-1.0b");
     EXPECT_EQ(Text("master_label"), "<FONT COLOR=Blue SIZE=8>ABC BV5.3</FONT>");
     EXPECT_EQ(Text("slave_label"), "<FONT COLOR=Red SIZE=8>ZT-1.0b</FONT>");
-    EXPECT_EQ(Text("FwCrc_label"), "<FONT COLOR=Blue SIZE=8>3A 5C </FONT>");
+    EXPECT_EQ(Text("FwCrc_label"), kCrcShown);
     for (const auto& [reported, shown] : std::vector<std::pair<const char*, const char*>>{
              {"ZT-1.0", "<FONT COLOR=Blue SIZE=8>ZT-1.0</FONT>"},
              {"ABCDEFGHIJKLMNO", "<FONT COLOR=Red SIZE=8>ABCDEFGHIJKLMNO </FONT>"},
@@ -530,7 +547,7 @@ TEST_F(MassProductionWindowTest, ARunNotSavedShowsItsVerdictAndKeepsItsRecordsTo
 // the same information block brings.
 TEST_F(MassProductionWindowTest, AReopenShowsOnlyWhatItsOwnPanelReported) {
     Open("[General]\nSlaveVersion=ZT-1.0\n");
-    EXPECT_EQ(Text("FwCrc_label"), "<FONT COLOR=Blue SIZE=8>3A 5C </FONT>");
+    EXPECT_EQ(Text("FwCrc_label"), kCrcShown);
     Trigger("actionAutoTest_Mode");
     const auto reopen = [&](const std::string& slave) {
         Trigger("actionOpen");
@@ -976,40 +993,50 @@ TEST_F(MassProductionWindowTest, ARunThatADownloadRestartBeginsStartsFromPass) {
 }
 
 // A slave that reports its version has firmware, also after the watch marked
-// it "No FW": its run goes on past the slave check, and its manual items run.
+// it "No FW": its information is read before its items run, so its run passes
+// on its own channel counts, and its manual items run.
 TEST_F(MassProductionWindowTest, ASlaveThatReportsAfterNoFirmwareRunsItsItems) {
-    ZeltoMP& mp = Create(
-        "[General]\nSlaveVersion=ZT-1.0\nReset_time=3\n[ModeSwitch]\nnormal_mode=1\n"
-        "reset_mode=1\n");
+    // No channel counts stored: Debug passes only with the panel's own.
+    const auto openWithSilentSlave = [&] {
+        window.reset();
+        Create(
+            "[General]\nSlaveVersion=ZT-1.0\nReset_time=3\nDebug_time=1\nrawdata_max=80\n"
+            "rawdata_min=-60\n[ModeSwitch]\nnormal_mode=1\nreset_mode=1\ndebug_mode=1\n");
+        ASSERT_TRUE(OpenWithSilentSlave());
+    };
     // From now on the slave answers.
     const auto runPassesAndNormalRuns = [&](int file) {
         Answer("ZT-1.0");
         peer.Expect("k", kResetReply);
+        peer.Expect("d", Repeat(kGoodFrame, 30));
         Trigger("actionAutoTest_Mode");
         EXPECT_EQ(RunAutomatic(), kPassVerdict);
         EXPECT_EQ(Text("normal_label"), "Slave Check: <FONT COLOR=GREEN>OK</FONT>");
-        EXPECT_EQ(ResultFile(file), "Reset: ,Pass\r\nSlave Version: ,ZT-1.0");
+        EXPECT_EQ(Text("FwCrc_label"), kCrcShown);
+        EXPECT_EQ(ResultFile(file),
+                  "Debug: ,Pass\r\nX,10,12,11,9\r\nY,5,6,7\r\nReset: ,Pass\r\n"
+                  "Slave Version: ,ZT-1.0");
         Trigger("actionNormal_Mode");
         ASSERT_TRUE(Sent(kManualMode));
         peer.ClearReceived();
-        mp.Normal();
+        window->Normal();
         EXPECT_TRUE(Sent("@o#n"));
     };
 
     // A slow controller: it answers only after the watch.
-    ASSERT_TRUE(OpenWithSilentSlave());
+    openWithSilentSlave();
     ASSERT_TRUE(PumpUntil([&] { return NoFirmwareShown(); }, 5000));
     runPassesAndNormalRuns(0);
 
     // A slave download dialog took the replies, and closed without a download.
-    Trigger("actionOpen");
-    ASSERT_TRUE(OpenWithSilentSlave());
+    openWithSilentSlave();
     Script script({Script::Until<morvex_gui::SlaveDownloader>(
         [&](QDialog& dialog) { return NoFirmwareShown() && (dialog.reject(), true); })});
     Trigger("actionSlaveDownload");
     ASSERT_TRUE(script.Done());
     EXPECT_TRUE(folder.Log().contains("Slave download dialog reject"));
     runPassesAndNormalRuns(1);
+    EXPECT_EQ(ResultFiles().size(), 2);
 }
 
 // A page switch inside the start-up's watch cuts off the panel's replies: the
@@ -1049,7 +1076,7 @@ TEST_F(MassProductionWindowTest, ASwitchDuringTheStartUpAsksThePanelAgain) {
     const std::string received = peer.Received();
     EXPECT_EQ(std::count(received.begin(), received.end(), 'Z'), 2) << received;
     EXPECT_EQ(Text("slave_label") + Text("FwCrc_label"),
-              "<FONT COLOR=Blue SIZE=8>ZT-1.0</FONT><FONT COLOR=Blue SIZE=8>3A 5C </FONT>");
+              "<FONT COLOR=Blue SIZE=8>ZT-1.0</FONT>" + kCrcShown);
     peer.ClearReceived();
     mp.Normal();
     EXPECT_TRUE(Sent("@o#n"));
@@ -1064,4 +1091,101 @@ TEST_F(MassProductionWindowTest, ASwitchDuringTheStartUpAsksThePanelAgain) {
     mp.Normal();
     PumpFor(100);
     EXPECT_EQ(peer.Received(), "");
+}
+
+// Run Test pressed inside the start-up waits for the panel's information: the
+// panel is judged on its own channel counts, never on none or on those of the
+// panel type tested before, in one run and one file; a silent slave runs nothing.
+TEST_F(MassProductionWindowTest, RunTestInsideTheStartUpWaitsForThePanelsOwnCounts) {
+    // A new window on the automatic page, Run Test pressed as the port opens.
+    const auto pressAtOnce = [&](const QByteArray& stored, const char* frame,
+                                 const std::string& slave) {
+        window.reset();
+        peer.GoSilent();
+        peer.ClearReceived();
+        Create(
+            "[General]\nSlaveVersion=ZT-1.0\nReset_time=3\nDebug_time=1\nrawdata_max=80\n"
+            "rawdata_min=-60\n" +
+            stored + "[ModeSwitch]\nreset_mode=1\ndebug_mode=1\n");
+        Trigger("actionAutoTest_Mode");
+        Answer(slave);
+        peer.Expect("k", kResetReply);
+        peer.Expect("d", Repeat(frame, 30));
+        EXPECT_TRUE(OpenPort());
+        Click("autotest_pushButton");
+    };
+    struct Road {
+        QByteArray stored;
+        const char* frame;
+        QString verdict;
+        QString debugRecord;
+    };
+    const QByteArray smallerType = "x_electrodes=2\ny_electrodes=1\n";
+    const Road roads[] = {
+        {"", kGoodFrame, kPassVerdict, "Debug: ,Pass\r\nX,10,12,11,9\r\nY,5,6,7\r\n"},
+        {smallerType, kGoodFrame, kPassVerdict, "Debug: ,Pass\r\nX,10,12,11,9\r\nY,5,6,7\r\n"},
+        {smallerType, "X10,12,11,200\rY5,6,7\r", kNgVerdict,
+         "Debug: ,Fail\r\nX,10,12,11,200\r\nY,5,6,7\r\n"},
+    };
+    for (const Road& road : roads) {
+        const int before = ResultFiles().size();
+        pressAtOnce(road.stored, road.frame, "ZT-1.0");
+        ASSERT_TRUE(PumpUntil([&] { return ResultFiles().size() > before; }, 10000));
+        PumpFor(1500);  // long enough for a second run to end
+        EXPECT_EQ(ResultFiles().size(), before + 1);
+        EXPECT_EQ(ResultFile(before), road.debugRecord + "Reset: ,Pass\r\nSlave Version: ,ZT-1.0");
+        EXPECT_EQ(Text("result_label"), road.verdict);
+        EXPECT_EQ(Text("FwCrc_label"), kCrcShown);
+    }
+
+    const int before = ResultFiles().size();
+    pressAtOnce("", kGoodFrame, "");
+    ASSERT_TRUE(PumpUntil([&] { return NoFirmwareShown(); }, 5000));
+    PumpFor(300);
+    // The start-up and its two rounds of information requests, nothing else.
+    const std::string information = "am@w3A010000sw3Asr0000#Z";
+    EXPECT_EQ(peer.Received(), kStartUp + information + information);
+    EXPECT_EQ(Text("result_label"), "");
+    EXPECT_EQ(ResultFiles().size(), before);
+}
+
+// Pressed after the slave version but before the channel counts, a manual
+// item starts once they are in and is judged on them. Settings accepted
+// before the panel answered leave it asked again, not taken for one without
+// firmware.
+TEST_F(MassProductionWindowTest, AnItemOrSettingsInsideTheStartUpLeaveThePanelRead) {
+    peer.Expect("v", ProgramFolderFixture::MasterLine("ABC BV5.3") + "\r");
+    peer.Expect("a", "Slave version: ZT-1.0\r");
+    peer.Expect("d", Repeat(kGoodFrame, 30));
+    ZeltoMP& mp = Create(
+        "[General]\nSlaveVersion=ZT-1.0\nDebug_time=1\nrawdata_max=80\nrawdata_min=-60\n"
+        "[ModeSwitch]\ndebug_mode=1\n");
+    ASSERT_TRUE(OpenPort());
+    ASSERT_TRUE(PumpUntil([&] { return !Text("slave_label").isEmpty(); }));
+    mp.Debug();
+    PumpFor(100);
+    EXPECT_EQ(peer.Received().find('d'), std::string::npos) << peer.Received();
+    peer.SendRaw(kPanelCounts);
+    EXPECT_TRUE(PumpUntil([&] { return Text("countdown_label") == kOk; }, 5000));
+    EXPECT_TRUE(Sent("@o#dO"));
+    EXPECT_EQ(ChannelsShown("X") + ChannelsShown("Y"), "54");
+
+    Trigger("actionOpen");
+    peer.GoSilent();
+    peer.ClearReceived();
+    ASSERT_TRUE(OpenPort());
+    Answer("ZT-1.0");
+    Script script({Script::On<QInputDialog>([](QInputDialog& prompt) {
+                       prompt.setTextValue("trevk");
+                       prompt.accept();
+                   }),
+                   Script::On<SettingDialog>([](QDialog& dialog) { dialog.accept(); })});
+    Trigger("actionDefault");
+    ASSERT_TRUE(script.Done());
+    ASSERT_TRUE(PumpUntil([&] { return !Text("FwCrc_label").isEmpty(); }, 5000));
+    EXPECT_EQ(peer.Received().substr(0, 2 * kStartUp.size() + 2), kStartUp + "#q" + kStartUp);
+    EXPECT_EQ(Text("slave_label") + Text("FwCrc_label"),
+              "<FONT COLOR=Blue SIZE=8>ZT-1.0</FONT>" + kCrcShown);
+    PumpFor(2500);
+    EXPECT_FALSE(NoFirmwareShown());
 }
