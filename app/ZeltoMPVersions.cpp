@@ -118,8 +118,6 @@ void ZeltoMP::VersionCheck() {
     if (ui.slave_label->text().isEmpty()) {
         ui.slave_label->setText(QStringLiteral("<FONT COLOR=Red SIZE=8>No FW</FONT>"));
         _noFirmware = true;
-        // Nothing pressed during the watch starts on a panel without firmware.
-        _heldStart = nullptr;
     }
 }
 

@@ -1002,6 +1002,7 @@ TEST_F(MassProductionWindowTest, ASlaveThatReportsAfterNoFirmwareRunsItsItems) {
         Create(
             "[General]\nSlaveVersion=ZT-1.0\nReset_time=3\nDebug_time=1\nrawdata_max=80\n"
             "rawdata_min=-60\n[ModeSwitch]\nnormal_mode=1\nreset_mode=1\ndebug_mode=1\n");
+        Trigger("actionAutoTest_Mode");
         ASSERT_TRUE(OpenWithSilentSlave());
     };
     // From now on the slave answers.
@@ -1009,7 +1010,6 @@ TEST_F(MassProductionWindowTest, ASlaveThatReportsAfterNoFirmwareRunsItsItems) {
         Answer("ZT-1.0");
         peer.Expect("k", kResetReply);
         peer.Expect("d", Repeat(kGoodFrame, 30));
-        Trigger("actionAutoTest_Mode");
         EXPECT_EQ(RunAutomatic(), kPassVerdict);
         EXPECT_EQ(Text("normal_label"), "Slave Check: <FONT COLOR=GREEN>OK</FONT>");
         EXPECT_EQ(Text("FwCrc_label"), kCrcShown);
@@ -1149,32 +1149,21 @@ TEST_F(MassProductionWindowTest, RunTestInsideTheStartUpWaitsForThePanelsOwnCoun
     EXPECT_EQ(ResultFiles().size(), before);
 }
 
-// Pressed after the slave version but before the channel counts, a manual
-// item starts once they are in and is judged on them. Settings accepted
-// before the panel answered leave it asked again, not taken for one without
-// firmware.
+// Settings accepted before the panel answered leave it asked again, not taken
+// for one without firmware. Each port session reads its own panel: pressed
+// after the slave version but before the channel counts, a manual item starts
+// once they are in and is judged on them; a press given up by a mode change
+// never starts, and one after normal mode took the replies asks the panel again.
 TEST_F(MassProductionWindowTest, AnItemOrSettingsInsideTheStartUpLeaveThePanelRead) {
-    peer.Expect("v", ProgramFolderFixture::MasterLine("ABC BV5.3") + "\r");
-    peer.Expect("a", "Slave version: ZT-1.0\r");
-    peer.Expect("d", Repeat(kGoodFrame, 30));
     ZeltoMP& mp = Create(
         "[General]\nSlaveVersion=ZT-1.0\nDebug_time=1\nrawdata_max=80\nrawdata_min=-60\n"
-        "[ModeSwitch]\ndebug_mode=1\n");
+        "[ModeSwitch]\nnormal_mode=1\ndebug_mode=1\n");
+    // A panel type with fewer channels; it answers once the settings are in.
     ASSERT_TRUE(OpenPort());
-    ASSERT_TRUE(PumpUntil([&] { return !Text("slave_label").isEmpty(); }));
-    mp.Debug();
-    PumpFor(100);
-    EXPECT_EQ(peer.Received().find('d'), std::string::npos) << peer.Received();
-    peer.SendRaw(kPanelCounts);
-    EXPECT_TRUE(PumpUntil([&] { return Text("countdown_label") == kOk; }, 5000));
-    EXPECT_TRUE(Sent("@o#dO"));
-    EXPECT_EQ(ChannelsShown("X") + ChannelsShown("Y"), "54");
-
-    Trigger("actionOpen");
-    peer.GoSilent();
-    peer.ClearReceived();
-    ASSERT_TRUE(OpenPort());
-    Answer("ZT-1.0");
+    peer.Expect("v", ProgramFolderFixture::MasterLine("ABC BV5.3") + "\r");
+    peer.Expect("a",
+                "Slave version: ZT-1.0\rThe CRC of the application of the slave: 0x 3A 5C \r"
+                "Number of x electrodes: 0x03\rNumber of y electrodes: 0x02\r");
     Script script({Script::On<QInputDialog>([](QInputDialog& prompt) {
                        prompt.setTextValue("trevk");
                        prompt.accept();
@@ -1188,4 +1177,45 @@ TEST_F(MassProductionWindowTest, AnItemOrSettingsInsideTheStartUpLeaveThePanelRe
               "<FONT COLOR=Blue SIZE=8>ZT-1.0</FONT>" + kCrcShown);
     PumpFor(2500);
     EXPECT_FALSE(NoFirmwareShown());
+
+    // The bigger panel's slave version comes before its counts.
+    const auto reopenUntilTheSlaveReports = [&] {
+        Trigger("actionOpen");
+        peer.GoSilent();
+        peer.ClearReceived();
+        peer.Expect("v", ProgramFolderFixture::MasterLine("ABC BV5.3") + "\r");
+        peer.Expect("a", "Slave version: ZT-1.0\r");
+        peer.Expect("d", Repeat(kGoodFrame, 30));
+        ASSERT_TRUE(OpenPort());
+        ASSERT_TRUE(PumpUntil([&] { return !Text("slave_label").isEmpty(); }));
+    };
+    const auto debugSent = [&] { return peer.Received().find('d') != std::string::npos; };
+    const auto debugRunsOnTheCounts = [&] {
+        EXPECT_FALSE(debugSent()) << peer.Received();
+        peer.SendRaw(kPanelCounts);
+        EXPECT_TRUE(PumpUntil([&] { return Text("countdown_label") == kOk; }, 5000));
+        EXPECT_TRUE(Sent("@o#dO"));
+        EXPECT_EQ(ChannelsShown("X") + ChannelsShown("Y"), "54");
+    };
+    reopenUntilTheSlaveReports();
+    mp.Debug();
+    PumpFor(100);
+    debugRunsOnTheCounts();
+
+    reopenUntilTheSlaveReports();
+    mp.Normal();
+    mp.Debug();
+    ASSERT_TRUE(Sent("@o#n" + kStartUp));
+    ASSERT_TRUE(PumpUntil([&] { return !Text("slave_label").isEmpty(); }));
+    debugRunsOnTheCounts();
+
+    reopenUntilTheSlaveReports();
+    mp.Debug();
+    Trigger("actionNormal_Mode");
+    ASSERT_TRUE(Sent(kManualMode + kStartUp));
+    ASSERT_TRUE(PumpUntil([&] { return !Text("slave_label").isEmpty(); }));
+    peer.SendRaw(kPanelCounts);
+    ASSERT_TRUE(PumpUntil([&] { return ChannelsShown("Y") == "4"; }));
+    PumpFor(300);
+    EXPECT_FALSE(debugSent()) << peer.Received();
 }
