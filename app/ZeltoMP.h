@@ -216,11 +216,10 @@ private:
     void StartVersionWatch();
     // Ends a running watch period without its check.
     void StopVersionWatch();
-    // True while a start-up is still reading the panel's information, within
-    // its watch period.
+    // True while a start-up's watch period runs: its information is not all
+    // in yet, though something may have cut it off.
     bool StartUpRunning() const;
-    // True while the start-up's information state, not cut off, still gets
-    // the replies within its watch period.
+    // True while the start-up, not cut off, still reads within its watch.
     bool StartUpReading() const;
     // An item is judged only against the information that this port session
     // read from its panel. Until that has come, `start` waits for it: a
