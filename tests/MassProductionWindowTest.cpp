@@ -18,6 +18,7 @@
 #include <QThread>
 #include <cerrno>
 #include <cstring>
+#include <functional>
 
 #include "BridgePeer.h"
 #include "CalibrateDialog.h"
@@ -58,6 +59,8 @@ const std::string kPanelCounts =
 const QString kCrcShown = "<FONT COLOR=Blue SIZE=8>3A 5C </FONT>";
 // A debug frame within limits on every channel of that panel.
 const char* const kGoodFrame = "X10,12,11,9\rY5,6,7\r";
+// The debug item's record of a run over that frame.
+const QString kGoodDebugRecord = "Debug: ,Pass\r\nX,10,12,11,9\r\nY,5,6,7\r\n";
 
 QString Count(int seconds) {
     return QString("<FONT COLOR=BLUE>%1</FONT>").arg(seconds);
@@ -196,6 +199,14 @@ protected:
         const int before = Progress();
         peer.SendRaw(lines);
         return PumpUntil([&] { return Progress() == (before + count) % 100; });
+    }
+    // Runs `close`, which closes the open port, and starts the peer's record
+    // after the port's last command ("#q") has reached it.
+    void ClearAfterClosing(const std::function<void()>& close) {
+        peer.ClearReceived();
+        close();
+        ASSERT_TRUE(peer.WaitForText("#q"));
+        peer.ClearReceived();
     }
     // Lets every byte the peer has queued reach the port's input queue,
     // without the window reading any of it.
@@ -411,7 +422,7 @@ TEST_F(MassProductionWindowTest, ManualCountdownsEndByTimeOrVerdictAndOnlyForThe
 
 TEST_F(MassProductionWindowTest, AutomaticRunsGivePassOrNgAndOneResultFileEach) {
     peer.Expect("k", kResetReply);
-    peer.Expect("d", Repeat("X10,12,11,9\rY5,6,7\r", 30));
+    peer.Expect("d", Repeat(kGoodFrame, 30));
     peer.Expect("b", Repeat("The button rawdata: 1,2,3,4,5,6,7,8\r", 2));
     Open(
         "[General]\nMasterVersion=ABC BV5.3\nSlaveVersion=ZT-1.0\nReset_time=1\nAttb_time=1\n"
@@ -809,7 +820,7 @@ TEST_F(MassProductionWindowTest, WithoutFirmwareOnlyTheMasterDownloadRunsAndRest
 // page no key starts an item, and a run goes on to its own verdict and file.
 TEST_F(MassProductionWindowTest, ItemKeysActOnTheManualPageOnlyAndARunGoesOnToItsOwnVerdict) {
     peer.Expect("k", kResetReply);
-    peer.Expect("d", Repeat("X10,12,11,9\rY5,6,7\r", 30));
+    peer.Expect("d", Repeat(kGoodFrame, 30));
     Open(
         "[General]\nSlaveVersion=ZT-1.0\nReset_time=3\nAttb_time=2\nDebug_time=1\n"
         "rawdata_max=80\nrawdata_min=-60\n[ModeSwitch]\nnormal_mode=1\nraster_mode=1\n"
@@ -836,8 +847,7 @@ TEST_F(MassProductionWindowTest, ItemKeysActOnTheManualPageOnlyAndARunGoesOnToIt
     ASSERT_EQ(ResultFiles().size(), 3);
     for (int run = 0; run < 3; ++run) {
         EXPECT_EQ(ResultFile(run),
-                  "Attb: ,Pass\r\nDebug: ,Pass\r\nX,10,12,11,9\r\nY,5,6,7\r\nReset: ,Pass\r\n"
-                  "Slave Version: ,ZT-1.0")
+                  "Attb: ,Pass\r\n" + kGoodDebugRecord + "Reset: ,Pass\r\nSlave Version: ,ZT-1.0")
             << run;
     }
 
@@ -930,7 +940,7 @@ TEST_F(MassProductionWindowTest, APanelWithoutSlaveFirmwareStaysBlockedWhateverT
 // item, an earlier port session or a run given up recorded reaches it.
 TEST_F(MassProductionWindowTest, AResultFileHoldsOnlyTheRecordsOfItsOwnRun) {
     peer.Expect("k", kResetReply);
-    peer.Expect("d", Repeat("X10,12,11,9\rY5,6,7\r", 30));
+    peer.Expect("d", Repeat(kGoodFrame, 30));
     ZeltoMP& mp = Open(
         "[General]\nSlaveVersion=ZT-1.0\nReset_time=3\nAttb_time=3\nDebug_time=1\n"
         "rawdata_max=80\nrawdata_min=-60\n[ModeSwitch]\nreset_mode=1\nattb_mode=1\ndebug_mode=1\n");
@@ -1013,9 +1023,7 @@ TEST_F(MassProductionWindowTest, ASlaveThatReportsAfterNoFirmwareRunsItsItems) {
         EXPECT_EQ(RunAutomatic(), kPassVerdict);
         EXPECT_EQ(Text("normal_label"), "Slave Check: <FONT COLOR=GREEN>OK</FONT>");
         EXPECT_EQ(Text("FwCrc_label"), kCrcShown);
-        EXPECT_EQ(ResultFile(file),
-                  "Debug: ,Pass\r\nX,10,12,11,9\r\nY,5,6,7\r\nReset: ,Pass\r\n"
-                  "Slave Version: ,ZT-1.0");
+        EXPECT_EQ(ResultFile(file), kGoodDebugRecord + "Reset: ,Pass\r\nSlave Version: ,ZT-1.0");
         Trigger("actionNormal_Mode");
         ASSERT_TRUE(Sent(kManualMode));
         peer.ClearReceived();
@@ -1043,7 +1051,7 @@ TEST_F(MassProductionWindowTest, ASlaveThatReportsAfterNoFirmwareRunsItsItems) {
 // panel is asked again, so a good panel is never taken for one without
 // firmware nor judged without its channel counts, and a silent one still is.
 TEST_F(MassProductionWindowTest, ASwitchDuringTheStartUpAsksThePanelAgain) {
-    peer.Expect("d", Repeat("X10,12,11,9\rY5,6,7\r", 30));
+    peer.Expect("d", Repeat(kGoodFrame, 30));
     Answer("ZT-1.0");
     ZeltoMP& mp = Create(
         "[General]\nSlaveVersion=ZT-1.0\nDebug_time=1\nrawdata_max=80\nrawdata_min=-60\n"
@@ -1054,16 +1062,15 @@ TEST_F(MassProductionWindowTest, ASwitchDuringTheStartUpAsksThePanelAgain) {
     Trigger("actionAutoTest_Mode");
     ASSERT_TRUE(PumpUntil([&] { return ResultFiles().size() == 1; }, 8000));
     EXPECT_EQ(Text("result_label"), kPassVerdict);
-    const QString panelRun = "Debug: ,Pass\r\nX,10,12,11,9\r\nY,5,6,7\r\nSlave Version: ,ZT-1.0";
+    const QString panelRun = kGoodDebugRecord + "Slave Version: ,ZT-1.0";
     EXPECT_EQ(ResultFile(0), panelRun);
     EXPECT_EQ(RunAutomatic(), kPassVerdict);
     EXPECT_EQ(ResultFile(1), panelRun);
 
     // The master's reply is in before the switch, which the window handles
     // first; the panel is asked again once, not once for each reply.
-    Trigger("actionOpen");
     peer.GoSilent();
-    peer.ClearReceived();
+    ClearAfterClosing([&] { Trigger("actionOpen"); });
     Answer("ZT-1.0");
     ASSERT_TRUE(OpenPort());
     LetRepliesLand();
@@ -1100,9 +1107,10 @@ TEST_F(MassProductionWindowTest, RunTestInsideTheStartUpWaitsForThePanelsOwnCoun
     // A new window on the automatic page, Run Test pressed as the port opens.
     const auto pressAtOnce = [&](const QByteArray& stored, const char* frame,
                                  const std::string& slave) {
-        window.reset();
         peer.GoSilent();
-        peer.ClearReceived();
+        if (window != nullptr) {
+            ClearAfterClosing([&] { window.reset(); });
+        }
         Create(
             "[General]\nSlaveVersion=ZT-1.0\nReset_time=3\nDebug_time=1\nrawdata_max=80\n"
             "rawdata_min=-60\n" +
@@ -1122,8 +1130,8 @@ TEST_F(MassProductionWindowTest, RunTestInsideTheStartUpWaitsForThePanelsOwnCoun
     };
     const QByteArray smallerType = "x_electrodes=2\ny_electrodes=1\n";
     const Road roads[] = {
-        {"", kGoodFrame, kPassVerdict, "Debug: ,Pass\r\nX,10,12,11,9\r\nY,5,6,7\r\n"},
-        {smallerType, kGoodFrame, kPassVerdict, "Debug: ,Pass\r\nX,10,12,11,9\r\nY,5,6,7\r\n"},
+        {"", kGoodFrame, kPassVerdict, kGoodDebugRecord},
+        {smallerType, kGoodFrame, kPassVerdict, kGoodDebugRecord},
         {smallerType, "X10,12,11,200\rY5,6,7\r", kNgVerdict,
          "Debug: ,Fail\r\nX,10,12,11,200\r\nY,5,6,7\r\n"},
     };
@@ -1160,7 +1168,7 @@ TEST_F(MassProductionWindowTest, AnItemOrSettingsInsideTheStartUpLeaveThePanelRe
         "[ModeSwitch]\nnormal_mode=1\ndebug_mode=1\n");
     // A panel type with fewer channels; it answers once the settings are in.
     ASSERT_TRUE(OpenPort());
-    peer.Expect("v", ProgramFolderFixture::MasterLine("ABC BV5.3") + "\r");
+    Answer("");
     peer.Expect("a",
                 "Slave version: ZT-1.0\rThe CRC of the application of the slave: 0x 3A 5C \r"
                 "Number of x electrodes: 0x03\rNumber of y electrodes: 0x02\r");
@@ -1180,10 +1188,9 @@ TEST_F(MassProductionWindowTest, AnItemOrSettingsInsideTheStartUpLeaveThePanelRe
 
     // The bigger panel's slave version comes before its counts.
     const auto reopenUntilTheSlaveReports = [&] {
-        Trigger("actionOpen");
         peer.GoSilent();
-        peer.ClearReceived();
-        peer.Expect("v", ProgramFolderFixture::MasterLine("ABC BV5.3") + "\r");
+        ClearAfterClosing([&] { Trigger("actionOpen"); });
+        Answer("");
         peer.Expect("a", "Slave version: ZT-1.0\r");
         peer.Expect("d", Repeat(kGoodFrame, 30));
         ASSERT_TRUE(OpenPort());
