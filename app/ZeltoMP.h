@@ -225,9 +225,13 @@ private:
     // read from its panel. Until that has come, `start` waits for it: a
     // start-up still reading brings it, otherwise the panel is asked again.
     bool PanelInformationReady(std::function<void()> start);
-    void HoldUntilPanelRead(std::function<void()> start);
+    // `runTest`: the held press is Run Test, which a start-up without a slave
+    // does not drop.
+    void HoldUntilPanelRead(std::function<void()> start, bool runTest = false);
     // The panel's information is in: what was pressed meanwhile starts.
     void ReleaseHeldStart();
+    // The watch ended with "No FW": no information will come.
+    void ReleaseHeldStartWithoutFirmware();
     // A quit inside the watch cut off the start-up: the panel is asked again.
     void AskAgainIfStartUpCutOff();
     void AskPanelAgain();
@@ -274,6 +278,7 @@ private:
     // unless a run, item, mode change or port switch came in between.
     std::function<void()> _heldStart;
     unsigned _heldGeneration = 0;
+    bool _heldRunTest = false;
     bool _passwordAccepted = false;
     // True while a countdown runs: only then does a scene's verdict count.
     bool _verdictArmed = false;

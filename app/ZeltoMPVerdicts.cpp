@@ -238,10 +238,9 @@ void ZeltoMP::QuitAndPowerOff() {
 
 void ZeltoMP::AutoTest() {
     if (StartUpReading()) {
-        // Nothing is sent into the start-up: the run waits for its information.
-        // Once the watch is over, a slave marked "No FW" is asked by the run's
-        // slave check, as before.
-        HoldUntilPanelRead([this] { AutoTest(); });
+        // Nothing is sent into the start-up: the run waits for its information,
+        // or, should the watch end with "No FW", for that end.
+        HoldUntilPanelRead([this] { AutoTest(); }, true);
         return;
     }
     // A new run replaces whatever the previous one was still doing.

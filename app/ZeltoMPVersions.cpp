@@ -69,9 +69,10 @@ bool ZeltoMP::PanelInformationReady(std::function<void()> start) {
     return false;
 }
 
-void ZeltoMP::HoldUntilPanelRead(std::function<void()> start) {
+void ZeltoMP::HoldUntilPanelRead(std::function<void()> start, bool runTest) {
     _heldStart = std::move(start);
     _heldGeneration = _runGeneration;
+    _heldRunTest = runTest;
     if (!StartUpReading() && _device->isOpen()) {
         // The start-up's information was cut off or went to a dialog.
         AskPanelAgain();
@@ -84,6 +85,17 @@ void ZeltoMP::ReleaseHeldStart() {
     if (start && _heldGeneration == _runGeneration) {
         // The count arrives inside a reply: the start waits until it is done.
         Later(std::move(start));
+    }
+}
+
+void ZeltoMP::ReleaseHeldStartWithoutFirmware() {
+    const bool runTest = _heldStart && _heldRunTest && _heldGeneration == _runGeneration;
+    _heldStart = nullptr;
+    // A held item is blocked, as one pressed now would be. A held Run Test goes
+    // on as one pressed now: its slave check asks the panel attached by now,
+    // and a slave that answers has its information read before its items.
+    if (runTest) {
+        AutoTest();
     }
 }
 
@@ -118,6 +130,7 @@ void ZeltoMP::VersionCheck() {
     if (ui.slave_label->text().isEmpty()) {
         ui.slave_label->setText(QStringLiteral("<FONT COLOR=Red SIZE=8>No FW</FONT>"));
         _noFirmware = true;
+        ReleaseHeldStartWithoutFirmware();
     }
 }
 

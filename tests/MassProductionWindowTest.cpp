@@ -1102,7 +1102,7 @@ TEST_F(MassProductionWindowTest, ASwitchDuringTheStartUpAsksThePanelAgain) {
 
 // Run Test pressed inside the start-up waits for the panel's information: the
 // panel is judged on its own channel counts, never on none or on those of the
-// panel type tested before, in one run and one file; a silent slave runs nothing.
+// panel type tested before, in one run and one file.
 TEST_F(MassProductionWindowTest, RunTestInsideTheStartUpWaitsForThePanelsOwnCounts) {
     // A new window on the automatic page, Run Test pressed as the port opens.
     const auto pressAtOnce = [&](const QByteArray& stored, const char* frame,
@@ -1145,14 +1145,71 @@ TEST_F(MassProductionWindowTest, RunTestInsideTheStartUpWaitsForThePanelsOwnCoun
         EXPECT_EQ(Text("result_label"), road.verdict);
         EXPECT_EQ(Text("FwCrc_label"), kCrcShown);
     }
+}
+
+// A Run Test held for a start-up that found no slave is not lost: it goes on
+// as Run Test pressed at "No FW", so a panel that answers by then is read and
+// judged on its own information, in one run and one file, and a slave that
+// never answers gets no item.
+TEST_F(MassProductionWindowTest, RunTestHeldThroughNoFirmwareAsksTheAttachedPanel) {
+    // Run Test pressed as the port opens on the automatic page; each road
+    // waits until the start-up has asked what it asks.
+    const auto pressAtOnce = [&](bool masterAnswers) {
+        peer.GoSilent();
+        if (window != nullptr) {
+            ClearAfterClosing([&] { window.reset(); });
+        }
+        Create(
+            "[General]\nSlaveVersion=ZT-1.0\nReset_time=3\nDebug_time=1\nrawdata_max=80\n"
+            "rawdata_min=-60\n[ModeSwitch]\nreset_mode=1\ndebug_mode=1\n");
+        Trigger("actionAutoTest_Mode");
+        if (masterAnswers) {
+            Answer("");
+        }
+        ASSERT_TRUE(OpenPort());
+        Click("autotest_pushButton");
+        if (masterAnswers) {
+            ASSERT_TRUE(PumpUntil([&] {
+                const std::string received = peer.Received();
+                return std::count(received.begin(), received.end(), 'Z') >= 2;
+            }));
+        } else {
+            ASSERT_TRUE(Sent(kStartUp));
+        }
+        EXPECT_FALSE(NoFirmwareShown());
+    };
+    for (const bool masterAnswers : {true, false}) {
+        const int before = ResultFiles().size();
+        pressAtOnce(masterAnswers);
+        // The panel answers from now on.
+        Answer("ZT-1.0");
+        peer.Expect("k", kResetReply);
+        peer.Expect("d", Repeat(kGoodFrame, 30));
+        ASSERT_TRUE(PumpUntil([&] { return ResultFiles().size() > before; }, 10000))
+            << masterAnswers;
+        PumpFor(1500);  // long enough for a second run to end
+        EXPECT_EQ(ResultFiles().size(), before + 1);
+        const QString file = ResultFile(before);
+        EXPECT_TRUE(file.startsWith("Debug: ,Pass")) << file.toStdString();
+        EXPECT_FALSE(file.contains("Fail")) << file.toStdString();
+        EXPECT_EQ(Text("result_label"), kPassVerdict);
+        EXPECT_EQ(Text("FwCrc_label"), kCrcShown);
+    }
 
     const int before = ResultFiles().size();
-    pressAtOnce("", kGoodFrame, "");
+    pressAtOnce(true);
     ASSERT_TRUE(PumpUntil([&] { return NoFirmwareShown(); }, 5000));
     PumpFor(300);
-    // The start-up and its two rounds of information requests, nothing else.
+    // The start-up, its two rounds of information requests and the run's
+    // slave check, which nothing answers.
     const std::string information = "am@w3A010000sw3Asr0000#Z";
-    EXPECT_EQ(peer.Received(), kStartUp + information + information);
+    EXPECT_EQ(peer.Received(), kStartUp + information + information + "na");
+    peer.ClearReceived();
+    for (ZeltoMP::ItemSlot item : {&ZeltoMP::Reset, &ZeltoMP::Debug}) {
+        (window.get()->*item)();
+    }
+    PumpFor(300);
+    EXPECT_EQ(peer.Received(), "");
     EXPECT_EQ(Text("result_label"), "");
     EXPECT_EQ(ResultFiles().size(), before);
 }
