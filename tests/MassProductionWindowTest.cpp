@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QProcess>
 #include <QProgressBar>
@@ -1282,4 +1283,54 @@ TEST_F(MassProductionWindowTest, AnItemOrSettingsInsideTheStartUpLeaveThePanelRe
     ASSERT_TRUE(PumpUntil([&] { return ChannelsShown("Y") == "4"; }));
     PumpFor(300);
     EXPECT_FALSE(debugSent()) << peer.Received();
+}
+
+// The starter config.ini that a new data folder gets is a working line: with
+// only the expected versions entered in the test settings, a good panel
+// passes on the automatic page and a bad one fails.
+TEST_F(MassProductionWindowTest, TheStarterConfigurationPassesAGoodPanelOnceTheVersionsAreEntered) {
+    QFile starterFile(QStringLiteral(MORVEX_STARTER_CONFIG));
+    ASSERT_TRUE(starterFile.open(QIODevice::ReadOnly));
+    const QByteArray starter = starterFile.readAll();
+    Create(starter);
+    Script script({Script::On<QInputDialog>([](QInputDialog& prompt) {
+                       prompt.setTextValue("trevk");
+                       prompt.accept();
+                   }),
+                   Script::On<SettingDialog>([](QDialog& dialog) {
+                       dialog.findChild<QLineEdit*>("master_lineEdit")->setText("ABC BV5.3");
+                       dialog.findChild<QLineEdit*>("slave_lineEdit")->setText("ZT-1.0");
+                       dialog.accept();
+                   })});
+    Trigger("actionDefault");
+    ASSERT_TRUE(script.Done());
+    // Saving changed nothing but the versions.
+    EXPECT_EQ(ConfigFile(), QString::fromLatin1(starter)
+                                .replace("MasterVersion=\n", "MasterVersion=ABC BV5.3\n")
+                                .replace("SlaveVersion=\n", "SlaveVersion=ZT-1.0\n"));
+    Trigger("actionAutoTest_Mode");
+
+    // Each panel is opened on the automatic page: its slave report begins its run.
+    const std::pair<const char*, QString> panels[] = {
+        {kGoodFrame, kPassVerdict},
+        {"X10,12,11,200\rY5,6,7\r", kNgVerdict},
+    };
+    for (const auto& [frame, verdict] : panels) {
+        const int before = ResultFiles().size();
+        peer.GoSilent();
+        if (Checked("actionOpen")) {
+            ClearAfterClosing([&] { Trigger("actionOpen"); });
+        }
+        Answer("ZT-1.0");
+        peer.Expect("k", kResetReply);
+        peer.Expect("d", Repeat(frame, 40));
+        ASSERT_TRUE(OpenPort());
+        ASSERT_TRUE(PumpUntil([&] { return ResultFiles().size() > before; }, 15000)) << frame;
+        EXPECT_EQ(Text("result_label"), verdict);
+        EXPECT_EQ(Text("master_label") + Text("normal_label"),
+                  "<FONT COLOR=Blue SIZE=8>ABC BV5.3</FONT>"
+                  "Slave Check: <FONT COLOR=GREEN>OK</FONT>");
+        EXPECT_EQ(ResultFile(before).startsWith("Debug: ,Pass"), verdict == kPassVerdict);
+    }
+    EXPECT_EQ(ResultFiles().size(), 2);
 }
