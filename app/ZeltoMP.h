@@ -228,6 +228,8 @@ private:
     // `runTest`: the held press is Run Test, which a start-up without a slave
     // does not drop.
     void HoldUntilPanelRead(std::function<void()> start, bool runTest = false);
+    // The held press, emptied; none when something newer has come since.
+    std::function<void()> TakeHeldStart();
     // The panel's information is in: what was pressed meanwhile starts.
     void ReleaseHeldStart();
     // The watch ended with "No FW": no information will come.

@@ -79,23 +79,26 @@ void ZeltoMP::HoldUntilPanelRead(std::function<void()> start, bool runTest) {
     }
 }
 
-void ZeltoMP::ReleaseHeldStart() {
+std::function<void()> ZeltoMP::TakeHeldStart() {
     std::function<void()> start = std::move(_heldStart);
     _heldStart = nullptr;
-    if (start && _heldGeneration == _runGeneration) {
+    return _heldGeneration == _runGeneration ? start : nullptr;
+}
+
+void ZeltoMP::ReleaseHeldStart() {
+    if (std::function<void()> start = TakeHeldStart()) {
         // The count arrives inside a reply: the start waits until it is done.
         Later(std::move(start));
     }
 }
 
 void ZeltoMP::ReleaseHeldStartWithoutFirmware() {
-    const bool runTest = _heldStart && _heldRunTest && _heldGeneration == _runGeneration;
-    _heldStart = nullptr;
+    const bool runTest = _heldRunTest;
     // A held item is blocked, as one pressed now would be. A held Run Test goes
     // on as one pressed now: its slave check asks the panel attached by now,
     // and a slave that answers has its information read before its items.
-    if (runTest) {
-        AutoTest();
+    if (std::function<void()> start = TakeHeldStart(); start && runTest) {
+        start();
     }
 }
 
