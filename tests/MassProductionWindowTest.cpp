@@ -63,6 +63,13 @@ const char* const kGoodFrame = "X10,12,11,9\rY5,6,7\r";
 // The debug item's record of a run over that frame.
 const QString kGoodDebugRecord = "Debug: ,Pass\r\nX,10,12,11,9\r\nY,5,6,7\r\n";
 
+// A line of Reset and Debug, with `stored` settings among the general ones.
+QByteArray ResetAndDebugLine(const QByteArray& stored = "") {
+    return "[General]\nSlaveVersion=ZT-1.0\nReset_time=3\nDebug_time=1\nrawdata_max=80\n"
+           "rawdata_min=-60\n" +
+           stored + "[ModeSwitch]\nreset_mode=1\ndebug_mode=1\n";
+}
+
 QString Count(int seconds) {
     return QString("<FONT COLOR=BLUE>%1</FONT>").arg(seconds);
 }
@@ -154,11 +161,7 @@ protected:
         Create(config);
         EXPECT_TRUE(OpenPort());
         EXPECT_TRUE(PumpUntil([&] { return !Text("slave_label").isEmpty(); }, 5000));
-        // Each of the two rounds of information requests ends with "Z".
-        EXPECT_TRUE(PumpUntil([&] {
-            const std::string received = peer.Received();
-            return std::count(received.begin(), received.end(), 'Z') >= 2;
-        }));
+        EXPECT_TRUE(InformationRequested());
         peer.WaitUntilSent();
         PumpFor(50);
         peer.ClearReceived();
@@ -193,6 +196,24 @@ protected:
     // Lets the window run until the peer has received `text`.
     bool Sent(const std::string& text) {
         return PumpUntil([&] { return peer.Received().find(text) != std::string::npos; });
+    }
+    // Lets the window run until both rounds of information requests, each
+    // ending with "Z", have reached the peer.
+    bool InformationRequested() {
+        return PumpUntil([&] {
+            const std::string received = peer.Received();
+            return std::count(received.begin(), received.end(), 'Z') >= 2;
+        });
+    }
+    // A new window on the automatic page; the peer is silent and its record
+    // starts after the last window's port has closed.
+    void CreateOnTheAutomaticPage(const QByteArray& config) {
+        peer.GoSilent();
+        if (window != nullptr) {
+            ClearAfterClosing([&] { window.reset(); });
+        }
+        Create(config);
+        Trigger("actionAutoTest_Mode");
     }
     int Progress() const { return window->statusBar()->findChild<QProgressBar*>()->value(); }
     // Sends lines and waits until the window's reader has counted them.
@@ -577,10 +598,7 @@ TEST_F(MassProductionWindowTest, AReopenShowsOnlyWhatItsOwnPanelReported) {
                                          {"ZT-2.0", "<FONT COLOR=Red>NG</FONT>"}}) {
         reopen(slave);
         // Both rounds of information, each slave version followed by a button count.
-        EXPECT_TRUE(PumpUntil([&] {
-            const std::string received = peer.Received();
-            return std::count(received.begin(), received.end(), 'Z') >= 2;
-        }));
+        EXPECT_TRUE(InformationRequested());
         peer.WaitUntilSent();
         PumpFor(200);
         EXPECT_EQ(Text("normal_label"), QString("Slave Check: ") + verdict);
@@ -1108,15 +1126,7 @@ TEST_F(MassProductionWindowTest, RunTestInsideTheStartUpWaitsForThePanelsOwnCoun
     // A new window on the automatic page, Run Test pressed as the port opens.
     const auto pressAtOnce = [&](const QByteArray& stored, const char* frame,
                                  const std::string& slave) {
-        peer.GoSilent();
-        if (window != nullptr) {
-            ClearAfterClosing([&] { window.reset(); });
-        }
-        Create(
-            "[General]\nSlaveVersion=ZT-1.0\nReset_time=3\nDebug_time=1\nrawdata_max=80\n"
-            "rawdata_min=-60\n" +
-            stored + "[ModeSwitch]\nreset_mode=1\ndebug_mode=1\n");
-        Trigger("actionAutoTest_Mode");
+        CreateOnTheAutomaticPage(ResetAndDebugLine(stored));
         Answer(slave);
         peer.Expect("k", kResetReply);
         peer.Expect("d", Repeat(frame, 30));
@@ -1156,24 +1166,14 @@ TEST_F(MassProductionWindowTest, RunTestHeldThroughNoFirmwareAsksTheAttachedPane
     // Run Test pressed as the port opens on the automatic page; each road
     // waits until the start-up has asked what it asks.
     const auto pressAtOnce = [&](bool masterAnswers) {
-        peer.GoSilent();
-        if (window != nullptr) {
-            ClearAfterClosing([&] { window.reset(); });
-        }
-        Create(
-            "[General]\nSlaveVersion=ZT-1.0\nReset_time=3\nDebug_time=1\nrawdata_max=80\n"
-            "rawdata_min=-60\n[ModeSwitch]\nreset_mode=1\ndebug_mode=1\n");
-        Trigger("actionAutoTest_Mode");
+        CreateOnTheAutomaticPage(ResetAndDebugLine());
         if (masterAnswers) {
             Answer("");
         }
         ASSERT_TRUE(OpenPort());
         Click("autotest_pushButton");
         if (masterAnswers) {
-            ASSERT_TRUE(PumpUntil([&] {
-                const std::string received = peer.Received();
-                return std::count(received.begin(), received.end(), 'Z') >= 2;
-            }));
+            ASSERT_TRUE(InformationRequested());
         } else {
             ASSERT_TRUE(Sent(kStartUp));
         }
